@@ -26,7 +26,7 @@ public:
 // Cell texts of one row; each buffer holds the longest text its field can give.
 struct RowCells {
     char szPid[16];
-    char szTime[16];
+    char szTime[24]; // four WORDs of up to 5 digits: "65535:65535:65535:65535"
 };
 void FormatRowCells(const DebugRecord& record, RowCells& cells);
 
@@ -49,5 +49,5 @@ public:
 private:
     IRowSink& m_rows;
     IClock& m_clock;
-    const CLeadBytes& m_codePage;
+    const CLeadBytes m_codePage;
 };

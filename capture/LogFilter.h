@@ -20,13 +20,15 @@ public:
     // content, an empty list's ";" is appended to it.
     void GetFilterTexts(std::string& includeOut, std::string& excludeOut) const;
     // Replaces list with the segments of text up to the first empty one.
-    void SplitPatterns(const std::string& text, char separator, std::vector<std::string>& list) const;
+    void SplitPatterns(const std::string& text, char separator,
+                       std::vector<std::string>& list) const;
 
 private:
     bool OccursIn(const std::string& pattern, const char* text, size_t length) const;
-    bool AnyOccursIn(const std::vector<std::string>& patterns, const char* text, size_t length) const;
+    bool AnyOccursIn(const std::vector<std::string>& patterns, const char* text,
+                     size_t length) const;
 
-    const CLeadBytes& m_codePage;
+    const CLeadBytes m_codePage;
     std::vector<std::string> m_includeList;
     std::vector<std::string> m_excludeList;
     bool m_bFilterOn;

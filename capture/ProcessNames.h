@@ -24,6 +24,8 @@ public:
 // lookups of it leave the name empty without a refresh. A refresh forgets the
 // remembered ids that it names or that are gone from the process list, so each
 // message costs at most one refresh and an unreadable sender costs one in all.
+// A failed enumeration names nobody and lists nothing: it forgets every
+// remembered id and remembers none, so the next lookup refreshes again.
 class CProcessNames {
 public:
     static const DWORD kMaxProcesses = 1024;
@@ -41,5 +43,6 @@ private:
     IProcessSource& m_source;
     std::map<DWORD, std::string> m_names;
     std::set<DWORD> m_unnamed;
+    bool m_listed = false; // whether the last refresh got a process list
     unsigned m_refreshes = 0;
 };

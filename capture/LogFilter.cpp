@@ -1,0 +1,117 @@
+// Include/exclude matching of message texts, and the text form of the pattern lists.
+#include "LogFilter.h"
+
+#include <cstring>
+
+namespace {
+
+const char kSeparator = ';';
+const char kWildcard = '*';
+// The include list's only pattern once a '*' has switched filtering off.
+const char kAllPattern[] = "*;";
+
+bool Contains(const CLeadBytes& codePage, const std::string& text, char ch) {
+    return codePage.Find(text.data(), text.size(), &ch, 1) >= 0;
+}
+
+// A filter text whose last pattern is closed by a separator, as splitting needs.
+std::string Terminated(const CLeadBytes& codePage, const char* text) {
+    std::string result = text ? text : "";
+    size_t last = 0;
+    for (size_t pos = 0; pos < result.size();
+         pos += codePage.CharLength(result.data() + pos, result.size() - pos))
+        last = pos;
+    if (!result.empty() && result[last] != kSeparator)
+        result += kSeparator;
+    return result;
+}
+
+void WriteTextForm(const std::vector<std::string>& list, std::string& out) {
+    // An empty list's ";" goes after whatever out holds; a non-empty list replaces it.
+    if (list.empty()) {
+        out += kSeparator;
+        return;
+    }
+    out.clear();
+    for (const std::string& pattern : list) {
+        out += pattern;
+        out += kSeparator;
+    }
+}
+
+} // namespace
+
+CLogFilter::CLogFilter(const CLeadBytes& codePage)
+    : m_codePage(codePage), m_includeList{kAllPattern}, m_bFilterOn(false) {}
+
+CLogFilter::~CLogFilter() = default;
+
+bool CLogFilter::Match(const char* text) {
+    if (!m_bFilterOn)
+        return true;
+    if (!text)
+        text = "";
+    size_t length = strlen(text);
+    if (!m_includeList.empty()) {
+        if (!AnyOccursIn(m_includeList, text, length))
+            return false;
+    } else if (m_excludeList.empty()) {
+        m_bFilterOn = false;
+        return true;
+    }
+    return !AnyOccursIn(m_excludeList, text, length);
+}
+
+void CLogFilter::SetFilter(const char* includeText, const char* excludeText) {
+    std::string include = Terminated(m_codePage, includeText);
+    m_excludeList.clear();
+    if (Contains(m_codePage, include, kWildcard)) {
+        m_includeList.assign(1, kAllPattern);
+        m_bFilterOn = false;
+        return;
+    }
+    SplitPatterns(include, kSeparator, m_includeList);
+
+    std::string exclude = Terminated(m_codePage, excludeText);
+    if (Contains(m_codePage, exclude, kWildcard)) {
+        m_includeList.push_back(kAllPattern);
+        m_bFilterOn = false;
+        return;
+    }
+    SplitPatterns(exclude, kSeparator, m_excludeList);
+
+    // Both lists empty leaves the flag alone; Match switches it off at the next message.
+    if (!m_includeList.empty() || !m_excludeList.empty())
+        m_bFilterOn = true;
+}
+
+void CLogFilter::GetFilterTexts(std::string& includeOut, std::string& excludeOut) const {
+    WriteTextForm(m_includeList, includeOut);
+    WriteTextForm(m_excludeList, excludeOut);
+}
+
+void CLogFilter::SplitPatterns(const std::string& text, char separator,
+                               std::vector<std::string>& list) const {
+    list.clear();
+    size_t start = 0;
+    long pos = m_codePage.Find(text.data(), text.size(), &separator, 1);
+    // An empty segment ends the list, and so does a final segment without a separator.
+    while (pos > 0) {
+        list.push_back(text.substr(start, static_cast<size_t>(pos)));
+        start += static_cast<size_t>(pos) + 1;
+        pos = m_codePage.Find(text.data() + start, text.size() - start, &separator, 1);
+    }
+}
+
+bool CLogFilter::OccursIn(const std::string& pattern, const char* text, size_t length) const {
+    return m_codePage.Find(text, length, pattern.data(), pattern.size()) >= 0;
+}
+
+bool CLogFilter::AnyOccursIn(const std::vector<std::string>& patterns, const char* text,
+                             size_t length) const {
+    for (const std::string& pattern : patterns) {
+        if (OccursIn(pattern, text, length))
+            return true;
+    }
+    return false;
+}

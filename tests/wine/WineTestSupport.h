@@ -1,0 +1,243 @@
+// Helpers of the Windows tests and the bench: sibling programs, child processes
+// with piped standard streams, waits that keep dispatching messages, and a stand-in
+// intake window.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "WinProcessSource.h"
+
+// A child takes milliseconds; this bounds a hung one, so that a broken run still ends.
+const DWORD kChildTimeoutMs = 15000;
+
+// Where the file name in path starts. CharNextA steps over double-byte characters,
+// whose second byte may be a backslash.
+inline size_t FileNameStart(const std::string& path) {
+    size_t start = 0;
+    for (const char* p = path.c_str(); *p; p = ::CharNextA(p)) {
+        if (*p == '\\' || *p == '/')
+            start = p + 1 - path.c_str();
+    }
+    return start;
+}
+
+inline std::string ProgramPath() {
+    char path[MAX_PATH];
+    const DWORD length = ::GetModuleFileNameA(nullptr, path, sizeof path);
+    return length < sizeof path ? std::string(path, length) : std::string();
+}
+
+// Path of a file in this program's own folder.
+inline std::string SiblingPath(const char* fileName) {
+    const std::string program = ProgramPath();
+    return program.substr(0, FileNameStart(program)) + fileName;
+}
+
+// One argument quoted so that the child's C runtime splits it back unchanged.
+inline std::string QuoteArgument(const std::string& arg) {
+    std::string quoted = "\"";
+    size_t backslashes = 0;
+    for (size_t i = 0; i < arg.size(); ++i) {
+        const char ch = arg[i];
+        if (ch == '\\') {
+            ++backslashes;
+            continue;
+        }
+        // Backslashes double only before a quote, the argument's or the closing one.
+        quoted.append(ch == '"' ? 2 * backslashes + 1 : backslashes, '\\');
+        backslashes = 0;
+        quoted += ch;
+        if (::IsDBCSLeadByte(static_cast<BYTE>(ch)) && i + 1 < arg.size())
+            quoted += arg[++i];
+    }
+    quoted.append(2 * backslashes, '\\');
+    return quoted + '"';
+}
+
+inline std::string CommandLine(const std::string& program, const std::vector<std::string>& args) {
+    std::string line = QuoteArgument(program);
+    for (const std::string& arg : args)
+        line += ' ' + QuoteArgument(arg);
+    return line;
+}
+
+// Waits for object while dispatching this thread's messages, so that windows of this
+// thread keep answering the child's sends. False on timeout or failure.
+inline bool WaitPumping(HANDLE object, DWORD timeoutMs) {
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    for (;;) {
+        const ULONGLONG now = ::GetTickCount64();
+        const DWORD left = now < deadline ? static_cast<DWORD>(deadline - now) : 0;
+        const DWORD woken = ::MsgWaitForMultipleObjects(1, &object, FALSE, left, QS_ALLINPUT);
+        if (woken == WAIT_OBJECT_0)
+            return true;
+        if (woken != WAIT_OBJECT_0 + 1)
+            return false;
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+    }
+}
+
+// A child process whose standard input is a pipe written from here and whose standard
+// output and error go into one pipe read after it has ended. A child still running
+// when the object goes is terminated, so that a failed test leaves none behind.
+class CChildProcess {
+public:
+    CChildProcess() = default;
+    CChildProcess(const CChildProcess&) = delete;
+    CChildProcess& operator=(const CChildProcess&) = delete;
+    ~CChildProcess() {
+        if (m_process && ::WaitForSingleObject(m_process.Get(), 0) == WAIT_TIMEOUT)
+            ::TerminateProcess(m_process.Get(), 255);
+        CloseInput();
+    }
+
+    // Starts the command line; false when it could not be started.
+    bool Start(const std::string& commandLine) {
+        CHandle childInput, childOutput;
+        if (!CreateInheritablePipe(childInput, m_input, true) ||
+            !CreateInheritablePipe(m_output, childOutput, false))
+            return false;
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = childInput.Get();
+        startup.hStdOutput = childOutput.Get();
+        startup.hStdError = childOutput.Get();
+        std::vector<char> line(commandLine.begin(), commandLine.end());
+        line.push_back('\0');
+        PROCESS_INFORMATION info = {};
+        // No console: the child's streams are the pipes, and no console host is started.
+        if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, DETACHED_PROCESS,
+                              nullptr, nullptr, &startup, &info))
+            return false;
+        ::CloseHandle(info.hThread);
+        m_process.Reset(info.hProcess);
+        m_id = info.dwProcessId;
+        return true;
+    }
+
+    DWORD Id() const { return m_id; }
+    HANDLE Handle() const { return m_process.Get(); }
+
+    // Writes text to the child's input and closes it, from a thread of its own: the
+    // child may be sending to a window of this thread meanwhile.
+    void FeedInput(std::string text) {
+        if (m_feeder.joinable())
+            m_feeder.join();
+        m_feeder = std::thread([input = std::move(m_input), text = std::move(text)] {
+            size_t written = 0;
+            DWORD wrote = 0;
+            while (written < text.size() &&
+                   ::WriteFile(input.Get(), text.data() + written,
+                               static_cast<DWORD>(text.size() - written), &wrote, nullptr))
+                written += wrote;
+        });
+    }
+    // Ends the child's input: it reads end of file once it has read what was written.
+    void CloseInput() {
+        if (m_feeder.joinable())
+            m_feeder.join();
+        m_input.Reset();
+    }
+
+    bool WaitPumping(DWORD timeoutMs) const { return ::WaitPumping(m_process.Get(), timeoutMs); }
+
+    DWORD ExitCode() const {
+        DWORD code = 0;
+        return ::GetExitCodeProcess(m_process.Get(), &code) ? code : ~DWORD(0);
+    }
+
+    // Everything the child wrote to its standard output and error; call after it ended.
+    // Reads only what is in the pipe, so that a handle left open elsewhere cannot block.
+    std::string Output() {
+        std::string output;
+        char chunk[4096];
+        DWORD available = 0, got = 0;
+        while (::PeekNamedPipe(m_output.Get(), nullptr, 0, nullptr, &available, nullptr) &&
+               available != 0 && ::ReadFile(m_output.Get(), chunk, sizeof chunk, &got, nullptr))
+            output.append(chunk, got);
+        return output;
+    }
+
+private:
+    // A pipe whose child end alone is inherited, so that no child holds this side open.
+    static bool CreateInheritablePipe(CHandle& read, CHandle& write, bool childReads) {
+        HANDLE readEnd = nullptr, writeEnd = nullptr;
+        // Room for all a child prints, which is read only after it has ended.
+        if (!::CreatePipe(&readEnd, &writeEnd, nullptr, 64 * 1024))
+            return false;
+        read.Reset(readEnd);
+        write.Reset(writeEnd);
+        return ::SetHandleInformation(childReads ? readEnd : writeEnd, HANDLE_FLAG_INHERIT,
+                                      HANDLE_FLAG_INHERIT) != FALSE;
+    }
+
+    CHandle m_process;
+    DWORD m_id = 0;
+    CHandle m_input;
+    CHandle m_output;
+    std::thread m_feeder;
+};
+
+// A hidden top-level window titled "Kestrin" that hands every WM_SETTEXT to a handler
+// and answers with its result; other messages get the default handling.
+class CIntakeWindow {
+public:
+    using Handler = std::function<LRESULT(WPARAM sender, const char* text)>;
+
+    explicit CIntakeWindow(Handler handler) : m_handler(std::move(handler)) {
+        static const ATOM windowClass = Register();
+        if (windowClass)
+            ::CreateWindowExA(0, MAKEINTATOM(windowClass), "Kestrin", WS_OVERLAPPEDWINDOW, 0, 0,
+                              200, 100, nullptr, nullptr, ::GetModuleHandleA(nullptr), this);
+    }
+    CIntakeWindow(const CIntakeWindow&) = delete;
+    CIntakeWindow& operator=(const CIntakeWindow&) = delete;
+    ~CIntakeWindow() {
+        if (m_hwnd)
+            ::DestroyWindow(m_hwnd);
+    }
+
+    HWND Get() const { return m_hwnd; }
+
+private:
+    static ATOM Register() {
+        WNDCLASSA windowClass = {};
+        windowClass.lpfnWndProc = WindowProc;
+        windowClass.hInstance = ::GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = "KestrinIntakeStandIn";
+        return ::RegisterClassA(&windowClass);
+    }
+
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_NCCREATE) {
+            auto self = static_cast<CIntakeWindow*>(
+                reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+            self->m_hwnd = hwnd;
+            ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        }
+        auto self = reinterpret_cast<CIntakeWindow*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+        if (message == WM_NCDESTROY) {
+            ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+            if (self)
+                self->m_hwnd = nullptr;
+        }
+        // Never the default handling: the title has to stay "Kestrin".
+        if (message == WM_SETTEXT)
+            return self ? self->m_handler(wParam, reinterpret_cast<const char*>(lParam)) : 0;
+        return ::DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+
+    Handler m_handler;
+    HWND m_hwnd = nullptr;
+};

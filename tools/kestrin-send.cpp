@@ -1,0 +1,198 @@
+// kestrin-send: sends debug messages to Kestrin from the command line, scripts and batch files.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char kWindowTitle[] = "Kestrin";
+const unsigned long kMaxRepeat = 1000000000;
+
+// Exit statuses, as scripts test them.
+enum : int { kExitDelivered = 0, kExitNoWindow = 1, kExitFailed = 2 };
+
+const char kUsage[] =
+    "Usage: kestrin-send [--repeat N] [--time] [--] [MESSAGE...]\n"
+    "\n"
+    "Sends each MESSAGE to the window titled \"Kestrin\" as one debug message.\n"
+    "With no MESSAGE, sends each line of standard input as one message, as soon\n"
+    "as the line is complete (a CR before the line feed is dropped).\n"
+    "\n"
+    "  --repeat N  send each message N times (N from 1 to 1000000000)\n"
+    "  --time      when all are sent, print the mean round trip of one message:\n"
+    "                kestrin-send: COUNT messages, mean round trip NANOSECONDS ns\n"
+    "  --          the arguments that follow are messages, even if they start with --\n"
+    "  --help      print this text\n"
+    "\n"
+    "Sending stops at the first message that is not taken.\n"
+    "Exit status: 0 every message was taken; 1 there is no window titled \"Kestrin\";\n"
+    "2 Kestrin did not take a message, or an argument or the input was bad.\n";
+
+struct Options {
+    unsigned long repeat = 1;
+    bool time = false;
+    bool help = false;
+    std::vector<const char*> messages;
+};
+
+// A whole number from 1 to kMaxRepeat, written with digits only.
+bool ParseRepeat(const char* text, unsigned long& value) {
+    size_t length = strlen(text);
+    if (length == 0 || length > 10 || strspn(text, "0123456789") != length)
+        return false;
+    unsigned long long number = 0;
+    for (size_t i = 0; i < length; ++i)
+        number = number * 10 + static_cast<unsigned>(text[i] - '0');
+    if (number < 1 || number > kMaxRepeat)
+        return false;
+    value = static_cast<unsigned long>(number);
+    return true;
+}
+
+bool Fail(const char* problem, const char* argument) {
+    fprintf(stderr, "kestrin-send: %s%s\nTry 'kestrin-send --help'.\n", problem, argument);
+    return false;
+}
+
+// Options may stand anywhere before "--"; the other arguments are the messages, in order.
+bool ParseOptions(int argc, char** argv, Options& options) {
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        if (strcmp(arg, "--") == 0) {
+            options.messages.insert(options.messages.end(), argv + i + 1, argv + argc);
+            break;
+        } else if (strncmp(arg, "--", 2) != 0) {
+            options.messages.push_back(arg);
+        } else if (strcmp(arg, "--help") == 0) {
+            options.help = true;
+        } else if (strcmp(arg, "--time") == 0) {
+            options.time = true;
+        } else if (strcmp(arg, "--repeat") == 0) {
+            if (i + 1 == argc)
+                return Fail("--repeat needs a count", "");
+            if (!ParseRepeat(argv[++i], options.repeat))
+                return Fail("--repeat needs a whole number from 1 to 1000000000, got ", argv[i]);
+        } else {
+            return Fail("unknown option ", arg);
+        }
+    }
+    return true;
+}
+
+// Sends as the client routine does: the window is found by its title, kept, and
+// looked up again once it is no longer a window.
+class CSender {
+public:
+    explicit CSender(unsigned long repeat) : m_repeat(repeat) {}
+
+    int Send(const char* text) {
+        for (unsigned long i = 0; i < m_repeat; ++i) {
+            if (!::IsWindow(m_window))
+                m_window = ::FindWindowA(nullptr, kWindowTitle);
+            if (!m_window) {
+                fputs("kestrin-send: there is no window titled \"Kestrin\"\n", stderr);
+                return kExitNoWindow;
+            }
+            LARGE_INTEGER start, end;
+            ::QueryPerformanceCounter(&start);
+            LRESULT answer = ::SendMessageA(m_window, WM_SETTEXT, ::GetCurrentProcessId(),
+                                            reinterpret_cast<LPARAM>(text));
+            ::QueryPerformanceCounter(&end);
+            m_ticks += end.QuadPart - start.QuadPart;
+            ++m_sent;
+            if (answer != 0) {
+                fprintf(stderr, "kestrin-send: Kestrin did not take the message (answer %lld)\n",
+                        static_cast<long long>(answer));
+                return kExitFailed;
+            }
+        }
+        return kExitDelivered;
+    }
+
+    void PrintTime() const {
+        LARGE_INTEGER frequency;
+        ::QueryPerformanceFrequency(&frequency);
+        double mean = m_sent == 0 ? 0.0 : 1e9 * m_ticks / frequency.QuadPart / m_sent;
+        printf("kestrin-send: %llu messages, mean round trip %.0f ns\n", m_sent, mean);
+    }
+
+private:
+    const unsigned long m_repeat;
+    HWND m_window = nullptr;
+    unsigned long long m_sent = 0;
+    long long m_ticks = 0;
+};
+
+// Sends one line without its line feed and a CR before it; a NUL would cut it short.
+int SendLine(CSender& sender, std::string& line, unsigned long long lineNumber) {
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    if (memchr(line.data(), '\0', line.size())) {
+        fprintf(stderr, "kestrin-send: line %llu holds a NUL byte and was not sent\n", lineNumber);
+        return kExitFailed;
+    }
+    int status = sender.Send(line.c_str());
+    line.clear();
+    return status;
+}
+
+// Standard input is read before the window is looked for, so a waiting sender
+// needs no Kestrin until it has a line to send.
+int SendInputLines(CSender& sender) {
+    HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
+    // A pipe ends with ERROR_BROKEN_PIPE; it reads 0 bytes when the writer writes 0 bytes.
+    const bool pipe = ::GetFileType(input) == FILE_TYPE_PIPE;
+    std::string line;
+    unsigned long long lineNumber = 0;
+    static char chunk[64 * 1024];
+    for (;;) {
+        DWORD got = 0;
+        if (!::ReadFile(input, chunk, sizeof chunk, &got, nullptr)) {
+            DWORD error = ::GetLastError();
+            if (error == ERROR_BROKEN_PIPE)
+                break;
+            fprintf(stderr, "kestrin-send: cannot read standard input (error %lu)\n",
+                    static_cast<unsigned long>(error));
+            return kExitFailed;
+        }
+        if (got == 0 && !pipe)
+            break;
+        const char* rest = chunk;
+        const char* end = chunk + got;
+        while (const char* feed = static_cast<const char*>(memchr(rest, '\n', end - rest))) {
+            line.append(rest, feed);
+            rest = feed + 1;
+            int status = SendLine(sender, line, ++lineNumber);
+            if (status != kExitDelivered)
+                return status;
+        }
+        line.append(rest, end);
+    }
+    return line.empty() ? kExitDelivered : SendLine(sender, line, ++lineNumber);
+}
+
+} // namespace
+
+// argv is the ANSI command line, so text in the system code page arrives unchanged.
+int main(int argc, char** argv) {
+    Options options;
+    if (!ParseOptions(argc, argv, options))
+        return kExitFailed;
+    if (options.help) {
+        fputs(kUsage, stdout);
+        return kExitDelivered;
+    }
+
+    CSender sender(options.repeat);
+    int status = kExitDelivered;
+    if (options.messages.empty())
+        status = SendInputLines(sender);
+    for (size_t i = 0; i < options.messages.size() && status == kExitDelivered; ++i)
+        status = sender.Send(options.messages[i]);
+    if (status == kExitDelivered && options.time)
+        sender.PrintTime();
+    return status;
+}
