@@ -2,6 +2,8 @@
 // refresh costs, and the round trip of kestrin-send to a window that does nothing.
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -184,9 +186,88 @@ double SendRoundTripNs(HWND target, unsigned long messages, const std::string& t
     return ns;
 }
 
-bool BenchRoundTrip() {
+const int kRuns = 5;
+
+// Median of runs of kestrin-send's round trip to target; -1 after printing why it failed.
+double MedianRoundTripNs(HWND target, unsigned long messages, const std::string& text,
+                         const char* what) {
+    std::vector<double> runs;
+    std::string failure;
+    for (int r = 0; r < kRuns; ++r) {
+        double ns = SendRoundTripNs(target, messages, text, failure);
+        if (ns < 0) {
+            printf("  %s: failed: %s\n", what, failure.c_str());
+            return -1;
+        }
+        runs.push_back(ns);
+    }
+    std::sort(runs.begin(), runs.end());
+    return runs[kRuns / 2];
+}
+
+// Kestrin itself, as a separate process; ended when the bench is done with it.
+class CRunningKestrin {
+public:
+    bool Start() {
+        if (!m_process.Start(CommandLine(SiblingPath("kestrin.exe"), {})))
+            return false;
+        for (int tries = 0; tries < 200 && !m_view; ++tries) {
+            ::Sleep(50);
+            HWND frame = ::FindWindowA(nullptr, "Kestrin");
+            m_frame = frame;
+            m_view = frame ? ::FindWindowExA(frame, nullptr, "Kestrin", nullptr) : nullptr;
+        }
+        return m_view != nullptr;
+    }
+    ~CRunningKestrin() {
+        if (m_frame)
+            ::PostMessageA(m_frame, WM_CLOSE, 0, 0);
+        m_process.WaitPumping(10000);
+    }
+    HWND Frame() const { return m_frame; }
+    int Rows() const { return static_cast<int>(::SendMessageA(m_view, LVM_GETITEMCOUNT, 0, 0)); }
+    // Adds rows straight from this process until the list holds at least count.
+    bool FillTo(int count) const {
+        for (int rows = Rows(); rows < count; ++rows)
+            if (::SendMessageA(m_frame, WM_SETTEXT, ::GetCurrentProcessId(),
+                               reinterpret_cast<LPARAM>(kMessage)) != 0)
+                return false;
+        return true;
+    }
+
+private:
+    CChildProcess m_process;
+    HWND m_frame = nullptr;
+    HWND m_view = nullptr;
+};
+
+// Kestrin's round trip as its list grows, beside the do-nothing window's from the same run.
+bool BenchKestrin(double baselineNs) {
+    const unsigned long kMessages = 2000;
+    CRunningKestrin kestrin;
+    if (!kestrin.Start()) {
+        printf("  kestrin.exe did not start\n");
+        return false;
+    }
+    printf("\nRound trip of kestrin-send to Kestrin, %zu-byte text, ns per message\n",
+           strlen(kMessage));
+    for (int rows : {0, 10000, 100000}) {
+        if (!kestrin.FillTo(rows)) {
+            printf("  filling the list failed\n");
+            return false;
+        }
+        char what[80];
+        snprintf(what, sizeof what, "with %d rows already in the list", kestrin.Rows());
+        double ns = MedianRoundTripNs(kestrin.Frame(), kMessages, kMessage, what);
+        if (ns < 0)
+            return false;
+        printf("  %-60s %12.0f  (%.2fx the do-nothing window)\n", what, ns, ns / baselineNs);
+    }
+    return true;
+}
+
+bool BenchRoundTrip(double& baselineNs) {
     const unsigned long kMessages = 5000;
-    const int kRuns = 5;
     CBareKestrin kestrin;
     printf("\nRound trip of one WM_SETTEXT to a window that does nothing, ns per message\n");
 
@@ -195,18 +276,12 @@ bool BenchRoundTrip() {
         char what[80];
         snprintf(what, sizeof what, "kestrin-send, %zu-byte text (median of %d runs of %lu)",
                  text.size(), kRuns, kMessages);
-        std::vector<double> runs;
-        std::string failure;
-        for (int r = 0; r < kRuns; ++r) {
-            double ns = SendRoundTripNs(kestrin.Window(), kMessages, text, failure);
-            if (ns < 0) {
-                printf("  %s: failed: %s\n", what, failure.c_str());
-                return false;
-            }
-            runs.push_back(ns);
-        }
-        std::sort(runs.begin(), runs.end());
-        PrintRow(what, runs[kRuns / 2]);
+        double ns = MedianRoundTripNs(kestrin.Window(), kMessages, text, what);
+        if (ns < 0)
+            return false;
+        PrintRow(what, ns);
+        if (baselineNs == 0)
+            baselineNs = ns;
 
         snprintf(what, sizeof what, "SendMessageA from another thread, %zu-byte text", text.size());
         PrintRow(what, NsPerCall([&] {
@@ -222,5 +297,6 @@ bool BenchRoundTrip() {
 int main() {
     BenchCore();
     BenchRefresh();
-    return BenchRoundTrip() ? 0 : 1;
+    double baselineNs = 0;
+    return BenchRoundTrip(baselineNs) && BenchKestrin(baselineNs) ? 0 : 1;
 }

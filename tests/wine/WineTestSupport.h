@@ -241,3 +241,12 @@ private:
     Handler m_handler;
     HWND m_hwnd = nullptr;
 };
+
+// The edit into which a user types the file name in the system's open or save dialog: the
+// innermost of the nested controls cmb13. Works on a dialog of another process too.
+inline HWND FileNameEdit(HWND dialog) {
+    HWND box = dialog;
+    for (HWND inner; (inner = ::GetDlgItem(box, 0x047c));)
+        box = inner;
+    return box == dialog ? nullptr : box;
+}

@@ -1,0 +1,53 @@
+// CKestrinApp: refuses a second instance, sets up the framework and creates the one document.
+#include "Kestrin.h"
+
+#include "AboutDlg.h"
+#include "KestrinDoc.h"
+#include "KestrinView.h"
+#include "MainFrm.h"
+#include "resource.h"
+
+namespace {
+const char kInstanceMutex[] = "Morvanell-me";
+const char kRegistryKey[] = "Local AppWizard-Generated Applications";
+const UINT kRecentFiles = 4;
+} // namespace
+
+const MessageEntry CKestrinApp::messageEntries[] = {
+    MapCommand(ID_APP_ABOUT, &CKestrinApp::OnAppAbout),
+    MapCommand(ID_FILE_NEW, &CKestrinApp::OnFileNew),
+    MapCommand(ID_FILE_OPEN, &CKestrinApp::OnFileOpen),
+};
+const MessageMap CKestrinApp::messageMap(&CWinApp::messageMap, CKestrinApp::messageEntries);
+
+const MessageMap* CKestrinApp::GetMessageMap() const {
+    return &messageMap;
+}
+
+bool CKestrinApp::InitInstance() {
+    // Only the name's existence matters: the handle stays open until the process ends.
+    HANDLE mutex = ::CreateMutexA(nullptr, FALSE, kInstanceMutex);
+    if (::GetLastError() == ERROR_ALREADY_EXISTS) {
+        ::CloseHandle(mutex);
+        return false;
+    }
+
+    SetRegistryKey(kRegistryKey);
+    LoadStdProfileSettings(kRecentFiles);
+    AddDocTemplate(new CSingleDocTemplate(IDR_MAINFRAME, &CKestrinDoc::runtimeClass,
+                                          &CMainFrame::runtimeClass, &CKestrinView::runtimeClass));
+
+    CCommandLineInfo cmdInfo;
+    ParseCommandLine(cmdInfo);
+    if (!ProcessShellCommand(cmdInfo))
+        return false;
+
+    m_pMainWnd->ShowWindow(SW_SHOW);
+    ::UpdateWindow(m_pMainWnd->m_hWnd);
+    return true;
+}
+
+void CKestrinApp::OnAppAbout() {
+    CAboutDlg dialog;
+    dialog.DoModal();
+}

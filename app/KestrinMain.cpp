@@ -1,0 +1,4 @@
+// The one application object of kestrin.exe.
+#include "Kestrin.h"
+
+CKestrinApp theApp;

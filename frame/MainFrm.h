@@ -1,0 +1,30 @@
+// CMainFrame: the top-level window clients find by its caption "Kestrin".
+#pragma once
+
+#include "FrameWnd.h"
+
+class CMainFrame : public CFrameWnd {
+public:
+    static const CRuntimeClass runtimeClass;
+
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // Leaves the caption as created: clients look the window up by it.
+    void OnUpdateFrameTitle(bool addToTitle) override;
+
+    void UpdateCaptureButton(bool bOn);
+    void UpdateLogButton(bool bOn);
+
+protected:
+    int OnCreate(CREATESTRUCTA* cs);
+    const MessageMap* GetMessageMap() const override;
+    static const MessageEntry messageEntries[];
+    static const MessageMap messageMap;
+
+private:
+    void ShowExtraImage(UINT id, int offset);
+
+    CStatusBar m_wndStatusBar;
+    CToolBar m_wndToolBar;
+    CBitmap m_bmpExtra;
+    int m_nFirstExtraImage = 0;
+};

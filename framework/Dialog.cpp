@@ -1,0 +1,87 @@
+// CDialog: modal run, centring, OK and Cancel, and mapped messages of dialogs.
+#include "Dialog.h"
+
+#include <new>
+
+#include "WinApp.h"
+
+CDialog::CDialog(UINT templateId, CWnd* parent) : m_nTemplateId(templateId), m_pParent(parent) {}
+
+HWND CDialog::Owner() const {
+    CWnd* owner = m_pParent ? m_pParent : AfxGetMainWnd();
+    return owner ? owner->m_hWnd : nullptr;
+}
+
+int CDialog::DoModal() {
+    INT_PTR result = ::DialogBoxParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(m_nTemplateId),
+                                       Owner(), DialogProc, reinterpret_cast<LPARAM>(this));
+    return static_cast<int>(result);
+}
+
+bool CDialog::OnInitDialog() {
+    HWND owner = Owner();
+    RECT area;
+    if (owner && ::IsWindowVisible(owner) && !::IsIconic(owner))
+        ::GetWindowRect(owner, &area);
+    else
+        ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    RECT self;
+    ::GetWindowRect(m_hWnd, &self);
+    int width = self.right - self.left;
+    int height = self.bottom - self.top;
+    ::SetWindowPos(m_hWnd, nullptr, area.left + (area.right - area.left - width) / 2,
+                   area.top + (area.bottom - area.top - height) / 2, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return true;
+}
+
+void CDialog::OnOK() {
+    EndDialog(IDOK);
+}
+
+void CDialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}
+
+INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    CDialog* dialog;
+    if (message == WM_INITDIALOG) {
+        dialog = reinterpret_cast<CDialog*>(lParam);
+        dialog->m_hWnd = hWnd;
+        ::SetWindowLongPtrA(hWnd, DWLP_USER, lParam);
+    } else {
+        dialog = reinterpret_cast<CDialog*>(::GetWindowLongPtrA(hWnd, DWLP_USER));
+        if (!dialog)
+            return FALSE;
+    }
+    INT_PTR result = FALSE;
+    try {
+        result = message == WM_INITDIALOG ? dialog->OnInitDialog()
+                                          : dialog->OnDialogMessage(message, wParam);
+    } catch (const std::bad_alloc&) {
+        dialog->EndDialog(-1);
+    }
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrA(hWnd, DWLP_USER, 0);
+        dialog->m_hWnd = nullptr;
+    }
+    return result;
+}
+
+INT_PTR CDialog::OnDialogMessage(UINT message, WPARAM wParam) {
+    // Enter, Escape and the close box arrive as IDOK and IDCANCEL.
+    if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
+        if (LOWORD(wParam) == IDOK) {
+            OnOK();
+            return TRUE;
+        }
+        if (LOWORD(wParam) == IDCANCEL) {
+            OnCancel();
+            return TRUE;
+        }
+        return FALSE;
+    }
+    if (const MessageEntry* entry = GetMessageMap()->Find(MessageEntry::Void, message))
+        (this->*std::get<PfnCommand>(entry->handler))();
+    return FALSE;
+}

@@ -1,0 +1,34 @@
+// CFile: a file opened for one command, closed at the latest when the object dies.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+class CFile {
+public:
+    enum OpenFlags : UINT {
+        modeWrite = 0x0001,
+        modeCreate = 0x1000,
+    };
+
+    CFile() = default;
+    CFile(const CFile&) = delete;
+    CFile& operator=(const CFile&) = delete;
+    ~CFile() { Close(); }
+
+    // True when a file or directory of that path exists.
+    static bool GetStatus(const char* path);
+    // modeCreate alone creates the file empty; modeWrite alone opens an existing file for
+    // writing at its start, held exclusively while open.
+    bool Open(const char* path, UINT flags);
+    // Writes all of data at the current position; false on any failure.
+    bool Write(const void* data, DWORD length);
+    // Ends the file at the current position, dropping what a longer earlier content left.
+    bool SetEndHere();
+    void Close();
+    bool IsOpen() const { return m_hFile != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE m_hFile = INVALID_HANDLE_VALUE;
+};

@@ -1,0 +1,41 @@
+// CFileDialog over GetOpenFileNameA and GetSaveFileNameA.
+#include "FileDialog.h"
+
+#include <commdlg.h>
+
+#include <vector>
+
+#include "WinApp.h"
+
+CFileDialog::CFileDialog(bool openFileDialog, const char* defaultExt, const char* fileName,
+                         DWORD flags, const char* filter, CWnd* parent)
+    : m_bOpen(openFileDialog), m_defaultExt(defaultExt ? defaultExt : ""),
+      m_fileName(fileName ? fileName : ""), m_filter(filter ? filter : ""), m_flags(flags),
+      m_pParent(parent) {
+    // The system wants the pairs separated by NULs.
+    for (char& ch : m_filter)
+        if (ch == '|')
+            ch = '\0';
+}
+
+int CFileDialog::DoModal() {
+    // Room for a long path; the dialog reports a longer one as an error, not a cut path.
+    std::vector<char> file(32768, '\0');
+    m_fileName.copy(file.data(), file.size() - 1);
+
+    OPENFILENAMEA ofn = {};
+    ofn.lStructSize = sizeof(ofn);
+    CWnd* owner = m_pParent ? m_pParent : AfxGetMainWnd();
+    ofn.hwndOwner = owner ? owner->m_hWnd : nullptr;
+    ofn.lpstrFilter = m_filter.empty() ? nullptr : m_filter.c_str();
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = static_cast<DWORD>(file.size());
+    ofn.lpstrDefExt = m_defaultExt.empty() ? nullptr : m_defaultExt.c_str();
+    ofn.Flags = m_flags | OFN_EXPLORER | OFN_ENABLESIZING;
+
+    BOOL ok = m_bOpen ? ::GetOpenFileNameA(&ofn) : ::GetSaveFileNameA(&ofn);
+    if (!ok)
+        return IDCANCEL;
+    m_path = file.data();
+    return IDOK;
+}

@@ -1,0 +1,31 @@
+// CFileDialog: the system's open-file or save-file dialog, owned by the main window.
+#pragma once
+
+#include <windows.h>
+
+#include <commdlg.h>
+
+#include <string>
+
+class CWnd;
+
+class CFileDialog {
+public:
+    // filter: pairs "name|pattern|" as the framework writes them, or null for none.
+    CFileDialog(bool openFileDialog, const char* defaultExt = nullptr,
+                const char* fileName = nullptr, DWORD flags = 0, const char* filter = nullptr,
+                CWnd* parent = nullptr);
+
+    // IDOK when the user confirmed a file, IDCANCEL otherwise.
+    int DoModal();
+    const std::string& GetPathName() const { return m_path; }
+
+private:
+    bool m_bOpen;
+    std::string m_defaultExt;
+    std::string m_fileName;
+    std::string m_filter;
+    DWORD m_flags;
+    CWnd* m_pParent;
+    std::string m_path;
+};

@@ -1,0 +1,55 @@
+// Message maps: static tables of (window message or command id -> member handler).
+#pragma once
+
+#include <windows.h>
+
+#include <variant>
+
+class CCmdTarget;
+class CCmdUI;
+
+// The handler shapes a table entry may hold; each unpacks wParam/lParam once.
+using PfnCommand = void (CCmdTarget::*)();
+using PfnUpdate = void (CCmdTarget::*)(CCmdUI*);
+using PfnCreate = int (CCmdTarget::*)(CREATESTRUCTA*);
+using PfnVoid = void (CCmdTarget::*)();
+using PfnMessage = LRESULT (CCmdTarget::*)(WPARAM, LPARAM);
+
+struct MessageEntry {
+    enum Kind { Command, Update, Create, Void, Message };
+    Kind kind;
+    UINT code; // window message, or command id
+    std::variant<PfnCommand, PfnUpdate, PfnCreate, PfnMessage> handler;
+};
+
+struct MessageMap {
+    const MessageMap* base;
+    const MessageEntry* entries;
+    size_t count;
+
+    template <size_t N>
+    constexpr MessageMap(const MessageMap* baseMap, const MessageEntry (&table)[N])
+        : base(baseMap), entries(table), count(N) {}
+    constexpr explicit MessageMap(const MessageMap* baseMap)
+        : base(baseMap), entries(nullptr), count(0) {}
+
+    // The first entry of this map or its bases for kind and code, or null.
+    const MessageEntry* Find(MessageEntry::Kind kind, UINT code) const;
+};
+
+// Entry builders: the member pointers of a derived class are stored as the base's.
+template <class T> MessageEntry MapCommand(UINT id, void (T::*pfn)()) {
+    return {MessageEntry::Command, id, static_cast<PfnCommand>(pfn)};
+}
+template <class T> MessageEntry MapUpdate(UINT id, void (T::*pfn)(CCmdUI*)) {
+    return {MessageEntry::Update, id, static_cast<PfnUpdate>(pfn)};
+}
+template <class T> MessageEntry MapCreate(int (T::*pfn)(CREATESTRUCTA*)) {
+    return {MessageEntry::Create, WM_CREATE, static_cast<PfnCreate>(pfn)};
+}
+template <class T> MessageEntry MapVoid(UINT message, void (T::*pfn)()) {
+    return {MessageEntry::Void, message, static_cast<PfnCommand>(pfn)};
+}
+template <class T> MessageEntry MapMessage(UINT message, LRESULT (T::*pfn)(WPARAM, LPARAM)) {
+    return {MessageEntry::Message, message, static_cast<PfnMessage>(pfn)};
+}

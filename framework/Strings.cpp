@@ -1,0 +1,30 @@
+// Strings from the resources.
+#include "Strings.h"
+
+#include <vector>
+
+std::string AfxLoadString(UINT id) {
+    std::vector<char> buffer(256);
+    for (;;) {
+        int length = ::LoadStringA(::GetModuleHandleA(nullptr), id, buffer.data(),
+                                   static_cast<int>(buffer.size()));
+        if (length <= 0)
+            return std::string();
+        // A full buffer may mean a cut string: try again with more room.
+        if (static_cast<size_t>(length) < buffer.size() - 1)
+            return std::string(buffer.data(), static_cast<size_t>(length));
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::string AfxExtractSubString(const std::string& text, int index, char separator) {
+    size_t start = 0;
+    for (; index > 0; --index) {
+        size_t next = text.find(separator, start);
+        if (next == std::string::npos)
+            return std::string();
+        start = next + 1;
+    }
+    size_t end = text.find(separator, start);
+    return text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}

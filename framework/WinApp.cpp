@@ -1,0 +1,273 @@
+// CWinApp and CSingleDocTemplate: start-up services, the message loop and the File commands.
+#include "WinApp.h"
+
+#include "CmdUI.h"
+#include "FileDialog.h"
+#include "FrameworkIds.h"
+
+namespace {
+CWinApp* g_pApp = nullptr;
+
+const char kAllFilesFilter[] = "所有文件 (*.*)|*.*|";
+const UINT kRecentFileCount = 16;
+
+bool IsRecentFileCommand(UINT id) {
+    return id >= ID_FILE_MRU_FILE1 && id < ID_FILE_MRU_FILE1 + kRecentFileCount;
+}
+
+// Mouse moves that do not move, paints and the caret's timer are not activity.
+bool IsIdleMessage(const MSG& msg) {
+    static POINT lastPoint = {-1, -1};
+    static UINT lastMessage = 0;
+    if (msg.message == WM_MOUSEMOVE || msg.message == WM_NCMOUSEMOVE) {
+        bool same =
+            msg.message == lastMessage && msg.pt.x == lastPoint.x && msg.pt.y == lastPoint.y;
+        lastPoint = msg.pt;
+        lastMessage = msg.message;
+        return !same;
+    }
+    const UINT kSysTimer = 0x0118;
+    return msg.message != WM_PAINT && msg.message != kSysTimer;
+}
+} // namespace
+
+CWinApp* AfxGetApp() {
+    return g_pApp;
+}
+
+CWnd* AfxGetMainWnd() {
+    return g_pApp ? g_pApp->m_pMainWnd : nullptr;
+}
+
+HINSTANCE AfxGetInstanceHandle() {
+    return ::GetModuleHandleA(nullptr);
+}
+
+int AfxMessageBox(const char* text, UINT type) {
+    if (!(type & MB_ICONMASK))
+        type |= (type & MB_TYPEMASK) == MB_YESNO || (type & MB_TYPEMASK) == MB_YESNOCANCEL
+                    ? MB_ICONQUESTION
+                    : MB_ICONEXCLAMATION;
+    CWnd* owner = AfxGetMainWnd();
+    const char* caption = g_pApp ? g_pApp->m_strAppName.c_str() : nullptr;
+    return ::MessageBoxA(owner ? owner->m_hWnd : nullptr, text, caption, type);
+}
+
+CSingleDocTemplate::CSingleDocTemplate(UINT resourceId, const CRuntimeClass* docClass,
+                                       const CRuntimeClass* frameClass,
+                                       const CRuntimeClass* viewClass)
+    : m_nResourceId(resourceId), m_pDocClass(docClass), m_pFrameClass(frameClass),
+      m_pViewClass(viewClass) {}
+
+CSingleDocTemplate::~CSingleDocTemplate() = default;
+
+std::string CSingleDocTemplate::GetDocString(int index) const {
+    return AfxExtractSubString(AfxLoadString(m_nResourceId), index);
+}
+
+void CSingleDocTemplate::Discard() {
+    if (m_pFrame && m_pFrame->m_hWnd)
+        m_pFrame->DestroyWindow();
+    m_pFrame.reset();
+    m_pOnlyDoc.reset();
+}
+
+CDocument* CSingleDocTemplate::OpenDocumentFile(const char* path) {
+    bool created = !m_pOnlyDoc;
+    if (created) {
+        m_pOnlyDoc.reset(dynamic_cast<CDocument*>(m_pDocClass->m_pfnCreateObject()));
+        m_pFrame.reset(dynamic_cast<CFrameWnd*>(m_pFrameClass->m_pfnCreateObject()));
+        CCreateContext context;
+        context.m_pNewViewClass = m_pViewClass;
+        context.m_pCurrentDoc = m_pOnlyDoc.get();
+        if (!m_pOnlyDoc || !m_pFrame ||
+            !m_pFrame->LoadFrame(m_nResourceId, WS_OVERLAPPEDWINDOW, &context)) {
+            Discard();
+            return nullptr;
+        }
+    }
+
+    bool ready = path ? m_pOnlyDoc->OnOpenDocument(path) : m_pOnlyDoc->OnNewDocument();
+    if (!ready) {
+        // A document that was already shown stays as it was.
+        if (created)
+            Discard();
+        return nullptr;
+    }
+    if (path)
+        m_pOnlyDoc->SetPathName(path);
+    m_pOnlyDoc->UpdateAllViewsInitial();
+
+    CWinApp* app = AfxGetApp();
+    if (created) {
+        if (app && !app->m_pMainWnd)
+            app->m_pMainWnd = m_pFrame.get();
+        m_pFrame->ShowWindow(app ? app->m_nCmdShow : SW_SHOWNORMAL);
+    }
+    return m_pOnlyDoc.get();
+}
+
+CWinApp::CWinApp(const char* appName) {
+    g_pApp = this;
+    m_strAppName = appName ? appName : AfxLoadString(AFX_IDS_APP_TITLE);
+}
+
+CWinApp::~CWinApp() {
+    if (g_pApp == this)
+        g_pApp = nullptr;
+}
+
+const MessageEntry CWinApp::messageEntries[] = {
+    MapCommand(ID_APP_EXIT, &CWinApp::OnAppExit),
+    MapUpdate(ID_FILE_MRU_FILE1, &CWinApp::OnUpdateRecentFileMenu),
+};
+const MessageMap CWinApp::messageMap(&CCmdTarget::messageMap, CWinApp::messageEntries);
+
+const MessageMap* CWinApp::GetMessageMap() const {
+    return &messageMap;
+}
+
+bool CWinApp::InitInstance() {
+    return true;
+}
+
+int CWinApp::Run() {
+    MSG msg;
+    bool idle = true;
+    long idleCount = 0;
+    for (;;) {
+        while (idle && !::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE))
+            idle = OnIdle(idleCount++);
+
+        BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
+        if (got == 0 || got == -1)
+            break;
+        CFrameWnd* frame = dynamic_cast<CFrameWnd*>(m_pMainWnd);
+        bool translated = frame && frame->GetAccelerators() &&
+                          (msg.hwnd == frame->m_hWnd || ::IsChild(frame->m_hWnd, msg.hwnd)) &&
+                          ::TranslateAcceleratorA(frame->m_hWnd, frame->GetAccelerators(), &msg);
+        if (!translated) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+        if (IsIdleMessage(msg)) {
+            idle = true;
+            idleCount = 0;
+        }
+    }
+    ExitInstance();
+    return static_cast<int>(msg.wParam);
+}
+
+bool CWinApp::OnIdle(long count) {
+    if (count == 0)
+        if (auto* frame = dynamic_cast<CFrameWnd*>(m_pMainWnd))
+            frame->OnIdleUpdateCmdUI();
+    return false;
+}
+
+int CWinApp::ExitInstance() {
+    if (m_pRecentFileList)
+        m_pRecentFileList->WriteList();
+    m_pDocTemplate.reset();
+    return 0;
+}
+
+void CWinApp::SetRegistryKey(const char* company) {
+    m_strRegistryKey = company;
+}
+
+std::string CWinApp::GetRegistryPath() const {
+    if (m_strRegistryKey.empty())
+        return std::string();
+    return "Software\\" + m_strRegistryKey + "\\" + m_strAppName;
+}
+
+void CWinApp::LoadStdProfileSettings(UINT maxRecentFiles) {
+    m_pRecentFileList = std::make_unique<CRecentFileList>(
+        ID_FILE_MRU_FILE1, (GetRegistryPath() + "\\Recent File List").c_str(), maxRecentFiles);
+    m_pRecentFileList->ReadList();
+}
+
+void CWinApp::AddDocTemplate(CSingleDocTemplate* docTemplate) {
+    m_pDocTemplate.reset(docTemplate);
+}
+
+void CWinApp::ParseCommandLine(CCommandLineInfo& info) {
+    // Switches start with '/' or '-' and are not Kestrin's to act on; the first other
+    // argument names a file to open.
+    for (int i = 1; i < __argc; ++i) {
+        const char* arg = __argv[i];
+        if (arg[0] == '/' || arg[0] == '-' || !info.m_strFileName.empty())
+            continue;
+        info.m_strFileName = arg;
+        info.m_nShellCommand = CCommandLineInfo::FileOpen;
+    }
+}
+
+bool CWinApp::ProcessShellCommand(CCommandLineInfo& info) {
+    if (info.m_nShellCommand == CCommandLineInfo::FileOpen)
+        return OpenDocumentFile(info.m_strFileName.c_str()) != nullptr;
+    OnFileNew();
+    return m_pMainWnd != nullptr;
+}
+
+CDocument* CWinApp::OpenDocumentFile(const char* path) {
+    return m_pDocTemplate ? m_pDocTemplate->OpenDocumentFile(path) : nullptr;
+}
+
+void CWinApp::AddToRecentFileList(const char* path) {
+    if (m_pRecentFileList)
+        m_pRecentFileList->Add(path);
+}
+
+void CWinApp::OnFileNew() {
+    if (m_pDocTemplate)
+        m_pDocTemplate->OpenDocumentFile(nullptr);
+}
+
+void CWinApp::OnFileOpen() {
+    std::string filter;
+    if (m_pDocTemplate) {
+        std::string name = m_pDocTemplate->GetDocString(3);
+        std::string ext = m_pDocTemplate->GetDocString(4);
+        if (!name.empty() && !ext.empty())
+            filter = name + "|*" + ext + "|";
+    }
+    filter += kAllFilesFilter;
+    CFileDialog dialog(true, nullptr, nullptr, OFN_HIDEREADONLY | OFN_FILEMUSTEXIST,
+                       filter.c_str());
+    if (dialog.DoModal() == IDOK)
+        OpenDocumentFile(dialog.GetPathName().c_str());
+}
+
+void CWinApp::OnAppExit() {
+    if (m_pMainWnd)
+        m_pMainWnd->SendMessage(WM_CLOSE);
+}
+
+void CWinApp::OnUpdateRecentFileMenu(CCmdUI* pCmdUI) {
+    if (!m_pRecentFileList)
+        return;
+    if (pCmdUI->m_hMenu)
+        m_pRecentFileList->UpdateMenu(pCmdUI->m_hMenu, pCmdUI->m_nIndex);
+    else
+        pCmdUI->Enable(m_pRecentFileList->GetSize() > 0);
+}
+
+bool CWinApp::OnOpenRecentFile(UINT id) {
+    size_t index = id - ID_FILE_MRU_FILE1;
+    std::string path = (*m_pRecentFileList)[index];
+    if (!OpenDocumentFile(path.c_str()))
+        m_pRecentFileList->Remove(index);
+    return true;
+}
+
+bool CWinApp::OnCmdMsg(UINT id, int code, CCmdUI* pCmdUI) {
+    if (code != CN_UPDATE_COMMAND_UI && IsRecentFileCommand(id)) {
+        if (!m_pRecentFileList || id - ID_FILE_MRU_FILE1 >= m_pRecentFileList->GetSize())
+            return false;
+        return code == CN_PROBE || OnOpenRecentFile(id);
+    }
+    return CCmdTarget::OnCmdMsg(id, code, pCmdUI);
+}

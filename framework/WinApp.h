@@ -1,0 +1,100 @@
+// CWinApp and the single-document template: start-up, message loop, settings and File commands.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Document.h"
+#include "FrameWnd.h"
+#include "RecentFileList.h"
+#include "Strings.h"
+#include "Wnd.h"
+
+// Creates the one document, frame and view, and reuses them for every New and Open.
+class CSingleDocTemplate : public CCmdTarget {
+public:
+    CSingleDocTemplate(UINT resourceId, const CRuntimeClass* docClass,
+                       const CRuntimeClass* frameClass, const CRuntimeClass* viewClass);
+    ~CSingleDocTemplate() override;
+
+    // Null path: a new document. Null result: nothing was opened (the user was told).
+    CDocument* OpenDocumentFile(const char* path);
+    // Field index (0..6) of the document string.
+    std::string GetDocString(int index) const;
+    CDocument* GetDocument() const { return m_pOnlyDoc.get(); }
+    CFrameWnd* GetFrame() const { return m_pFrame.get(); }
+
+private:
+    void Discard();
+
+    UINT m_nResourceId;
+    const CRuntimeClass* m_pDocClass;
+    const CRuntimeClass* m_pFrameClass;
+    const CRuntimeClass* m_pViewClass;
+    // Declared in the order they must die in: the frame (and its view) before the document.
+    std::unique_ptr<CDocument> m_pOnlyDoc;
+    std::unique_ptr<CFrameWnd> m_pFrame;
+};
+
+// The standard command line: no argument is File New, one file name opens it.
+struct CCommandLineInfo {
+    enum Shell { FileNew, FileOpen };
+    Shell m_nShellCommand = FileNew;
+    std::string m_strFileName;
+};
+
+class CWinApp : public CCmdTarget {
+public:
+    // The application name comes from string AFX_IDS_APP_TITLE when appName is null.
+    explicit CWinApp(const char* appName = nullptr);
+    ~CWinApp() override;
+
+    virtual bool InitInstance();
+    // The message loop with accelerators and idle-time updates; the exit code.
+    virtual int Run();
+    virtual bool OnIdle(long count);
+    // Writes the settings back; the exit code.
+    virtual int ExitInstance();
+
+    void SetRegistryKey(const char* company);
+    void LoadStdProfileSettings(UINT maxRecentFiles);
+    void AddDocTemplate(CSingleDocTemplate* docTemplate);
+    void ParseCommandLine(CCommandLineInfo& info);
+    bool ProcessShellCommand(CCommandLineInfo& info);
+    CDocument* OpenDocumentFile(const char* path);
+    void AddToRecentFileList(const char* path);
+    CRecentFileList* GetRecentFileList() const { return m_pRecentFileList.get(); }
+    // HKCU\Software\<company>\<application>; empty before SetRegistryKey.
+    std::string GetRegistryPath() const;
+
+    // The recent-file commands are handled here by range.
+    bool OnCmdMsg(UINT id, int code, CCmdUI* pCmdUI) override;
+
+    CWnd* m_pMainWnd = nullptr;
+    std::string m_strAppName;
+    int m_nCmdShow = SW_SHOWNORMAL;
+
+protected:
+    void OnFileNew();
+    void OnFileOpen();
+    void OnAppExit();
+    void OnUpdateRecentFileMenu(CCmdUI* pCmdUI);
+    bool OnOpenRecentFile(UINT id);
+    const MessageMap* GetMessageMap() const override;
+    static const MessageEntry messageEntries[];
+    static const MessageMap messageMap;
+
+private:
+    std::string m_strRegistryKey;
+    std::unique_ptr<CSingleDocTemplate> m_pDocTemplate;
+    std::unique_ptr<CRecentFileList> m_pRecentFileList;
+};
+
+CWinApp* AfxGetApp();
+CWnd* AfxGetMainWnd();
+HINSTANCE AfxGetInstanceHandle();
+// A modal message box over the main window, captioned with the application name.
+int AfxMessageBox(const char* text, UINT type = MB_OK);

@@ -1,0 +1,85 @@
+// CCmdTarget and CWnd: command routing and the binding of windows to their C++ objects.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "MessageMap.h"
+
+enum { CN_COMMAND, CN_PROBE, CN_UPDATE_COMMAND_UI };
+
+// Anything with a message map: application, document, windows.
+class CCmdTarget {
+public:
+    virtual ~CCmdTarget() = default;
+
+    // CN_COMMAND runs the command's handler, CN_PROBE only asks whether there is one,
+    // CN_UPDATE_COMMAND_UI runs its update handler with pCmdUI. False when none applies.
+    virtual bool OnCmdMsg(UINT id, int code, CCmdUI* pCmdUI);
+
+protected:
+    virtual const MessageMap* GetMessageMap() const;
+    static const MessageMap messageMap;
+};
+
+// A window owned by a C++ object. One place binds (creation) and one unbinds
+// (WM_NCDESTROY); no exception crosses into USER32.
+class CWnd : public CCmdTarget {
+public:
+    HWND m_hWnd = nullptr;
+
+    CWnd() = default;
+    CWnd(const CWnd&) = delete;
+    CWnd& operator=(const CWnd&) = delete;
+    ~CWnd() override;
+
+    static CWnd* FromHandle(HWND hWnd);
+
+    // Creates the window and binds it to this object before its first message;
+    // messages it does not handle go to the class's own window procedure.
+    // rectDefault leaves position and size to the system.
+    static const RECT rectDefault;
+    bool CreateEx(DWORD exStyle, const char* className, const char* windowName, DWORD style,
+                  const RECT& rect, HWND parent, HMENU menuOrId, void* param = nullptr);
+    virtual bool PreCreateWindow(CREATESTRUCTA& cs);
+    bool DestroyWindow();
+
+    LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
+        return ::SendMessageA(m_hWnd, message, wParam, lParam);
+    }
+    bool ShowWindow(int cmdShow) const { return ::ShowWindow(m_hWnd, cmdShow) != FALSE; }
+    bool IsWindowVisible() const { return ::IsWindowVisible(m_hWnd) != FALSE; }
+    void SetWindowText(const char* text) const { ::SetWindowTextA(m_hWnd, text); }
+    std::string GetWindowText() const;
+    HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
+    void SetDlgItemText(int id, const char* text) const { ::SetDlgItemTextA(m_hWnd, id, text); }
+    void GetDlgItemText(int id, std::string& text) const;
+    void MoveWindow(const RECT& rect, bool repaint = true) const;
+
+    // The window procedure of the object: message map first, then the default.
+    virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    // Handles WM_COMMAND from menus, accelerators and controls.
+    virtual bool OnCommand(WPARAM wParam, LPARAM lParam);
+    virtual bool OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result);
+    virtual void PostNcDestroy() {}
+
+protected:
+    LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam);
+    // Base handling of WM_CREATE: the window class's own; -1 refuses the window.
+    int OnCreate(CREATESTRUCTA* cs);
+    const MessageMap* GetMessageMap() const override;
+    static const MessageMap messageMap;
+
+private:
+    static LRESULT CALLBACK StandardProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam);
+    void Attach(HWND hWnd);
+    void Detach();
+    bool DispatchMapped(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+    WNDPROC m_superProc = nullptr;
+};
+
+// Registers a window class; also true when the name is already registered.
+bool AfxRegisterClass(WNDCLASSA* wndClass);

@@ -1,0 +1,30 @@
+// Identifiers of Kestrin's own resources and commands, grouped by kind; the framework's live apart.
+#pragma once
+
+#include "FrameworkIds.h"
+
+// Main frame: menu, accelerators, toolbar, toolbar strip, icon and document string.
+#define IDR_MAINFRAME 128
+
+// Icons.
+#define IDI_DOCUMENT 129
+
+// Bitmaps.
+#define IDB_EXTRA 132
+
+// Dialogs.
+#define IDD_ABOUTBOX 100
+#define IDD_FILTER 130
+#define IDD_UNUSED 131
+
+// Dialog controls; each id is unique within its own dialog only.
+#define IDC_INCLUDE 1000
+#define IDC_EXCLUDE 1001
+#define IDC_SAMPLE 1001
+
+// Commands.
+#define ID_FILTER 32772
+#define ID_CLEAR 32774
+#define ID_CAPTURE 32776
+#define ID_SAVE_LOG 32777
+#define ID_LOG_TO_FILE 32779

@@ -1,0 +1,291 @@
+// Kestrin in this process for the in-process tests: the application object starts once, every
+// test starts from the state start-up leaves, and the modal windows a command opens are answered
+// from a timer that fires inside their own loops.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "Kestrin.h"
+#include "MainFrm.h"
+#include "RecentFileList.h"
+#include "WineTestSupport.h"
+#include "resource.h"
+
+inline const char kRegistryPath[] = "Software\\Local AppWizard-Generated Applications\\Kestrin";
+
+using Row = std::vector<std::string>;
+
+inline CKestrinApp* g_app = nullptr;
+
+// What start-up left, taken before any test changes it.
+struct StartState {
+    std::string caption;
+    std::string status;
+    int rows = -1;
+    std::map<UINT, int> pictures;
+};
+inline StartState g_start;
+
+inline void Pump() {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+}
+
+inline std::string WindowText(HWND hWnd) {
+    std::string text(static_cast<size_t>(::GetWindowTextLengthA(hWnd)) + 1, '\0');
+    text.resize(static_cast<size_t>(::GetWindowTextA(hWnd, &text[0], static_cast<int>(text.size()))));
+    return text;
+}
+
+inline CMainFrame* Frame() {
+    return g_app ? dynamic_cast<CMainFrame*>(g_app->m_pMainWnd) : nullptr;
+}
+inline HWND ToolBar() { return ::GetDlgItem(Frame()->m_hWnd, AFX_IDW_TOOLBAR); }
+inline std::string Status() {
+    auto* bar = dynamic_cast<CStatusBar*>(
+        CWnd::FromHandle(::GetDlgItem(Frame()->m_hWnd, AFX_IDW_STATUS_BAR)));
+    return bar ? bar->GetPaneText(0) : "<no status bar>";
+}
+inline int Picture(UINT id) {
+    TBBUTTON button = {};
+    const LRESULT index = ::SendMessageA(ToolBar(), TB_COMMANDTOINDEX, id, 0);
+    ::SendMessageA(ToolBar(), TB_GETBUTTON, static_cast<WPARAM>(index),
+                   reinterpret_cast<LPARAM>(&button));
+    return button.iBitmap;
+}
+
+// Starts Kestrin once for the whole program: the single-instance mutex stays until the
+// process ends, as in the program, and so do its windows.
+class KestrinEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        if (g_app)
+            return; // a repeated run: Kestrin is up already
+        ::RegDeleteTreeA(HKEY_CURRENT_USER, kRegistryPath);
+        INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
+        ::InitCommonControlsEx(&controls);
+        g_app = new CKestrinApp;
+        ASSERT_TRUE(g_app->InitInstance());
+        ASSERT_NE(nullptr, Frame());
+        Pump();
+        g_start.caption = WindowText(Frame()->m_hWnd);
+        g_start.status = Status();
+        g_start.rows = CListCtrl(Frame()->GetActiveView()->m_hWnd).GetItemCount();
+        for (UINT id : {ID_CAPTURE, ID_FILTER, ID_CLEAR, ID_LOG_TO_FILE})
+            g_start.pictures[id] = Picture(id);
+    }
+    void TearDown() override { ::RegDeleteTreeA(HKEY_CURRENT_USER, kRegistryPath); }
+};
+inline const auto* const g_environment =
+    ::testing::AddGlobalTestEnvironment(new KestrinEnvironment);
+
+// One action on the modal window in front; true when done with it, false to be called again.
+using ModalStep = std::function<bool(HWND window)>;
+
+// Acts on the modal windows of this thread from a timer inside their loops: the window in front
+// is the enabled dialog-class window of this thread. Steps run in order; a window met after the
+// last step, or a step that has not finished within the bound, is cancelled and noted, so that no
+// test hangs on a modal window.
+class CModalDriver {
+public:
+    explicit CModalDriver(std::vector<ModalStep> steps) : m_steps(std::move(steps)) {
+        s_active = this;
+        m_timer = ::SetTimer(nullptr, 0, 10, Tick);
+    }
+    CModalDriver(const CModalDriver&) = delete;
+    CModalDriver& operator=(const CModalDriver&) = delete;
+    ~CModalDriver() {
+        ::KillTimer(nullptr, m_timer);
+        s_active = nullptr;
+    }
+
+    // Each window met: its caption, with the message after ": " for Kestrin's message boxes,
+    // which carry its name; "cancelled " and the caption for one that no step finished.
+    std::vector<std::string> m_seen;
+
+private:
+    static const ULONGLONG kBoundMs = 15000;
+
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        static bool busy = false; // a step's own loop must not run the next step
+        HWND front = nullptr;
+        ::EnumThreadWindows(::GetCurrentThreadId(), FindFront, reinterpret_cast<LPARAM>(&front));
+        if (!s_active || !front || busy)
+            return;
+        busy = true;
+        s_active->Act(front);
+        busy = false;
+    }
+    static BOOL CALLBACK FindFront(HWND window, LPARAM front) {
+        char className[16] = "";
+        ::GetClassNameA(window, className, sizeof className);
+        if (std::string(className) != "#32770" || !::IsWindowVisible(window) ||
+            !::IsWindowEnabled(window))
+            return TRUE;
+        *reinterpret_cast<HWND*>(front) = window;
+        return FALSE;
+    }
+
+    void Act(HWND front) {
+        const ULONGLONG now = ::GetTickCount64();
+        std::string caption = WindowText(front);
+        if (front != m_front) {
+            m_front = front;
+            m_since = now;
+            m_cancelled = false;
+            m_seen.push_back(caption == g_app->m_strAppName
+                                 ? caption + ": " + WindowText(::GetDlgItem(front, 0xFFFF))
+                                 : caption);
+        }
+        if (m_next < m_steps.size() && now - m_since < kBoundMs) {
+            if (m_steps[m_next](front)) {
+                ++m_next;
+                m_since = now;
+            }
+            return;
+        }
+        if (!m_cancelled)
+            m_seen.push_back("cancelled " + caption);
+        m_cancelled = true;
+        ::PostMessageA(front, WM_COMMAND, IDCANCEL, 0);
+    }
+
+    inline static CModalDriver* s_active = nullptr;
+    std::vector<ModalStep> m_steps;
+    size_t m_next = 0;
+    UINT_PTR m_timer = 0;
+    HWND m_front = nullptr;
+    ULONGLONG m_since = 0;
+    bool m_cancelled = false;
+};
+
+// Steps: a button pressed; a key pressed on the control that has the focus; a control's whole
+// text replaced as a paste would, within the control's limit; the save dialog's file name typed
+// and Save pressed.
+inline ModalStep Click(int id) {
+    return [id](HWND window) {
+        return ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                              reinterpret_cast<LPARAM>(::GetDlgItem(window, id))) != FALSE;
+    };
+}
+inline ModalStep Key(UINT key) {
+    return [key](HWND) { return ::PostMessageA(::GetFocus(), WM_KEYDOWN, key, 0) != FALSE; };
+}
+inline ModalStep Type(int id, std::string text) {
+    return [id, text](HWND window) {
+        ::SendDlgItemMessageA(window, id, EM_SETSEL, 0, -1);
+        ::SendDlgItemMessageA(window, id, EM_REPLACESEL, TRUE,
+                              reinterpret_cast<LPARAM>(text.c_str()));
+        return true;
+    };
+}
+inline ModalStep SaveAs(std::string path) {
+    return [path](HWND window) {
+        ::SetWindowTextA(FileNameEdit(window), path.c_str());
+        return Click(IDOK)(window);
+    };
+}
+// Sends texts to Kestrin's frame from a thread of its own, as a client would; done once the
+// thread has ended, so the texts arrived while the window was open.
+inline ModalStep SendFromThread(std::vector<std::string> texts) {
+    using Job = std::pair<HWND, std::vector<std::string>>;
+    auto thread = std::make_shared<CHandle>();
+    return [thread, texts](HWND) {
+        if (!*thread)
+            thread->Reset(::CreateThread(
+                nullptr, 0,
+                [](void* param) -> DWORD {
+                    std::unique_ptr<Job> job(static_cast<Job*>(param));
+                    for (const std::string& text : job->second)
+                        ::SendMessageA(job->first, WM_SETTEXT, ::GetCurrentProcessId(),
+                                       reinterpret_cast<LPARAM>(text.c_str()));
+                    return 0;
+                },
+                new Job(Frame()->m_hWnd, texts), 0, nullptr));
+        return ::WaitForSingleObject(thread->Get(), 0) == WAIT_OBJECT_0;
+    };
+}
+
+class AppFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_frame = Frame();
+        ASSERT_NE(nullptr, m_frame) << "Kestrin did not start";
+        ASSERT_NE(nullptr, m_frame->GetActiveView());
+        m_view = m_frame->GetActiveView()->m_hWnd;
+        Pump();
+        // Every test starts as after start-up: no rows, capture on, log to file off, a new
+        // document with a filter that passes everything, no recent files, no prompt.
+        if (!(ButtonState(ID_CAPTURE) & TBSTATE_CHECKED))
+            Command(ID_CAPTURE);
+        if (ButtonState(ID_LOG_TO_FILE) & TBSTATE_CHECKED)
+            Command(ID_LOG_TO_FILE);
+        Command(ID_CLEAR);
+        Command(ID_FILE_NEW);
+        while (g_app->GetRecentFileList()->GetSize() > 0)
+            g_app->GetRecentFileList()->Remove(0);
+        MenuSelect(MAKEWPARAM(0, 0xFFFF), nullptr);
+    }
+
+    void Command(UINT id, WORD code = 0) const {
+        m_frame->SendMessage(WM_COMMAND, MAKEWPARAM(id, code));
+    }
+    // Runs act with the modal windows it opens answered by steps; the windows met.
+    static std::vector<std::string> Drive(const std::function<void()>& act,
+                                          std::vector<ModalStep> steps) {
+        CModalDriver driver(std::move(steps));
+        act();
+        return driver.m_seen;
+    }
+    std::vector<std::string> Drive(UINT id, std::vector<ModalStep> steps) const {
+        return Drive([this, id] { Command(id); }, std::move(steps));
+    }
+    // The Filter dialog's two texts set and OK pressed.
+    void SetFilter(const char* include, const char* exclude = ";") const {
+        Drive(ID_FILTER, {Type(IDC_INCLUDE, include), Type(IDC_EXCLUDE, exclude), Click(IDOK)});
+    }
+    LRESULT Send(const char* text, HWND target = nullptr) const {
+        return ::SendMessageA(target ? target : m_frame->m_hWnd, WM_SETTEXT,
+                              ::GetCurrentProcessId(), reinterpret_cast<LPARAM>(text));
+    }
+    void MenuSelect(WPARAM wParam, HMENU menu) const {
+        m_frame->SendMessage(WM_MENUSELECT, wParam, reinterpret_cast<LPARAM>(menu));
+    }
+
+    std::vector<Row> Rows() const {
+        CListCtrl list(m_view);
+        std::vector<Row> rows;
+        for (int item = 0; item < list.GetItemCount(); ++item)
+            rows.push_back({list.GetItemText(item, 0), list.GetItemText(item, 1),
+                            list.GetItemText(item, 2), list.GetItemText(item, 3)});
+        return rows;
+    }
+    std::vector<std::string> Texts() const {
+        std::vector<std::string> texts;
+        for (const Row& row : Rows())
+            texts.push_back(row[3]);
+        return texts;
+    }
+    // Toolbar state after an idle update.
+    LRESULT ButtonState(UINT id) const {
+        g_app->OnIdle(0);
+        return ::SendMessageA(ToolBar(), TB_GETSTATE, id, 0);
+    }
+
+    CMainFrame* m_frame = nullptr;
+    HWND m_view = nullptr;
+};
