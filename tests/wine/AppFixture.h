@@ -47,14 +47,17 @@ inline void Pump() {
 
 inline std::string WindowText(HWND hWnd) {
     std::string text(static_cast<size_t>(::GetWindowTextLengthA(hWnd)) + 1, '\0');
-    text.resize(static_cast<size_t>(::GetWindowTextA(hWnd, &text[0], static_cast<int>(text.size()))));
+    text.resize(
+        static_cast<size_t>(::GetWindowTextA(hWnd, &text[0], static_cast<int>(text.size()))));
     return text;
 }
 
 inline CMainFrame* Frame() {
     return g_app ? dynamic_cast<CMainFrame*>(g_app->m_pMainWnd) : nullptr;
 }
-inline HWND ToolBar() { return ::GetDlgItem(Frame()->m_hWnd, AFX_IDW_TOOLBAR); }
+inline HWND ToolBar() {
+    return ::GetDlgItem(Frame()->m_hWnd, AFX_IDW_TOOLBAR);
+}
 inline std::string Status() {
     auto* bar = dynamic_cast<CStatusBar*>(
         CWnd::FromHandle(::GetDlgItem(Frame()->m_hWnd, AFX_IDW_STATUS_BAR)));
@@ -142,7 +145,7 @@ private:
 
     void Act(HWND front) {
         const ULONGLONG now = ::GetTickCount64();
-        std::string caption = WindowText(front);
+        const std::string caption = WindowText(front);
         if (front != m_front) {
             m_front = front;
             m_since = now;
@@ -201,21 +204,20 @@ inline ModalStep SaveAs(std::string path) {
 }
 // Sends texts to Kestrin's frame from a thread of its own, as a client would; done once the
 // thread has ended, so the texts arrived while the window was open.
+using SendJob = std::pair<HWND, std::vector<std::string>>;
+inline DWORD WINAPI SendTexts(void* param) {
+    std::unique_ptr<SendJob> job(static_cast<SendJob*>(param));
+    for (const std::string& text : job->second)
+        ::SendMessageA(job->first, WM_SETTEXT, ::GetCurrentProcessId(),
+                       reinterpret_cast<LPARAM>(text.c_str()));
+    return 0;
+}
 inline ModalStep SendFromThread(std::vector<std::string> texts) {
-    using Job = std::pair<HWND, std::vector<std::string>>;
     auto thread = std::make_shared<CHandle>();
     return [thread, texts](HWND) {
         if (!*thread)
-            thread->Reset(::CreateThread(
-                nullptr, 0,
-                [](void* param) -> DWORD {
-                    std::unique_ptr<Job> job(static_cast<Job*>(param));
-                    for (const std::string& text : job->second)
-                        ::SendMessageA(job->first, WM_SETTEXT, ::GetCurrentProcessId(),
-                                       reinterpret_cast<LPARAM>(text.c_str()));
-                    return 0;
-                },
-                new Job(Frame()->m_hWnd, texts), 0, nullptr));
+            thread->Reset(::CreateThread(nullptr, 0, SendTexts, new SendJob(Frame()->m_hWnd, texts),
+                                         0, nullptr));
         return ::WaitForSingleObject(thread->Get(), 0) == WAIT_OBJECT_0;
     };
 }

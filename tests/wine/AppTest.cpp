@@ -126,7 +126,6 @@ protected:
         }
         return items;
     }
-
 };
 
 TEST_F(AppTest, StartUpShowsTheEmptyListUnderTheCaptionKestrin) {

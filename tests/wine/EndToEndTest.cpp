@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <string>
@@ -86,11 +88,12 @@ private:
     HWND m_view = nullptr;
 };
 
-// kestrin-send with args, started; Wait() reports how it ended.
+// kestrin-send, or another client program, with args, started; Wait() reports how it ended.
 class CSender {
 public:
-    explicit CSender(const std::vector<std::string>& args) {
-        const std::string program = SiblingPath("kestrin-send.exe");
+    explicit CSender(const std::vector<std::string>& args,
+                     const char* fileName = "kestrin-send.exe") {
+        const std::string program = SiblingPath(fileName);
         m_started = m_process.Start(CommandLine(program, args));
         EXPECT_TRUE(m_started) << "expected " << program << " to start, got error "
                                << ::GetLastError();
@@ -99,8 +102,8 @@ public:
     void Wait() {
         if (!m_started)
             return;
-        ASSERT_TRUE(m_process.WaitPumping(kTimeoutMs)) << "expected kestrin-send to end";
-        EXPECT_EQ(0u, m_process.ExitCode()) << "sender said: " << m_process.Output();
+        ASSERT_TRUE(m_process.WaitPumping(kTimeoutMs)) << "expected the client to end";
+        EXPECT_EQ(0u, m_process.ExitCode()) << "the client said: " << m_process.Output();
     }
     DWORD Id() const { return m_process.Id(); }
 
@@ -108,6 +111,29 @@ private:
     CChildProcess m_process;
     bool m_started = false;
 };
+
+// The enabled dialog-class window in front of the process's windows, or null.
+struct ModalSearch {
+    DWORD processId;
+    HWND found;
+};
+BOOL CALLBACK FindModal(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<ModalSearch*>(param);
+    char className[16] = "";
+    DWORD owner = 0;
+    ::GetClassNameA(window, className, sizeof className);
+    ::GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId || std::string(className) != "#32770" ||
+        !::IsWindowVisible(window) || !::IsWindowEnabled(window))
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+HWND ModalWindowOf(DWORD processId) {
+    ModalSearch search = {processId, nullptr};
+    ::EnumWindows(FindModal, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
 
 std::string Letters(size_t length) {
     std::string text;
@@ -214,4 +240,66 @@ TEST(EndToEnd, OneKestrinAtATimeAndANewOneAfterTheFirstEnds) {
               Row(nextRows[0].begin(), nextRows[0].begin() + 2));
     EXPECT_EQ("to the new one", nextRows[0][3]);
     EXPECT_EQ(0u, next.Close()) << "exit code after WM_CLOSE";
+}
+
+TEST(EndToEnd, TheAboutBoxRoutineSendsRowsThatSaveWritesByteForByte) {
+    ASSERT_TRUE(TopLevelKestrinWindows().empty()) << "expected no Kestrin running before the test";
+    char temp[MAX_PATH] = "";
+    ::GetTempPathA(sizeof temp, temp);
+    const std::string path =
+        std::string(temp) + "kestrin-sample-" + std::to_string(::GetCurrentProcessId()) + ".log";
+    ::DeleteFileA(path.c_str());
+    CKestrin kestrin;
+    ASSERT_NO_FATAL_FAILURE(kestrin.Start());
+
+    CSender before({"before"}, "sample-client.exe");
+    before.Wait();
+    const UINT kFileSave = 57603;
+    ::PostMessageA(kestrin.Frame(), WM_COMMAND, kFileSave, 0);
+    HWND dialog = nullptr;
+    for (DWORD waited = 0; !(dialog = ModalWindowOf(kestrin.Id())); waited += 20) {
+        ASSERT_LT(waited, kTimeoutMs) << "expected the save dialog";
+        ::Sleep(20);
+    }
+    // Kestrin keeps taking messages while its dialog is open; those rows are saved too.
+    CSender during({"during"}, "sample-client.exe");
+    during.Wait();
+    ::SetWindowTextA(FileNameEdit(dialog), path.c_str());
+    ::PostMessageA(dialog, WM_COMMAND, IDOK, reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)));
+    for (DWORD waited = 0; ::IsWindow(dialog); waited += 20) {
+        ASSERT_LT(waited, kTimeoutMs) << "expected the save dialog to close";
+        ::Sleep(20);
+    }
+    // Kestrin answers again once Save has ended, or while a message box of its own is up.
+    DWORD_PTR answer = 0;
+    EXPECT_TRUE(
+        ::SendMessageTimeoutA(kestrin.Frame(), WM_NULL, 0, 0, SMTO_NORMAL, kTimeoutMs, &answer));
+    if (HWND box = ModalWindowOf(kestrin.Id())) {
+        char text[512] = "";
+        ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+        ADD_FAILURE() << "expected no window after Save, got one saying: " << text;
+        ::PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
+    }
+
+    const std::vector<Row> rows = kestrin.Rows();
+    std::vector<std::string> shown, expected;
+    for (const std::string tag : {"before", "during"})
+        expected.insert(expected.end(),
+                        {tag + ": 42 items, 99.50% done", tag + ": [ab   |   cd] 0xBEEF K",
+                         "plain text, no conversions"});
+    std::string lines;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ("sample-client.exe", rows[i][0]) << "row " << i;
+        EXPECT_EQ(std::to_string((i < 3 ? before : during).Id()), rows[i][1]) << "row " << i;
+        shown.push_back(rows[i][3]);
+        for (const std::string& cell : rows[i])
+            lines += cell + '\t';
+        lines += "\r\n";
+    }
+    EXPECT_EQ(expected, shown);
+    std::ifstream file(path, std::ios::binary);
+    EXPECT_EQ(lines, std::string(std::istreambuf_iterator<char>(file), {})) << path;
+    file.close();
+    ::DeleteFileA(path.c_str());
+    EXPECT_EQ(0u, kestrin.Close()) << "exit code after WM_CLOSE";
 }

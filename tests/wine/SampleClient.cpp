@@ -1,0 +1,22 @@
+// A client program with the About box's routine compiled in exactly as the box shows it: it sends
+// Kestrin a few printf-style messages, each led by the tag given as its one argument.
+#include <windows.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "ClientSampleRoutine.inc"
+
+int main(int argc, char** argv) {
+    if (argc != 2)
+        return 2;
+    // The routine takes a char *, as old code did.
+    char counted[] = "%s: %d items, %.2f%% done";
+    char padded[] = "%s: [%-5s|%5s] 0x%04X %c";
+    char plain[] = "plain text, no conversions";
+    DT(counted, argv[1], 42, 99.5);
+    DT(padded, argv[1], "ab", "cd", 0xBEEF, 'K');
+    DT(plain);
+    return 0;
+}
