@@ -50,7 +50,6 @@ public:
 class CControlBar : public CWnd {
 public:
     DWORD GetBarStyle() const { return m_dwStyle; }
-    void EnableDocking(DWORD dockStyle) { m_dwDockStyle = dockStyle; }
     // Height (top and bottom bars) the bar wants in a frame of the given width.
     virtual int CalcHeight(int frameWidth) = 0;
     // Brings commands' states up to date during idle time; route is the frame.
@@ -64,7 +63,6 @@ protected:
     }
 
     DWORD m_dwStyle = 0;
-    DWORD m_dwDockStyle = 0;
 };
 
 // The toolbar control's own calls. Keeps the bitmaps it is given for as long as the control.

@@ -27,7 +27,6 @@ public:
     // The framework would put the document's title into the caption here.
     virtual void OnUpdateFrameTitle(bool addToTitle);
 
-    void EnableDocking(DWORD dockStyle) { m_dwDockStyle = dockStyle; }
     void DockControlBar(CControlBar* bar);
     void ShowControlBar(CControlBar* bar, bool show);
     void RecalcLayout();
@@ -64,5 +63,4 @@ private:
     CCreateContext* m_pContext = nullptr;
     std::unique_ptr<CView> m_pView;
     HACCEL m_hAccelTable = nullptr;
-    DWORD m_dwDockStyle = 0;
 };

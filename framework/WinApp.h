@@ -25,7 +25,6 @@ public:
     // Field index (0..6) of the document string.
     std::string GetDocString(int index) const;
     CDocument* GetDocument() const { return m_pOnlyDoc.get(); }
-    CFrameWnd* GetFrame() const { return m_pFrame.get(); }
 
 private:
     void Discard();

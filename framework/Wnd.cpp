@@ -172,13 +172,6 @@ bool CWnd::OnNotify(WPARAM, LPARAM, LRESULT*) {
     return false;
 }
 
-std::string CWnd::GetWindowText() const {
-    std::string text(static_cast<size_t>(::GetWindowTextLengthA(m_hWnd)) + 1, '\0');
-    text.resize(
-        static_cast<size_t>(::GetWindowTextA(m_hWnd, &text[0], static_cast<int>(text.size()))));
-    return text;
-}
-
 void CWnd::GetDlgItemText(int id, std::string& text) const {
     HWND item = ::GetDlgItem(m_hWnd, id);
     text.assign(static_cast<size_t>(::GetWindowTextLengthA(item)) + 1, '\0');

@@ -51,7 +51,6 @@ public:
     bool ShowWindow(int cmdShow) const { return ::ShowWindow(m_hWnd, cmdShow) != FALSE; }
     bool IsWindowVisible() const { return ::IsWindowVisible(m_hWnd) != FALSE; }
     void SetWindowText(const char* text) const { ::SetWindowTextA(m_hWnd, text); }
-    std::string GetWindowText() const;
     HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
     void SetDlgItemText(int id, const char* text) const { ::SetDlgItemTextA(m_hWnd, id, text); }
     void GetDlgItemText(int id, std::string& text) const;
