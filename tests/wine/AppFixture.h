@@ -1,6 +1,6 @@
-// Kestrin in this process for the in-process tests: the application object starts once, every
-// test starts from the state start-up leaves, and the modal windows a command opens are answered
-// from a timer that fires inside their own loops.
+// Kestrin in this process for the in-process tests: the application starts once, every test
+// starts from the state start-up leaves, and the modal windows a command opens are answered from
+// a timer that fires inside their own loops.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -27,31 +27,14 @@ inline const char kRegistryPath[] = "Software\\Local AppWizard-Generated Applica
 using Row = std::vector<std::string>;
 
 inline CKestrinApp* g_app = nullptr;
-
-// What start-up left, taken before any test changes it.
-struct StartState {
-    std::string caption;
-    std::string status;
-    int rows = -1;
-    std::map<UINT, int> pictures;
-};
-inline StartState g_start;
-
-inline void Pump() {
-    MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
-    }
-}
+// Caption, status text and toolbar pictures as start-up left them.
+inline std::string g_startCaption, g_startStatus;
+inline std::map<UINT, int> g_startPictures;
 
 inline std::string WindowText(HWND hWnd) {
-    std::string text(static_cast<size_t>(::GetWindowTextLengthA(hWnd)) + 1, '\0');
-    text.resize(
-        static_cast<size_t>(::GetWindowTextA(hWnd, &text[0], static_cast<int>(text.size()))));
-    return text;
+    char text[4096] = "";
+    return std::string(text, static_cast<size_t>(::GetWindowTextA(hWnd, text, sizeof text)));
 }
-
 inline CMainFrame* Frame() {
     return g_app ? dynamic_cast<CMainFrame*>(g_app->m_pMainWnd) : nullptr;
 }
@@ -71,25 +54,23 @@ inline int Picture(UINT id) {
     return button.iBitmap;
 }
 
-// Starts Kestrin once for the whole program: the single-instance mutex stays until the
-// process ends, as in the program, and so do its windows.
+// Kestrin starts once: its single-instance mutex and windows stay until the process ends.
 class KestrinEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
         if (g_app)
-            return; // a repeated run: Kestrin is up already
+            return;
         ::RegDeleteTreeA(HKEY_CURRENT_USER, kRegistryPath);
         INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
         ::InitCommonControlsEx(&controls);
         g_app = new CKestrinApp;
         ASSERT_TRUE(g_app->InitInstance());
         ASSERT_NE(nullptr, Frame());
-        Pump();
-        g_start.caption = WindowText(Frame()->m_hWnd);
-        g_start.status = Status();
-        g_start.rows = CListCtrl(Frame()->GetActiveView()->m_hWnd).GetItemCount();
+        PumpMessages();
+        g_startCaption = WindowText(Frame()->m_hWnd);
+        g_startStatus = Status();
         for (UINT id : {ID_CAPTURE, ID_FILTER, ID_CLEAR, ID_LOG_TO_FILE})
-            g_start.pictures[id] = Picture(id);
+            g_startPictures[id] = Picture(id);
     }
     void TearDown() override { ::RegDeleteTreeA(HKEY_CURRENT_USER, kRegistryPath); }
 };
@@ -99,10 +80,9 @@ inline const auto* const g_environment =
 // One action on the modal window in front; true when done with it, false to be called again.
 using ModalStep = std::function<bool(HWND window)>;
 
-// Acts on the modal windows of this thread from a timer inside their loops: the window in front
-// is the enabled dialog-class window of this thread. Steps run in order; a window met after the
-// last step, or a step that has not finished within the bound, is cancelled and noted, so that no
-// test hangs on a modal window.
+// Runs the steps in order on the enabled, visible dialog-class window of this thread. A window
+// met after the last step, or one a step has not finished within 15 s, is cancelled and noted,
+// so that no test hangs.
 class CModalDriver {
 public:
     explicit CModalDriver(std::vector<ModalStep> steps) : m_steps(std::move(steps)) {
@@ -116,22 +96,20 @@ public:
         s_active = nullptr;
     }
 
-    // Each window met: its caption, with the message after ": " for Kestrin's message boxes,
-    // which carry its name; "cancelled " and the caption for one that no step finished.
+    // Each window's caption, with ": " and the message for Kestrin's message boxes;
+    // "cancelled " and the caption for one no step finished.
     std::vector<std::string> m_seen;
 
 private:
-    static const ULONGLONG kBoundMs = 15000;
-
     static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
         static bool busy = false; // a step's own loop must not run the next step
         HWND front = nullptr;
         ::EnumThreadWindows(::GetCurrentThreadId(), FindFront, reinterpret_cast<LPARAM>(&front));
-        if (!s_active || !front || busy)
-            return;
-        busy = true;
-        s_active->Act(front);
-        busy = false;
+        if (s_active && front && !busy) {
+            busy = true;
+            s_active->Act(front);
+            busy = false;
+        }
     }
     static BOOL CALLBACK FindFront(HWND window, LPARAM front) {
         char className[16] = "";
@@ -149,21 +127,19 @@ private:
         if (front != m_front) {
             m_front = front;
             m_since = now;
-            m_cancelled = false;
             m_seen.push_back(caption == g_app->m_strAppName
                                  ? caption + ": " + WindowText(::GetDlgItem(front, 0xFFFF))
                                  : caption);
         }
-        if (m_next < m_steps.size() && now - m_since < kBoundMs) {
+        if (m_next < m_steps.size() && now - m_since < 15000) {
             if (m_steps[m_next](front)) {
                 ++m_next;
                 m_since = now;
             }
             return;
         }
-        if (!m_cancelled)
+        if (m_seen.back() != "cancelled " + caption)
             m_seen.push_back("cancelled " + caption);
-        m_cancelled = true;
         ::PostMessageA(front, WM_COMMAND, IDCANCEL, 0);
     }
 
@@ -173,12 +149,10 @@ private:
     UINT_PTR m_timer = 0;
     HWND m_front = nullptr;
     ULONGLONG m_since = 0;
-    bool m_cancelled = false;
 };
 
-// Steps: a button pressed; a key pressed on the control that has the focus; a control's whole
-// text replaced as a paste would, within the control's limit; the save dialog's file name typed
-// and Save pressed.
+// Steps: a button pressed; a key pressed on the focus; a control's text replaced as a paste
+// would; the save dialog's file name typed and Save pressed; texts sent from another thread.
 inline ModalStep Click(int id) {
     return [id](HWND window) {
         return ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
@@ -202,8 +176,7 @@ inline ModalStep SaveAs(std::string path) {
         return Click(IDOK)(window);
     };
 }
-// Sends texts to Kestrin's frame from a thread of its own, as a client would; done once the
-// thread has ended, so the texts arrived while the window was open.
+// Done once the thread has ended, so the texts arrived while the window was open.
 using SendJob = std::pair<HWND, std::vector<std::string>>;
 inline DWORD WINAPI SendTexts(void* param) {
     std::unique_ptr<SendJob> job(static_cast<SendJob*>(param));
@@ -224,14 +197,14 @@ inline ModalStep SendFromThread(std::vector<std::string> texts) {
 
 class AppFixture : public ::testing::Test {
 protected:
+    // Every test starts as after start-up: no rows, capture on, log to file off, a new document
+    // with a filter that passes everything, no recent files, no prompt.
     void SetUp() override {
         m_frame = Frame();
         ASSERT_NE(nullptr, m_frame) << "Kestrin did not start";
         ASSERT_NE(nullptr, m_frame->GetActiveView());
         m_view = m_frame->GetActiveView()->m_hWnd;
-        Pump();
-        // Every test starts as after start-up: no rows, capture on, log to file off, a new
-        // document with a filter that passes everything, no recent files, no prompt.
+        PumpMessages();
         if (!(ButtonState(ID_CAPTURE) & TBSTATE_CHECKED))
             Command(ID_CAPTURE);
         if (ButtonState(ID_LOG_TO_FILE) & TBSTATE_CHECKED)
@@ -240,12 +213,10 @@ protected:
         Command(ID_FILE_NEW);
         while (g_app->GetRecentFileList()->GetSize() > 0)
             g_app->GetRecentFileList()->Remove(0);
-        MenuSelect(MAKEWPARAM(0, 0xFFFF), nullptr);
+        m_frame->SendMessage(WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
     }
 
-    void Command(UINT id, WORD code = 0) const {
-        m_frame->SendMessage(WM_COMMAND, MAKEWPARAM(id, code));
-    }
+    void Command(UINT id) const { m_frame->SendMessage(WM_COMMAND, id); }
     // Runs act with the modal windows it opens answered by steps; the windows met.
     static std::vector<std::string> Drive(const std::function<void()>& act,
                                           std::vector<ModalStep> steps) {
@@ -256,18 +227,13 @@ protected:
     std::vector<std::string> Drive(UINT id, std::vector<ModalStep> steps) const {
         return Drive([this, id] { Command(id); }, std::move(steps));
     }
-    // The Filter dialog's two texts set and OK pressed.
-    void SetFilter(const char* include, const char* exclude = ";") const {
+    void SetFilter(const std::string& include, const std::string& exclude = ";") const {
         Drive(ID_FILTER, {Type(IDC_INCLUDE, include), Type(IDC_EXCLUDE, exclude), Click(IDOK)});
     }
     LRESULT Send(const char* text, HWND target = nullptr) const {
         return ::SendMessageA(target ? target : m_frame->m_hWnd, WM_SETTEXT,
                               ::GetCurrentProcessId(), reinterpret_cast<LPARAM>(text));
     }
-    void MenuSelect(WPARAM wParam, HMENU menu) const {
-        m_frame->SendMessage(WM_MENUSELECT, wParam, reinterpret_cast<LPARAM>(menu));
-    }
-
     std::vector<Row> Rows() const {
         CListCtrl list(m_view);
         std::vector<Row> rows;
@@ -282,7 +248,7 @@ protected:
             texts.push_back(row[3]);
         return texts;
     }
-    // Toolbar state after an idle update.
+    // After an idle update.
     LRESULT ButtonState(UINT id) const {
         g_app->OnIdle(0);
         return ::SendMessageA(ToolBar(), TB_GETSTATE, id, 0);

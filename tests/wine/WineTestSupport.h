@@ -1,10 +1,10 @@
-// Helpers of the Windows tests and the bench: sibling programs, child processes
-// with piped standard streams, waits that keep dispatching messages, and a stand-in
-// intake window.
+// Helpers of the Windows tests and the bench: sibling programs, child processes with piped
+// standard streams, waits that keep dispatching messages, and a stand-in intake window.
 #pragma once
 
 #include <windows.h>
 
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <thread>
@@ -13,17 +13,15 @@
 
 #include "WinProcessSource.h"
 
-// A child takes milliseconds; this bounds a hung one, so that a broken run still ends.
+// Bounds a hung child, so that a broken run still ends.
 const DWORD kChildTimeoutMs = 15000;
 
-// Where the file name in path starts. CharNextA steps over double-byte characters,
-// whose second byte may be a backslash.
+// CharNextA steps over double-byte characters, whose second byte may be a backslash.
 inline size_t FileNameStart(const std::string& path) {
     size_t start = 0;
-    for (const char* p = path.c_str(); *p; p = ::CharNextA(p)) {
+    for (const char* p = path.c_str(); *p; p = ::CharNextA(p))
         if (*p == '\\' || *p == '/')
             start = p + 1 - path.c_str();
-    }
     return start;
 }
 
@@ -33,13 +31,12 @@ inline std::string ProgramPath() {
     return length < sizeof path ? std::string(path, length) : std::string();
 }
 
-// Path of a file in this program's own folder.
 inline std::string SiblingPath(const char* fileName) {
     const std::string program = ProgramPath();
     return program.substr(0, FileNameStart(program)) + fileName;
 }
 
-// One argument quoted so that the child's C runtime splits it back unchanged.
+// Quoted so that the child's C runtime splits it back unchanged.
 inline std::string QuoteArgument(const std::string& arg) {
     std::string quoted = "\"";
     size_t backslashes = 0;
@@ -67,29 +64,30 @@ inline std::string CommandLine(const std::string& program, const std::vector<std
     return line;
 }
 
-// Waits for object while dispatching this thread's messages, so that windows of this
-// thread keep answering the child's sends. False on timeout or failure.
+inline void PumpMessages() {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+}
+
+// Dispatches this thread's messages meanwhile, so that its windows keep answering the child.
+// False on timeout or failure.
 inline bool WaitPumping(HANDLE object, DWORD timeoutMs) {
     const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
     for (;;) {
         const ULONGLONG now = ::GetTickCount64();
         const DWORD left = now < deadline ? static_cast<DWORD>(deadline - now) : 0;
         const DWORD woken = ::MsgWaitForMultipleObjects(1, &object, FALSE, left, QS_ALLINPUT);
-        if (woken == WAIT_OBJECT_0)
-            return true;
         if (woken != WAIT_OBJECT_0 + 1)
-            return false;
-        MSG msg;
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
-        }
+            return woken == WAIT_OBJECT_0;
+        PumpMessages();
     }
 }
 
-// A child process whose standard input is a pipe written from here and whose standard
-// output and error go into one pipe read after it has ended. A child still running
-// when the object goes is terminated, so that a failed test leaves none behind.
+// A child whose standard input is a pipe written from here and whose output and error go into
+// one pipe read after it has ended. One still running at destruction is terminated.
 class CChildProcess {
 public:
     CChildProcess() = default;
@@ -101,7 +99,6 @@ public:
         CloseInput();
     }
 
-    // Starts the command line; false when it could not be started.
     bool Start(const std::string& commandLine) {
         CHandle childInput, childOutput;
         if (!CreateInheritablePipe(childInput, m_input, true) ||
@@ -111,8 +108,7 @@ public:
         startup.cb = sizeof startup;
         startup.dwFlags = STARTF_USESTDHANDLES;
         startup.hStdInput = childInput.Get();
-        startup.hStdOutput = childOutput.Get();
-        startup.hStdError = childOutput.Get();
+        startup.hStdOutput = startup.hStdError = childOutput.Get();
         std::vector<char> line(commandLine.begin(), commandLine.end());
         line.push_back('\0');
         PROCESS_INFORMATION info = {};
@@ -129,21 +125,20 @@ public:
     DWORD Id() const { return m_id; }
     HANDLE Handle() const { return m_process.Get(); }
 
-    // Writes text to the child's input and closes it, from a thread of its own: the
-    // child may be sending to a window of this thread meanwhile.
+    // Writes and closes the input from a thread of its own: the child may be sending to a
+    // window of this thread meanwhile.
     void FeedInput(std::string text) {
         if (m_feeder.joinable())
             m_feeder.join();
         m_feeder = std::thread([input = std::move(m_input), text = std::move(text)] {
-            size_t written = 0;
             DWORD wrote = 0;
-            while (written < text.size() &&
-                   ::WriteFile(input.Get(), text.data() + written,
-                               static_cast<DWORD>(text.size() - written), &wrote, nullptr))
+            for (size_t written = 0;
+                 written < text.size() &&
+                 ::WriteFile(input.Get(), text.data() + written,
+                             static_cast<DWORD>(text.size() - written), &wrote, nullptr);)
                 written += wrote;
         });
     }
-    // Ends the child's input: it reads end of file once it has read what was written.
     void CloseInput() {
         if (m_feeder.joinable())
             m_feeder.join();
@@ -157,8 +152,7 @@ public:
         return ::GetExitCodeProcess(m_process.Get(), &code) ? code : ~DWORD(0);
     }
 
-    // Everything the child wrote to its standard output and error; call after it ended.
-    // Reads only what is in the pipe, so that a handle left open elsewhere cannot block.
+    // After the child ended: reads only what is in the pipe, so an open handle cannot block.
     std::string Output() {
         std::string output;
         char chunk[4096];
@@ -170,10 +164,9 @@ public:
     }
 
 private:
-    // A pipe whose child end alone is inherited, so that no child holds this side open.
+    // Only the child's end is inherited; room for all a child prints before it is read.
     static bool CreateInheritablePipe(CHandle& read, CHandle& write, bool childReads) {
         HANDLE readEnd = nullptr, writeEnd = nullptr;
-        // Room for all a child prints, which is read only after it has ended.
         if (!::CreatePipe(&readEnd, &writeEnd, nullptr, 64 * 1024))
             return false;
         read.Reset(readEnd);
@@ -189,8 +182,8 @@ private:
     std::thread m_feeder;
 };
 
-// A hidden top-level window titled "Kestrin" that hands every WM_SETTEXT to a handler
-// and answers with its result; other messages get the default handling.
+// A hidden top-level window titled "Kestrin" that hands every WM_SETTEXT to a handler and
+// answers with its result.
 class CIntakeWindow {
 public:
     using Handler = std::function<LRESULT(WPARAM sender, const char* text)>;
@@ -203,10 +196,7 @@ public:
     }
     CIntakeWindow(const CIntakeWindow&) = delete;
     CIntakeWindow& operator=(const CIntakeWindow&) = delete;
-    ~CIntakeWindow() {
-        if (m_hwnd)
-            ::DestroyWindow(m_hwnd);
-    }
+    ~CIntakeWindow() { ::DestroyWindow(m_hwnd); }
 
     HWND Get() const { return m_hwnd; }
 
@@ -227,14 +217,9 @@ private:
             ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
         }
         auto self = reinterpret_cast<CIntakeWindow*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-        if (message == WM_NCDESTROY) {
-            ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-            if (self)
-                self->m_hwnd = nullptr;
-        }
         // Never the default handling: the title has to stay "Kestrin".
-        if (message == WM_SETTEXT)
-            return self ? self->m_handler(wParam, reinterpret_cast<const char*>(lParam)) : 0;
+        if (message == WM_SETTEXT && self)
+            return self->m_handler(wParam, reinterpret_cast<const char*>(lParam));
         return ::DefWindowProcA(hwnd, message, wParam, lParam);
     }
 
@@ -242,11 +227,22 @@ private:
     HWND m_hwnd = nullptr;
 };
 
-// The edit into which a user types the file name in the system's open or save dialog: the
-// innermost of the nested controls cmb13. Works on a dialog of another process too.
+// The file-name edit of the system's open or save dialog, the innermost of the nested cmb13
+// controls; works on a dialog of another process too.
 inline HWND FileNameEdit(HWND dialog) {
     HWND box = dialog;
     for (HWND inner; (inner = ::GetDlgItem(box, 0x047c));)
         box = inner;
     return box == dialog ? nullptr : box;
+}
+
+// A time of receipt as rows show it, HH:MM:SS:00, from before to after, across midnight too.
+inline bool IsTimeCellWithin(const std::string& cell, const SYSTEMTIME& before,
+                             const SYSTEMTIME& after) {
+    char from[16], to[16];
+    snprintf(from, sizeof from, "%02u:%02u:%02u:00", before.wHour, before.wMinute, before.wSecond);
+    snprintf(to, sizeof to, "%02u:%02u:%02u:00", after.wHour, after.wMinute, after.wSecond);
+    const bool sinceFrom = cell >= from, untilTo = cell <= to;
+    return cell.size() == 11 && cell.substr(8) == ":00" &&
+           (std::string(from) <= to ? sinceFrom && untilTo : sinceFrom || untilTo);
 }
