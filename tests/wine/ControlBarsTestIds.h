@@ -5,11 +5,10 @@
 #define IDT_BAD_VERSION 201
 #define IDT_SHORT_OF_IDS 202
 #define IDT_SHORT_OF_HEADER 203
-#define IDT_HUGE_COUNT 204
-#define IDT_ZERO_WIDTH 205
-#define IDT_NO_BITMAP 206
-#define IDT_SHORT_OF_PICTURES 207
+#define IDT_ZERO_WIDTH 204
+#define IDT_NO_BITMAP 205
+#define IDT_SHORT_OF_IMAGES 206
+#define IDT_NO_RECORD 207 // none at all
 
-// Commands of buttons the tests add, with their strings.
+// A command whose tip is longer than a tool tip's own buffer.
 #define ID_LONG_TIP 40001
-#define ID_EMPTY_TIP 40002
