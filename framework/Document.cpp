@@ -13,23 +13,6 @@ namespace {
 const char kOpenFailed[] = "无法打开文件：";
 const char kSaveFailed[] = "无法保存文件：";
 
-// Owns a file handle for the length of one load or store.
-class CFileHandle {
-public:
-    explicit CFileHandle(HANDLE handle) : m_handle(handle) {}
-    CFileHandle(const CFileHandle&) = delete;
-    CFileHandle& operator=(const CFileHandle&) = delete;
-    ~CFileHandle() {
-        if (IsOpen())
-            ::CloseHandle(m_handle);
-    }
-    bool IsOpen() const { return m_handle != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return m_handle; }
-
-private:
-    HANDLE m_handle;
-};
-
 void ReportFileError(const char* text, const char* path) {
     AfxMessageBox((std::string(text) + path).c_str());
 }
@@ -50,28 +33,24 @@ bool CDocument::OnNewDocument() {
     return true;
 }
 
-bool CDocument::OnOpenDocument(const char* path) {
-    CFileHandle file(::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsOpen()) {
-        ReportFileError(kOpenFailed, path);
+// Opens path as flags say and serialises in mode; reports the failure text when it cannot open.
+bool CDocument::Transfer(const char* path, UINT flags, CArchive::Mode mode, const char* failure) {
+    CFile file;
+    if (!file.Open(path, flags)) {
+        ReportFileError(failure, path);
         return false;
     }
-    CArchive ar(file.Get(), CArchive::load);
+    CArchive ar(file, mode);
     Serialize(ar);
     return true;
 }
 
+bool CDocument::OnOpenDocument(const char* path) {
+    return Transfer(path, CFile::modeRead, CArchive::load, kOpenFailed);
+}
+
 bool CDocument::OnSaveDocument(const char* path) {
-    CFileHandle file(::CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsOpen()) {
-        ReportFileError(kSaveFailed, path);
-        return false;
-    }
-    CArchive ar(file.Get(), CArchive::store);
-    Serialize(ar);
-    return true;
+    return Transfer(path, CFile::modeCreate | CFile::modeWrite, CArchive::store, kSaveFailed);
 }
 
 void CDocument::Serialize(CArchive&) {}

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "File.h"
 #include "Wnd.h"
 
 class CView;
@@ -23,12 +24,12 @@ template <class T> CCmdTarget* CreateObject() {
 class CArchive {
 public:
     enum Mode { load, store };
-    CArchive(HANDLE file, Mode mode) : m_hFile(file), m_mode(mode) {}
+    CArchive(CFile& file, Mode mode) : m_file(file), m_mode(mode) {}
     bool IsStoring() const { return m_mode == store; }
-    HANDLE GetFile() const { return m_hFile; }
+    CFile& GetFile() const { return m_file; }
 
 private:
-    HANDLE m_hFile;
+    CFile& m_file;
     Mode m_mode;
 };
 
@@ -63,6 +64,8 @@ protected:
     static const MessageMap messageMap;
 
 private:
+    bool Transfer(const char* path, UINT flags, CArchive::Mode mode, const char* failure);
+
     std::string m_strTitle;
     std::string m_strPathName;
     std::vector<CView*> m_views;

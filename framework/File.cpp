@@ -9,7 +9,9 @@ bool CFile::Open(const char* path, UINT flags) {
     Close();
     DWORD access = (flags & modeWrite) ? GENERIC_WRITE : GENERIC_READ;
     DWORD disposition = (flags & modeCreate) ? CREATE_ALWAYS : OPEN_EXISTING;
-    m_hFile = ::CreateFileA(path, access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD share = (flags & modeWrite) ? 0 : FILE_SHARE_READ | FILE_SHARE_WRITE;
+    m_hFile =
+        ::CreateFileA(path, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     return IsOpen();
 }
 

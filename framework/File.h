@@ -8,6 +8,7 @@
 class CFile {
 public:
     enum OpenFlags : UINT {
+        modeRead = 0x0000,
         modeWrite = 0x0001,
         modeCreate = 0x1000,
     };
@@ -20,7 +21,8 @@ public:
     // True when a file or directory of that path exists.
     static bool GetStatus(const char* path);
     // modeCreate alone creates the file empty; modeWrite alone opens an existing file for
-    // writing at its start, held exclusively while open.
+    // writing at its start, held exclusively while open; modeRead opens it for reading,
+    // shared with other programs.
     bool Open(const char* path, UINT flags);
     // Writes all of data at the current position; false on any failure.
     bool Write(const void* data, DWORD length);
