@@ -1,0 +1,158 @@
+// A running kestrin.exe and other sibling programs in processes of their own, and the rows read
+// back out of Kestrin's list from here.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "WineTestSupport.h"
+
+inline const DWORD kTimeoutMs = 30000;
+
+using Row = std::vector<std::string>;
+
+// The item record and text buffer must live in the list's own process; both processes are of
+// one build, so have the same pointer width.
+class CRemoteList {
+public:
+    explicit CRemoteList(HWND list) : m_list(list) {
+        DWORD processId = 0;
+        ::GetWindowThreadProcessId(list, &processId);
+        m_process.Reset(::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE,
+                                      FALSE, processId));
+        if (m_process)
+            m_remote = static_cast<char*>(
+                ::VirtualAllocEx(m_process.Get(), nullptr, kBytes, MEM_COMMIT, PAGE_READWRITE));
+    }
+    CRemoteList(const CRemoteList&) = delete;
+    CRemoteList& operator=(const CRemoteList&) = delete;
+    ~CRemoteList() {
+        if (m_remote)
+            ::VirtualFreeEx(m_process.Get(), m_remote, 0, MEM_RELEASE);
+    }
+
+    // Every row's first four cells; one that cannot be read whole reads "<unreadable>".
+    std::vector<Row> GetRows() const {
+        std::vector<Row> rows;
+        const LRESULT count = ::SendMessageA(m_list, LVM_GETITEMCOUNT, 0, 0);
+        for (int item = 0; m_remote && item < count; ++item) {
+            rows.emplace_back(4, "<unreadable>");
+            for (int column = 0; column < 4; ++column) {
+                LVITEMA lvi = {};
+                lvi.iSubItem = column;
+                lvi.pszText = m_remote + sizeof lvi;
+                lvi.cchTextMax = kTextBytes;
+                char text[kTextBytes];
+                SIZE_T moved = 0;
+                if (!::WriteProcessMemory(m_process.Get(), m_remote, &lvi, sizeof lvi, &moved))
+                    continue;
+                const LRESULT length =
+                    ::SendMessageA(m_list, LVM_GETITEMTEXTA, static_cast<WPARAM>(item),
+                                   reinterpret_cast<LPARAM>(m_remote));
+                if (length >= 0 && length < kTextBytes - 1 &&
+                    ::ReadProcessMemory(m_process.Get(), lvi.pszText, text, length + 1, &moved))
+                    rows.back()[column].assign(text, static_cast<size_t>(length));
+            }
+        }
+        return rows;
+    }
+
+private:
+    static const int kTextBytes = 4096;
+    static const SIZE_T kBytes = sizeof(LVITEMA) + kTextBytes;
+
+    HWND m_list;
+    CHandle m_process;
+    char* m_remote = nullptr;
+};
+
+inline std::vector<HWND> KestrinWindows() {
+    std::vector<HWND> windows;
+    for (HWND window = nullptr; (window = ::FindWindowExA(nullptr, window, nullptr, "Kestrin"));)
+        windows.push_back(window);
+    return windows;
+}
+
+// Polls until found() holds; false after the timeout.
+template <typename Found> bool WaitFor(Found found) {
+    for (DWORD waited = 0; !found(); waited += 20) {
+        if (waited > kTimeoutMs)
+            return false;
+        ::Sleep(20);
+    }
+    return true;
+}
+
+// A started program; Wait() expects it to end with exit code 0.
+class CProgram {
+public:
+    explicit CProgram(const char* fileName, const std::vector<std::string>& args = {}) {
+        EXPECT_TRUE(m_process.Start(CommandLine(SiblingPath(fileName), args)))
+            << "expected " << fileName << " to start, got error " << ::GetLastError();
+        m_process.CloseInput();
+    }
+    void Wait() {
+        ASSERT_TRUE(m_process.WaitPumping(kTimeoutMs)) << "expected the program to end";
+        EXPECT_EQ(0u, m_process.ExitCode()) << "it said: " << m_process.Output();
+    }
+    DWORD Id() const { return m_process.Id(); }
+
+protected:
+    CChildProcess m_process;
+};
+
+// A running kestrin.exe, terminated if a test leaves it running.
+class CKestrin : public CProgram {
+public:
+    CKestrin() : CProgram("kestrin.exe") {}
+
+    void Start() {
+        ASSERT_TRUE(WaitFor([this] {
+            DWORD owner = 0;
+            m_frame = ::FindWindowA(nullptr, "Kestrin");
+            return m_frame && ::GetWindowThreadProcessId(m_frame, &owner) && owner == Id() &&
+                   ::IsWindowVisible(m_frame);
+        })) << "expected Kestrin's window";
+        // Shown is not yet running: Kestrin takes messages once its loop waits for input.
+        ASSERT_EQ(0u, ::WaitForInputIdle(m_process.Handle(), kTimeoutMs));
+        m_view = ::FindWindowExA(m_frame, nullptr, "Kestrin", nullptr);
+        ASSERT_NE(nullptr, m_view) << "expected the view, class Kestrin, in the frame";
+    }
+    void Close() {
+        ::PostMessageA(m_frame, WM_CLOSE, 0, 0);
+        Wait();
+    }
+    HWND Frame() const { return m_frame; }
+    std::vector<Row> Rows() const { return CRemoteList(m_view).GetRows(); }
+
+private:
+    HWND m_frame = nullptr;
+    HWND m_view = nullptr;
+};
+
+// The enabled dialog-class window of the process, or null.
+using ModalSearch = std::pair<DWORD, HWND>;
+inline BOOL CALLBACK FindModal(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<ModalSearch*>(param);
+    char className[16] = "";
+    DWORD owner = 0;
+    ::GetClassNameA(window, className, sizeof className);
+    ::GetWindowThreadProcessId(window, &owner);
+    if (owner != search->first || std::string(className) != "#32770" ||
+        !::IsWindowVisible(window) || !::IsWindowEnabled(window))
+        return TRUE;
+    search->second = window;
+    return FALSE;
+}
+inline HWND ModalWindowOf(DWORD processId) {
+    ModalSearch search = {processId, nullptr};
+    ::EnumWindows(FindModal, reinterpret_cast<LPARAM>(&search));
+    return search.second;
+}
