@@ -6,13 +6,19 @@
 #include "LogFilter.h"
 #include "ProcessNames.h"
 
-// The list the rows go to: the log view's list control, or a recorder in tests.
+// Where accepted messages go: the log view's row store, or a recorder in tests.
 class IRowSink {
 public:
     virtual ~IRowSink() = default;
-    virtual int GetItemCount() = 0;
-    virtual int InsertItem(int item, const char* text) = 0;
-    virtual void SetItemText(int item, int subItem, const char* text) = 0;
+    virtual void AppendRow(const DebugRecord& record) = 0;
+};
+
+// The client waiting in its send for the answer.
+class ISender {
+public:
+    virtual ~ISender() = default;
+    // Lets the client go on with the answer 0; the message is still being handled here.
+    virtual void Reply() = 0;
 };
 
 // Local time of receipt in whole seconds.
@@ -23,21 +29,11 @@ public:
     static IClock& System();
 };
 
-// Cell texts of one row; each buffer holds the longest text its field can give.
-struct RowCells {
-    char szPid[16];
-    char szTime[24]; // four WORDs of up to 5 digits: "65535:65535:65535:65535"
-};
-void FormatRowCells(const DebugRecord& record, RowCells& cells);
-
-// Appends record as the last row: name, id, time, message.
-void AppendRow(IRowSink& rows, const DebugRecord& record);
-
 // Capture state and message handling of the log view.
 class CCapture {
 public:
-    CCapture(IProcessSource& processes, IRowSink& rows, IClock& clock = IClock::System(),
-             const CLeadBytes& codePage = CLeadBytes::System());
+    CCapture(IProcessSource& processes, IRowSink& rows, ISender& sender,
+             IClock& clock = IClock::System(), const CLeadBytes& codePage = CLeadBytes::System());
 
     // Handles one intake message; the result is the window message's, always 0.
     long OnDebugMessage(DWORD processId, const char* text);
@@ -48,6 +44,7 @@ public:
 
 private:
     IRowSink& m_rows;
+    ISender& m_sender;
     IClock& m_clock;
     const CLeadBytes m_codePage;
 };

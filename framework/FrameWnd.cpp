@@ -161,7 +161,17 @@ void CFrameWnd::SetMessageText(const char* text) {
 }
 
 void CFrameWnd::SetMessageText(UINT id) {
-    SetMessageText(AfxExtractSubString(AfxLoadString(id ? id : AFX_IDS_IDLEMESSAGE), 0).c_str());
+    if (id == 0)
+        id = AFX_IDS_IDLEMESSAGE;
+    if (id == AFX_IDS_IDLEMESSAGE && !m_strIdleText.empty())
+        SetMessageText(m_strIdleText.c_str());
+    else
+        SetMessageText(AfxExtractSubString(AfxLoadString(id), 0).c_str());
+}
+
+void CFrameWnd::SetIdleText(const char* text) {
+    m_strIdleText = text;
+    SetMessageText(AFX_IDS_IDLEMESSAGE);
 }
 
 LRESULT CFrameWnd::OnInitMenuPopup(WPARAM wParam, LPARAM lParam) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "ControlBars.h"
 #include "Document.h"
@@ -34,6 +35,8 @@ public:
     // The status bar's message pane: a command's prompt, or the idle text.
     void SetMessageText(const char* text);
     void SetMessageText(UINT id);
+    // Shown in place of the idle message from now on, so that it stays in sight.
+    void SetIdleText(const char* text);
 
     // Route: active view (then its document), this frame, the application.
     bool OnCmdMsg(UINT id, int code, CCmdUI* pCmdUI) override;
@@ -63,4 +66,5 @@ private:
     CCreateContext* m_pContext = nullptr;
     std::unique_ptr<CView> m_pView;
     HACCEL m_hAccelTable = nullptr;
+    std::string m_strIdleText;
 };

@@ -127,10 +127,15 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (OnCommand(wParam, lParam))
             return 0;
         break;
-    case WM_NOTIFY:
+    case WM_NOTIFY: {
+        auto* header = reinterpret_cast<NMHDR*>(lParam);
+        CWnd* child = FromHandle(header->hwndFrom);
+        if (child && child != this && child->OnChildNotify(header, &result))
+            return result;
         if (OnNotify(wParam, lParam, &result))
             return result;
         break;
+    }
     default:
         if (DispatchMapped(message, wParam, lParam, result))
             return result;

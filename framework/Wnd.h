@@ -61,6 +61,8 @@ public:
     // Handles WM_COMMAND from menus, accelerators and controls.
     virtual bool OnCommand(WPARAM wParam, LPARAM lParam);
     virtual bool OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result);
+    // A control's notification, offered back to the control's own object before its parent.
+    virtual bool OnChildNotify(NMHDR*, LRESULT*) { return false; }
     virtual void PostNcDestroy() {}
 
 protected:

@@ -12,6 +12,9 @@
 // Bitmaps.
 #define IDB_EXTRA 132
 
+// Strings.
+#define IDS_ROWS_DROPPED 140
+
 // Dialogs.
 #define IDD_ABOUTBOX 100
 #define IDD_FILTER 130

@@ -17,9 +17,13 @@ struct Column {
     const char* heading;
     int width;
 };
-// Rows that arrive in a burst are shown together once this long has passed.
+// Rows that arrive in a burst are shown together once this long has passed; during a flood,
+// which starves timers, they are shown from the intake at least this often.
 const UINT_PTR kRedrawTimer = 0x4B52;
 const UINT kRedrawDelayMs = 50;
+const ULONGLONG kLongestHoldMs = 100;
+// Save hands the file this much at a time.
+const size_t kSaveChunkBytes = 64 * 1024;
 
 const char kOpenFailed[] = "Open File %s failed";
 const char kWriteFailed[] = "Write File %s failed";
@@ -54,6 +58,7 @@ const MessageEntry CKestrinView::messageEntries[] = {
     MapUpdate(ID_LOG_TO_FILE, &CKestrinView::OnUpdateLogToFile),
     MapCommand(ID_FILE_SAVE, &CKestrinView::OnSaveLog),
     MapMessage(WM_TIMER, &CKestrinView::OnTimer),
+    MapMessage(LVM_DELETEALLITEMS, &CKestrinView::OnDeleteAllItems),
 };
 const MessageMap CKestrinView::messageMap(&CView::messageMap, CKestrinView::messageEntries);
 
@@ -61,11 +66,11 @@ const MessageMap* CKestrinView::GetMessageMap() const {
     return &messageMap;
 }
 
-CKestrinView::CKestrinView() : m_capture(m_processes, *this) {}
+CKestrinView::CKestrinView() : m_capture(m_processes, *this, *this) {}
 
 bool CKestrinView::PreCreateWindow(CREATESTRUCTA& cs) {
     cs.lpszName = kViewName;
-    cs.style |= LVS_REPORT;
+    cs.style |= LVS_REPORT | LVS_OWNERDATA;
     CListView::PreCreateWindow(cs);
 
     // A class of our own with the list view's attributes, so that the window is found
@@ -135,37 +140,76 @@ void CKestrinView::OnUpdateLogToFile(CCmdUI* pCmdUI) {
     pCmdUI->SetCheck(m_bLogToFile ? 1 : 0);
 }
 
-int CKestrinView::GetItemCount() {
-    return GetListCtrl().GetItemCount();
+void CKestrinView::Reply() {
+    ::ReplyMessage(0);
 }
 
-int CKestrinView::InsertItem(int item, const char* text) {
+void CKestrinView::AppendRow(const DebugRecord& record) {
+    if (!m_rows.Append(record)) {
+        ++m_nDropped;
+        ShowDropped();
+        return;
+    }
     HoldRedraw();
-    return GetListCtrl().InsertItem(item, text);
+    ::SendMessageA(m_hWnd, LVM_SETITEMCOUNT, m_rows.GetCount(),
+                   LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+    if (m_bRedrawHeld && ::GetTickCount64() - m_heldSince >= kLongestHoldMs)
+        ShowRows();
 }
 
-// A visible list redraws its scroll bar at every insertion, which costs milliseconds under
-// Wine: while rows keep coming they are added with redrawing off, then shown together.
+// A visible list redraws its scroll bar at every change of its count, which costs milliseconds
+// under Wine: while rows keep coming they are added with redrawing off, then shown together.
 void CKestrinView::HoldRedraw() {
     if (m_bRedrawHeld)
         return;
     SendMessage(WM_SETREDRAW, FALSE);
-    ::SetTimer(m_hWnd, kRedrawTimer, kRedrawDelayMs, nullptr);
     m_bRedrawHeld = true;
+    m_heldSince = ::GetTickCount64();
+    // Without the timer nothing would show a burst's last rows: show them as they come.
+    if (!::SetTimer(m_hWnd, kRedrawTimer, kRedrawDelayMs, nullptr))
+        m_heldSince = 0;
+}
+
+void CKestrinView::ShowRows() {
+    ::KillTimer(m_hWnd, kRedrawTimer);
+    m_bRedrawHeld = false;
+    SendMessage(WM_SETREDRAW, TRUE);
+    ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    ::UpdateWindow(m_hWnd);
 }
 
 LRESULT CKestrinView::OnTimer(WPARAM wParam, LPARAM lParam) {
     if (wParam != kRedrawTimer)
         return Default(WM_TIMER, wParam, lParam);
-    ::KillTimer(m_hWnd, kRedrawTimer);
-    m_bRedrawHeld = false;
-    SendMessage(WM_SETREDRAW, TRUE);
-    ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    ShowRows();
     return 0;
 }
 
-void CKestrinView::SetItemText(int item, int subItem, const char* text) {
-    GetListCtrl().SetItemText(item, subItem, text);
+// Whoever empties the list empties the store with it.
+LRESULT CKestrinView::OnDeleteAllItems(WPARAM wParam, LPARAM lParam) {
+    m_rows.Clear();
+    return Default(LVM_DELETEALLITEMS, wParam, lParam);
+}
+
+bool CKestrinView::OnChildNotify(NMHDR* header, LRESULT* result) {
+    if (header->code != LVN_GETDISPINFOA)
+        return false;
+    LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(header)->item;
+    if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
+        // The count may have been changed from outside: a row the store lacks is empty.
+        RowCells scratch;
+        const bool stored = item.iItem >= 0 && static_cast<size_t>(item.iItem) < m_rows.GetCount();
+        ::lstrcpynA(item.pszText,
+                    stored ? m_rows.GetCellText(item.iItem, item.iSubItem, scratch) : "",
+                    item.cchTextMax);
+    }
+    *result = 0;
+    return true;
+}
+
+void CKestrinView::ShowDropped() {
+    if (CMainFrame* frame = MainFrame())
+        frame->SetIdleText((AfxLoadString(IDS_ROWS_DROPPED) + std::to_string(m_nDropped)).c_str());
 }
 
 void CKestrinView::OnSaveLog() {
@@ -184,21 +228,18 @@ void CKestrinView::OnSaveLog() {
         return;
     }
 
-    CListCtrl list = GetListCtrl();
-    int rows = list.GetItemCount();
-    int columns = list.GetHeaderCtrl().GetItemCount();
-    // A line grows to fit its cells, so no row is ever cut or overflows.
-    std::string line;
-    line.reserve(1024);
+    // Rows are written as they are stored, in large writes.
+    const size_t rows = m_rows.GetCount();
+    const int columns = GetListCtrl().GetHeaderCtrl().GetItemCount();
+    std::string chunk;
+    chunk.reserve(kSaveChunkBytes + 1024);
     bool written = true;
-    for (int row = 0; row < rows && written; ++row) {
-        line.clear();
-        for (int column = 0; column < columns; ++column) {
-            line += list.GetItemText(row, column);
-            line += '\t';
+    for (size_t row = 0; row < rows && written; ++row) {
+        m_rows.AppendLine(row, columns, chunk);
+        if (chunk.size() >= kSaveChunkBytes || row + 1 == rows) {
+            written = file.Write(chunk.data(), static_cast<DWORD>(chunk.size()));
+            chunk.clear();
         }
-        line += "\r\n";
-        written = file.Write(line.data(), static_cast<DWORD>(line.size()));
     }
     // The file is replaced: nothing of an earlier, longer save stays behind the new rows.
     if (!written || !file.SetEndHere())

@@ -4,10 +4,11 @@
 #include <string>
 
 #include "Capture.h"
+#include "RowStore.h"
 #include "View.h"
 #include "WinProcessSource.h"
 
-class CKestrinView : public CListView, private IRowSink {
+class CKestrinView : public CListView, private IRowSink, private ISender {
 public:
     static const CRuntimeClass runtimeClass;
 
@@ -27,20 +28,26 @@ protected:
     void OnUpdateLogToFile(CCmdUI* pCmdUI);
     void OnSaveLog();
     LRESULT OnTimer(WPARAM wParam, LPARAM lParam);
+    LRESULT OnDeleteAllItems(WPARAM wParam, LPARAM lParam);
+    bool OnChildNotify(NMHDR* header, LRESULT* result) override;
     const MessageMap* GetMessageMap() const override;
     static const MessageEntry messageEntries[];
     static const MessageMap messageMap;
 
 private:
-    // The rows go straight into the list control.
-    int GetItemCount() override;
+    // Rows go into the store; the list only learns their count and asks for cells as it draws.
+    void AppendRow(const DebugRecord& record) override;
+    void Reply() override;
     void HoldRedraw();
-    int InsertItem(int item, const char* text) override;
-    void SetItemText(int item, int subItem, const char* text) override;
+    void ShowRows();
+    void ShowDropped();
 
     CWinProcessSource m_processes;
     CCapture m_capture;
+    CRowStore m_rows;
     bool m_bLogToFile = false;
     std::string m_strLogPath;
     bool m_bRedrawHeld = false;
+    ULONGLONG m_heldSince = 0;
+    unsigned long long m_nDropped = 0; // messages accepted but not stored: memory ran out
 };

@@ -8,25 +8,32 @@
 
 #include "Capture.h"
 #include "FakeProcessSource.h"
+#include "RowStore.h"
 
 namespace {
 
 using Row = std::array<std::string, 4>;
 
-// Keeps the cells as a list control would.
-class RecordingRows : public IRowSink {
-public:
-    int GetItemCount() override { return static_cast<int>(rows.size()); }
-    int InsertItem(int item, const char* text) override {
-        const size_t at = std::min(static_cast<size_t>(item), rows.size());
-        rows.insert(rows.begin() + at, Row{text, "", "", ""});
-        return static_cast<int>(at);
-    }
-    void SetItemText(int item, int subItem, const char* text) override {
-        rows.at(item).at(subItem) = text;
-    }
+Row CellsOf(const CRowStore& store, size_t row) {
+    RowCells scratch;
+    Row cells;
+    for (int column = 0; column < 4; ++column)
+        cells[column] = store.GetCellText(row, column, scratch);
+    return cells;
+}
 
+// Keeps the rows in a store and their cells as the list shows them; counts the replies.
+class RecordingRows : public IRowSink, public ISender {
+public:
+    void AppendRow(const DebugRecord& record) override {
+        ASSERT_TRUE(store.Append(record));
+        rows.push_back(CellsOf(store, store.GetCount() - 1));
+    }
+    void Reply() override { ++replies; }
+
+    CRowStore store;
     std::vector<Row> rows;
+    unsigned replies = 0;
 };
 
 class FixedClock : public IClock {
@@ -46,15 +53,16 @@ protected:
     FakeProcessSource source;
     RecordingRows list;
     FixedClock clock;
-    CCapture capture{source, list, clock, CLeadBytes::Cp936()};
+    CCapture capture{source, list, list, clock, CLeadBytes::Cp936()};
 };
 
 TEST_F(CaptureTest, RowGoesAfterExistingRows) {
-    list.rows.resize(2);
+    EXPECT_EQ(0, capture.OnDebugMessage(0, "first"));
     EXPECT_EQ(0, capture.OnDebugMessage(100, "hello"));
-    ASSERT_EQ(3u, list.rows.size());
-    EXPECT_EQ(Row(), list.rows[0]);
-    EXPECT_EQ((Row{"svc.exe", "100", "04:03:09:00", "hello"}), list.rows[2]);
+    ASSERT_EQ(2u, list.rows.size());
+    EXPECT_EQ((Row{"", "0", "04:03:09:00", "first"}), list.rows[0]);
+    EXPECT_EQ((Row{"svc.exe", "100", "04:03:09:00", "hello"}), list.rows[1]);
+    EXPECT_EQ(2u, list.replies) << "each message releases its sender once";
 }
 
 TEST_F(CaptureTest, CaptureOffLooksNothingUpAndAddsNoRow) {
@@ -108,7 +116,7 @@ TEST_F(CaptureTest, FilterSeesTheFullTextAndRejectionStillLooksTheNameUp) {
     EXPECT_EQ(2u, source.enumCalls) << "enumerations after its second text";
 }
 
-TEST(FormatRowCells, SignedIdAndZeroPaddedTime) {
+TEST(RowStore, SignedIdAndZeroPaddedTime) {
     const struct {
         DWORD id;
         WORD hour, minute, second, milliseconds;
@@ -127,10 +135,11 @@ TEST(FormatRowCells, SignedIdAndZeroPaddedTime) {
         record.stTime.wMinute = c.minute;
         record.stTime.wSecond = c.second;
         record.stTime.wMilliseconds = c.milliseconds;
-        RowCells cells;
-        FormatRowCells(record, cells);
-        EXPECT_STREQ(c.pid, cells.szPid);
-        EXPECT_STREQ(c.time, cells.szTime);
+        CRowStore store;
+        ASSERT_TRUE(store.Append(record));
+        const Row cells = CellsOf(store, 0);
+        EXPECT_EQ(c.pid, cells[1]);
+        EXPECT_EQ(c.time, cells[2]);
     }
 }
 

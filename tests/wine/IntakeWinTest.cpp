@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Capture.h"
+#include "RowStore.h"
 #include "WinProcessSource.h"
 #include "WineTestSupport.h"
 
@@ -137,16 +138,17 @@ TEST(Intake, TimePrintsTheMeanRoundTrip) {
 
 namespace {
 
-class CRecordingRows : public IRowSink {
+class CRecordingRows : public IRowSink, public ISender {
 public:
-    int GetItemCount() override { return static_cast<int>(rows.size()); }
-    int InsertItem(int item, const char* text) override {
-        rows.insert(rows.begin() + item, {text, "", "", ""});
-        return item;
+    void AppendRow(const DebugRecord& record) override {
+        CRowStore store;
+        RowCells scratch;
+        store.Append(record);
+        rows.emplace_back();
+        for (int column = 0; column < 4; ++column)
+            rows.back().push_back(store.GetCellText(0, column, scratch));
     }
-    void SetItemText(int item, int subItem, const char* text) override {
-        rows.at(item).at(subItem) = text;
-    }
+    void Reply() override { ::ReplyMessage(0); }
 
     std::vector<std::vector<std::string>> rows;
 };
@@ -160,7 +162,7 @@ int SecondOfDay(const SYSTEMTIME& time) {
 TEST(CapturePipeline, AMessageFromAnotherProcessBecomesARow) {
     CWinProcessSource source;
     CRecordingRows rows;
-    CCapture capture(source, rows);
+    CCapture capture(source, rows, rows);
     CIntakeWindow window([&capture](WPARAM sender, const char* text) {
         return static_cast<LRESULT>(capture.OnDebugMessage(static_cast<DWORD>(sender), text));
     });

@@ -38,29 +38,34 @@ public:
             ::VirtualFreeEx(m_process.Get(), m_remote, 0, MEM_RELEASE);
     }
 
-    // Every row's first four cells; one that cannot be read whole reads "<unreadable>".
+    int Count() const { return static_cast<int>(::SendMessageA(m_list, LVM_GETITEMCOUNT, 0, 0)); }
+
+    // The row's first four cells; one that cannot be read whole reads "<unreadable>".
+    Row GetRow(int item) const {
+        Row row(4, "<unreadable>");
+        for (int column = 0; m_remote && column < 4; ++column) {
+            LVITEMA lvi = {};
+            lvi.iSubItem = column;
+            lvi.pszText = m_remote + sizeof lvi;
+            lvi.cchTextMax = kTextBytes;
+            char text[kTextBytes];
+            SIZE_T moved = 0;
+            if (!::WriteProcessMemory(m_process.Get(), m_remote, &lvi, sizeof lvi, &moved))
+                continue;
+            const LRESULT length =
+                ::SendMessageA(m_list, LVM_GETITEMTEXTA, static_cast<WPARAM>(item),
+                               reinterpret_cast<LPARAM>(m_remote));
+            if (length >= 0 && length < kTextBytes - 1 &&
+                ::ReadProcessMemory(m_process.Get(), lvi.pszText, text, length + 1, &moved))
+                row[column].assign(text, static_cast<size_t>(length));
+        }
+        return row;
+    }
+
     std::vector<Row> GetRows() const {
         std::vector<Row> rows;
-        const LRESULT count = ::SendMessageA(m_list, LVM_GETITEMCOUNT, 0, 0);
-        for (int item = 0; m_remote && item < count; ++item) {
-            rows.emplace_back(4, "<unreadable>");
-            for (int column = 0; column < 4; ++column) {
-                LVITEMA lvi = {};
-                lvi.iSubItem = column;
-                lvi.pszText = m_remote + sizeof lvi;
-                lvi.cchTextMax = kTextBytes;
-                char text[kTextBytes];
-                SIZE_T moved = 0;
-                if (!::WriteProcessMemory(m_process.Get(), m_remote, &lvi, sizeof lvi, &moved))
-                    continue;
-                const LRESULT length =
-                    ::SendMessageA(m_list, LVM_GETITEMTEXTA, static_cast<WPARAM>(item),
-                                   reinterpret_cast<LPARAM>(m_remote));
-                if (length >= 0 && length < kTextBytes - 1 &&
-                    ::ReadProcessMemory(m_process.Get(), lvi.pszText, text, length + 1, &moved))
-                    rows.back()[column].assign(text, static_cast<size_t>(length));
-            }
-        }
+        for (int item = 0, count = Count(); item < count; ++item)
+            rows.push_back(GetRow(item));
         return rows;
     }
 
@@ -130,6 +135,7 @@ public:
         Wait();
     }
     HWND Frame() const { return m_frame; }
+    HWND View() const { return m_view; }
     std::vector<Row> Rows() const { return CRemoteList(m_view).GetRows(); }
 
 private:

@@ -1,0 +1,67 @@
+// CRowStore: the log's rows, kept compactly for a list that asks for cell texts as it draws.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "DebugRecord.h"
+
+// Cells that are formatted when asked for; each buffer holds the longest text its field gives.
+struct RowCells {
+    char szPid[16];
+    char szTime[24]; // four WORDs of up to 5 digits: "65535:65535:65535:65535"
+};
+
+// Append-only rows: a fixed 24-byte record per row, the message texts packed into large
+// chunks, and each distinct process name stored once.
+class CRowStore {
+public:
+    // Process name, pID, time, message.
+    static const int kColumns = 4;
+
+    CRowStore();
+    ~CRowStore();
+    CRowStore(const CRowStore&) = delete;
+    CRowStore& operator=(const CRowStore&) = delete;
+
+    // Adds record as the last row; false, with the store unchanged, when memory ran out.
+    bool Append(const DebugRecord& record);
+    size_t GetCount() const { return m_count; }
+    // Removes every row and gives their memory back.
+    void Clear();
+
+    // The text of a cell as the list shows it; a column past the fourth is empty. Points into the
+    // store or into scratch, and stays valid until either changes.
+    const char* GetCellText(size_t row, int column, RowCells& scratch) const;
+    // Appends the row as a saved line: each of columns cells followed by a TAB, then CR LF.
+    void AppendLine(size_t row, int columns, std::string& out) const;
+
+private:
+    struct Row {
+        uint64_t textPos; // chunk index * kChunkBytes + offset of the NUL-terminated text
+        DWORD dwProcessId;
+        uint32_t nameIndex;
+        WORD time[4]; // hour, minute, second, milliseconds
+    };
+    static const size_t kRowsPerBlock = 32768;
+    static const size_t kChunkBytes = 1 << 20;
+
+    const Row& At(size_t row) const { return m_blocks[row / kRowsPerBlock][row % kRowsPerBlock]; }
+    uint32_t NameIndex(const char* name);
+    uint64_t StoreText(const char* text, size_t size);
+
+    std::vector<std::unique_ptr<Row[]>> m_blocks;
+    std::vector<std::unique_ptr<char[]>> m_chunks;
+    size_t m_chunkUsed = kChunkBytes; // bytes used in the last chunk; full when there is none
+    // Names keep their addresses as the table grows, so the index can view them.
+    std::deque<std::string> m_names;
+    std::unordered_map<std::string_view, uint32_t> m_nameIndex;
+    uint32_t m_lastName = 0; // a burst comes from one sender: its name is tried first
+    size_t m_count = 0;
+};
