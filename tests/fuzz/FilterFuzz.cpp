@@ -2,6 +2,7 @@
 // search per pattern, and the text form's invariants.
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "FuzzCheck.h"
@@ -9,45 +10,34 @@
 
 namespace {
 
-struct Form {
-    std::string include, exclude;
-    bool operator==(const Form& other) const {
-        return include == other.include && exclude == other.exclude;
-    }
-};
+using Form = std::pair<std::string, std::string>; // the include and the exclude text
 
 Form Texts(const CLogFilter& filter) {
     Form form;
-    filter.GetFilterTexts(form.include, form.exclude);
+    filter.GetFilterTexts(form.first, form.second);
     return form;
-}
-
-bool Has(const CLeadBytes& codePage, const std::string& text, const std::string& pattern) {
-    return codePage.Find(text.data(), text.size(), pattern.data(), pattern.size()) >= 0;
 }
 
 bool AnyIn(const CLeadBytes& codePage, const std::string& text,
            const std::vector<std::string>& patterns) {
-    for (const std::string& pattern : patterns) {
-        if (Has(codePage, text, pattern))
+    for (const std::string& p : patterns) {
+        if (codePage.Find(text.data(), text.size(), p.data(), p.size()) >= 0)
             return true;
     }
     return false;
 }
 
-// The patterns of a text form, checked to write that form again.
-std::vector<std::string> Patterns(const CLogFilter& filter, const std::string& form) {
+// The patterns of a text form, which is either ";" or the start of the text it came from.
+std::vector<std::string> Patterns(const CLogFilter& filter, const std::string& form,
+                                  const std::string& from) {
     std::vector<std::string> patterns;
     filter.SplitPatterns(form, ';', patterns);
     std::string again;
     for (const std::string& pattern : patterns)
         again += pattern + ";";
-    Check((patterns.empty() ? ";" : again) == form, "a text form splits into its patterns");
+    Check((patterns.empty() ? ";" : again) == form, "a text form lists its patterns");
+    Check(form == ";" || (from + ";").compare(0, form.size(), form) == 0, "a text form's source");
     return patterns;
-}
-
-bool IsPrefix(const std::string& prefix, const std::string& text) {
-    return text.compare(0, prefix.size(), prefix) == 0;
 }
 
 } // namespace
@@ -65,30 +55,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             fields.back() += static_cast<char>(data[i]);
     }
     fields.resize(std::max<size_t>(fields.size(), 2));
-    const std::string& include = fields[0];
-    const std::string& exclude = fields[1];
+    const std::string &include = fields[0], &exclude = fields[1];
 
     CLogFilter filter(codePage);
-    filter.SetFilter(include.c_str(), size % 3 ? exclude.c_str() : nullptr);
+    filter.SetFilter(include.c_str(), exclude.c_str());
     const Form form = Texts(filter);
-    const std::string star = "*;;";
-    const bool off = Has(codePage, include, "*") || (size % 3 && Has(codePage, exclude, "*"));
+    const bool starInInclude = AnyIn(codePage, include, {"*"});
+    const bool off = starInInclude || AnyIn(codePage, exclude, {"*"});
+    std::vector<std::string> includes, excludes;
     if (off) {
-        Check(form.exclude == ";", "a '*' empties the exclude list");
-        Check(form.include.size() >= star.size() &&
-                  form.include.compare(form.include.size() - star.size(), star.size(), star) == 0,
-              "a '*' ends the include list");
-        const std::string before = form.include.substr(0, form.include.size() - star.size());
-        Check(Has(codePage, include, "*") ? before.empty() : IsPrefix(before, include + ";"),
-              "the include patterns before a '*' of the exclude text");
+        // "*;;" after the include patterns, which a '*' of the include text leaves out.
+        const size_t rest = form.first.size() - std::min<size_t>(form.first.size(), 3);
+        Check(form.first.compare(rest, 3, "*;;") == 0 && form.second == ";", "an off filter");
+        Check(form.first.size() == 3 ||
+                  (!starInInclude && Patterns(filter, form.first.substr(0, rest), include).size()),
+              "the patterns before a '*'");
     } else {
-        Check(form.include == ";" || IsPrefix(form.include, include + ";"), "include form");
-        Check(form.exclude == ";" || IsPrefix(form.exclude, exclude + ";"), "exclude form");
+        includes = Patterns(filter, form.first, include);
+        excludes = Patterns(filter, form.second, exclude);
     }
-    // An off filter shows "*;;", which is no list of patterns.
-    const std::vector<std::string> includes =
-        off ? std::vector<std::string>() : Patterns(filter, form.include);
-    const std::vector<std::string> excludes = Patterns(filter, form.exclude);
 
     // Texts made of the fields and their pairs, so that patterns occur in them.
     std::vector<std::string> texts;
@@ -105,9 +90,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         Check(filter.Match(nullptr) == filter.Match(""), "a null text matches as an empty one");
         // Fed back, the text form rebuilds the same filter, but for a '*' of the exclude text.
-        filter.SetFilter(form.include.c_str(), form.exclude.c_str());
+        filter.SetFilter(form.first.c_str(), form.second.c_str());
         const Form again = Texts(filter);
-        Check(again == form || (off && again == Form{star, ";"}), "the text form round-trips");
+        Check(again == form || (off && again == Form{"*;;", ";"}), "the text form round-trips");
     }
     return 0;
 }

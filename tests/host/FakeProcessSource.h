@@ -1,4 +1,5 @@
-// A process list for tests: settable entries and failures, counted enumerations.
+// A process list for tests, with settable entries and failures and counted enumerations;
+// a clock that always tells the same time.
 #pragma once
 
 #include <algorithm>
@@ -7,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "Capture.h"
 #include "ProcessNames.h"
 
 class FakeProcessSource : public IProcessSource {
@@ -57,4 +59,9 @@ public:
 
 private:
     std::map<DWORD, size_t> m_reads;
+};
+
+class FixedClock : public IClock {
+public:
+    void Now(SYSTEMTIME& time) override { time = {2024, 5, 5, 3, 4, 3, 9, 0}; }
 };

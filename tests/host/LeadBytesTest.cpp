@@ -1,4 +1,4 @@
-// Character boundaries, boundary-aware search and cuts in code page 936.
+// Character boundaries and boundary-aware search in code page 936.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -45,23 +45,6 @@ TEST(LeadBytes, FindStartsOnlyAtCharacterBoundaries) {
         EXPECT_EQ(c.single,
                   kSingle.Find(c.text.data(), c.text.size(), c.pattern.data(), c.pattern.size()));
     }
-}
-
-TEST(LeadBytes, CutNeverLeavesALoneLeadByte) {
-    for (const std::string prefix : {"", "x"}) {
-        std::string text = prefix;
-        for (int i = 0; i < 100; ++i)
-            text += "\xB0\xA1";
-        for (size_t maxBytes = 0; maxBytes <= text.size() + 1; ++maxBytes) {
-            size_t expected = std::min(maxBytes, text.size());
-            if (expected > prefix.size() && (expected - prefix.size()) % 2 != 0)
-                --expected;
-            EXPECT_EQ(expected, kCp936.FitLength(text.data(), text.size(), maxBytes))
-                << "prefix " << testing::PrintToString(prefix) << ", at most " << maxBytes;
-        }
-    }
-    // A lead byte that ends the text is a character of its own.
-    EXPECT_EQ(4u, kCp936.FitLength("abc\x81", 4, 4));
 }
 
 } // namespace
