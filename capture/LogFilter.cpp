@@ -153,11 +153,17 @@ uint32_t CPatternSet::Next(uint32_t state, unsigned char ch) const {
             return m_rootNext[ch];
         if (state == kInside)
             return kRoot; // ch is the trail byte
+        // Most states go on with a byte or two: a plain loop beats a call.
         const uint32_t first = m_states[state].firstEdge;
-        const size_t count = m_states[state + 1].firstEdge - first;
-        const unsigned char* bytes = m_edgeBytes.data() + first;
-        if (const void* hit = memchr(bytes, ch, count))
-            return m_edgeTargets[first + (static_cast<const unsigned char*>(hit) - bytes)];
+        const uint32_t end = m_states[state + 1].firstEdge;
+        if (end - first <= 8) {
+            for (uint32_t edge = first; edge < end; ++edge) {
+                if (m_edgeBytes[edge] == ch)
+                    return m_edgeTargets[edge];
+            }
+        } else if (const void* hit = memchr(&m_edgeBytes[first], ch, end - first)) {
+            return m_edgeTargets[static_cast<const unsigned char*>(hit) - m_edgeBytes.data()];
+        }
         state = m_states[state].fail;
     }
 }
@@ -165,10 +171,14 @@ uint32_t CPatternSet::Next(uint32_t state, unsigned char ch) const {
 unsigned CPatternSet::Scan(const char* text, unsigned stopAt) const {
     unsigned found = 0;
     uint32_t state = kRoot;
-    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
-         *p != 0 && (found & stopAt) == 0; ++p) {
-        state = Next(state, *p);
-        found |= m_states[state].groups;
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p != 0; ++p) {
+        // Most bytes leave the root where it is: its table answers them at once.
+        state = state == kRoot ? m_rootNext[*p] : Next(state, *p);
+        if (m_states[state].groups != 0) {
+            found |= m_states[state].groups;
+            if ((found & stopAt) != 0)
+                break;
+        }
     }
     return found;
 }
