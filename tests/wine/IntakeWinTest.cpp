@@ -204,10 +204,6 @@ public:
     std::vector<std::vector<std::string>> rows;
 };
 
-int SecondOfDay(const SYSTEMTIME& time) {
-    return (time.wHour * 60 + time.wMinute) * 60 + time.wSecond;
-}
-
 } // namespace
 
 TEST(CapturePipeline, AMessageFromAnotherProcessBecomesARow) {
@@ -231,19 +227,7 @@ TEST(CapturePipeline, AMessageFromAnotherProcessBecomesARow) {
         EXPECT_EQ("kestrin-send.exe", row[0]);
         EXPECT_EQ(std::to_string(run.processId), row[1]);
         EXPECT_EQ(texts[i], row[3]);
-        SYSTEMTIME shown = {};
-        ASSERT_EQ(
-            3, sscanf(row[2].c_str(), "%hu:%hu:%hu", &shown.wHour, &shown.wMinute, &shown.wSecond))
-            << "time: " << row[2];
-        char expected[16];
-        snprintf(expected, sizeof expected, "%02u:%02u:%02u:00", shown.wHour, shown.wMinute,
-                 shown.wSecond);
-        EXPECT_EQ(expected, row[2]) << "time: expected HH:MM:SS:00";
-        // Local time of receipt, unless midnight fell in between.
-        if (SecondOfDay(before) <= SecondOfDay(after)) {
-            EXPECT_LE(SecondOfDay(before), SecondOfDay(shown)) << "time: " << row[2];
-            EXPECT_GE(SecondOfDay(after), SecondOfDay(shown)) << "time: " << row[2];
-        }
+        EXPECT_TRUE(IsTimeCellWithin(row[2], before, after)) << "time: got " << row[2];
     }
     EXPECT_EQ(2u, capture.m_procNames.RefreshCount())
         << "the sender's first message refreshes the cache, its second does not";
