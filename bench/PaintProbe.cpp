@@ -5,6 +5,7 @@ namespace {
 
 HINSTANCE g_module = nullptr;
 HHOOK g_sentHook = nullptr;
+HHOOK g_returnHook = nullptr;
 HHOOK g_retrievedHook = nullptr;
 PaintLog* g_log = nullptr;
 
@@ -17,25 +18,50 @@ PaintLog* Log() {
     return g_log;
 }
 
-void Note(HWND window, UINT message) {
-    PaintLog* log = Log();
-    if (!log)
-        return;
-    ::InterlockedIncrement(&log->calls);
-    if (message != WM_PAINT || reinterpret_cast<LONG_PTR>(window) != log->window)
-        return;
+LONGLONG Now() {
     LARGE_INTEGER now;
     ::QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
+
+// The log, when message is a paint of the window it watches.
+PaintLog* PaintOf(HWND window, UINT message) {
+    PaintLog* log = Log();
+    if (!log)
+        return nullptr;
+    ::InterlockedIncrement(&log->calls);
+    return message == WM_PAINT && reinterpret_cast<LONG_PTR>(window) == log->window ? log : nullptr;
+}
+
+void NotePaint(PaintLog* log, LONGLONG now) {
     const LONG index = ::InterlockedIncrement(&log->paints) - 1;
     if (index < kMaxPaints)
-        log->ticks[index] = now.QuadPart;
+        log->ticks[index] = now;
 }
 
 // UpdateWindow sends WM_PAINT; the list's own invalidations have it retrieved.
 LRESULT CALLBACK OnSent(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION) {
         const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
-        Note(sent->hwnd, sent->message);
+        if (PaintLog* log = PaintOf(sent->hwnd, sent->message)) {
+            log->sentStart = Now();
+            NotePaint(log, log->sentStart);
+        }
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+LRESULT CALLBACK OnReturned(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION) {
+        const auto* sent = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+        PaintLog* log = PaintOf(sent->hwnd, sent->message);
+        if (log && log->sentStart) {
+            const LONGLONG took = Now() - log->sentStart;
+            log->sentStart = 0;
+            log->sentTicks += took;
+            log->longestSentTicks = log->longestSentTicks > took ? log->longestSentTicks : took;
+            ::InterlockedIncrement(&log->sentPaints);
+        }
     }
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -44,7 +70,8 @@ LRESULT CALLBACK OnRetrieved(int code, WPARAM wParam, LPARAM lParam) {
     // A message only peeked at is not dispatched.
     if (code == HC_ACTION && wParam == PM_REMOVE) {
         const auto* retrieved = reinterpret_cast<const MSG*>(lParam);
-        Note(retrieved->hwnd, retrieved->message);
+        if (PaintLog* log = PaintOf(retrieved->hwnd, retrieved->message))
+            NotePaint(log, Now());
     }
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -53,12 +80,13 @@ LRESULT CALLBACK OnRetrieved(int code, WPARAM wParam, LPARAM lParam) {
 
 extern "C" __declspec(dllexport) BOOL InstallPaintProbe(DWORD threadId) {
     g_sentHook = ::SetWindowsHookExA(WH_CALLWNDPROC, OnSent, g_module, threadId);
+    g_returnHook = ::SetWindowsHookExA(WH_CALLWNDPROCRET, OnReturned, g_module, threadId);
     g_retrievedHook = ::SetWindowsHookExA(WH_GETMESSAGE, OnRetrieved, g_module, threadId);
-    return g_sentHook && g_retrievedHook;
+    return g_sentHook && g_returnHook && g_retrievedHook;
 }
 
 extern "C" __declspec(dllexport) void RemovePaintProbe() {
-    HHOOK* hooks[] = {&g_sentHook, &g_retrievedHook};
+    HHOOK* hooks[] = {&g_sentHook, &g_returnHook, &g_retrievedHook};
     for (HHOOK* hook : hooks)
         if (*hook) {
             ::UnhookWindowsHookEx(*hook);
