@@ -10,7 +10,6 @@
 #include <commctrl.h>
 
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -25,15 +24,14 @@
 inline const char kRegistryPath[] = "Software\\Local AppWizard-Generated Applications\\Kestrin";
 
 using Row = std::vector<std::string>;
+using Strings = std::vector<std::string>;
 
 inline CKestrinApp* g_app = nullptr;
-// Caption, status text and toolbar pictures as start-up left them.
-inline std::string g_startCaption, g_startStatus;
-inline std::map<UINT, int> g_startPictures;
 
 inline std::string WindowText(HWND hWnd) {
-    char text[4096] = "";
-    return std::string(text, static_cast<size_t>(::GetWindowTextA(hWnd, text, sizeof text)));
+    std::string text(static_cast<size_t>(::GetWindowTextLengthA(hWnd)) + 1, '\0');
+    text.resize(static_cast<size_t>(::GetWindowTextA(hWnd, &text[0], int(text.size()))));
+    return text;
 }
 inline CMainFrame* Frame() {
     return g_app ? dynamic_cast<CMainFrame*>(g_app->m_pMainWnd) : nullptr;
@@ -41,36 +39,22 @@ inline CMainFrame* Frame() {
 inline HWND ToolBar() {
     return ::GetDlgItem(Frame()->m_hWnd, AFX_IDW_TOOLBAR);
 }
-inline std::string Status() {
+inline std::string PaneText(int pane = 0) {
     auto* bar = dynamic_cast<CStatusBar*>(
         CWnd::FromHandle(::GetDlgItem(Frame()->m_hWnd, AFX_IDW_STATUS_BAR)));
-    return bar ? bar->GetPaneText(0) : "<no status bar>";
-}
-inline int Picture(UINT id) {
-    TBBUTTON button = {};
-    const LRESULT index = ::SendMessageA(ToolBar(), TB_COMMANDTOINDEX, id, 0);
-    ::SendMessageA(ToolBar(), TB_GETBUTTON, static_cast<WPARAM>(index),
-                   reinterpret_cast<LPARAM>(&button));
-    return button.iBitmap;
+    return bar ? bar->GetPaneText(pane) : "<no status bar>";
 }
 
 // Kestrin starts once: its single-instance mutex and windows stay until the process ends.
 class KestrinEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
-        if (g_app)
-            return;
         ::RegDeleteTreeA(HKEY_CURRENT_USER, kRegistryPath);
         INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
         ::InitCommonControlsEx(&controls);
         g_app = new CKestrinApp;
         ASSERT_TRUE(g_app->InitInstance());
-        ASSERT_NE(nullptr, Frame());
         PumpMessages();
-        g_startCaption = WindowText(Frame()->m_hWnd);
-        g_startStatus = Status();
-        for (UINT id : {ID_CAPTURE, ID_FILTER, ID_CLEAR, ID_LOG_TO_FILE})
-            g_startPictures[id] = Picture(id);
     }
     void TearDown() override { ::RegDeleteTreeA(HKEY_CURRENT_USER, kRegistryPath); }
 };
@@ -98,7 +82,7 @@ public:
 
     // Each window's caption, with ": " and the message for Kestrin's message boxes;
     // "cancelled " and the caption for one no step finished.
-    std::vector<std::string> m_seen;
+    Strings m_seen;
 
 private:
     static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
@@ -177,7 +161,7 @@ inline ModalStep SaveAs(std::string path) {
     };
 }
 // Done once the thread has ended, so the texts arrived while the window was open.
-using SendJob = std::pair<HWND, std::vector<std::string>>;
+using SendJob = std::pair<HWND, Strings>;
 inline DWORD WINAPI SendTexts(void* param) {
     std::unique_ptr<SendJob> job(static_cast<SendJob*>(param));
     for (const std::string& text : job->second)
@@ -185,7 +169,7 @@ inline DWORD WINAPI SendTexts(void* param) {
                        reinterpret_cast<LPARAM>(text.c_str()));
     return 0;
 }
-inline ModalStep SendFromThread(std::vector<std::string> texts) {
+inline ModalStep SendFromThread(Strings texts) {
     auto thread = std::make_shared<CHandle>();
     return [thread, texts](HWND) {
         if (!*thread)
@@ -201,8 +185,7 @@ protected:
     // with a filter that passes everything, no recent files, no prompt.
     void SetUp() override {
         m_frame = Frame();
-        ASSERT_NE(nullptr, m_frame) << "Kestrin did not start";
-        ASSERT_NE(nullptr, m_frame->GetActiveView());
+        ASSERT_TRUE(m_frame && m_frame->GetActiveView()) << "Kestrin did not start";
         m_view = m_frame->GetActiveView()->m_hWnd;
         PumpMessages();
         if (!(ButtonState(ID_CAPTURE) & TBSTATE_CHECKED))
@@ -218,13 +201,12 @@ protected:
 
     void Command(UINT id) const { m_frame->SendMessage(WM_COMMAND, id); }
     // Runs act with the modal windows it opens answered by steps; the windows met.
-    static std::vector<std::string> Drive(const std::function<void()>& act,
-                                          std::vector<ModalStep> steps) {
+    static Strings Drive(const std::function<void()>& act, std::vector<ModalStep> steps) {
         CModalDriver driver(std::move(steps));
         act();
         return driver.m_seen;
     }
-    std::vector<std::string> Drive(UINT id, std::vector<ModalStep> steps) const {
+    Strings Drive(UINT id, std::vector<ModalStep> steps) const {
         return Drive([this, id] { Command(id); }, std::move(steps));
     }
     void SetFilter(const std::string& include, const std::string& exclude = ";") const {
@@ -242,8 +224,8 @@ protected:
                             list.GetItemText(item, 2), list.GetItemText(item, 3)});
         return rows;
     }
-    std::vector<std::string> Texts() const {
-        std::vector<std::string> texts;
+    Strings Texts() const {
+        Strings texts;
         for (const Row& row : Rows())
             texts.push_back(row[3]);
         return texts;

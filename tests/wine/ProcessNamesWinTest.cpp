@@ -3,19 +3,30 @@
 
 #include <cstring>
 #include <string>
-#include <vector>
+#include <tuple>
 
 #include "LeadBytes.h"
 #include "ProcessNames.h"
 #include "WinProcessSource.h"
 #include "WineTestSupport.h"
 
-// After our headers: its macros would rename IProcessSource::EnumProcesses.
+// The plain function names: version 2's macros would rename the EnumProcesses members.
+#define PSAPI_VERSION 1
 #include <psapi.h>
 
 namespace {
 
 const char kSendName[] = "kestrin-send.exe";
+
+// The system's process list, counting how often it is read.
+class CCountingSource : public CWinProcessSource {
+public:
+    unsigned m_nRefreshes = 0;
+    bool EnumProcesses(DWORD* ids, DWORD bytes, DWORD* bytesFilled) override {
+        ++m_nRefreshes;
+        return CWinProcessSource::EnumProcesses(ids, bytes, bytesFilled);
+    }
+};
 
 std::string Lookup(CProcessNames& names, DWORD processId) {
     char name[128];
@@ -24,26 +35,21 @@ std::string Lookup(CProcessNames& names, DWORD processId) {
     return std::string(name, strnlen(name, sizeof name));
 }
 
-// Whether the process has loaded its executable, so that its module list can be read;
-// asked through the wide name, which any name fits.
-bool HasLoaded(DWORD processId) {
-    const CHandle process(
-        ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
-    HMODULE module;
-    DWORD needed;
-    WCHAR name[MAX_PATH];
-    return process && ::EnumProcessModules(process.Get(), &module, sizeof module, &needed) &&
-           ::GetModuleBaseNameW(process.Get(), module, name, MAX_PATH) != 0;
-}
-
-// kestrin-send with no message reads its input before it looks for a window: a
-// real process that stays until its input is closed.
+// kestrin-send with no message reads its input before it looks for a window: a real process
+// that stays until its input is closed. Ready once its module list names its executable.
 void StartWaitingSender(CChildProcess& child, const std::string& program) {
     ASSERT_TRUE(child.Start(CommandLine(program, {})))
         << "expected " << program << " to start, got error " << ::GetLastError();
-    for (DWORD waited = 0; !HasLoaded(child.Id()); waited += 10) {
+    for (DWORD waited = 0;; waited += 10, ::Sleep(10)) {
         ASSERT_LT(waited, kChildTimeoutMs) << "expected the sender to load, it did not";
-        ::Sleep(10);
+        const CHandle process(
+            ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, child.Id()));
+        HMODULE module;
+        DWORD needed;
+        WCHAR name[MAX_PATH]; // the wide name, which any name fits
+        if (process && ::EnumProcessModules(process.Get(), &module, sizeof module, &needed) &&
+            ::GetModuleBaseNameW(process.Get(), module, name, MAX_PATH) != 0)
+            return;
     }
 }
 
@@ -53,83 +59,40 @@ void EndWaitingSender(CChildProcess& child) {
     ASSERT_EQ(0u, child.ExitCode()) << "sender output: " << child.Output();
 }
 
-// Handles this process holds open, or -1. Wine's GetProcessHandleCount answers 0,
-// which no live process has; the system's handle list is counted then.
-long OwnHandleCount() {
-    DWORD count = 0;
-    if (::GetProcessHandleCount(::GetCurrentProcess(), &count) && count != 0)
-        return static_cast<long>(count);
-
-    using QuerySystem = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
-    const FARPROC proc =
-        ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation");
-    if (!proc)
-        return -1;
-    auto query = reinterpret_cast<QuerySystem>(reinterpret_cast<void (*)()>(proc));
-    struct Entry {
-        ULONG ownerId;
-        BYTE type;
-        BYTE flags;
-        USHORT value;
-        PVOID object;
-        ACCESS_MASK access;
-    };
-    struct Table {
-        ULONG count;
-        Entry entries[1];
-    };
-    const ULONG kSystemHandleInformation = 16;
-    const LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004);
-    std::vector<char> buffer(64 * 1024);
-    LONG status;
-    while ((status = query(kSystemHandleInformation, buffer.data(),
-                           static_cast<ULONG>(buffer.size()), nullptr)) == kInfoLengthMismatch &&
-           buffer.size() < (64u << 20))
-        buffer.resize(buffer.size() * 2);
-    if (status != 0)
-        return -1;
-    const Table* table = reinterpret_cast<const Table*>(buffer.data());
-    long own = 0;
-    for (ULONG i = 0; i < table->count; ++i)
-        own += table->entries[i].ownerId == ::GetCurrentProcessId();
-    return own;
-}
-
-std::string OwnBaseName() {
-    const std::string program = ProgramPath();
-    return program.substr(FileNameStart(program));
-}
-
 } // namespace
 
 TEST(ProcessNamesWin, NamesARunningChildOnItsFirstLookupAndAnEndedOneNever) {
-    CWinProcessSource source;
+    CCountingSource source;
     CProcessNames names(source);
     CChildProcess child;
     ASSERT_NO_FATAL_FAILURE(StartWaitingSender(child, SiblingPath(kSendName)));
     // The first lookup refreshes once, the second is served from the cache.
     for (const char* lookup : {"first", "second"}) {
         EXPECT_EQ(kSendName, Lookup(names, child.Id())) << lookup << " lookup of " << child.Id();
-        EXPECT_EQ(2u, names.RefreshCount()) << "refreshes after the " << lookup << " lookup";
+        EXPECT_EQ(2u, source.m_nRefreshes) << "refreshes after the " << lookup << " lookup";
     }
     ASSERT_NO_FATAL_FAILURE(EndWaitingSender(child));
-
+    source.m_nRefreshes = 0;
     CProcessNames fresh(source);
     for (int i = 0; i < 100; ++i)
         ASSERT_EQ("", Lookup(fresh, child.Id())) << "lookup " << i << " of ended id " << child.Id();
-    EXPECT_LE(fresh.RefreshCount(), 2u) << "refreshes, the first included, for 100 lookups";
+    EXPECT_LE(source.m_nRefreshes, 2u) << "refreshes, the first included, for 100 lookups";
 }
 
+// A new handle takes the lowest free slot: one a refresh left open would push it up.
 TEST(ProcessNamesWin, RefreshesCloseEveryProcessHandleTheyOpen) {
     CWinProcessSource source;
     CProcessNames names(source);
-    const long before = OwnHandleCount();
-    ASSERT_GE(before, 1) << "expected a handle count for this process, got none";
+    const auto nextHandle = [] {
+        return CHandle(::CreateEventA(nullptr, FALSE, FALSE, nullptr)).Get();
+    };
+    const HANDLE before = nextHandle();
     for (int i = 0; i < 50; ++i)
         names.Refresh();
-    EXPECT_EQ(OwnBaseName(), Lookup(names, ::GetCurrentProcessId()))
-        << "the refreshes opened processes and read their names";
-    EXPECT_EQ(before, OwnHandleCount()) << "handles held before and after 50 refreshes";
+    EXPECT_EQ(before, nextHandle())
+        << "the handle a new object gets, before and after 50 refreshes";
+    const std::string self = ProgramPath().substr(FileNameStart(ProgramPath()));
+    EXPECT_EQ(self, Lookup(names, ::GetCurrentProcessId())) << "the refreshes read names";
 }
 
 // The system may leave a cut name unterminated, or refuse a name cut inside a character.
@@ -137,15 +100,13 @@ TEST(ProcessNamesWin, LongExecutableNamesAreCutTo127BytesOfWholeCharacters) {
     std::string gbkName = "ab";
     for (int i = 0; i < 80; ++i)
         gbkName += "\xB5\xF7"; // the 127-byte cut falls inside a character
-    const struct {
-        std::string baseName;
-        size_t expectedLength; // 0 where the system may refuse the name
-    } cases[] = {{std::string(150, 'x') + ".exe", 127}, {gbkName + ".exe", 0}};
+    const std::pair<std::string, size_t> cases[] = {{std::string(150, 'x') + ".exe", 127},
+                                                    {gbkName + ".exe", 0}}; // 0: may be refused
     char temp[MAX_PATH];
     ASSERT_NE(0u, ::GetTempPathA(sizeof temp, temp));
     CWinProcessSource source;
-    for (const auto& c : cases) {
-        const std::string path = temp + c.baseName;
+    for (const auto& [baseName, expectedLength] : cases) {
+        const std::string path = temp + baseName;
         ASSERT_TRUE(::CopyFileA(SiblingPath(kSendName).c_str(), path.c_str(), FALSE))
             << "copy to " << path << " failed with error " << ::GetLastError();
         {
@@ -154,16 +115,13 @@ TEST(ProcessNamesWin, LongExecutableNamesAreCutTo127BytesOfWholeCharacters) {
             char name[128];
             memset(name, 'X', sizeof name);
             const DWORD length = source.ReadName(child.Id(), name);
-            const size_t terminated = strnlen(name, sizeof name);
-            EXPECT_EQ(length, terminated) << "returned length and NUL position";
-            EXPECT_LE(terminated, 127u);
-            EXPECT_EQ(c.baseName.substr(0, terminated), std::string(name, terminated));
-            EXPECT_EQ(terminated, CLeadBytes::System().FitLength(c.baseName.c_str(),
-                                                                 c.baseName.size(), terminated))
-                << "the name ends on a character boundary";
-            if (c.expectedLength != 0) {
-                EXPECT_EQ(c.expectedLength, terminated);
-            }
+            const size_t end = strnlen(name, sizeof name);
+            // Returned length, NUL, the name's start, and a cut between whole characters.
+            EXPECT_EQ(std::make_tuple(end, end, baseName.substr(0, end), end),
+                      std::make_tuple(
+                          size_t{length}, expectedLength ? expectedLength : end,
+                          std::string(name, end),
+                          CLeadBytes::System().FitLength(baseName.c_str(), baseName.size(), end)));
             ASSERT_NO_FATAL_FAILURE(EndWaitingSender(child));
         }
         ::DeleteFileA(path.c_str());
