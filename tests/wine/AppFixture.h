@@ -86,14 +86,10 @@ public:
 
 private:
     static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        static bool busy = false; // a step's own loop must not run the next step
         HWND front = nullptr;
         ::EnumThreadWindows(::GetCurrentThreadId(), FindFront, reinterpret_cast<LPARAM>(&front));
-        if (s_active && front && !busy) {
-            busy = true;
+        if (s_active && front)
             s_active->Act(front);
-            busy = false;
-        }
     }
     static BOOL CALLBACK FindFront(HWND window, LPARAM front) {
         char className[16] = "";
@@ -200,14 +196,11 @@ protected:
     }
 
     void Command(UINT id) const { m_frame->SendMessage(WM_COMMAND, id); }
-    // Runs act with the modal windows it opens answered by steps; the windows met.
-    static Strings Drive(const std::function<void()>& act, std::vector<ModalStep> steps) {
-        CModalDriver driver(std::move(steps));
-        act();
-        return driver.m_seen;
-    }
+    // Runs the command with the modal windows it opens answered by steps; the windows met.
     Strings Drive(UINT id, std::vector<ModalStep> steps) const {
-        return Drive([this, id] { Command(id); }, std::move(steps));
+        CModalDriver driver(std::move(steps));
+        Command(id);
+        return driver.m_seen;
     }
     void SetFilter(const std::string& include, const std::string& exclude = ";") const {
         Drive(ID_FILTER, {Type(IDC_INCLUDE, include), Type(IDC_EXCLUDE, exclude), Click(IDOK)});
