@@ -10,7 +10,6 @@
 #include <commctrl.h>
 
 #include <functional>
-#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -61,63 +60,43 @@ public:
 inline const auto* const g_environment =
     ::testing::AddGlobalTestEnvironment(new KestrinEnvironment);
 
-// One action on the modal window in front; true when done with it, false to be called again.
-using ModalStep = std::function<bool(HWND window)>;
+// One action on the modal window in front.
+using ModalStep = std::function<void(HWND window)>;
 
-// Runs the steps in order on the enabled, visible dialog-class window of this thread. A window
-// met after the last step, or one a step has not finished within 15 s, is cancelled and noted,
-// so that no test hangs.
+// Runs the steps in order, one per tick of a timer that fires inside the modal loops, on this
+// thread's enabled, visible dialog-class window. A window met after the last step is cancelled
+// and noted, so that no test hangs.
 class CModalDriver {
 public:
     explicit CModalDriver(std::vector<ModalStep> steps) : m_steps(std::move(steps)) {
         s_active = this;
         m_timer = ::SetTimer(nullptr, 0, 10, Tick);
     }
-    CModalDriver(const CModalDriver&) = delete;
-    CModalDriver& operator=(const CModalDriver&) = delete;
     ~CModalDriver() {
         ::KillTimer(nullptr, m_timer);
         s_active = nullptr;
     }
 
-    // Each window's caption, with ": " and the message for Kestrin's message boxes;
-    // "cancelled " and the caption for one no step finished.
+    // Each window's caption, with ": " and the message for Kestrin's message boxes, and
+    // "cancelled " and the caption for one met after the last step.
     Strings m_seen;
 
 private:
     static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        HWND front = nullptr;
-        ::EnumThreadWindows(::GetCurrentThreadId(), FindFront, reinterpret_cast<LPARAM>(&front));
-        if (s_active && front)
-            s_active->Act(front);
+        for (HWND w = nullptr; s_active && (w = ::FindWindowExA(nullptr, w, "#32770", nullptr));)
+            if (::GetWindowThreadProcessId(w, nullptr) == ::GetCurrentThreadId() &&
+                ::IsWindowVisible(w) && ::IsWindowEnabled(w))
+                return s_active->Act(w);
     }
-    static BOOL CALLBACK FindFront(HWND window, LPARAM front) {
-        char className[16] = "";
-        ::GetClassNameA(window, className, sizeof className);
-        if (std::string(className) != "#32770" || !::IsWindowVisible(window) ||
-            !::IsWindowEnabled(window))
-            return TRUE;
-        *reinterpret_cast<HWND*>(front) = window;
-        return FALSE;
-    }
-
     void Act(HWND front) {
-        const ULONGLONG now = ::GetTickCount64();
         const std::string caption = WindowText(front);
-        if (front != m_front) {
-            m_front = front;
-            m_since = now;
+        if (front != m_front)
             m_seen.push_back(caption == g_app->m_strAppName
                                  ? caption + ": " + WindowText(::GetDlgItem(front, 0xFFFF))
                                  : caption);
-        }
-        if (m_next < m_steps.size() && now - m_since < 15000) {
-            if (m_steps[m_next](front)) {
-                ++m_next;
-                m_since = now;
-            }
-            return;
-        }
+        m_front = front;
+        if (m_next < m_steps.size())
+            return m_steps[m_next++](front);
         if (m_seen.back() != "cancelled " + caption)
             m_seen.push_back("cancelled " + caption);
         ::PostMessageA(front, WM_COMMAND, IDCANCEL, 0);
@@ -128,50 +107,30 @@ private:
     size_t m_next = 0;
     UINT_PTR m_timer = 0;
     HWND m_front = nullptr;
-    ULONGLONG m_since = 0;
 };
 
 // Steps: a button pressed; a key pressed on the focus; a control's text replaced as a paste
-// would; the save dialog's file name typed and Save pressed; texts sent from another thread.
+// would; the save dialog's file name typed and Save pressed.
 inline ModalStep Click(int id) {
     return [id](HWND window) {
-        return ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                              reinterpret_cast<LPARAM>(::GetDlgItem(window, id))) != FALSE;
+        ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(window, id)));
     };
 }
 inline ModalStep Key(UINT key) {
-    return [key](HWND) { return ::PostMessageA(::GetFocus(), WM_KEYDOWN, key, 0) != FALSE; };
+    return [key](HWND) { ::PostMessageA(::GetFocus(), WM_KEYDOWN, key, 0); };
 }
 inline ModalStep Type(int id, std::string text) {
     return [id, text](HWND window) {
         ::SendDlgItemMessageA(window, id, EM_SETSEL, 0, -1);
         ::SendDlgItemMessageA(window, id, EM_REPLACESEL, TRUE,
                               reinterpret_cast<LPARAM>(text.c_str()));
-        return true;
     };
 }
 inline ModalStep SaveAs(std::string path) {
     return [path](HWND window) {
         ::SetWindowTextA(FileNameEdit(window), path.c_str());
-        return Click(IDOK)(window);
-    };
-}
-// Done once the thread has ended, so the texts arrived while the window was open.
-using SendJob = std::pair<HWND, Strings>;
-inline DWORD WINAPI SendTexts(void* param) {
-    std::unique_ptr<SendJob> job(static_cast<SendJob*>(param));
-    for (const std::string& text : job->second)
-        ::SendMessageA(job->first, WM_SETTEXT, ::GetCurrentProcessId(),
-                       reinterpret_cast<LPARAM>(text.c_str()));
-    return 0;
-}
-inline ModalStep SendFromThread(Strings texts) {
-    auto thread = std::make_shared<CHandle>();
-    return [thread, texts](HWND) {
-        if (!*thread)
-            thread->Reset(::CreateThread(nullptr, 0, SendTexts, new SendJob(Frame()->m_hWnd, texts),
-                                         0, nullptr));
-        return ::WaitForSingleObject(thread->Get(), 0) == WAIT_OBJECT_0;
+        Click(IDOK)(window);
     };
 }
 
