@@ -160,44 +160,39 @@ TEST_F(AppTest, CaptureAndLogToFileToggleTheirPictureCheckMarkAndPressedState) {
     }
 }
 
-// A command with no handler on the route is grayed in its menu and disabled on the toolbar.
+// Items grayed (negative) or checked as the route leaves them: a command with no handler is
+// grayed. The toolbar's buttons show the same states.
 TEST_F(AppTest, MenusHoldTheirItemsInOrderAndBothBarsShowTheRoutesStates) {
-    const std::vector<UINT> expected[] = {{ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS,
-                                           0, ID_LOG_TO_FILE, 0, ID_FILE_PRINT,
-                                           ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP, 0,
-                                           ID_FILE_MRU_FILE1, 0, ID_APP_EXIT},
-                                          {ID_EDIT_UNDO, 0, ID_EDIT_CUT, ID_EDIT_COPY,
-                                           ID_EDIT_PASTE, 0, ID_FILTER, ID_CLEAR, ID_CAPTURE},
-                                          {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR},
-                                          {ID_APP_ABOUT}};
-    ASSERT_EQ(4, ::GetMenuItemCount(::GetMenu(m_frame->m_hWnd)));
-    std::vector<std::set<UINT>> states(4);
-    for (int i = 0; i < 4; ++i) {
+    const std::vector<std::vector<int>> expected = {
+        {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, 0, ID_LOG_TO_FILE, 0,
+         -ID_FILE_PRINT, -ID_FILE_PRINT_PREVIEW, -ID_FILE_PRINT_SETUP, 0, -ID_FILE_MRU_FILE1, 0,
+         ID_APP_EXIT},
+        {-ID_EDIT_UNDO, 0, -ID_EDIT_CUT, -ID_EDIT_COPY, -ID_EDIT_PASTE, 0, ID_FILTER, ID_CLEAR,
+         ID_CAPTURE},
+        {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR},
+        {ID_APP_ABOUT}};
+    std::vector<std::vector<int>> got;
+    std::set<int> checked, differ;
+    for (int i = 0; i < ::GetMenuItemCount(::GetMenu(m_frame->m_hWnd)); ++i) {
         HMENU popup = OpenPopup(i);
-        std::vector<UINT> items;
+        got.emplace_back();
         for (int j = 0; j < ::GetMenuItemCount(popup); ++j) {
-            const UINT id = ::GetMenuItemID(popup, j), menu = ::GetMenuState(popup, id, 0);
-            const LRESULT button = id ? ButtonState(id) : -1; // -1: no such button
-            items.push_back(id);
-            const bool in[] = {id && menu & MF_GRAYED, id && menu & MF_CHECKED,
-                               button != -1 && !(button & TBSTATE_ENABLED),
-                               button != -1 && button & TBSTATE_CHECKED};
-            for (size_t k = 0; k < 4; ++k)
-                if (in[k])
-                    states[k].insert(id);
+            const int id = static_cast<int>(::GetMenuItemID(popup, j));
+            const UINT state = ::GetMenuState(popup, static_cast<UINT>(id), 0);
+            const LRESULT button = ButtonState(static_cast<UINT>(id)); // -1 when there is none
+            got.back().push_back(state & MF_GRAYED ? -id : id);
+            if (state & MF_CHECKED)
+                checked.insert(id);
+            if (id && button != -1 &&
+                (!(state & MF_GRAYED) != !!(button & TBSTATE_ENABLED) ||
+                 !(state & MF_CHECKED) != !(button & TBSTATE_CHECKED)))
+                differ.insert(id);
         }
-        EXPECT_EQ(expected[i], items) << "pop-up " << i;
     }
-    EXPECT_EQ((std::vector<std::set<UINT>>{
-                  {ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP, ID_FILE_MRU_FILE1,
-                   ID_EDIT_UNDO, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE},
-                  {ID_CAPTURE, ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR},
-                  {ID_FILE_PRINT, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE},
-                  {ID_CAPTURE}}),
-              states)
-        << "grayed and checked in the menus, disabled and pressed on the toolbar";
-    EXPECT_EQ(std::make_pair(std::string("关于 Kestrin(&A)..."), std::string("最近文件")),
-              std::make_pair(MenuText(3, ID_APP_ABOUT), MenuText(kFilePopup, ID_FILE_MRU_FILE1)));
+    EXPECT_EQ(expected, got) << "each pop-up's items";
+    EXPECT_EQ((std::set<int>{ID_CAPTURE, ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR}), checked);
+    EXPECT_EQ(std::set<int>{}, differ) << "buttons whose state is not their item's";
+    EXPECT_EQ("最近文件", MenuText(kFilePopup, ID_FILE_MRU_FILE1));
 }
 
 // A string's first field is the prompt the status bar shows while the menu item is highlighted
@@ -293,12 +288,54 @@ TEST_F(AppTest, OpenedFilesLeadTheRecentListOfFourWhichSurvivesARestart) {
                               (std::string(kRegistryPath) + "\\Recent File List").c_str(), 4);
     restarted.ReadList();
     Strings read;
-    for (size_t k = 0; k < restarted.GetSize(); ++k) {
+    for (size_t k = 0; k < restarted.GetSize(); ++k)
         read.push_back(restarted[k]);
-        ::DeleteFileA(paths[k].c_str());
-    }
-    ::DeleteFileA(paths[4].c_str());
     EXPECT_EQ((Strings{paths[1], paths[4], paths[3], paths[2]}), read);
+    for (const std::string& path : paths)
+        ::DeleteFileA(path.c_str());
+}
+
+// Resources no window here shows whole: the string table, the accelerators, the version block.
+TEST(Resources, HoldTheStringsAcceleratorsAndVersion) {
+    int strings = 0;
+    for (UINT id = 0; id <= 0xFFFF; ++id) {
+        const wchar_t* text = nullptr; // with no buffer, a pointer into the resource
+        strings += ::LoadStringW(nullptr, id, reinterpret_cast<LPWSTR>(&text), 0) > 0;
+    }
+    EXPECT_EQ(67, strings);
+    const int key = FVIRTKEY, ctrl = key | FCONTROL, shift = key | FSHIFT, alt = key | FALT;
+    const std::vector<std::tuple<int, int, int>> accelerators = {
+        {ctrl, 'N', ID_FILE_NEW},        {ctrl, 'O', ID_FILE_OPEN},
+        {ctrl, 'S', ID_FILE_SAVE},       {ctrl, 'P', ID_FILE_PRINT},
+        {ctrl, 'Z', ID_EDIT_UNDO},       {ctrl, 'X', ID_EDIT_CUT},
+        {ctrl, 'C', ID_EDIT_COPY},       {ctrl, 'V', ID_EDIT_PASTE},
+        {alt, VK_BACK, ID_EDIT_UNDO},    {shift, VK_DELETE, ID_EDIT_CUT},
+        {ctrl, VK_INSERT, ID_EDIT_COPY}, {shift, VK_INSERT, ID_EDIT_PASTE},
+        {key, VK_F6, ID_NEXT_PANE},      {shift, VK_F6, ID_PREV_PANE}};
+    ACCEL entries[32];
+    std::vector<std::tuple<int, int, int>> got;
+    for (int i = 0; i < ::CopyAcceleratorTableA(Frame()->GetAccelerators(), entries, 32); ++i)
+        got.emplace_back(entries[i].fVirt, entries[i].key, entries[i].cmd);
+    EXPECT_EQ(accelerators, got) << "flags, key and command of each entry";
+    std::vector<BYTE> block(::GetFileVersionInfoSizeA(ProgramPath().c_str(), nullptr) + 1);
+    ::GetFileVersionInfoA(ProgramPath().c_str(), 0, static_cast<DWORD>(block.size()), block.data());
+    const auto query = [&block](const char* name) -> const void* {
+        static const char missing[64] = {};
+        void* value = nullptr;
+        UINT size = 0;
+        return ::VerQueryValueA(block.data(), name, &value, &size) ? value : missing;
+    };
+    const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(query("\\"));
+    const auto* language = static_cast<const WORD*>(query("\\VarFileInfo\\Translation"));
+    EXPECT_EQ(
+        std::make_tuple(0x10003u, 52u, 0x10003u, 52u, 0x0804, 1200,
+                        std::string("Kestrin Release下调试工具"), std::string("Release下调试工具")),
+        std::make_tuple(fixed->dwFileVersionMS, fixed->dwFileVersionLS, fixed->dwProductVersionMS,
+                        fixed->dwProductVersionLS, int{language[0]}, int{language[1]},
+                        std::string(static_cast<const char*>(
+                            query("\\StringFileInfo\\080404b0\\FileDescription"))),
+                        std::string(static_cast<const char*>(
+                            query("\\StringFileInfo\\080404b0\\ProductName")))));
 }
 
 } // namespace
