@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "Kestrin.h"
+#include "KestrinProcess.h"
 #include "MainFrm.h"
 #include "RecentFileList.h"
 #include "WineTestSupport.h"
@@ -22,7 +23,6 @@
 
 inline const char kRegistryPath[] = "Software\\Local AppWizard-Generated Applications\\Kestrin";
 
-using Row = std::vector<std::string>;
 using Strings = std::vector<std::string>;
 
 inline CKestrinApp* g_app = nullptr;
@@ -63,51 +63,38 @@ inline const auto* const g_environment =
 // One action on the modal window in front.
 using ModalStep = std::function<void(HWND window)>;
 
-// Runs the steps in order, one per tick of a timer that fires inside the modal loops, on this
-// thread's enabled, visible dialog-class window. A window met after the last step is cancelled
-// and noted, so that no test hangs.
-class CModalDriver {
-public:
-    explicit CModalDriver(std::vector<ModalStep> steps) : m_steps(std::move(steps)) {
-        s_active = this;
-        m_timer = ::SetTimer(nullptr, 0, 10, Tick);
-    }
-    ~CModalDriver() {
-        ::KillTimer(nullptr, m_timer);
-        s_active = nullptr;
-    }
+// The steps a command's modal windows are answered with, and the windows met: each caption,
+// with ": " and the message for Kestrin's message boxes; "cancelled " and the caption for one
+// met after the last step, which is cancelled so that no test hangs.
+inline struct {
+    std::vector<ModalStep> steps;
+    size_t next;
+    HWND front;
+    Strings seen;
+} g_modal;
 
-    // Each window's caption, with ": " and the message for Kestrin's message boxes, and
-    // "cancelled " and the caption for one met after the last step.
-    Strings m_seen;
-
-private:
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        for (HWND w = nullptr; s_active && (w = ::FindWindowExA(nullptr, w, "#32770", nullptr));)
-            if (::GetWindowThreadProcessId(w, nullptr) == ::GetCurrentThreadId() &&
-                ::IsWindowVisible(w) && ::IsWindowEnabled(w))
-                return s_active->Act(w);
+// Runs the next step on this thread's enabled, visible dialog-class window, from a timer that
+// fires inside its modal loop.
+inline void CALLBACK AnswerModal(HWND, UINT, UINT_PTR, DWORD) {
+    HWND w = nullptr;
+    while ((w = ::FindWindowExA(nullptr, w, "#32770", nullptr)) &&
+           !(::GetWindowThreadProcessId(w, nullptr) == ::GetCurrentThreadId() &&
+             ::IsWindowVisible(w) && ::IsWindowEnabled(w))) {
     }
-    void Act(HWND front) {
-        const std::string caption = WindowText(front);
-        if (front != m_front)
-            m_seen.push_back(caption == g_app->m_strAppName
-                                 ? caption + ": " + WindowText(::GetDlgItem(front, 0xFFFF))
-                                 : caption);
-        m_front = front;
-        if (m_next < m_steps.size())
-            return m_steps[m_next++](front);
-        if (m_seen.back() != "cancelled " + caption)
-            m_seen.push_back("cancelled " + caption);
-        ::PostMessageA(front, WM_COMMAND, IDCANCEL, 0);
-    }
-
-    inline static CModalDriver* s_active = nullptr;
-    std::vector<ModalStep> m_steps;
-    size_t m_next = 0;
-    UINT_PTR m_timer = 0;
-    HWND m_front = nullptr;
-};
+    if (!w)
+        return;
+    const std::string caption = WindowText(w);
+    if (w != g_modal.front)
+        g_modal.seen.push_back(caption == g_app->m_strAppName
+                                   ? caption + ": " + WindowText(::GetDlgItem(w, 0xFFFF))
+                                   : caption);
+    g_modal.front = w;
+    if (g_modal.next < g_modal.steps.size())
+        return g_modal.steps[g_modal.next++](w);
+    if (g_modal.seen.back() != "cancelled " + caption)
+        g_modal.seen.push_back("cancelled " + caption);
+    ::PostMessageA(w, WM_COMMAND, IDCANCEL, 0);
+}
 
 // Steps: a button pressed; a key pressed on the focus; a control's text replaced as a paste
 // would; the save dialog's file name typed and Save pressed.
@@ -157,9 +144,11 @@ protected:
     void Command(UINT id) const { m_frame->SendMessage(WM_COMMAND, id); }
     // Runs the command with the modal windows it opens answered by steps; the windows met.
     Strings Drive(UINT id, std::vector<ModalStep> steps) const {
-        CModalDriver driver(std::move(steps));
+        g_modal = {std::move(steps), 0, nullptr, {}};
+        const UINT_PTR timer = ::SetTimer(nullptr, 0, 10, AnswerModal);
         Command(id);
-        return driver.m_seen;
+        ::KillTimer(nullptr, timer);
+        return g_modal.seen;
     }
     void SetFilter(const std::string& include, const std::string& exclude = ";") const {
         Drive(ID_FILTER, {Type(IDC_INCLUDE, include), Type(IDC_EXCLUDE, exclude), Click(IDOK)});
@@ -168,14 +157,7 @@ protected:
         return ::SendMessageA(target ? target : m_frame->m_hWnd, WM_SETTEXT,
                               ::GetCurrentProcessId(), reinterpret_cast<LPARAM>(text));
     }
-    std::vector<Row> Rows() const {
-        CListCtrl list(m_view);
-        std::vector<Row> rows;
-        for (int item = 0; item < list.GetItemCount(); ++item)
-            rows.push_back({list.GetItemText(item, 0), list.GetItemText(item, 1),
-                            list.GetItemText(item, 2), list.GetItemText(item, 3)});
-        return rows;
-    }
+    std::vector<Row> Rows() const { return CRemoteList(m_view).GetRows(); }
     Strings Texts() const {
         Strings texts;
         for (const Row& row : Rows())

@@ -3,21 +3,14 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
-#include <string>
-#include <vector>
 
 #include "AppFixture.h"
 
 namespace {
 
-std::string TempFolder() {
-    char temp[MAX_PATH] = "";
-    ::GetTempPathA(sizeof temp, temp);
-    return temp;
-}
 // The view keeps the first path confirmed for as long as it lives, so every test saves here.
 const std::string kLogFolder =
-    TempFolder() + "kestrin-save-" + std::to_string(::GetCurrentProcessId()) + "\\";
+    SiblingPath("kestrin-save-") + std::to_string(::GetCurrentProcessId()) + "\\";
 const std::string kLogPath = kLogFolder + "saved.log";
 bool g_pathChosen = false;
 CHandle g_held;           // the log file, open here without sharing
@@ -39,15 +32,31 @@ bool RunUnixUntil(const std::string& command, bool small) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
-    if (!::CreateProcessA("Z:\\bin\\sh", &line[0], nullptr, nullptr, FALSE, DETACHED_PROCESS,
-                          nullptr, nullptr, &startup, &info))
-        return false;
     ULARGE_INTEGER size = {};
-    for (int waited = 0; waited < 5000; waited += 50, ::Sleep(50))
-        if (::GetDiskFreeSpaceExA(kLogFolder.c_str(), nullptr, &size, nullptr) &&
-            (size.QuadPart < 65536) == small)
-            return true;
+    if (::CreateProcessA("Z:\\bin\\sh", &line[0], nullptr, nullptr, FALSE, DETACHED_PROCESS,
+                         nullptr, nullptr, &startup, &info))
+        for (int waited = 0; waited < 5000; waited += 50, ::Sleep(50))
+            if (::GetDiskFreeSpaceExA(kLogFolder.c_str(), nullptr, &size, nullptr) &&
+                (size.QuadPart < 65536) == small)
+                return true;
     return false;
+}
+
+// Mounts a disk of 8 KB on the log folder; why it cannot be, or "".
+std::string MountSmallDisk() {
+    using UnixName = char*(CDECL*)(LPCWSTR);
+    const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void (*)()>(
+        ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    char* path =
+        unixName ? unixName(std::wstring(kLogFolder.begin(), kLogFolder.end()).c_str()) : nullptr;
+    if (!path)
+        return "a full disk: only Wine lets this test mount a small one";
+    g_mountPoint = path;
+    ::HeapFree(::GetProcessHeap(), 0, path);
+    if (RunUnixUntil("mount -t tmpfs -o size=8k kestrin-full '" + g_mountPoint + "'", true))
+        return "";
+    g_mountPoint.clear();
+    return "a full disk: mounting an 8 KB tmpfs failed (that takes root)";
 }
 
 class SaveLogTest : public AppFixture {
@@ -59,7 +68,7 @@ protected:
     void TearDown() override {
         g_held.Reset();
         // The save dialog makes the chosen folder current, which keeps it from being removed.
-        ::SetCurrentDirectoryA(TempFolder().c_str());
+        ::SetCurrentDirectoryA(SiblingPath("").c_str());
         if (!g_mountPoint.empty()) {
             EXPECT_TRUE(RunUnixUntil("umount -l '" + g_mountPoint + "'", false)) << g_mountPoint;
         }
@@ -100,24 +109,8 @@ TEST_F(SaveLogTest, FirstSaveAsksUntilAFileIsChosenAndLaterOnesReplaceItWithoutA
     }
 }
 
-// A small disk is mounted on the log folder; why it cannot be, or "".
-std::string MountSmallDisk() {
-    using UnixName = char*(CDECL*)(LPCWSTR);
-    const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void (*)()>(
-        ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-    char* path =
-        unixName ? unixName(std::wstring(kLogFolder.begin(), kLogFolder.end()).c_str()) : nullptr;
-    if (!path)
-        return "a full disk: only Wine lets this test mount a small one";
-    g_mountPoint = path;
-    ::HeapFree(::GetProcessHeap(), 0, path);
-    if (RunUnixUntil("mount -t tmpfs -o size=8k kestrin-full '" + g_mountPoint + "'", true))
-        return "";
-    g_mountPoint.clear();
-    return "a full disk: mounting an 8 KB tmpfs failed (that takes root)";
-}
-
-// Each cause is made, then undone by TearDown; one that cannot be made here says why.
+// Each cause is made, then undone by TearDown. Root writes read-only files, so that case says
+// when it cannot be made; so does the full disk, which is a test of its own.
 TEST_F(SaveLogTest, FailuresTellWhichStepFailedWithThePathAndKeepTheRows) {
     ChoosePath();
     for (int i = 0; i < 100; ++i) // more than the small disk holds
@@ -125,14 +118,13 @@ TEST_F(SaveLogTest, FailuresTellWhichStepFailedWithThePathAndKeepTheRows) {
     const std::vector<Row> rows = Rows();
     const struct {
         const char* name;
-        std::string (*make)();     // "?" when it failed
+        std::string (*make)();     // why it cannot be made here, or ""
         const char *failed, *left; // left: null where whatever fitted stands
     } causes[] = {
         {"read-only file",
          [] {
              std::ofstream(kLogPath) << "kept";
              ::SetFileAttributesA(kLogPath.c_str(), FILE_ATTRIBUTE_READONLY);
-             // Wine run by root writes read-only files.
              return std::string(CHandle(::CreateFileA(kLogPath.c_str(), GENERIC_WRITE, 0, nullptr,
                                                       OPEN_EXISTING, 0, nullptr))
                                     ? "a read-only file: anyone may write it here"
@@ -155,30 +147,30 @@ TEST_F(SaveLogTest, FailuresTellWhichStepFailedWithThePathAndKeepTheRows) {
          [] { return std::string(::RemoveDirectoryA(kLogFolder.c_str()) ? "" : "?"); }, "Open",
          "<nothing>"},
     };
-    std::string skipped, noted;
+    std::string skipped;
     for (const auto& cause : causes) {
-        SCOPED_TRACE(cause.name);
         const std::string why = cause.make();
-        ASSERT_NE("?", why) << "the cause could not be made";
+        ASSERT_NE("?", why) << cause.name << " could not be made";
         if (why.empty()) {
             EXPECT_EQ(
                 Strings{"Kestrin: " + std::string(cause.failed) + " File " + kLogPath + " failed"},
-                Drive(ID_FILE_SAVE, {Click(IDOK)}));
+                Drive(ID_FILE_SAVE, {Click(IDOK)}))
+                << cause.name;
             g_held.Reset();
             if (cause.left) {
-                EXPECT_EQ(cause.left, Content(kLogPath));
+                EXPECT_EQ(cause.left, Content(kLogPath)) << cause.name;
             }
+        } else if (cause.make == MountSmallDisk) {
+            skipped = why;
+        } else {
+            std::cout << "Not tested here, " << why << "\n";
         }
-        // Only the full disk is a test of its own; root's writing read-only files is known.
-        (cause.make == MountSmallDisk ? skipped : noted) +=
-            why.empty() ? "" : "Not tested here, " + why;
-        EXPECT_EQ(rows, Rows());
+        EXPECT_EQ(rows, Rows()) << cause.name;
         TearDown();
         ::CreateDirectoryA(kLogFolder.c_str(), nullptr);
     }
-    std::cout << noted << (noted.empty() ? "" : "\n");
     if (!skipped.empty())
-        GTEST_SKIP() << skipped;
+        GTEST_SKIP() << "Not tested here, " << skipped;
 }
 
 } // namespace
