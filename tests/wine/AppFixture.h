@@ -3,22 +3,12 @@
 // a timer that fires inside their own loops.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <windows.h>
-
-#include <commctrl.h>
-
 #include <functional>
-#include <string>
-#include <utility>
-#include <vector>
 
 #include "Kestrin.h"
 #include "KestrinProcess.h"
 #include "MainFrm.h"
 #include "RecentFileList.h"
-#include "WineTestSupport.h"
 #include "resource.h"
 
 inline const char kRegistryPath[] = "Software\\Local AppWizard-Generated Applications\\Kestrin";

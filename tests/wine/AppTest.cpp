@@ -19,9 +19,6 @@ TBBUTTON Button(LRESULT index) {
     ToolBarSend(TB_GETBUTTON, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&button));
     return button;
 }
-int Picture(UINT id) {
-    return Button(ToolBarSend(TB_COMMANDTOINDEX, id)).iBitmap;
-}
 
 class AppTest : public AppFixture {
 protected:
@@ -111,7 +108,7 @@ TEST_F(AppTest, CaptureAndLogToFileToggleTheirPictureCheckMarkAndPressedState) {
             const bool on = toggle.startsOn == (step % 2 == 0);
             EXPECT_EQ(std::make_tuple(toggle.offPicture + on, on, on),
                       std::make_tuple(
-                          Picture(toggle.id),
+                          Button(ToolBarSend(TB_COMMANDTOINDEX, toggle.id)).iBitmap,
                           (::GetMenuState(OpenPopup(toggle.popup), toggle.id, 0) & MF_CHECKED) != 0,
                           (ButtonState(toggle.id) & TBSTATE_CHECKED) != 0))
                 << "command " << toggle.id << ", step " << step << ": picture, check, pressed";

@@ -9,7 +9,6 @@
 namespace {
 
 const Strings kFilter = {"调试信息过滤设置"};
-const Strings kAbout = {"关于 Kestrin"};
 
 const struct CloseWay {
     const char* name;
@@ -122,7 +121,7 @@ TEST_F(DialogsTest, AboutBoxShowsTheClientRoutineReadOnly) {
         ::SendMessageA(box, WM_CUT, 0, 0);
         typedOver = WindowText(box);
     };
-    EXPECT_EQ(kAbout, Drive(ID_APP_ABOUT, {Look(seen), typeOver, Click(IDOK)}));
+    EXPECT_EQ(Strings{"关于 Kestrin"}, Drive(ID_APP_ABOUT, {Look(seen), typeOver, Click(IDOK)}));
     EXPECT_EQ((Strings{"宋体 -12", "icon", "Kestrin 全能调试器(可在Dubug、Release)下接受调试信息。",
                        "确定", kClientSample, "版本 1.3.0.52　版权所有 (C) 2026 Kestrin 开发组",
                        "focus 1"}),

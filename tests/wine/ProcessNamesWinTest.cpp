@@ -1,4 +1,4 @@
-// The process names read from the real process list, and the system's code page.
+// The process names read from the real process list.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -71,12 +71,4 @@ TEST(ProcessNamesWin, NamesAreCutTo127BytesOfWholeCharactersAndEndedProcessesHav
         EXPECT_EQ(0u, source.ReadName(child.Id(), name)) << "ended " << baseName;
         ::DeleteFileA(path.c_str());
     }
-}
-
-TEST(SystemCodePage, IsCodePage936AsTheHostTestsAssume) {
-    ASSERT_EQ(936u, ::GetACP());
-    for (int ch = 0; ch < 256; ++ch)
-        EXPECT_EQ(CLeadBytes::Cp936().IsLead(static_cast<unsigned char>(ch)),
-                  CLeadBytes::System().IsLead(static_cast<unsigned char>(ch)))
-            << "lead byte 0x" << std::hex << ch << ": host table vs system";
 }
