@@ -71,14 +71,16 @@ TEST_F(DialogsTest, OkAndEnterApplyTheEditsAndEveryOtherCloseKeepsTheFilter) {
 
 // Each opening shows what the previous OK left, in its text form; null: OK without typing.
 TEST_F(DialogsTest, FiltersOfAnyTextAreAppliedMatchedAndShownWhole) {
+    // 1,000 patterns make 32,000 characters: more than an edit control takes unless told.
+    const std::string tail(27, 'p');
     std::string patterns, longPattern;
     for (int i = 0; i < 1000; ++i)
-        patterns += std::to_string(10000 + i).substr(1) + ";"; // "0000;" to "0999;"
+        patterns += tail + std::to_string(10000 + i).substr(1) + ";"; // "pp..p0000;" on
     while (longPattern.size() < 9998)
         longPattern += "pattern ";
     const std::string longText = "z" + longPattern.substr(0, 9998) + ";"; // 10,000 bytes
-    const Strings probes = {"net up", "disk retry",      "x0999x",
-                            "x1000x", "z" + longPattern, "y" + longPattern};
+    const Strings probes = {"net up",      "disk retry",      tail + "0999",
+                            tail + "1000", "z" + longPattern, "y" + longPattern};
     Strings all; // as their rows show them: 127 bytes of each
     for (const std::string& probe : probes)
         all.push_back(probe.substr(0, 127));
@@ -89,7 +91,7 @@ TEST_F(DialogsTest, FiltersOfAnyTextAreAppliedMatchedAndShownWhole) {
     } cases[] = {
         {"net;disk", "", {"net;disk;", ";"}, {"net up", "disk retry"}},
         {nullptr, nullptr, {"net;disk;", ";"}, {"net up", "disk retry"}},
-        {patterns.c_str(), ";", {patterns, ";"}, {"x0999x"}},
+        {patterns.c_str(), ";", {patterns, ";"}, {tail + "0999"}},
         {";", longText.c_str(), {";", longText}, longPassed},
         {";;;;", ";;", {";", ";"}, all},
         {"*", "retry", {"*;;", ";"}, all},

@@ -1,8 +1,10 @@
 // The process names read from the real process list.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "LeadBytes.h"
 #include "ProcessNames.h"
@@ -13,17 +15,24 @@
 #define PSAPI_VERSION 1
 #include <psapi.h>
 
-// A new handle takes the lowest free slot: one a refresh left open would push it up.
+// New handles take free slots, the lowest first: a handle a refresh left open would hold one.
 TEST(ProcessNamesWin, RefreshesReadNamesAndCloseEveryProcessHandleTheyOpen) {
     CWinProcessSource source;
     CProcessNames names(source);
-    const auto nextHandle = [] {
-        return CHandle(::CreateEventA(nullptr, FALSE, FALSE, nullptr)).Get();
+    const auto freeSlots = [] {
+        std::vector<CHandle> events(64);
+        std::vector<HANDLE> slots;
+        for (CHandle& event : events) {
+            event.Reset(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
+            slots.push_back(event.Get());
+        }
+        std::sort(slots.begin(), slots.end());
+        return slots;
     };
-    const HANDLE before = nextHandle();
+    const std::vector<HANDLE> before = freeSlots();
     for (int i = 0; i < 50; ++i)
         names.Refresh();
-    EXPECT_EQ(before, nextHandle()) << "the handle a new object gets, before and after refreshes";
+    EXPECT_EQ(before, freeSlots()) << "the handles new objects get, before and after refreshes";
     char name[128] = "";
     names.Lookup(::GetCurrentProcessId(), name);
     EXPECT_EQ(ProgramPath().substr(FileNameStart(ProgramPath())), name);
