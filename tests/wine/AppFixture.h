@@ -1,6 +1,5 @@
-// Kestrin in this process for the in-process tests: the application starts once, every test
-// starts from the state start-up leaves, and the modal windows a command opens are answered from
-// a timer that fires inside their own loops.
+// Kestrin in this process, started once: every test starts from the state start-up leaves, and
+// the modal windows a command opens are answered from a timer that fires inside their loops.
 #pragma once
 
 #include <functional>

@@ -1,8 +1,5 @@
 // The Filter and About dialogs as Kestrin's commands open them, driven as a user would: texts
 // typed, buttons and keys pressed, the close box, and messages arriving while they are open.
-#include <string>
-#include <vector>
-
 #include "AppFixture.h"
 #include "ClientSample.h"
 
@@ -22,8 +19,7 @@ const struct CloseWay {
     {"close box", [](HWND window) { ::PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0); }, false},
 };
 
-// What the dialog shows: its font, each control's text ("icon" for a picture) and the id of the
-// control with the focus.
+// What the dialog shows: its font, each control's text ("icon" for a picture), the focus.
 ModalStep Look(Strings& seen) {
     return [&seen](HWND dialog) {
         LOGFONTA font = {};
