@@ -165,12 +165,12 @@ TEST_F(AppTest, PromptsAndTipsShowInTheBars) {
         const char* prompt;
         const wchar_t* tip;
     } commands[] = {{ID_FILE_NEW, "建立新文档", L"新建"}, {ID_FILTER, "Set logs Filters", L""}};
+    const auto paneAfter = [](HWND to, UINT message, WPARAM wParam, LPARAM lParam) {
+        ::SendMessageA(to, message, wParam, lParam);
+        return PaneText();
+    };
+    HWND frame = m_frame->m_hWnd;
     for (const auto& c : commands) {
-        const auto paneAfter = [](HWND to, UINT message, WPARAM wParam, LPARAM lParam) {
-            ::SendMessageA(to, message, wParam, lParam);
-            return PaneText();
-        };
-        HWND frame = m_frame->m_hWnd;
         EXPECT_EQ(
             (Strings{c.prompt, "就绪", c.prompt, "就绪"}),
             (Strings{paneAfter(frame, WM_MENUSELECT, MAKEWPARAM(c.id, MF_HILITE),
