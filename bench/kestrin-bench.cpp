@@ -1,29 +1,379 @@
-// kestrin-bench: prints what one message costs in the capture core, what a cache
-// refresh costs, and the round trip of kestrin-send to a window that does nothing.
+// kestrin-bench: measures Kestrin side by side with bare stand-ins reached the same way, and
+// prints one table of figures, ratios and targets. The program is its own stand-ins too: a
+// sender (--send) and a window that only answers (--bare), each a process of its own.
 #include <windows.h>
 
 #include <commctrl.h>
+// The plain function names, which PSAPI_VERSION 2 would turn into macros that rename
+// CWinProcessSource::EnumProcesses.
+#define PSAPI_VERSION 1
+#include <psapi.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdarg>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <future>
+#include <functional>
+#include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "Capture.h"
+#include "KestrinProcess.h"
+#include "PaintProbe.h"
 #include "RowStore.h"
 #include "WinProcessSource.h"
 #include "WineTestSupport.h"
+#include "resource.h"
 
 namespace {
 
-const int kRounds = 7;
+// 55 bytes, a typical trace line.
+const char kMessage[] = "worker 3: request 48213 handled in 12 ms, queue depth 7";
+const char kBareTitle[] = "kestrin-bench bare window";
+// Untimed messages a sender sends first: the receiver learns its name, the caches warm up.
+const unsigned long kWarmup = 50;
+// Bounds one batch of senders, the longest being a fill of a million rows.
+const DWORD kBatchTimeoutMs = 900000;
 
-// Nanoseconds per call of op: the median of kRounds rounds, each of as many calls as
-// take about 20 ms.
+struct Scale {
+    int runs;                 // interleaved runs behind each median
+    unsigned long roundTrip;  // messages per round-trip run
+    size_t sizes[4];          // rows in the list for the round trips; the last for memory too
+    unsigned long throughput; // messages per throughput run, shared among its senders
+    size_t cycleRows;         // rows filled before each Clear of the memory cycles
+    int cycles;               // fill-and-Clear cycles
+    unsigned long unnamed;    // messages from an id no live process owns
+    unsigned long floodEach;  // messages from each of the flood's senders
+};
+const Scale kFull = {5, 2000, {0, 10000, 100000, 1000000}, 4000, 100000, 10, 10000, 5000};
+const Scale kQuick = {3, 500, {0, 1000, 5000, 20000}, 1000, 5000, 10, 10000, 1000};
+
+__attribute__((format(__MINGW_PRINTF_FORMAT, 1, 2))) std::string Format(const char* format, ...) {
+    char text[512];
+    va_list args;
+    va_start(args, format);
+    vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    return text;
+}
+
+// Progress goes to the error stream; the table alone to the output.
+__attribute__((format(__MINGW_PRINTF_FORMAT, 1, 2))) void Progress(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    fputs("kestrin-bench: ", stderr);
+    vfprintf(stderr, format, args);
+    fputc('\n', stderr);
+    fflush(stderr);
+    va_end(args);
+}
+
+LONGLONG Ticks() {
+    LARGE_INTEGER now;
+    ::QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
+
+double TicksToMs(LONGLONG ticks) {
+    static const double perSecond = [] {
+        LARGE_INTEGER frequency;
+        ::QueryPerformanceFrequency(&frequency);
+        return static_cast<double>(frequency.QuadPart);
+    }();
+    return ticks * 1000.0 / perSecond;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+class CTable {
+public:
+    void Add(const char* id, const std::string& what, const std::string& figures,
+             const std::string& ratio, const char* target, const char* verdict) {
+        m_lines.push_back({id, what, figures, ratio, target, verdict});
+        Progress("%s %s: %s %s", id, what.c_str(), figures.c_str(), ratio.c_str());
+    }
+    void Judge(const char* id, const std::string& what, const std::string& figures, double ratio,
+               const char* target, bool met) {
+        Add(id, what, figures, Format("%.2f", ratio), target, met ? "met" : "MISSED");
+    }
+    void Check(const char* id, const std::string& what, const std::string& figures,
+               const char* target, bool met) {
+        Add(id, what, figures, "", target, met ? "met" : "MISSED");
+    }
+    void Failed(const char* id, const std::string& what, const std::string& reason) {
+        Add(id, what, "failed: " + reason, "", "", "FAILED");
+        m_failed = true;
+    }
+    void Print(const std::string& heading) const {
+        printf("%s\n\n", heading.c_str());
+        const char* format = "%-4s %-56s %-52s %-6s %-9s %s\n";
+        printf(format, "#", "What", "Figures", "Ratio", "Target", "Verdict");
+        std::vector<Line> lines = m_lines;
+        std::stable_sort(lines.begin(), lines.end(), [](const Line& a, const Line& b) {
+            return atoi(a.id.c_str() + 1) < atoi(b.id.c_str() + 1);
+        });
+        for (const Line& line : lines)
+            printf(format, line.id.c_str(), line.what.c_str(), line.figures.c_str(),
+                   line.ratio.c_str(), line.target.c_str(), line.verdict.c_str());
+    }
+    bool AnyFailed() const { return m_failed; }
+
+private:
+    struct Line {
+        std::string id, what, figures, ratio, target, verdict;
+    };
+    std::vector<Line> m_lines;
+    bool m_failed = false;
+};
+
+// ---- The stand-ins, run as children of the bench.
+
+// --send HWND COUNT PID WARMUP TEXT GATE: sends WARMUP untimed messages, reports ready on the
+// semaphore GATE-ready, and once the event GATE is set sends COUNT timed ones; PID "self" is this
+// process's id. Prints: sent COUNT refused N from TICKS to TICKS.
+int RunSender(int argc, char** argv) {
+    if (argc != 8) {
+        fprintf(stderr, "kestrin-bench: --send HWND COUNT PID WARMUP TEXT GATE\n");
+        return 2;
+    }
+    const HWND target =
+        reinterpret_cast<HWND>(static_cast<uintptr_t>(strtoull(argv[2], nullptr, 10)));
+    const unsigned long count = strtoul(argv[3], nullptr, 10);
+    const DWORD pid =
+        strcmp(argv[4], "self") == 0 ? ::GetCurrentProcessId() : strtoul(argv[4], nullptr, 10);
+    const unsigned long warmup = strtoul(argv[5], nullptr, 10);
+    const char* text = argv[6];
+    unsigned long refused = 0;
+    const auto send = [&] {
+        if (::SendMessageA(target, WM_SETTEXT, pid, reinterpret_cast<LPARAM>(text)) != 0)
+            ++refused;
+    };
+    for (unsigned long i = 0; i < warmup; ++i)
+        send();
+    CHandle ready(
+        ::OpenSemaphoreA(SEMAPHORE_MODIFY_STATE, FALSE, (std::string(argv[7]) + "-ready").c_str()));
+    CHandle gate(::OpenEventA(SYNCHRONIZE, FALSE, argv[7]));
+    if (!ready || !gate || !::ReleaseSemaphore(ready.Get(), 1, nullptr) ||
+        ::WaitForSingleObject(gate.Get(), kChildTimeoutMs) != WAIT_OBJECT_0) {
+        fprintf(stderr, "kestrin-bench: the gate %s did not open\n", argv[7]);
+        return 2;
+    }
+    const LONGLONG start = Ticks();
+    for (unsigned long i = 0; i < count; ++i)
+        send();
+    const LONGLONG end = Ticks();
+    printf("sent %lu refused %lu from %lld to %lld\n", count, refused, start, end);
+    // A receiver that vanished answers 0 too.
+    return refused == 0 && ::IsWindow(target) ? 0 : 2;
+}
+
+LRESULT CALLBACK BareWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    // Takes the text as Kestrin does, and keeps its title.
+    if (message == WM_SETTEXT)
+        return 0;
+    if (message == WM_DESTROY)
+        ::PostQuitMessage(0);
+    return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+// --bare: a shown top-level window that answers WM_SETTEXT with 0 and does nothing else.
+int RunBare() {
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = BareWindowProc;
+    windowClass.hInstance = ::GetModuleHandleA(nullptr);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    windowClass.lpszClassName = "KestrinBenchBare";
+    if (!::RegisterClassA(&windowClass))
+        return 1;
+    HWND window = ::CreateWindowExA(0, windowClass.lpszClassName, kBareTitle, WS_OVERLAPPEDWINDOW,
+                                    CW_USEDEFAULT, CW_USEDEFAULT, 640, 480, nullptr, nullptr,
+                                    windowClass.hInstance, nullptr);
+    if (!window)
+        return 1;
+    ::ShowWindow(window, SW_SHOWNORMAL);
+    ::UpdateWindow(window);
+    MSG msg;
+    while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+    return 0;
+}
+
+// ---- Driving senders from the bench.
+
+struct Sent {
+    unsigned long count;
+    LONGLONG start, end;
+};
+
+double MeanRoundTripUs(const Sent& sent) {
+    return TicksToMs(sent.end - sent.start) * 1000.0 / sent.count;
+}
+
+// Messages per second of senders that ran side by side, first start to last end.
+double PerSecond(const std::vector<Sent>& sent) {
+    LONGLONG start = sent.front().start, end = sent.front().end;
+    double total = 0;
+    for (const Sent& s : sent) {
+        start = std::min(start, s.start);
+        end = std::max(end, s.end);
+        total += s.count;
+    }
+    return total * 1000.0 / TicksToMs(end - start);
+}
+
+// Sender processes against one window; they meet at a gate after warming up, so that all start
+// sending at once. meanwhile, if given, runs over and over while they send.
+bool Send(HWND target, int senders, unsigned long each, std::vector<Sent>& sent,
+          std::string& failure, const std::string& pid = "self", unsigned long warmup = kWarmup,
+          const std::function<void()>& meanwhile = nullptr) {
+    static int batches = 0;
+    const std::string gateName =
+        Format("KestrinBenchGate-%lu-%d", ::GetCurrentProcessId(), ++batches);
+    CHandle gate(::CreateEventA(nullptr, TRUE, FALSE, gateName.c_str()));
+    CHandle ready(::CreateSemaphoreA(nullptr, 0, senders, (gateName + "-ready").c_str()));
+    if (!gate || !ready) {
+        failure = "cannot create the senders' gate";
+        return false;
+    }
+    std::vector<std::unique_ptr<CChildProcess>> children;
+    for (int i = 0; i < senders; ++i) {
+        children.push_back(std::make_unique<CChildProcess>());
+        if (!children.back()->Start(CommandLine(
+                ProgramPath(),
+                {"--send", std::to_string(reinterpret_cast<uintptr_t>(target)),
+                 std::to_string(each), pid, std::to_string(warmup), kMessage, gateName}))) {
+            failure = "cannot start a sender";
+            return false;
+        }
+        children.back()->CloseInput();
+    }
+    for (int i = 0; i < senders; ++i)
+        if (::WaitForSingleObject(ready.Get(), kChildTimeoutMs) != WAIT_OBJECT_0) {
+            failure = "a sender did not warm up";
+            return false;
+        }
+    ::SetEvent(gate.Get());
+
+    if (meanwhile)
+        for (const auto& child : children)
+            while (::WaitForSingleObject(child->Handle(), 0) == WAIT_TIMEOUT)
+                meanwhile();
+    sent.clear();
+    for (const auto& child : children) {
+        Sent s = {};
+        if (!child->WaitPumping(kBatchTimeoutMs)) {
+            failure = "a sender did not end";
+            return false;
+        }
+        const std::string output = child->Output();
+        unsigned long refused = 0;
+        if (child->ExitCode() != 0 ||
+            sscanf(output.c_str(), "sent %lu refused %lu from %lld to %lld", &s.count, &refused,
+                   &s.start, &s.end) != 4 ||
+            s.count != each || s.end <= s.start) {
+            failure = "a sender said: " + output;
+            return false;
+        }
+        sent.push_back(s);
+    }
+    return true;
+}
+
+// Kestrin in a process of its own, with what the bench reads from outside.
+class CBenchKestrin : public CKestrin {
+public:
+    bool Open() {
+        Start();
+        m_view = Frame() ? ::FindWindowExA(Frame(), nullptr, "Kestrin", nullptr) : nullptr;
+        return m_view != nullptr;
+    }
+    HWND View() const { return m_view; }
+    size_t Rows() const {
+        return static_cast<size_t>(::SendMessageA(m_view, LVM_GETITEMCOUNT, 0, 0));
+    }
+    // Rows are appended after the sender has its answer: a message through the queue waits for
+    // the last of them.
+    bool Sync(DWORD timeoutMs = kTimeoutMs) const {
+        DWORD_PTR answer = 0;
+        return ::SendMessageTimeoutA(Frame(), WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &answer) != 0;
+    }
+    // Runs a command as the menu does and waits for it to end; false when it does not.
+    bool Command(UINT id, DWORD timeoutMs = kTimeoutMs) const {
+        DWORD_PTR answer = 0;
+        return ::SendMessageTimeoutA(Frame(), WM_COMMAND, id, 0, SMTO_NORMAL, timeoutMs, &answer) !=
+               0;
+    }
+    // Private bytes are the committed private pages, summed region by region: Wine's process
+    // counters leave them 0 for another process.
+    bool Memory(double& workingSet, double& privateBytes) const {
+        PROCESS_MEMORY_COUNTERS counters = {};
+        if (!Sync() || !::GetProcessMemoryInfo(m_process.Handle(), &counters, sizeof counters))
+            return false;
+        workingSet = static_cast<double>(counters.WorkingSetSize);
+        privateBytes = 0;
+        MEMORY_BASIC_INFORMATION region;
+        for (const char* at = nullptr;
+             ::VirtualQueryEx(m_process.Handle(), at, &region, sizeof region) == sizeof region;
+             at = static_cast<const char*>(region.BaseAddress) + region.RegionSize)
+            if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE)
+                privateBytes += static_cast<double>(region.RegionSize);
+        return privateBytes > 0;
+    }
+    // Tops the list up to at least rows, from four senders at once.
+    bool FillTo(size_t rows, std::string& failure) const {
+        const size_t have = Rows();
+        if (have >= rows)
+            return true;
+        const int senders = 4;
+        Progress("filling Kestrin from %zu to %zu rows", have, rows);
+        std::vector<Sent> sent;
+        return Send(Frame(), senders, static_cast<unsigned long>((rows - have + 3) / senders), sent,
+                    failure, "self", 0) &&
+               Sync();
+    }
+
+private:
+    HWND m_view = nullptr;
+};
+
+// ---- The benchmarks.
+
+// The view's stand-in: rows go into a store, the sender is not waiting.
+class CStoringRows : public IRowSink, public ISender {
+public:
+    void AppendRow(const DebugRecord& record) override { m_store.Append(record); }
+    void Reply() override {}
+
+    CRowStore m_store;
+};
+
+// Counts the enumerations, that is the refreshes, of the real process list.
+class CCountingSource : public IProcessSource {
+public:
+    bool EnumProcesses(DWORD* ids, DWORD bytes, DWORD* bytesFilled) override {
+        ++m_enumerations;
+        return m_real.EnumProcesses(ids, bytes, bytesFilled);
+    }
+    DWORD ReadName(DWORD processId, char (&name)[128]) override {
+        return m_real.ReadName(processId, name);
+    }
+
+    unsigned m_enumerations = 0;
+
+private:
+    CWinProcessSource m_real;
+};
+
+// Nanoseconds per call of op: the median of 7 rounds, each of as many calls as take ~20 ms.
 template <class Op> double NsPerCall(Op op) {
     using Clock = std::chrono::steady_clock;
     const auto round = [&op](long calls) {
@@ -36,262 +386,563 @@ template <class Op> double NsPerCall(Op op) {
     while (round(calls) < 20e6)
         calls *= 2;
     std::vector<double> rounds;
-    for (int r = 0; r < kRounds; ++r)
+    for (int r = 0; r < 7; ++r)
         rounds.push_back(round(calls) / calls);
-    std::sort(rounds.begin(), rounds.end());
-    return rounds[kRounds / 2];
+    return Median(rounds);
 }
 
-void PrintRow(const char* what, double ns) {
-    printf("  %-52s %12.0f\n", what, ns);
-}
-
-// The view's stand-in: rows go into a store, the sender is not waiting.
-class CStoringRows : public IRowSink, public ISender {
-public:
-    void AppendRow(const DebugRecord& record) override { m_store.Append(record); }
-    void Reply() override {}
-
-    CRowStore m_store;
-};
-
-// Include patterns in the filter's text form; the last one occurs in kMessage when
-// lastMatches is set, none does otherwise.
-const char kMessage[] = "worker 3: request 48213 handled in 12 ms, queue depth 7";
-std::string IncludeText(int patterns, bool lastMatches) {
+// Include patterns in the filter's text form, the last of which occurs in kMessage.
+std::string IncludeText(int patterns) {
     std::string text;
-    char pattern[32];
-    for (int i = 0; i < patterns; ++i) {
-        if (lastMatches && i == patterns - 1)
-            snprintf(pattern, sizeof pattern, "handled;");
-        else
-            snprintf(pattern, sizeof pattern, "subsystem-%03d;", i);
-        text += pattern;
-    }
-    return text.empty() ? ";" : text;
+    for (int i = 0; i < patterns - 1; ++i)
+        text += Format("subsystem-%03d;", i);
+    return text + "handled;";
 }
 
-void BenchCore() {
+// B3: one message through the real pipeline in this process, and its parts.
+void InProcessCost(CTable& table) {
+    Progress("B3: in-process cost of one message");
     CWinProcessSource source;
     CStoringRows rows;
     CCapture capture(source, rows, rows);
     const DWORD self = ::GetCurrentProcessId();
+    const char* target = "printed";
 
-    printf("Capture core, ns per call (median of %d rounds, sender's name cached)\n", kRounds);
-    const struct {
-        const char* what;
-        int patterns;
-        bool lastMatches;
-    } filters[] = {
-        {"OnDebugMessage, filter off, row added", 0, false},
-        {"OnDebugMessage, 10 include patterns, none occurs", 10, false},
-        {"OnDebugMessage, 10 include patterns, last occurs", 10, true},
-        {"OnDebugMessage, 100 include patterns, none occurs", 100, false},
-        {"OnDebugMessage, 100 include patterns, last occurs", 100, true},
-    };
-    for (const auto& f : filters) {
-        capture.m_filter.SetFilter(IncludeText(f.patterns, f.lastMatches).c_str(), "");
-        PrintRow(f.what, NsPerCall([&] { capture.OnDebugMessage(self, kMessage); }));
-    }
-
+    capture.m_filter.SetFilter(";", "");
+    const double whole = NsPerCall([&] { capture.OnDebugMessage(self, kMessage); });
+    const double filterOff = NsPerCall([&] { capture.m_filter.Match(kMessage); });
+    capture.m_filter.SetFilter(IncludeText(10).c_str(), "");
+    const double filter10 = NsPerCall([&] { capture.m_filter.Match(kMessage); });
+    char name[128];
+    const double lookup = NsPerCall([&] { capture.m_procNames.Lookup(self, name); });
+    SYSTEMTIME now;
+    const double clock = NsPerCall([&] { IClock::System().Now(now); });
     DebugRecord record = {};
     record.dwProcessId = self;
     IClock::System().Now(record.stTime);
     strcpy(record.szProcessName, "kestrin-bench.exe");
     strcpy(record.szMsg, kMessage);
-    PrintRow("  of which CRowStore::Append", NsPerCall([&] { rows.m_store.Append(record); }));
-    SYSTEMTIME now;
-    PrintRow("  of which IClock::System().Now", NsPerCall([&] { IClock::System().Now(now); }));
-    char name[128];
-    PrintRow("  of which CProcessNames::Lookup, cached",
-             NsPerCall([&] { capture.m_procNames.Lookup(self, name); }));
+    rows.m_store.Clear();
+    const double append = NsPerCall([&] { rows.m_store.Append(record); });
+    std::string line;
+    const double saveLine = NsPerCall([&] {
+        line.clear();
+        rows.m_store.AppendLine(0, CRowStore::kColumns, line);
+    });
+    rows.m_store.Clear();
+    CProcessNames names(source);
+    const double refresh = NsPerCall([&] { names.Refresh(); });
+
+    table.Add("B3", "one message in process, filter off, whole", Format("%.0f ns", whole), "",
+              target, "-");
+    table.Add("B3", "  filter: off / 10 include patterns",
+              Format("%.0f ns / %.0f ns", filterOff, filter10), "", target, "-");
+    table.Add("B3", "  copy: record and texts (whole less the parts)",
+              Format("%.0f ns", whole - filterOff - lookup - clock - append), "", target, "-");
+    table.Add("B3", "  lookup: cached name / time stamp",
+              Format("%.0f ns / %.0f ns", lookup, clock), "", target, "-");
+    table.Add("B3", "  append to the row store", Format("%.0f ns", append), "", target, "-");
+    table.Add("B3", "  (Save: one row formatted as a saved line)", Format("%.0f ns", saveLine), "",
+              target, "-");
+    table.Add("B3", "  (a refresh of the name cache, on a miss)", Format("%.0f us", refresh / 1000),
+              "", target, "-");
 }
 
-void BenchRefresh() {
-    CWinProcessSource source;
-    CProcessNames names(source);
+// The id of a process that has ended; 0 if the system still lists it.
+DWORD EndedProcessId() {
+    CChildProcess child;
+    if (!child.Start(CommandLine(SiblingPath("kestrin-send.exe"), {"--help"})))
+        return 0;
+    child.CloseInput();
+    if (!child.WaitPumping(kChildTimeoutMs))
+        return 0;
     DWORD ids[CProcessNames::kMaxProcesses];
     DWORD bytes = 0;
-    source.EnumProcesses(ids, sizeof ids, &bytes);
-    printf("\nProcess-name cache, ns per refresh (median of %d rounds, %lu processes)\n", kRounds,
-           static_cast<unsigned long>(bytes / sizeof(DWORD)));
-    PrintRow("CProcessNames::Refresh over CWinProcessSource", NsPerCall([&] { names.Refresh(); }));
+    CWinProcessSource().EnumProcesses(ids, sizeof ids, &bytes);
+    DWORD* end = ids + bytes / sizeof(DWORD);
+    return std::find(ids, end, child.Id()) == end ? child.Id() : 0;
 }
 
-// A window titled "Kestrin" that takes every message and does nothing else, served
-// by a thread of its own.
-class CBareKestrin {
-public:
-    CBareKestrin() {
-        std::promise<HWND> created;
-        std::future<HWND> window = created.get_future();
-        m_thread = std::thread([this, &created] {
-            CIntakeWindow window([](WPARAM, const char*) { return LRESULT(0); });
-            m_threadId = ::GetCurrentThreadId();
-            created.set_value(window.Get());
-            MSG msg;
-            while (::GetMessageA(&msg, nullptr, 0, 0) > 0)
-                ::DispatchMessageA(&msg);
-        });
-        m_window = window.get();
-    }
-    ~CBareKestrin() {
-        ::PostThreadMessageA(m_threadId, WM_QUIT, 0, 0);
-        m_thread.join();
-    }
-    HWND Window() const { return m_window; }
-
-private:
-    std::thread m_thread;
-    DWORD m_threadId = 0;
-    HWND m_window = nullptr;
+struct UnnamedInProcess {
+    DWORD id;
+    unsigned refreshes;
+    double ms;
 };
 
-// The mean round trip of one message from kestrin-send to target, which has to be the
-// window that kestrin-send finds by the title "Kestrin"; -1 with a reason on failure.
-double SendRoundTripNs(HWND target, unsigned long messages, const std::string& text,
-                       std::string& failure) {
-    if (!target || ::FindWindowA(nullptr, "Kestrin") != target) {
-        failure = "the window titled \"Kestrin\" is not the target";
-        return -1;
-    }
-    CChildProcess sender;
-    const std::string program = SiblingPath("kestrin-send.exe");
-    if (!sender.Start(
-            CommandLine(program, {"--time", "--repeat", std::to_string(messages), text}))) {
-        failure = "cannot start " + program;
-        return -1;
-    }
-    sender.CloseInput();
-    // The target may be a window of this thread.
-    if (!sender.WaitPumping(600000)) {
-        failure = "kestrin-send did not end";
-        return -1;
-    }
-    const std::string output = sender.Output();
-    unsigned long long count = 0;
-    double ns = 0;
-    if (sender.ExitCode() != 0 ||
-        sscanf(output.c_str(), "kestrin-send: %llu messages, mean round trip %lf ns", &count,
-               &ns) != 2 ||
-        count != messages) {
-        failure = "kestrin-send said: " + output;
-        return -1;
-    }
-    return ns;
+// B8, in this process: the messages of an unnamed sender through the real pipeline.
+UnnamedInProcess UnnamedSenderRefreshes(const Scale& scale) {
+    UnnamedInProcess result = {EndedProcessId(), 0, 0};
+    CCountingSource source;
+    CStoringRows rows;
+    CCapture capture(source, rows, rows);
+    source.m_enumerations = 0;
+    const LONGLONG start = Ticks();
+    for (unsigned long i = 0; i < scale.unnamed; ++i)
+        capture.OnDebugMessage(result.id, kMessage);
+    result.ms = TicksToMs(Ticks() - start);
+    result.refreshes = source.m_enumerations;
+    return result;
 }
 
-const int kRuns = 5;
-
-// Median of runs of kestrin-send's round trip to target; -1 after printing why it failed.
-double MedianRoundTripNs(HWND target, unsigned long messages, const std::string& text,
-                         const char* what) {
-    std::vector<double> runs;
-    std::string failure;
-    for (int r = 0; r < kRuns; ++r) {
-        double ns = SendRoundTripNs(target, messages, text, failure);
-        if (ns < 0) {
-            printf("  %s: failed: %s\n", what, failure.c_str());
-            return -1;
-        }
-        runs.push_back(ns);
-    }
-    std::sort(runs.begin(), runs.end());
-    return runs[kRuns / 2];
-}
-
-// Kestrin itself, as a separate process; ended when the bench is done with it.
-class CRunningKestrin {
-public:
-    bool Start() {
-        if (!m_process.Start(CommandLine(SiblingPath("kestrin.exe"), {})))
-            return false;
-        for (int tries = 0; tries < 200 && !m_view; ++tries) {
-            ::Sleep(50);
-            HWND frame = ::FindWindowA(nullptr, "Kestrin");
-            m_frame = frame;
-            m_view = frame ? ::FindWindowExA(frame, nullptr, "Kestrin", nullptr) : nullptr;
-        }
-        return m_view != nullptr;
-    }
-    ~CRunningKestrin() {
-        if (m_frame)
-            ::PostMessageA(m_frame, WM_CLOSE, 0, 0);
-        m_process.WaitPumping(10000);
-    }
-    HWND Frame() const { return m_frame; }
-    int Rows() const { return static_cast<int>(::SendMessageA(m_view, LVM_GETITEMCOUNT, 0, 0)); }
-    // Adds rows straight from this process until the list holds at least count.
-    bool FillTo(int count) const {
-        for (int rows = Rows(); rows < count; ++rows)
-            if (::SendMessageA(m_frame, WM_SETTEXT, ::GetCurrentProcessId(),
-                               reinterpret_cast<LPARAM>(kMessage)) != 0)
-                return false;
+// B8, end to end: the same number of messages from that id, and from a live one, to Kestrin.
+bool UnnamedSender(CTable& table, const CBenchKestrin& kestrin, const Scale& scale,
+                   const UnnamedInProcess& inProcess) {
+    const std::string what = Format("%lu messages from an id no process owns", scale.unnamed);
+    if (inProcess.id == 0) {
+        table.Failed("B8", what, "found no ended process id");
         return true;
     }
-
-private:
-    CChildProcess m_process;
-    HWND m_frame = nullptr;
-    HWND m_view = nullptr;
-};
-
-// Kestrin's round trip as its list grows, beside the do-nothing window's from the same run.
-bool BenchKestrin(double baselineNs) {
-    const unsigned long kMessages = 2000;
-    CRunningKestrin kestrin;
-    if (!kestrin.Start()) {
-        printf("  kestrin.exe did not start\n");
+    std::vector<Sent> unnamed, named;
+    std::string failure;
+    if (!Send(kestrin.Frame(), 1, scale.unnamed, unnamed, failure, std::to_string(inProcess.id),
+              0) ||
+        !Send(kestrin.Frame(), 1, scale.unnamed, named, failure)) {
+        table.Failed("B8", what, failure);
         return false;
     }
-    printf("\nRound trip of kestrin-send to Kestrin, %zu-byte text, ns per message\n",
-           strlen(kMessage));
-    for (int rows : {0, 10000, 100000}) {
-        if (!kestrin.FillTo(rows)) {
-            printf("  filling the list failed\n");
+    const double unnamedMs = TicksToMs(unnamed[0].end - unnamed[0].start);
+    const double namedMs = TicksToMs(named[0].end - named[0].start);
+    table.Add("B8", what,
+              Format("%u refresh(es); %.0f ms in process; end to end %.0f ms", inProcess.refreshes,
+                     inProcess.ms, unnamedMs),
+              "", "1 refresh", inProcess.refreshes == 1 ? "met" : "MISSED");
+    table.Add("B8", "  end to end, unnamed id / a live sender's id",
+              Format("%.0f ms / %.0f ms", unnamedMs, namedMs), Format("%.2f", unnamedMs / namedMs),
+              "printed", "-");
+    return true;
+}
+
+// Milliseconds from start to the window titled title answering a WM_SETTEXT with 0; -1 if it
+// never does.
+double AnsweredAfterMs(const char* title, LONGLONG start) {
+    for (;;) {
+        DWORD_PTR answer = 1;
+        HWND window = ::FindWindowA(nullptr, title);
+        if (window &&
+            ::SendMessageTimeoutA(window, WM_SETTEXT, ::GetCurrentProcessId(),
+                                  reinterpret_cast<LPARAM>("start-up"), SMTO_NORMAL, kTimeoutMs,
+                                  &answer) &&
+            answer == 0)
+            return TicksToMs(Ticks() - start);
+        if (TicksToMs(Ticks() - start) > kTimeoutMs)
+            return -1;
+        ::Sleep(1);
+    }
+}
+
+// B7: start-ups of Kestrin and of the bare window program, interleaved.
+void StartUp(CTable& table, const Scale& scale) {
+    Progress("B7: start-up to the first answered message");
+    const std::string what = "start-up to the first answered message";
+    std::vector<double> kestrinMs, bareMs;
+    for (int run = 0; run < scale.runs; ++run) {
+        LONGLONG start = Ticks();
+        {
+            CBenchKestrin kestrin;
+            kestrinMs.push_back(AnsweredAfterMs("Kestrin", start));
+            if (kestrin.Open())
+                kestrin.Close();
+        }
+        start = Ticks();
+        CProgram bare("kestrin-bench.exe", {"--bare"});
+        bareMs.push_back(AnsweredAfterMs(kBareTitle, start));
+        ::PostMessageA(::FindWindowA(nullptr, kBareTitle), WM_CLOSE, 0, 0);
+        bare.Wait();
+        if (kestrinMs.back() < 0 || bareMs.back() < 0) {
+            table.Failed("B7", what, "a window never answered");
+            return;
+        }
+    }
+    const double ratio = Median(kestrinMs) / Median(bareMs);
+    table.Judge("B7", what,
+                Format("Kestrin %.0f ms / bare window %.0f ms", Median(kestrinMs), Median(bareMs)),
+                ratio, "<= 1.3", ratio <= 1.3);
+}
+
+// B1: round trips of one sender to Kestrin and to the bare window, interleaved; at 0 rows the
+// list is cleared before each run, so that the runs' own rows do not count.
+bool RoundTrips(CTable& table, const CBenchKestrin& kestrin, HWND bare, const Scale& scale) {
+    const size_t rows = kestrin.Rows();
+    const std::string what = Format("round trip at %zu rows", rows);
+    Progress("B1: %s", what.c_str());
+    std::vector<double> kestrinUs, bareUs;
+    std::vector<Sent> sent;
+    std::string failure;
+    for (int run = 0; run < scale.runs; ++run) {
+        if (rows == 0 && !kestrin.Command(ID_CLEAR)) {
+            table.Failed("B1", what, "Clear did not end");
             return false;
         }
-        char what[80];
-        snprintf(what, sizeof what, "with %d rows already in the list", kestrin.Rows());
-        double ns = MedianRoundTripNs(kestrin.Frame(), kMessages, kMessage, what);
-        if (ns < 0)
-            return false;
-        printf("  %-60s %12.0f  (%.2fx the do-nothing window)\n", what, ns, ns / baselineNs);
+        // Every other run starts with the bare window, so that a drift in the machine's load
+        // weighs on both alike.
+        for (int turn = 0; turn < 2; ++turn) {
+            const bool toKestrin = (run + turn) % 2 == 0;
+            if (!Send(toKestrin ? kestrin.Frame() : bare, 1, scale.roundTrip, sent, failure)) {
+                table.Failed("B1", what, failure);
+                return false;
+            }
+            (toKestrin ? kestrinUs : bareUs).push_back(MeanRoundTripUs(sent[0]));
+        }
+    }
+    const double ratio = Median(kestrinUs) / Median(bareUs);
+    table.Judge("B1", what,
+                Format("Kestrin %.0f us / bare %.0f us", Median(kestrinUs), Median(bareUs)), ratio,
+                "<= 1.10", ratio <= 1.10);
+    return true;
+}
+
+// B2: messages per second of 1, 4 and 8 senders at once, Kestrin and bare runs interleaved.
+bool Throughput(CTable& table, const CBenchKestrin& kestrin, HWND bare, const Scale& scale) {
+    for (int senders : {1, 4, 8}) {
+        const std::string what = Format("messages/s, %d sender process(es)", senders);
+        Progress("B2: %s", what.c_str());
+        std::vector<double> kestrinRate, bareRate;
+        std::vector<Sent> sent;
+        std::string failure;
+        const unsigned long each = scale.throughput / senders;
+        for (int run = 0; run < scale.runs; ++run) {
+            for (int turn = 0; turn < 2; ++turn) {
+                const bool toKestrin = (run + turn) % 2 == 0;
+                if (!Send(toKestrin ? kestrin.Frame() : bare, senders, each, sent, failure)) {
+                    table.Failed("B2", what, failure);
+                    return false;
+                }
+                (toKestrin ? kestrinRate : bareRate).push_back(PerSecond(sent));
+            }
+        }
+        const double ratio = Median(kestrinRate) / Median(bareRate);
+        table.Judge("B2", what,
+                    Format("Kestrin %.0f / bare %.0f", Median(kestrinRate), Median(bareRate)),
+                    ratio, ">= 0.90", ratio >= 0.90);
     }
     return true;
 }
 
-bool BenchRoundTrip(double& baselineNs) {
-    const unsigned long kMessages = 5000;
-    CBareKestrin kestrin;
-    printf("\nRound trip of one WM_SETTEXT to a window that does nothing, ns per message\n");
-
-    const std::string texts[] = {kMessage, std::string(511, 'x')};
-    for (const std::string& text : texts) {
-        char what[80];
-        snprintf(what, sizeof what, "kestrin-send, %zu-byte text (median of %d runs of %lu)",
-                 text.size(), kRuns, kMessages);
-        double ns = MedianRoundTripNs(kestrin.Window(), kMessages, text, what);
-        if (ns < 0)
-            return false;
-        PrintRow(what, ns);
-        if (baselineNs == 0)
-            baselineNs = ns;
-
-        snprintf(what, sizeof what, "SendMessageA from another thread, %zu-byte text", text.size());
-        PrintRow(what, NsPerCall([&] {
-                     ::SendMessageA(kestrin.Window(), WM_SETTEXT, ::GetCurrentProcessId(),
-                                    reinterpret_cast<LPARAM>(text.c_str()));
-                 }));
+// B4: Kestrin's memory per row between 0 rows (before) and now.
+bool MemoryPerRow(CTable& table, const CBenchKestrin& kestrin, double workingSetBefore,
+                  double privateBefore) {
+    const size_t rows = kestrin.Rows();
+    const std::string what = Format("memory per row at %zu rows of 55 bytes", rows);
+    double workingSet = 0, privateBytes = 0;
+    if (!kestrin.Memory(workingSet, privateBytes)) {
+        table.Failed("B4", what, "cannot read Kestrin's memory counters");
+        return false;
     }
+    const double perRow = (workingSet - workingSetBefore) / rows;
+    const double privatePerRow = (privateBytes - privateBefore) / rows;
+    table.Check("B4", what,
+                Format("working set %.0f B, private %.0f B (+%.0f MB)", perRow, privatePerRow,
+                       (workingSet - workingSetBefore) / 1e6),
+                "<= 120 B", perRow <= 120 && privatePerRow <= 120);
     return true;
+}
+
+std::string FileBytes(const std::string& path) {
+    std::string bytes;
+    CHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    char chunk[65536];
+    DWORD got = 0;
+    while (file && ::ReadFile(file.Get(), chunk, sizeof chunk, &got, nullptr) && got != 0)
+        bytes.append(chunk, got);
+    return bytes;
+}
+
+// The bare program's save: the same bytes over an existing file in 64 KB writes; -1 on failure.
+double WriteInChunksMs(const std::string& path, const std::string& bytes) {
+    const LONGLONG start = Ticks();
+    CHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    bool written = static_cast<bool>(file);
+    for (size_t at = 0; written && at < bytes.size(); at += 65536) {
+        const DWORD size = static_cast<DWORD>(std::min<size_t>(65536, bytes.size() - at));
+        DWORD wrote = 0;
+        written =
+            ::WriteFile(file.Get(), bytes.data() + at, size, &wrote, nullptr) && wrote == size;
+    }
+    written = written && ::SetEndOfFile(file.Get());
+    file.Reset();
+    return written ? TicksToMs(Ticks() - start) : -1;
+}
+
+// Whether Kestrin shows a message box or dialog; one is closed.
+bool DismissedModal(const CBenchKestrin& kestrin) {
+    HWND modal = ModalWindowOf(kestrin.Id());
+    if (modal)
+        ::PostMessageA(modal, WM_COMMAND, IDCANCEL, 0);
+    return modal != nullptr;
+}
+
+// B6: Save of every row; the first Save asks for the file name, the later ones are timed beside
+// the bare program's writes of the same bytes.
+bool Save(CTable& table, const CBenchKestrin& kestrin, const Scale& scale) {
+    const std::string what = Format("Save of %zu rows", kestrin.Rows());
+    Progress("B6: %s", what.c_str());
+    char folder[MAX_PATH];
+    const DWORD length = ::GetTempPathA(sizeof folder, folder);
+    const std::string saved = std::string(folder, length) + "kestrin-bench-save.log";
+    const std::string written = std::string(folder, length) + "kestrin-bench-write.log";
+
+    ::PostMessageA(kestrin.Frame(), WM_COMMAND, ID_FILE_SAVE, 0);
+    HWND dialog = nullptr;
+    if (!WaitFor([&] { return (dialog = ModalWindowOf(kestrin.Id())) && FileNameEdit(dialog); })) {
+        table.Failed("B6", what, "no save dialog");
+        return false;
+    }
+    ::SetWindowTextA(FileNameEdit(dialog), saved.c_str());
+    ::PostMessageA(dialog, WM_COMMAND, IDOK, reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)));
+    if (!WaitFor([&] { return !::IsWindow(dialog); }) || !kestrin.Sync(kBatchTimeoutMs) ||
+        DismissedModal(kestrin)) {
+        table.Failed("B6", what, "the first Save did not write " + saved);
+        return false;
+    }
+    const std::string bytes = FileBytes(saved);
+    std::vector<double> kestrinMs, bareMs;
+    WriteInChunksMs(written, bytes);
+    for (int run = 0; run < scale.runs; ++run) {
+        const LONGLONG start = Ticks();
+        if (!kestrin.Command(ID_FILE_SAVE, kBatchTimeoutMs) || DismissedModal(kestrin)) {
+            table.Failed("B6", what, "Save failed");
+            return false;
+        }
+        kestrinMs.push_back(TicksToMs(Ticks() - start));
+        bareMs.push_back(WriteInChunksMs(written, bytes));
+    }
+    const bool same = FileBytes(saved) == bytes && !bytes.empty();
+    ::DeleteFileA(saved.c_str());
+    ::DeleteFileA(written.c_str());
+    if (!same || *std::min_element(bareMs.begin(), bareMs.end()) < 0) {
+        table.Failed("B6", what, "the saved files differ");
+        return false;
+    }
+    const double ratio = Median(kestrinMs) / Median(bareMs);
+    table.Judge("B6", what + Format(", %.0f MB", bytes.size() / 1e6),
+                Format("Kestrin %.0f ms / bare writes %.0f ms", Median(kestrinMs), Median(bareMs)),
+                ratio, "<= 1.5", ratio <= 1.5);
+    return true;
+}
+
+// B11: Clear of every row, as the menu runs it.
+bool Clear(CTable& table, const CBenchKestrin& kestrin) {
+    const std::string what = Format("Clear of %zu rows", kestrin.Rows());
+    Progress("B11: %s", what.c_str());
+    const LONGLONG start = Ticks();
+    if (!kestrin.Command(ID_CLEAR, kBatchTimeoutMs) || kestrin.Rows() != 0) {
+        table.Failed("B11", what, "Clear did not empty the list");
+        return false;
+    }
+    const double ms = TicksToMs(Ticks() - start);
+    table.Check("B11", what, Format("%.1f ms", ms), "<= 50 ms", ms <= 50);
+    return true;
+}
+
+// The longest time within [start, end] in which no tick falls.
+double LongestGapMs(std::vector<LONGLONG> ticks, LONGLONG start, LONGLONG end) {
+    std::sort(ticks.begin(), ticks.end());
+    LONGLONG last = start, longest = 0;
+    for (LONGLONG tick : ticks)
+        if (tick >= start && tick <= end) {
+            longest = std::max(longest, tick - last);
+            last = tick;
+        }
+    return TicksToMs(std::max(longest, end - last));
+}
+
+// B9: during a flood from eight senders, how long Kestrin's frame takes to answer and how long
+// its list goes unpainted; a hook in Kestrin notes the paints.
+bool Flood(CTable& table, const CBenchKestrin& kestrin, const Scale& scale) {
+    const std::string what = Format("8-sender flood of %lu messages", 8 * scale.floodEach);
+    Progress("B9: %s", what.c_str());
+    CHandle section(::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                         sizeof(PaintLog), kPaintLogName));
+    auto* log = section ? static_cast<PaintLog*>(::MapViewOfFile(section.Get(), FILE_MAP_WRITE, 0,
+                                                                 0, sizeof(PaintLog)))
+                        : nullptr;
+    if (!log) {
+        table.Failed("B9", what, "cannot share the paint log");
+        return false;
+    }
+    log->window = reinterpret_cast<LONG_PTR>(kestrin.View());
+    const bool hooked = InstallPaintProbe(::GetWindowThreadProcessId(kestrin.Frame(), nullptr));
+    // The first hooked message loads the probe there; a paint asked for then shows it notes them.
+    kestrin.Sync();
+    ::RedrawWindow(kestrin.View(), nullptr, nullptr, RDW_INVALIDATE);
+    for (int waited = 0; waited < 2000 && log->paints == 0; waited += 20)
+        ::Sleep(20);
+    const LONG paintsBefore = log->paints;
+
+    double worstMs = 0;
+    int probes = 0;
+    std::vector<Sent> sent;
+    std::string failure;
+    const bool flooded =
+        Send(kestrin.Frame(), 8, scale.floodEach, sent, failure, "self", kWarmup, [&] {
+            const LONGLONG start = Ticks();
+            kestrin.Sync();
+            worstMs = std::max(worstMs, TicksToMs(Ticks() - start));
+            ++probes;
+            ::Sleep(10);
+        });
+    kestrin.Sync();
+    RemovePaintProbe();
+    const LONG seen = log->paints;
+    const LONG paints = std::min(seen, kMaxPaints);
+    std::vector<LONGLONG> ticks(log->ticks, log->ticks + paints);
+    const LONG calls = log->calls, sentPaints = log->sentPaints;
+    const double sentMs = TicksToMs(log->sentTicks),
+                 longestSentMs = TicksToMs(log->longestSentTicks);
+    ::UnmapViewOfFile(log);
+    if (!flooded) {
+        table.Failed("B9", what, failure);
+        return false;
+    }
+    table.Check("B9", what + ": worst WM_NULL answer",
+                Format("%.1f ms over %d probes", worstMs, probes), "<= 50 ms", worstMs <= 50);
+    if (!hooked || paintsBefore == 0) {
+        table.Failed("B9", "  longest gap between repaints of the list",
+                     Format("the hook saw %ld calls and %ld paints in Kestrin", calls, paints));
+        return true;
+    }
+    LONGLONG start = sent.front().start, end = sent.front().end;
+    for (const Sent& s : sent) {
+        start = std::min(start, s.start);
+        end = std::max(end, s.end);
+    }
+    const double gapMs = LongestGapMs(ticks, start, end);
+    const auto inFlood = std::count_if(ticks.begin(), ticks.end(),
+                                       [&](LONGLONG t) { return t >= start && t <= end; });
+    table.Check("B9", "  longest gap between repaints of the list",
+                Format("%.0f ms; %d paints in %.1f s (hook: %ld paints in all)", gapMs,
+                       static_cast<int>(inFlood), TicksToMs(end - start) / 1000, paints),
+                "<= 200 ms", gapMs <= 200);
+    if (sentPaints > 0)
+        table.Add("B9", "  a paint from the intake (UpdateWindow), mean / longest",
+                  Format("%.1f ms / %.1f ms over %ld paints", sentMs / sentPaints, longestSentMs,
+                         sentPaints),
+                  "", "printed", "-");
+    return true;
+}
+
+// B5: memory after cycles of filling and Clear, against after the first.
+bool MemoryCycles(CTable& table, const CBenchKestrin& kestrin, const Scale& scale) {
+    const std::string what =
+        Format("memory after %d cycles of %zu rows and Clear", scale.cycles, scale.cycleRows);
+    Progress("B5: %s", what.c_str());
+    double firstSet = 0, firstPrivate = 0, workingSet = 0, privateBytes = 0;
+    std::string failure;
+    for (int cycle = 1; cycle <= scale.cycles; ++cycle) {
+        if (!kestrin.FillTo(scale.cycleRows, failure) || !kestrin.Command(ID_CLEAR) ||
+            !kestrin.Memory(workingSet, privateBytes)) {
+            table.Failed("B5", what,
+                         failure.empty() ? "Clear or the memory counters failed" : failure);
+            return false;
+        }
+        if (cycle == 1) {
+            firstSet = workingSet;
+            firstPrivate = privateBytes;
+        }
+    }
+    const double ratio = workingSet / firstSet;
+    const double privateRatio = privateBytes / firstPrivate;
+    table.Judge("B5", what,
+                Format("working set %.1f / %.1f MB; private %.1f / %.1f MB (%.2f)",
+                       workingSet / 1e6, firstSet / 1e6, privateBytes / 1e6, firstPrivate / 1e6,
+                       privateRatio),
+                ratio, "<= 1.05", ratio <= 1.05 && privateRatio <= 1.05);
+    return true;
+}
+
+// B1, B4, B6, B11 and B9 on one Kestrin as its list grows and is emptied. A step that fails
+// skips the rest; Kestrin is then ended with the object.
+void GrowingList(CTable& table, HWND bare, const Scale& scale) {
+    CBenchKestrin kestrin;
+    double workingSet = 0, privateBytes = 0;
+    bool ok = kestrin.Open() && kestrin.Memory(workingSet, privateBytes);
+    if (!ok)
+        table.Failed("B1", "Kestrin at 0 rows", "it did not start");
+    std::string failure;
+    for (size_t rows : scale.sizes) {
+        if (ok && !kestrin.FillTo(rows, failure)) {
+            table.Failed("B1", Format("filling the list to %zu rows", rows), failure);
+            ok = false;
+        }
+        ok = ok && RoundTrips(table, kestrin, bare, scale);
+    }
+    ok = ok && MemoryPerRow(table, kestrin, workingSet, privateBytes) &&
+         Save(table, kestrin, scale) && Clear(table, kestrin) && Flood(table, kestrin, scale);
+    if (ok)
+        kestrin.Close();
+}
+
+// B2, B8 and B5 on a second Kestrin, whose rows do not disturb the first's sizes.
+void ManySenders(CTable& table, HWND bare, const Scale& scale, const UnnamedInProcess& unnamed) {
+    CBenchKestrin kestrin;
+    bool ok = kestrin.Open();
+    if (!ok)
+        table.Failed("B2", "a second Kestrin", "it did not start");
+    ok = ok && Throughput(table, kestrin, bare, scale) &&
+         UnnamedSender(table, kestrin, scale, unnamed) && kestrin.Command(ID_CLEAR) &&
+         MemoryCycles(table, kestrin, scale);
+    if (ok)
+        kestrin.Close();
+}
+
+// The processor, memory and Wine version the figures were measured on.
+std::string Heading(bool quick) {
+    char processor[128] = "unknown processor";
+    DWORD size = sizeof processor;
+    ::RegGetValueA(HKEY_LOCAL_MACHINE, "HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0",
+                   "ProcessorNameString", RRF_RT_REG_SZ, nullptr, processor, &size);
+    SYSTEM_INFO system;
+    ::GetNativeSystemInfo(&system);
+    MEMORYSTATUSEX memory = {};
+    memory.dwLength = sizeof memory;
+    ::GlobalMemoryStatusEx(&memory);
+    const char* wine = "none";
+    // Two casts through the generic function pointer type, which converts to any other.
+    if (FARPROC version = ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "wine_get_version"))
+        wine = reinterpret_cast<const char* (*)()>(reinterpret_cast<void (*)()>(version))();
+    return Format("kestrin-bench%s: %s, %lu processors, %.1f GB; Wine %s; %d-bit build",
+                  quick ? " --quick" : "", processor, system.dwNumberOfProcessors,
+                  memory.ullTotalPhys / 1073741824.0, wine, static_cast<int>(sizeof(void*) * 8));
+}
+
+int RunBenchmarks(bool quick) {
+    if (::FindWindowA(nullptr, "Kestrin")) {
+        fprintf(stderr, "kestrin-bench: a window titled Kestrin is open already; close it first\n");
+        return 1;
+    }
+    const Scale& scale = quick ? kQuick : kFull;
+    CTable table;
+    InProcessCost(table);
+    const UnnamedInProcess unnamed = UnnamedSenderRefreshes(scale);
+    StartUp(table, scale);
+    {
+        CProgram bare("kestrin-bench.exe", {"--bare"});
+        HWND window = nullptr;
+        if (WaitFor([&] { return (window = ::FindWindowA(nullptr, kBareTitle)) != nullptr; })) {
+            GrowingList(table, window, scale);
+            ManySenders(table, window, scale, unnamed);
+        } else
+            table.Failed("B1", "the bare window", "it did not open");
+        ::PostMessageA(window, WM_CLOSE, 0, 0);
+        bare.Wait();
+    }
+    table.Print(Heading(quick));
+    return table.AnyFailed() ? 1 : 0;
 }
 
 } // namespace
 
-int main() {
-    BenchCore();
-    BenchRefresh();
-    double baselineNs = 0;
-    return BenchRoundTrip(baselineNs) && BenchKestrin(baselineNs) ? 0 : 1;
+int main(int argc, char** argv) {
+    if (argc >= 2 && strcmp(argv[1], "--send") == 0)
+        return RunSender(argc, argv);
+    if (argc == 2 && strcmp(argv[1], "--bare") == 0)
+        return RunBare();
+    const bool quick = argc == 2 && strcmp(argv[1], "--quick") == 0;
+    if (argc > 1 && !quick) {
+        fprintf(stderr, "Usage: kestrin-bench [--quick]\n");
+        return 2;
+    }
+    return RunBenchmarks(quick);
 }

@@ -1,6 +1,9 @@
 // CWinApp and CSingleDocTemplate: start-up services, the message loop and the File commands.
 #include "WinApp.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "CmdUI.h"
 #include "FileDialog.h"
 #include "FrameworkIds.h"
@@ -28,6 +31,27 @@ bool IsIdleMessage(const MSG& msg) {
     }
     const UINT kSysTimer = 0x0118;
     return msg.message != WM_PAINT && msg.message != kSysTimer;
+}
+
+// Posted messages whose parameters point into the receiver's memory are junk from another
+// program. The system refuses to post those it carries between processes; these it lets
+// through, and the intake's text is never taken from a posted message either.
+const UINT kSentOnlyMessages[] = {WM_SETTEXT,     WM_NOTIFY,      WM_MENUGETOBJECT,
+                                  WM_IME_CONTROL, WM_IME_REQUEST, WM_GETTITLEBARINFOEX};
+
+// Sees what every loop of the thread takes from its queue, the system's modal loops included.
+LRESULT CALLBACK GetMessageHook(int code, WPARAM removal, LPARAM lParam) {
+    MSG* msg = reinterpret_cast<MSG*>(lParam);
+    if (code == HC_ACTION) {
+        if (std::find(std::begin(kSentOnlyMessages), std::end(kSentOnlyMessages), msg->message) !=
+            std::end(kSentOnlyMessages))
+            *msg = MSG{msg->hwnd, WM_NULL, 0, 0, msg->time, msg->pt};
+        else if (msg->message == WM_QUIT && removal == PM_REMOVE)
+            // A modal loop that takes the quit message ends without passing it on: this wakes
+            // the loop beneath, which ends once the main window is gone.
+            ::PostThreadMessageA(::GetCurrentThreadId(), WM_NULL, 0, 0);
+    }
+    return ::CallNextHookEx(nullptr, code, removal, lParam);
 }
 } // namespace
 
@@ -107,12 +131,16 @@ CDocument* CSingleDocTemplate::OpenDocumentFile(const char* path) {
     return m_pOnlyDoc.get();
 }
 
-CWinApp::CWinApp(const char* appName) {
+CWinApp::CWinApp(const char* appName)
+    : m_hMessageHook(
+          ::SetWindowsHookExA(WH_GETMESSAGE, GetMessageHook, nullptr, ::GetCurrentThreadId())) {
     g_pApp = this;
     m_strAppName = appName ? appName : AfxLoadString(AFX_IDS_APP_TITLE);
 }
 
 CWinApp::~CWinApp() {
+    if (m_hMessageHook)
+        ::UnhookWindowsHookEx(m_hMessageHook);
     if (g_pApp == this)
         g_pApp = nullptr;
 }
@@ -132,7 +160,7 @@ bool CWinApp::InitInstance() {
 }
 
 int CWinApp::Run() {
-    MSG msg;
+    MSG msg = {};
     bool idle = true;
     long idleCount = 0;
     for (;;) {
@@ -150,13 +178,16 @@ int CWinApp::Run() {
             ::TranslateMessage(&msg);
             ::DispatchMessageA(&msg);
         }
+        // Gone, though a modal loop may have taken the quit message.
+        if (!m_pMainWnd)
+            break;
         if (IsIdleMessage(msg)) {
             idle = true;
             idleCount = 0;
         }
     }
     ExitInstance();
-    return static_cast<int>(msg.wParam);
+    return msg.message == WM_QUIT ? static_cast<int>(msg.wParam) : 0;
 }
 
 bool CWinApp::OnIdle(long count) {

@@ -87,6 +87,8 @@ protected:
     static const MessageMap messageMap;
 
 private:
+    // Drops posted messages that only ever arrive sent, in every loop of the thread.
+    HHOOK m_hMessageHook;
     std::string m_strRegistryKey;
     std::unique_ptr<CSingleDocTemplate> m_pDocTemplate;
     std::unique_ptr<CRecentFileList> m_pRecentFileList;

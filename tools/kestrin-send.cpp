@@ -9,44 +9,52 @@
 namespace {
 
 const char kWindowTitle[] = "Kestrin";
-const unsigned long kMaxRepeat = 1000000000;
+// The largest --repeat count and --timeout in milliseconds.
+const unsigned long kMaxNumber = 1000000000;
 
 // Exit statuses, as scripts test them.
 enum : int { kExitDelivered = 0, kExitNoWindow = 1, kExitFailed = 2 };
 
 const char kUsage[] =
-    "Usage: kestrin-send [--repeat N] [--time] [--] [MESSAGE...]\n"
+    "Usage: kestrin-send [--repeat N] [--timeout MS] [--time] [--] [MESSAGE...]\n"
     "\n"
     "Sends each MESSAGE to the window titled \"Kestrin\" as one debug message.\n"
     "With no MESSAGE, sends each line of standard input as one message, as soon\n"
-    "as the line is complete (a CR before the line feed is dropped).\n"
+    "as the line is complete (a CR before the line feed is dropped), and a last\n"
+    "line without a line feed when the input ends.\n"
     "\n"
-    "  --repeat N  send each message N times (N from 1 to 1000000000)\n"
-    "  --time      when all are sent, print the mean round trip of one message:\n"
-    "                kestrin-send: COUNT messages, mean round trip NANOSECONDS ns\n"
-    "  --          the arguments that follow are messages, even if they start with --\n"
-    "  --help      print this text\n"
+    "  --repeat N    send each message N times (N from 1 to 1000000000)\n"
+    "  --timeout MS  wait at most MS milliseconds (1 to 1000000000) for Kestrin to\n"
+    "                take each message, and not at all while it is hung; without\n"
+    "                it, wait as long as Kestrin takes\n"
+    "  --time        when all are sent, print the mean round trip of one message:\n"
+    "                  kestrin-send: COUNT messages, mean round trip NANOSECONDS ns\n"
+    "  --            the arguments that follow are messages, even if they start with --\n"
+    "  --help        print this text\n"
     "\n"
     "Sending stops at the first message that is not taken.\n"
     "Exit status: 0 every message was taken; 1 there is no window titled \"Kestrin\";\n"
-    "2 Kestrin did not take a message, or an argument or the input was bad.\n";
+    "2 Kestrin did not take a message (it refused it, ended while taking it, or\n"
+    "did not answer in time), or an argument or the input was bad.\n";
 
 struct Options {
     unsigned long repeat = 1;
+    // None: the protocol's blocking send.
+    unsigned long timeoutMs = 0;
     bool time = false;
     bool help = false;
     std::vector<const char*> messages;
 };
 
-// A whole number from 1 to kMaxRepeat, written with digits only.
-bool ParseRepeat(const char* text, unsigned long& value) {
+// A whole number from 1 to kMaxNumber, written with digits only.
+bool ParseNumber(const char* text, unsigned long& value) {
     size_t length = strlen(text);
     if (length == 0 || length > 10 || strspn(text, "0123456789") != length)
         return false;
     unsigned long long number = 0;
     for (size_t i = 0; i < length; ++i)
         number = number * 10 + static_cast<unsigned>(text[i] - '0');
-    if (number < 1 || number > kMaxRepeat)
+    if (number < 1 || number > kMaxNumber)
         return false;
     value = static_cast<unsigned long>(number);
     return true;
@@ -73,8 +81,13 @@ bool ParseOptions(int argc, char** argv, Options& options) {
         } else if (strcmp(arg, "--repeat") == 0) {
             if (i + 1 == argc)
                 return Fail("--repeat needs a count", "");
-            if (!ParseRepeat(argv[++i], options.repeat))
+            if (!ParseNumber(argv[++i], options.repeat))
                 return Fail("--repeat needs a whole number from 1 to 1000000000, got ", argv[i]);
+        } else if (strcmp(arg, "--timeout") == 0) {
+            if (i + 1 == argc)
+                return Fail("--timeout needs milliseconds", "");
+            if (!ParseNumber(argv[++i], options.timeoutMs))
+                return Fail("--timeout needs a whole number from 1 to 1000000000, got ", argv[i]);
         } else {
             return Fail("unknown option ", arg);
         }
@@ -83,10 +96,14 @@ bool ParseOptions(int argc, char** argv, Options& options) {
 }
 
 // Sends as the client routine does: the window is found by its title, kept, and
-// looked up again once it is no longer a window.
+// looked up again once it is no longer a window. Without a timeout the send waits as
+// SendMessageA does, but its result, unlike SendMessageA's answer of 0, tells a Kestrin
+// that ended while taking the message.
 class CSender {
 public:
-    explicit CSender(unsigned long repeat) : m_repeat(repeat) {}
+    CSender(unsigned long repeat, unsigned long timeoutMs)
+        : m_repeat(repeat), m_flags(timeoutMs ? SMTO_NORMAL | SMTO_ABORTIFHUNG : SMTO_NORMAL),
+          m_timeoutMs(timeoutMs ? timeoutMs : INFINITE) {}
 
     int Send(const char* text) {
         for (unsigned long i = 0; i < m_repeat; ++i) {
@@ -98,11 +115,22 @@ public:
             }
             LARGE_INTEGER start, end;
             ::QueryPerformanceCounter(&start);
-            LRESULT answer = ::SendMessageA(m_window, WM_SETTEXT, ::GetCurrentProcessId(),
-                                            reinterpret_cast<LPARAM>(text));
+            DWORD_PTR answer = 0;
+            const bool answered = ::SendMessageTimeoutA(
+                m_window, WM_SETTEXT, ::GetCurrentProcessId(), reinterpret_cast<LPARAM>(text),
+                m_flags, m_timeoutMs, &answer);
             ::QueryPerformanceCounter(&end);
             m_ticks += end.QuadPart - start.QuadPart;
             ++m_sent;
+            if (!answered) {
+                if (m_timeoutMs != INFINITE && ::IsWindow(m_window))
+                    fprintf(stderr,
+                            "kestrin-send: Kestrin is hung or did not answer within %lu ms\n",
+                            m_timeoutMs);
+                else
+                    fputs("kestrin-send: Kestrin ended before it took the message\n", stderr);
+                return kExitFailed;
+            }
             if (answer != 0) {
                 fprintf(stderr, "kestrin-send: Kestrin did not take the message (answer %lld)\n",
                         static_cast<long long>(answer));
@@ -121,6 +149,8 @@ public:
 
 private:
     const unsigned long m_repeat;
+    const UINT m_flags;
+    const DWORD m_timeoutMs;
     HWND m_window = nullptr;
     unsigned long long m_sent = 0;
     long long m_ticks = 0;
@@ -143,8 +173,6 @@ int SendLine(CSender& sender, std::string& line, unsigned long long lineNumber) 
 // needs no Kestrin until it has a line to send.
 int SendInputLines(CSender& sender) {
     HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
-    // A pipe ends with ERROR_BROKEN_PIPE; it reads 0 bytes when the writer writes 0 bytes.
-    const bool pipe = ::GetFileType(input) == FILE_TYPE_PIPE;
     std::string line;
     unsigned long long lineNumber = 0;
     static char chunk[64 * 1024];
@@ -152,13 +180,15 @@ int SendInputLines(CSender& sender) {
         DWORD got = 0;
         if (!::ReadFile(input, chunk, sizeof chunk, &got, nullptr)) {
             DWORD error = ::GetLastError();
+            // The end of a pipe whose writer has gone.
             if (error == ERROR_BROKEN_PIPE)
                 break;
             fprintf(stderr, "kestrin-send: cannot read standard input (error %lu)\n",
                     static_cast<unsigned long>(error));
             return kExitFailed;
         }
-        if (got == 0 && !pipe)
+        // The end of a file, or of a pipe from a Unix shell under Wine.
+        if (got == 0)
             break;
         const char* rest = chunk;
         const char* end = chunk + got;
@@ -186,7 +216,7 @@ int main(int argc, char** argv) {
         return kExitDelivered;
     }
 
-    CSender sender(options.repeat);
+    CSender sender(options.repeat, options.timeoutMs);
     int status = kExitDelivered;
     if (options.messages.empty())
         status = SendInputLines(sender);

@@ -1,39 +1,25 @@
-// Kestrin in this process for the in-process tests: the application starts once, every test
-// starts from the state start-up leaves, and the modal windows a command opens are answered from
-// a timer that fires inside their own loops.
+// Kestrin in this process, started once: every test starts from the state start-up leaves, and
+// the modal windows a command opens are answered from a timer that fires inside their loops.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <windows.h>
-
-#include <commctrl.h>
-
 #include <functional>
-#include <map>
-#include <memory>
-#include <string>
-#include <utility>
-#include <vector>
 
 #include "Kestrin.h"
+#include "KestrinProcess.h"
 #include "MainFrm.h"
 #include "RecentFileList.h"
-#include "WineTestSupport.h"
 #include "resource.h"
 
 inline const char kRegistryPath[] = "Software\\Local AppWizard-Generated Applications\\Kestrin";
 
-using Row = std::vector<std::string>;
+using Strings = std::vector<std::string>;
 
 inline CKestrinApp* g_app = nullptr;
-// Caption, status text and toolbar pictures as start-up left them.
-inline std::string g_startCaption, g_startStatus;
-inline std::map<UINT, int> g_startPictures;
 
 inline std::string WindowText(HWND hWnd) {
-    char text[4096] = "";
-    return std::string(text, static_cast<size_t>(::GetWindowTextA(hWnd, text, sizeof text)));
+    std::string text(static_cast<size_t>(::GetWindowTextLengthA(hWnd)) + 1, '\0');
+    text.resize(static_cast<size_t>(::GetWindowTextA(hWnd, &text[0], int(text.size()))));
+    return text;
 }
 inline CMainFrame* Frame() {
     return g_app ? dynamic_cast<CMainFrame*>(g_app->m_pMainWnd) : nullptr;
@@ -41,157 +27,86 @@ inline CMainFrame* Frame() {
 inline HWND ToolBar() {
     return ::GetDlgItem(Frame()->m_hWnd, AFX_IDW_TOOLBAR);
 }
-inline std::string Status() {
+inline std::string PaneText(int pane = 0) {
     auto* bar = dynamic_cast<CStatusBar*>(
         CWnd::FromHandle(::GetDlgItem(Frame()->m_hWnd, AFX_IDW_STATUS_BAR)));
-    return bar ? bar->GetPaneText(0) : "<no status bar>";
-}
-inline int Picture(UINT id) {
-    TBBUTTON button = {};
-    const LRESULT index = ::SendMessageA(ToolBar(), TB_COMMANDTOINDEX, id, 0);
-    ::SendMessageA(ToolBar(), TB_GETBUTTON, static_cast<WPARAM>(index),
-                   reinterpret_cast<LPARAM>(&button));
-    return button.iBitmap;
+    return bar ? bar->GetPaneText(pane) : "<no status bar>";
 }
 
 // Kestrin starts once: its single-instance mutex and windows stay until the process ends.
 class KestrinEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
-        if (g_app)
-            return;
         ::RegDeleteTreeA(HKEY_CURRENT_USER, kRegistryPath);
         INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
         ::InitCommonControlsEx(&controls);
         g_app = new CKestrinApp;
         ASSERT_TRUE(g_app->InitInstance());
-        ASSERT_NE(nullptr, Frame());
         PumpMessages();
-        g_startCaption = WindowText(Frame()->m_hWnd);
-        g_startStatus = Status();
-        for (UINT id : {ID_CAPTURE, ID_FILTER, ID_CLEAR, ID_LOG_TO_FILE})
-            g_startPictures[id] = Picture(id);
     }
     void TearDown() override { ::RegDeleteTreeA(HKEY_CURRENT_USER, kRegistryPath); }
 };
 inline const auto* const g_environment =
     ::testing::AddGlobalTestEnvironment(new KestrinEnvironment);
 
-// One action on the modal window in front; true when done with it, false to be called again.
-using ModalStep = std::function<bool(HWND window)>;
+// One action on the modal window in front.
+using ModalStep = std::function<void(HWND window)>;
 
-// Runs the steps in order on the enabled, visible dialog-class window of this thread. A window
-// met after the last step, or one a step has not finished within 15 s, is cancelled and noted,
-// so that no test hangs.
-class CModalDriver {
-public:
-    explicit CModalDriver(std::vector<ModalStep> steps) : m_steps(std::move(steps)) {
-        s_active = this;
-        m_timer = ::SetTimer(nullptr, 0, 10, Tick);
-    }
-    CModalDriver(const CModalDriver&) = delete;
-    CModalDriver& operator=(const CModalDriver&) = delete;
-    ~CModalDriver() {
-        ::KillTimer(nullptr, m_timer);
-        s_active = nullptr;
-    }
+// The steps a command's modal windows are answered with, and the windows met: each caption,
+// with ": " and the message for Kestrin's message boxes; "cancelled " and the caption for one
+// met after the last step, which is cancelled so that no test hangs.
+inline struct {
+    std::vector<ModalStep> steps;
+    size_t next;
+    HWND front;
+    Strings seen;
+} g_modal;
 
-    // Each window's caption, with ": " and the message for Kestrin's message boxes;
-    // "cancelled " and the caption for one no step finished.
-    std::vector<std::string> m_seen;
-
-private:
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        static bool busy = false; // a step's own loop must not run the next step
-        HWND front = nullptr;
-        ::EnumThreadWindows(::GetCurrentThreadId(), FindFront, reinterpret_cast<LPARAM>(&front));
-        if (s_active && front && !busy) {
-            busy = true;
-            s_active->Act(front);
-            busy = false;
-        }
+// Runs the next step on this thread's enabled, visible dialog-class window, from a timer that
+// fires inside its modal loop.
+inline void CALLBACK AnswerModal(HWND, UINT, UINT_PTR, DWORD) {
+    HWND w = nullptr;
+    while ((w = ::FindWindowExA(nullptr, w, "#32770", nullptr)) &&
+           !(::GetWindowThreadProcessId(w, nullptr) == ::GetCurrentThreadId() &&
+             ::IsWindowVisible(w) && ::IsWindowEnabled(w))) {
     }
-    static BOOL CALLBACK FindFront(HWND window, LPARAM front) {
-        char className[16] = "";
-        ::GetClassNameA(window, className, sizeof className);
-        if (std::string(className) != "#32770" || !::IsWindowVisible(window) ||
-            !::IsWindowEnabled(window))
-            return TRUE;
-        *reinterpret_cast<HWND*>(front) = window;
-        return FALSE;
-    }
-
-    void Act(HWND front) {
-        const ULONGLONG now = ::GetTickCount64();
-        const std::string caption = WindowText(front);
-        if (front != m_front) {
-            m_front = front;
-            m_since = now;
-            m_seen.push_back(caption == g_app->m_strAppName
-                                 ? caption + ": " + WindowText(::GetDlgItem(front, 0xFFFF))
-                                 : caption);
-        }
-        if (m_next < m_steps.size() && now - m_since < 15000) {
-            if (m_steps[m_next](front)) {
-                ++m_next;
-                m_since = now;
-            }
-            return;
-        }
-        if (m_seen.back() != "cancelled " + caption)
-            m_seen.push_back("cancelled " + caption);
-        ::PostMessageA(front, WM_COMMAND, IDCANCEL, 0);
-    }
-
-    inline static CModalDriver* s_active = nullptr;
-    std::vector<ModalStep> m_steps;
-    size_t m_next = 0;
-    UINT_PTR m_timer = 0;
-    HWND m_front = nullptr;
-    ULONGLONG m_since = 0;
-};
+    if (!w)
+        return;
+    const std::string caption = WindowText(w);
+    if (w != g_modal.front)
+        g_modal.seen.push_back(caption == g_app->m_strAppName
+                                   ? caption + ": " + WindowText(::GetDlgItem(w, 0xFFFF))
+                                   : caption);
+    g_modal.front = w;
+    if (g_modal.next < g_modal.steps.size())
+        return g_modal.steps[g_modal.next++](w);
+    if (g_modal.seen.back() != "cancelled " + caption)
+        g_modal.seen.push_back("cancelled " + caption);
+    ::PostMessageA(w, WM_COMMAND, IDCANCEL, 0);
+}
 
 // Steps: a button pressed; a key pressed on the focus; a control's text replaced as a paste
-// would; the save dialog's file name typed and Save pressed; texts sent from another thread.
+// would; the save dialog's file name typed and Save pressed.
 inline ModalStep Click(int id) {
     return [id](HWND window) {
-        return ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                              reinterpret_cast<LPARAM>(::GetDlgItem(window, id))) != FALSE;
+        ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(window, id)));
     };
 }
 inline ModalStep Key(UINT key) {
-    return [key](HWND) { return ::PostMessageA(::GetFocus(), WM_KEYDOWN, key, 0) != FALSE; };
+    return [key](HWND) { ::PostMessageA(::GetFocus(), WM_KEYDOWN, key, 0); };
 }
 inline ModalStep Type(int id, std::string text) {
     return [id, text](HWND window) {
         ::SendDlgItemMessageA(window, id, EM_SETSEL, 0, -1);
         ::SendDlgItemMessageA(window, id, EM_REPLACESEL, TRUE,
                               reinterpret_cast<LPARAM>(text.c_str()));
-        return true;
     };
 }
 inline ModalStep SaveAs(std::string path) {
     return [path](HWND window) {
         ::SetWindowTextA(FileNameEdit(window), path.c_str());
-        return Click(IDOK)(window);
-    };
-}
-// Done once the thread has ended, so the texts arrived while the window was open.
-using SendJob = std::pair<HWND, std::vector<std::string>>;
-inline DWORD WINAPI SendTexts(void* param) {
-    std::unique_ptr<SendJob> job(static_cast<SendJob*>(param));
-    for (const std::string& text : job->second)
-        ::SendMessageA(job->first, WM_SETTEXT, ::GetCurrentProcessId(),
-                       reinterpret_cast<LPARAM>(text.c_str()));
-    return 0;
-}
-inline ModalStep SendFromThread(std::vector<std::string> texts) {
-    auto thread = std::make_shared<CHandle>();
-    return [thread, texts](HWND) {
-        if (!*thread)
-            thread->Reset(::CreateThread(nullptr, 0, SendTexts, new SendJob(Frame()->m_hWnd, texts),
-                                         0, nullptr));
-        return ::WaitForSingleObject(thread->Get(), 0) == WAIT_OBJECT_0;
+        Click(IDOK)(window);
     };
 }
 
@@ -201,8 +116,7 @@ protected:
     // with a filter that passes everything, no recent files, no prompt.
     void SetUp() override {
         m_frame = Frame();
-        ASSERT_NE(nullptr, m_frame) << "Kestrin did not start";
-        ASSERT_NE(nullptr, m_frame->GetActiveView());
+        ASSERT_TRUE(m_frame && m_frame->GetActiveView()) << "Kestrin did not start";
         m_view = m_frame->GetActiveView()->m_hWnd;
         PumpMessages();
         if (!(ButtonState(ID_CAPTURE) & TBSTATE_CHECKED))
@@ -217,15 +131,13 @@ protected:
     }
 
     void Command(UINT id) const { m_frame->SendMessage(WM_COMMAND, id); }
-    // Runs act with the modal windows it opens answered by steps; the windows met.
-    static std::vector<std::string> Drive(const std::function<void()>& act,
-                                          std::vector<ModalStep> steps) {
-        CModalDriver driver(std::move(steps));
-        act();
-        return driver.m_seen;
-    }
-    std::vector<std::string> Drive(UINT id, std::vector<ModalStep> steps) const {
-        return Drive([this, id] { Command(id); }, std::move(steps));
+    // Runs the command with the modal windows it opens answered by steps; the windows met.
+    Strings Drive(UINT id, std::vector<ModalStep> steps) const {
+        g_modal = {std::move(steps), 0, nullptr, {}};
+        const UINT_PTR timer = ::SetTimer(nullptr, 0, 10, AnswerModal);
+        Command(id);
+        ::KillTimer(nullptr, timer);
+        return g_modal.seen;
     }
     void SetFilter(const std::string& include, const std::string& exclude = ";") const {
         Drive(ID_FILTER, {Type(IDC_INCLUDE, include), Type(IDC_EXCLUDE, exclude), Click(IDOK)});
@@ -234,16 +146,9 @@ protected:
         return ::SendMessageA(target ? target : m_frame->m_hWnd, WM_SETTEXT,
                               ::GetCurrentProcessId(), reinterpret_cast<LPARAM>(text));
     }
-    std::vector<Row> Rows() const {
-        CListCtrl list(m_view);
-        std::vector<Row> rows;
-        for (int item = 0; item < list.GetItemCount(); ++item)
-            rows.push_back({list.GetItemText(item, 0), list.GetItemText(item, 1),
-                            list.GetItemText(item, 2), list.GetItemText(item, 3)});
-        return rows;
-    }
-    std::vector<std::string> Texts() const {
-        std::vector<std::string> texts;
+    std::vector<Row> Rows() const { return CRemoteList(m_view).GetRows(); }
+    Strings Texts() const {
+        Strings texts;
         for (const Row& row : Rows())
             texts.push_back(row[3]);
         return texts;

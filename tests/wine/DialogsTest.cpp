@@ -1,45 +1,45 @@
 // The Filter and About dialogs as Kestrin's commands open them, driven as a user would: texts
 // typed, buttons and keys pressed, the close box, and messages arriving while they are open.
-#include <string>
-#include <vector>
-
 #include "AppFixture.h"
 #include "ClientSample.h"
 
 namespace {
 
-const std::vector<std::string> kFilter = {"调试信息过滤设置"};
-const std::vector<std::string> kAbout = {"关于 Kestrin"};
+const Strings kFilter = {"调试信息过滤设置"};
 
-struct CloseWay {
+const struct CloseWay {
     const char* name;
     ModalStep step;
     bool ok;
-};
-const CloseWay kCloseWays[] = {
+} kCloseWays[] = {
     {"确定", Click(IDOK), true},
     {"Enter", Key(VK_RETURN), true},
     {"取消", Click(IDCANCEL), false},
     {"Escape", Key(VK_ESCAPE), false},
-    {"close box",
-     [](HWND window) { return ::PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0) != FALSE; },
-     false},
+    {"close box", [](HWND window) { ::PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0); }, false},
 };
 
-// What the dialog shows: its two texts and the control with the focus.
-ModalStep Look(std::vector<std::string>& shown, int& focus) {
-    return [&shown, &focus](HWND dialog) {
-        shown = {WindowText(::GetDlgItem(dialog, IDC_INCLUDE)),
-                 WindowText(::GetDlgItem(dialog, IDC_EXCLUDE))};
-        focus = ::GetDlgCtrlID(::GetFocus());
-        return true;
+// What the dialog shows: its font, each control's text ("icon" for a picture), the focus.
+ModalStep Look(Strings& seen) {
+    return [&seen](HWND dialog) {
+        LOGFONTA font = {};
+        ::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(dialog, WM_GETFONT, 0, 0)), sizeof font,
+                     &font);
+        seen = {std::string(font.lfFaceName) + " " + std::to_string(font.lfHeight)};
+        for (HWND child = ::GetWindow(dialog, GW_CHILD); child;
+             child = ::GetWindow(child, GW_HWNDNEXT))
+            seen.push_back(::SendMessageA(child, STM_GETICON, 0, 0) ? "icon" : WindowText(child));
+        seen.push_back("focus " + std::to_string(::GetDlgCtrlID(::GetFocus())));
     };
+}
+Strings FilterShows(const std::string& include, const std::string& exclude) {
+    return {"宋体 -12", "确定", "取消", "包　含", include, "不包含", exclude, "focus 1"};
 }
 
 class DialogsTest : public AppFixture {
 protected:
-    // The probes that pass the filter.
-    std::vector<std::string> Passed(const std::vector<std::string>& probes) const {
+    // The probes that pass the filter, as their rows show them.
+    Strings Passed(const Strings& probes) const {
         Command(ID_CLEAR);
         for (const std::string& text : probes)
             Send(text.c_str());
@@ -47,95 +47,84 @@ protected:
     }
 };
 
+// Messages that arrive while the dialog is open meet the filter it was opened with.
 TEST_F(DialogsTest, OkAndEnterApplyTheEditsAndEveryOtherCloseKeepsTheFilter) {
     std::string current = "old";
     SetFilter(current);
     for (const CloseWay& way : kCloseWays) {
-        SCOPED_TRACE(way.name);
         const std::string before = current, typed = std::string("new ") + way.name;
-        EXPECT_EQ(kFilter, Drive(ID_FILTER, {Type(IDC_INCLUDE, typed), way.step}));
-        if (way.ok)
-            current = typed;
-        EXPECT_EQ(std::vector<std::string>{current}, Passed({before, typed}));
+        const ModalStep sendBoth = [&](HWND) {
+            Send(before.c_str());
+            Send(typed.c_str());
+        };
+        Command(ID_CLEAR);
+        EXPECT_EQ(kFilter, Drive(ID_FILTER, {Type(IDC_INCLUDE, typed), sendBoth, way.step}));
+        EXPECT_EQ(Strings{before}, Texts()) << way.name << ": sent while open";
+        current = way.ok ? typed : current;
+        EXPECT_EQ(Strings{current}, Passed({before, typed})) << way.name;
     }
 }
 
-// Each opening shows what the previous OK left in its text form; null: OK without typing.
-TEST_F(DialogsTest, TheDialogShowsTheFilterInItsTextFormAndOkReappliesIt) {
-    const std::vector<std::string> probes = {"net up", "disk retry", "cpu load"};
+// Each opening shows what the previous OK left, in its text form; null: OK without typing.
+TEST_F(DialogsTest, FiltersOfAnyTextAreAppliedMatchedAndShownWhole) {
+    // 1,000 patterns make 32,000 characters: more than an edit control takes unless told.
+    const std::string tail(27, 'p');
+    std::string patterns, longPattern;
+    for (int i = 0; i < 1000; ++i)
+        patterns += tail + std::to_string(10000 + i).substr(1) + ";"; // "pp..p0000;" on
+    while (longPattern.size() < 9998)
+        longPattern += "pattern ";
+    const std::string longText = "z" + longPattern.substr(0, 9998) + ";"; // 10,000 bytes
+    const Strings probes = {"net up",      "disk retry",      tail + "0999",
+                            tail + "1000", "z" + longPattern, "y" + longPattern};
+    Strings all; // as their rows show them: 127 bytes of each
+    for (const std::string& probe : probes)
+        all.push_back(probe.substr(0, 127));
+    const Strings longPassed = {all[0], all[1], all[2], all[3], all[5]};
     const struct {
         const char *include, *exclude;
-        std::vector<std::string> shown, passed;
+        Strings shown, passed;
     } cases[] = {
         {"net;disk", "", {"net;disk;", ";"}, {"net up", "disk retry"}},
         {nullptr, nullptr, {"net;disk;", ";"}, {"net up", "disk retry"}},
-        {"*", "retry", {"*;;", ";"}, probes},
+        {patterns.c_str(), ";", {patterns, ";"}, {tail + "0999"}},
+        {";", longText.c_str(), {";", longText}, longPassed},
+        {";;;;", ";;", {";", ";"}, all},
+        {"*", "retry", {"*;;", ";"}, all},
+        {"net;a*b;", "", {"*;;", ";"}, all},
+        {"disk", "re*try", {"disk;*;;", ";"}, all},
     };
-    std::vector<std::string> shown;
-    int focus = 0;
-    EXPECT_EQ(kFilter, Drive(ID_FILTER, {Look(shown, focus), Click(IDCANCEL)}));
-    EXPECT_EQ((std::vector<std::string>{";", ";"}), shown) << "at start";
-    EXPECT_EQ(IDOK, focus) << "control with the focus";
+    Strings seen;
+    EXPECT_EQ(kFilter, Drive(ID_FILTER, {Look(seen), Click(IDCANCEL)}));
+    EXPECT_EQ(FilterShows(";", ";"), seen) << "at start";
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.include ? c.include : "OK without typing");
+        SCOPED_TRACE(c.include ? std::string(c.include).substr(0, 20) : "OK without typing");
         if (c.include)
             SetFilter(c.include, c.exclude);
         else
             Drive(ID_FILTER, {Click(IDOK)});
         EXPECT_EQ(c.passed, Passed(probes));
-        EXPECT_EQ(kFilter, Drive(ID_FILTER, {Look(shown, focus), Click(IDCANCEL)}));
-        EXPECT_EQ(c.shown, shown);
+        EXPECT_EQ(kFilter, Drive(ID_FILTER, {Look(seen), Click(IDCANCEL)}));
+        EXPECT_EQ(FilterShows(c.shown[0], c.shown[1]), seen);
     }
 }
 
-TEST_F(DialogsTest, ListsOfTwoThousandBytesAreShownAndAppliedWhole) {
-    std::string list;
-    for (int i = 0; i < 400; ++i)
-        list += std::to_string(10000 + i).substr(1) + ";"; // "0000;" to "0399;"
-    SetFilter(list, list);
-    std::vector<std::string> shown;
-    int focus = 0;
-    Drive(ID_FILTER, {Look(shown, focus), Type(IDC_EXCLUDE, ""), Click(IDOK)});
-    EXPECT_EQ((std::vector<std::string>{list, list}), shown);
-    EXPECT_EQ(std::vector<std::string>{"x0399x"}, Passed({"x0399x", "x0400x"}));
-}
-
-TEST_F(DialogsTest, MessagesWhileTheFilterDialogIsOpenMeetTheOldFilter) {
-    SetFilter("old");
-    bool open = false;
-    EXPECT_EQ(kFilter,
-              Drive(ID_FILTER, {Type(IDC_INCLUDE, "new"), SendFromThread({"old 1", "new 1"}),
-                                [&open](HWND dialog) { return open = ::IsWindowVisible(dialog); },
-                                Click(IDOK)}));
-    EXPECT_TRUE(open) << "the dialog stays open";
-    Send("old 2");
-    Send("new 2");
-    EXPECT_EQ((std::vector<std::string>{"old 1", "new 2"}), Texts());
-}
-
-TEST_F(DialogsTest, AboutBoxShowsTheClientRoutineReadOnlyAndEveryCloseEndsIt) {
-    std::string sample, typedOver;
-    int focus = 0;
-    const ModalStep readSample = [&](HWND dialog) {
+TEST_F(DialogsTest, AboutBoxShowsTheClientRoutineReadOnly) {
+    Strings seen;
+    std::string typedOver;
+    const ModalStep typeOver = [&typedOver](HWND dialog) {
         HWND box = ::GetDlgItem(dialog, IDC_SAMPLE);
-        sample = WindowText(box);
-        focus = ::GetDlgCtrlID(::GetFocus());
         ::SendMessageA(box, EM_SETSEL, 0, -1);
         ::SendMessageA(box, WM_CHAR, 'x', 0);
         ::SendMessageA(box, WM_CUT, 0, 0);
         typedOver = WindowText(box);
-        return true;
     };
-    EXPECT_EQ(kAbout, Drive(ID_APP_ABOUT, {readSample, Click(IDOK)}));
-    EXPECT_EQ(818u, sample.size());
-    EXPECT_EQ(std::string(kClientSample), sample);
-    EXPECT_EQ(sample, typedOver) << "after typing and cut";
-    EXPECT_EQ(IDOK, focus) << "control with the focus";
-    for (const CloseWay& way : kCloseWays) {
-        if (std::string(way.name) == "取消")
-            continue; // the About box has only 确定
-        EXPECT_EQ(kAbout, Drive(ID_APP_ABOUT, {way.step})) << way.name;
-    }
+    EXPECT_EQ(Strings{"关于 Kestrin"}, Drive(ID_APP_ABOUT, {Look(seen), typeOver, Click(IDOK)}));
+    EXPECT_EQ((Strings{"宋体 -12", "icon", "Kestrin 全能调试器(可在Dubug、Release)下接受调试信息。",
+                       "确定", kClientSample, "版本 1.3.0.52　版权所有 (C) 2026 Kestrin 开发组",
+                       "focus 1"}),
+              seen);
+    EXPECT_EQ(kClientSample, typedOver) << "after typing and cut";
 }
 
 } // namespace

@@ -19,19 +19,52 @@ struct Received {
     std::string text;
 };
 
-// A stand-in Kestrin that keeps every message and answers each with one value.
+// How the stand-in Kestrin deals with each message.
+enum class Receiver { kNone, kTakes, kRefuses, kHangs, kEnds };
+
+// A stand-in Kestrin that keeps every message and answers each with 0 (kHangs: after a second)
+// or 1 (kRefuses).
 class CRecordingWindow {
 public:
-    explicit CRecordingWindow(LRESULT answer = 0)
-        : m_window([this, answer](WPARAM sender, const char* text) {
+    explicit CRecordingWindow(Receiver receiver = Receiver::kTakes)
+        : m_window([this, receiver](WPARAM sender, const char* text) {
               messages.push_back({sender, text ? text : "(null)"});
-              return answer;
+              if (receiver == Receiver::kHangs)
+                  ::Sleep(1000);
+              return receiver == Receiver::kRefuses ? 1 : 0;
           }) {}
 
     std::vector<Received> messages;
 
 private:
     CIntakeWindow m_window;
+};
+
+// A stand-in Kestrin whose thread ends while it takes the first message, and its window with it.
+class CEndingWindow {
+public:
+    CEndingWindow() {
+        m_thread.Reset(::CreateThread(nullptr, 0, Run, m_ready.Get(), 0, &m_threadId));
+        ::WaitForSingleObject(m_ready.Get(), kChildTimeoutMs);
+    }
+    ~CEndingWindow() {
+        ::PostThreadMessageA(m_threadId, WM_QUIT, 0, 0);
+        ::WaitForSingleObject(m_thread.Get(), kChildTimeoutMs);
+    }
+
+private:
+    static DWORD WINAPI Run(void* ready) {
+        CIntakeWindow window([](WPARAM, const char*) -> LRESULT { ::ExitThread(0); });
+        ::SetEvent(ready);
+        MSG msg;
+        while (::GetMessageA(&msg, nullptr, 0, 0) > 0)
+            ::DispatchMessageA(&msg);
+        return 0;
+    }
+
+    CHandle m_ready{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    CHandle m_thread;
+    DWORD m_threadId = 0;
 };
 
 struct SenderRun {
@@ -91,29 +124,47 @@ TEST(Intake, MessagesArriveWithTheSendersIdAndTheExitStatusSaysWhetherAllWereTak
         const char* name;
         std::vector<std::string> args;
         std::string input;
-        int window; // its answer to each message, or -1 for no window
+        Receiver receiver;
         DWORD exit;
         std::vector<std::string> messages;
     } cases[] = {
-        {"arguments", args, "", 0, 0, args},
-        {"input lines", {}, input, 0, 0, lines},
-        {"repeat", {"--repeat", "3", "a", "b"}, "", 0, 0, {"a", "a", "a", "b", "b", "b"}},
-        {"-- before a dashed message", {"--", "--bogus"}, "", 0, 0, {"--bogus"}},
-        {"answer 1 stops at the first", {"x", "y"}, "", 1, 2, {"x"}},
-        {"answer 1 on input", {}, "one\ntwo\n", 1, 2, {"one"}},
-        {"no window", {"x"}, "", -1, 1, {}},
-        {"empty input needs no window", {}, "", -1, 0, {}},
-        {"NUL in a line", {}, std::string("good\nba\0d\nnever\n", 16), 0, 2, {"good"}},
-        {"repeat 0", {"--repeat", "0", "x"}, "", 0, 2, {}},
-        {"repeat without count", {"x", "--repeat"}, "", 0, 2, {}},
-        {"unknown option", {"--bogus", "x"}, "", 0, 2, {}},
-        {"help sends nothing", {"--help", "x"}, "", 0, 0, {}},
+        {"arguments", args, "", Receiver::kTakes, 0, args},
+        {"input lines", {}, input, Receiver::kTakes, 0, lines},
+        {"repeat",
+         {"--repeat", "3", "a", "b"},
+         "",
+         Receiver::kTakes,
+         0,
+         {"a", "a", "a", "b", "b", "b"}},
+        {"-- before a dashed message", {"--", "--bogus"}, "", Receiver::kTakes, 0, {"--bogus"}},
+        {"answer 1 stops at the first", {"x", "y"}, "", Receiver::kRefuses, 2, {"x"}},
+        {"answer 1 on input", {}, "one\ntwo\n", Receiver::kRefuses, 2, {"one"}},
+        {"no window", {"x"}, "", Receiver::kNone, 1, {}},
+        {"empty input needs no window", {}, "", Receiver::kNone, 0, {}},
+        {"timeout, answered", {"--timeout", "5000", "a"}, "", Receiver::kTakes, 0, {"a"}},
+        {"timeout, hung", {"--timeout", "200", "x", "y"}, "", Receiver::kHangs, 2, {"x"}},
+        {"no timeout waits", {"x"}, "", Receiver::kHangs, 0, {"x"}},
+        {"Kestrin ends while taking it", {"x", "y"}, "", Receiver::kEnds, 2, {}},
+        {"NUL in a line",
+         {},
+         std::string("good\nba\0d\nnever\n", 16),
+         Receiver::kTakes,
+         2,
+         {"good"}},
+        {"repeat 0", {"--repeat", "0", "x"}, "", Receiver::kTakes, 2, {}},
+        {"repeat without count", {"x", "--repeat"}, "", Receiver::kTakes, 2, {}},
+        {"timeout without milliseconds", {"x", "--timeout"}, "", Receiver::kTakes, 2, {}},
+        {"unknown option", {"--bogus", "x"}, "", Receiver::kTakes, 2, {}},
+        {"help sends nothing", {"--help", "x"}, "", Receiver::kTakes, 0, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         std::unique_ptr<CRecordingWindow> window;
-        if (c.window >= 0)
-            window = std::make_unique<CRecordingWindow>(c.window);
+        std::unique_ptr<CEndingWindow> ending;
+        if (c.receiver == Receiver::kEnds)
+            ending = std::make_unique<CEndingWindow>();
+        else if (c.receiver != Receiver::kNone)
+            window = std::make_unique<CRecordingWindow>(c.receiver);
         const SenderRun run = RunSender(c.args, c.input);
         EXPECT_EQ(c.exit, run.exitCode) << "exit status; sender said: " << run.output;
         ExpectReceived(c.messages, run, window ? window->messages : std::vector<Received>());
@@ -153,10 +204,6 @@ public:
     std::vector<std::vector<std::string>> rows;
 };
 
-int SecondOfDay(const SYSTEMTIME& time) {
-    return (time.wHour * 60 + time.wMinute) * 60 + time.wSecond;
-}
-
 } // namespace
 
 TEST(CapturePipeline, AMessageFromAnotherProcessBecomesARow) {
@@ -180,19 +227,7 @@ TEST(CapturePipeline, AMessageFromAnotherProcessBecomesARow) {
         EXPECT_EQ("kestrin-send.exe", row[0]);
         EXPECT_EQ(std::to_string(run.processId), row[1]);
         EXPECT_EQ(texts[i], row[3]);
-        SYSTEMTIME shown = {};
-        ASSERT_EQ(
-            3, sscanf(row[2].c_str(), "%hu:%hu:%hu", &shown.wHour, &shown.wMinute, &shown.wSecond))
-            << "time: " << row[2];
-        char expected[16];
-        snprintf(expected, sizeof expected, "%02u:%02u:%02u:00", shown.wHour, shown.wMinute,
-                 shown.wSecond);
-        EXPECT_EQ(expected, row[2]) << "time: expected HH:MM:SS:00";
-        // Local time of receipt, unless midnight fell in between.
-        if (SecondOfDay(before) <= SecondOfDay(after)) {
-            EXPECT_LE(SecondOfDay(before), SecondOfDay(shown)) << "time: " << row[2];
-            EXPECT_GE(SecondOfDay(after), SecondOfDay(shown)) << "time: " << row[2];
-        }
+        EXPECT_TRUE(IsTimeCellWithin(row[2], before, after)) << "time: got " << row[2];
     }
     EXPECT_EQ(2u, capture.m_procNames.RefreshCount())
         << "the sender's first message refreshes the cache, its second does not";
