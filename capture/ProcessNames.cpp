@@ -13,7 +13,6 @@ CProcessNames::CProcessNames(IProcessSource& source) : m_source(source) {
 CProcessNames::~CProcessNames() = default;
 
 void CProcessNames::Refresh() {
-    ++m_refreshes;
     m_names.clear();
 
     DWORD ids[kMaxProcesses] = {};

@@ -37,12 +37,9 @@ public:
     // Writes the NUL-terminated name (empty when unknown) into nameBuffer.
     void Lookup(DWORD processId, char (&nameBuffer)[128]);
 
-    unsigned RefreshCount() const { return m_refreshes; }
-
 private:
     IProcessSource& m_source;
     std::map<DWORD, std::string> m_names;
     std::set<DWORD> m_unnamed;
     bool m_listed = false; // whether the last refresh got a process list
-    unsigned m_refreshes = 0;
 };

@@ -204,10 +204,19 @@ public:
     std::vector<std::vector<std::string>> rows;
 };
 
+class CCountingSource : public CWinProcessSource {
+public:
+    bool EnumProcesses(DWORD* ids, DWORD bytes, DWORD* bytesFilled) override {
+        ++enumCalls;
+        return CWinProcessSource::EnumProcesses(ids, bytes, bytesFilled);
+    }
+    unsigned enumCalls = 0;
+};
+
 } // namespace
 
 TEST(CapturePipeline, AMessageFromAnotherProcessBecomesARow) {
-    CWinProcessSource source;
+    CCountingSource source;
     CRecordingRows rows;
     CCapture capture(source, rows, rows);
     CIntakeWindow window([&capture](WPARAM sender, const char* text) {
@@ -229,6 +238,6 @@ TEST(CapturePipeline, AMessageFromAnotherProcessBecomesARow) {
         EXPECT_EQ(texts[i], row[3]);
         EXPECT_TRUE(IsTimeCellWithin(row[2], before, after)) << "time: got " << row[2];
     }
-    EXPECT_EQ(2u, capture.m_procNames.RefreshCount())
+    EXPECT_EQ(2u, source.enumCalls)
         << "the sender's first message refreshes the cache, its second does not";
 }
