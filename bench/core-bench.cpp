@@ -7,8 +7,7 @@
 #include <vector>
 
 #include "Capture.h"
-#include "FakeProcessSource.h"
-#include "RowStore.h"
+#include "Fakes.h"
 
 namespace {
 
@@ -64,14 +63,6 @@ bool SearchEach(const std::vector<std::string>& patterns, const std::string& tex
     return false;
 }
 
-class CStoreRows : public IRowSink, public ISender {
-public:
-    void AppendRow(const DebugRecord& record) override { m_store.Append(record); }
-    void Reply() override {}
-
-    CRowStore m_store;
-};
-
 int g_sink = 0; // keeps the compiler from dropping the calls being timed
 
 void PrintRow(const char* what, double value, const char* unit, const char* target) {
@@ -86,14 +77,13 @@ int main() {
 
     FakeProcessSource source;
     source.Add(4242, "worker.exe");
-    CStoreRows rows;
+    StoreRows rows;
     FixedClock clock;
     CCapture capture(source, rows, rows, clock);
     capture.m_filter.SetFilter(TextForm(Patterns(10, true)).c_str(), "");
-    PrintRow(
-        "B3 one message: cached name, 10-pattern filter, record, store",
-        MedianNs([&] { rows.m_store.Clear(); }, [&] { capture.OnDebugMessage(4242, kMessage); }),
-        "ns", "(target <= 150)");
+    PrintRow("B3 one message: cached name, 10-pattern filter, record, store",
+             MedianNs([&] { rows.store.Clear(); }, [&] { capture.OnDebugMessage(4242, kMessage); }),
+             "ns", "(target <= 150)");
 
     const std::string shortText = kMessage;
     std::string longText;

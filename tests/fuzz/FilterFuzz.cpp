@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "FuzzCheck.h"
+#include "FuzzSupport.h"
 #include "LogFilter.h"
 
 namespace {
@@ -46,15 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0)
         return 0;
     const CLeadBytes codePage = data[0] % 2 ? CLeadBytes::SingleByte() : CLeadBytes::Cp936();
-    // Include text, exclude text, then message texts, split at NUL bytes.
-    std::vector<std::string> fields(1);
-    for (size_t i = 1; i < size; ++i) {
-        if (data[i] == 0)
-            fields.emplace_back();
-        else
-            fields.back() += static_cast<char>(data[i]);
-    }
-    fields.resize(std::max<size_t>(fields.size(), 2));
+    // Include text, exclude text, then message texts.
+    const std::vector<std::string> fields = Fields(data + 1, size - 1, 2);
     const std::string &include = fields[0], &exclude = fields[1];
 
     CLogFilter filter(codePage);

@@ -1,38 +1,28 @@
 // The message pipeline under any text, process id, process name and filter: one answer, one
-// lookup, a row exactly when the filter passes the full text, and cuts between characters.
+// lookup per new sender, a row exactly when the filter passes the full text, and cuts between
+// characters.
 #include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "Capture.h"
-#include "FakeProcessSource.h"
-#include "FuzzCheck.h"
+#include "Fakes.h"
+#include "FuzzSupport.h"
 
 namespace {
 
-class RecordingSink : public IRowSink, public ISender {
-public:
-    void AppendRow(const DebugRecord& record) override { records.push_back(record); }
-    void Reply() override { ++replies; }
-
-    std::vector<DebugRecord> records;
-    unsigned replies = 0;
-};
-
-// field holds the longest prefix of whole that fits in it and ends between two characters.
-template <size_t N>
-void CheckCut(const CLeadBytes& codePage, const char (&field)[N], const std::string& whole,
-              const char* what) {
-    Check(memchr(field, '\0', N) != nullptr, what);
-    const size_t length = strlen(field);
-    Check(whole.compare(0, length, field) == 0, what);
+// cell is the longest prefix of whole that has fewer than capacity bytes and ends between
+// two characters.
+void CheckCut(const CLeadBytes& codePage, const std::string& cell, size_t capacity,
+              const std::string& whole, const char* what) {
     size_t pos = 0;
-    while (pos < length)
+    while (pos < cell.size())
         pos += codePage.CharLength(whole.data() + pos, whole.size() - pos);
-    Check(pos == length, what);
-    Check(length == whole.size() ||
-              length + codePage.CharLength(whole.data() + length, whole.size() - length) >= N,
+    Check(cell.size() < capacity && whole.compare(0, cell.size(), cell) == 0 &&
+              pos == cell.size() &&
+              (pos == whole.size() ||
+               pos + codePage.CharLength(whole.data() + pos, whole.size() - pos) >= capacity),
           what);
 }
 
@@ -41,46 +31,54 @@ void CheckCut(const CLeadBytes& codePage, const char (&field)[N], const std::str
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     DWORD processId = 0;
     memcpy(&processId, data, std::min(size, sizeof processId));
-    // Text, the process's name, include and exclude texts, split at NUL bytes.
-    std::vector<std::string> fields(1);
-    for (size_t i = sizeof processId; i < size; ++i) {
-        if (data[i] == 0)
-            fields.emplace_back();
-        else
-            fields.back() += static_cast<char>(data[i]);
-    }
-    fields.resize(std::max<size_t>(fields.size(), 4));
-    const std::string& text = fields[0];
-    const std::string& name = fields[1];
+    // Text, the process's name, include and exclude texts.
+    const size_t skip = std::min(size, sizeof processId);
+    const std::vector<std::string> fields = Fields(data + skip, size - skip, 4);
+    const std::string &text = fields[0], &name = fields[1];
 
     const CLeadBytes codePage = CLeadBytes::Cp936();
     FakeProcessSource source;
-    RecordingSink sink;
+    StoreRows rows;
     FixedClock clock;
-    CCapture capture(source, sink, sink, clock, codePage);
+    CCapture capture(source, rows, rows, clock, codePage);
     source.Add(processId, name); // after the cache's first refresh: the lookup refreshes
     capture.m_filter.SetFilter(fields[2].c_str(), fields[3].c_str());
     CLogFilter filter(codePage);
     filter.SetFilter(fields[2].c_str(), fields[3].c_str());
 
-    const bool shown = filter.Match(text.c_str());
-    Check(capture.OnDebugMessage(processId, text.c_str()) == 0, "the answer is 0");
-    Check(sink.replies == 1, "the sender is released once");
-    Check(source.enumCalls == (processId ? 2u : 1u), "one lookup, shown or not, but for id 0");
-    Check(sink.records.size() == (shown ? 1u : 0u), "a row exactly when the filter passes");
-    for (const DebugRecord& record : sink.records) {
-        Check(record.dwProcessId == processId, "the process id");
-        CheckCut(codePage, record.szMsg, text, "the message text");
-        CheckCut(codePage, record.szProcessName, processId ? name.substr(0, 127) : "",
+    // The text as it is and repeated past the cut, so that every run meets a cut.
+    const std::string longText = [&text] {
+        std::string repeated = text;
+        while (!text.empty() && repeated.size() < 2 * sizeof DebugRecord::szMsg)
+            repeated += text;
+        return repeated;
+    }();
+    unsigned sent = 0;
+    size_t shown = 0;
+    for (const std::string* message : {&text, &longText}) {
+        const bool passes = filter.Match(message->c_str());
+        Check(capture.OnDebugMessage(processId, message->c_str()) == 0, "the answer is 0");
+        Check(rows.replies == ++sent, "the sender is released once");
+        Check(source.enumCalls == (processId ? 2u : 1u), "one lookup, shown or not, but for id 0");
+        Check(rows.appended && rows.store.GetCount() == shown + passes,
+              "a row exactly when the filter passes");
+        if (!passes)
+            continue;
+        RowCells scratch;
+        CheckCut(codePage, rows.store.GetCellText(shown, 0, scratch),
+                 sizeof DebugRecord::szProcessName, processId ? name.substr(0, 127) : "",
                  "the process name");
-        SYSTEMTIME time;
-        clock.Now(time);
-        Check(memcmp(&record.stTime, &time, sizeof time) == 0, "the time of receipt");
+        Check(rows.store.GetCellText(shown, 1, scratch) ==
+                  std::to_string(static_cast<int32_t>(processId)),
+              "the process id");
+        Check(strcmp(rows.store.GetCellText(shown, 2, scratch), "04:03:09:00") == 0, "the time");
+        CheckCut(codePage, rows.store.GetCellText(shown, 3, scratch), sizeof DebugRecord::szMsg,
+                 *message, "the message text");
+        ++shown;
     }
     capture.m_bCapture = false;
-    source.Remove(processId);
-    Check(capture.OnDebugMessage(processId + 1, nullptr) == 0 && sink.replies == 1 &&
-              sink.records.size() == (shown ? 1u : 0u) && source.enumCalls == (processId ? 2u : 1u),
+    Check(capture.OnDebugMessage(processId + 1, nullptr) == 0 && rows.replies == sent &&
+              rows.store.GetCount() == shown && source.enumCalls == (processId ? 2u : 1u),
           "capture off answers 0, looks nothing up and keeps nothing");
     return 0;
 }

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "FuzzCheck.h"
+#include "FuzzSupport.h"
 #include "RowStore.h"
 
 namespace {

@@ -7,21 +7,11 @@
 #include <vector>
 
 #include "Capture.h"
-#include "FakeProcessSource.h"
-#include "RowStore.h"
+#include "Fakes.h"
 
 namespace {
 
 using Row = std::array<std::string, CRowStore::kColumns>;
-
-class StoreRows : public IRowSink, public ISender {
-public:
-    void AppendRow(const DebugRecord& record) override { ASSERT_TRUE(store.Append(record)); }
-    void Reply() override { ++replies; }
-
-    CRowStore store;
-    unsigned replies = 0;
-};
 
 TEST(Capture, RowsInOrderWithTheirCellsAndLookups) {
     FakeProcessSource source;
@@ -58,6 +48,7 @@ TEST(Capture, RowsInOrderWithTheirCellsAndLookups) {
                                 std::to_string(static_cast<int32_t>(m.id)), time, m.text});
     }
     EXPECT_EQ(std::size(messages), rows.replies) << "each message releases its sender once";
+    ASSERT_TRUE(rows.appended);
     ASSERT_EQ(expected.size(), rows.store.GetCount());
     for (size_t i = 0; i < expected.size(); ++i) {
         RowCells scratch;

@@ -6,7 +6,7 @@
 #include <tuple>
 #include <vector>
 
-#include "FakeProcessSource.h"
+#include "Fakes.h"
 #include "ProcessNames.h"
 
 namespace {

@@ -1,5 +1,6 @@
-// A process list for tests, with settable entries and failures and counted enumerations;
-// a clock that always tells the same time.
+// The capture core's surroundings for tests: a process list with settable entries and
+// failures and counted enumerations, a clock that always tells the same time, and rows kept
+// in a store with the replies to their senders counted.
 #pragma once
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 
 #include "Capture.h"
 #include "ProcessNames.h"
+#include "RowStore.h"
 
 class FakeProcessSource : public IProcessSource {
 public:
@@ -64,4 +66,14 @@ private:
 class FixedClock : public IClock {
 public:
     void Now(SYSTEMTIME& time) override { time = {2024, 5, 5, 3, 4, 3, 9, 0}; }
+};
+
+class StoreRows : public IRowSink, public ISender {
+public:
+    void AppendRow(const DebugRecord& record) override { appended &= store.Append(record); }
+    void Reply() override { ++replies; }
+
+    CRowStore store;
+    bool appended = true; // whether every append succeeded
+    unsigned replies = 0;
 };
