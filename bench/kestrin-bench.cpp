@@ -749,7 +749,7 @@ double LongestGapMs(std::vector<LONGLONG> ticks, LONGLONG start, LONGLONG end) {
 }
 
 // B9: during a flood from eight senders, how long Kestrin's frame takes to answer and how long
-// its list goes unpainted; a hook in Kestrin notes the paints.
+// its list goes without an update on screen; a hook in Kestrin notes the updates.
 bool Flood(CTable& table, const CBenchKestrin& kestrin, const Scale& scale) {
     const std::string what = Format("8-sender flood of %lu messages", 8 * scale.floodEach);
     Progress("B9: %s", what.c_str());
@@ -788,9 +788,9 @@ bool Flood(CTable& table, const CBenchKestrin& kestrin, const Scale& scale) {
     const LONG seen = log->paints;
     const LONG paints = std::min(seen, kMaxPaints);
     std::vector<LONGLONG> ticks(log->ticks, log->ticks + paints);
-    const LONG calls = log->calls, sentPaints = log->sentPaints;
-    const double sentMs = TicksToMs(log->sentTicks),
-                 longestSentMs = TicksToMs(log->longestSentTicks);
+    const LONG calls = log->calls, intakes = log->intakes;
+    const double intakeMs = TicksToMs(log->intakeTicks),
+                 longestIntakeMs = TicksToMs(log->longestIntakeTicks);
     ::UnmapViewOfFile(log);
     if (!flooded) {
         table.Failed("B9", what, failure);
@@ -799,8 +799,8 @@ bool Flood(CTable& table, const CBenchKestrin& kestrin, const Scale& scale) {
     table.Check("B9", what + ": worst WM_NULL answer",
                 Format("%.1f ms over %d probes", worstMs, probes), "<= 50 ms", worstMs <= 50);
     if (!hooked || paintsBefore == 0) {
-        table.Failed("B9", "  longest gap between repaints of the list",
-                     Format("the hook saw %ld calls and %ld paints in Kestrin", calls, paints));
+        table.Failed("B9", "  longest gap between updates of the list on screen",
+                     Format("the hook saw %ld calls and %ld updates in Kestrin", calls, paints));
         return true;
     }
     LONGLONG start = sent.front().start, end = sent.front().end;
@@ -811,14 +811,14 @@ bool Flood(CTable& table, const CBenchKestrin& kestrin, const Scale& scale) {
     const double gapMs = LongestGapMs(ticks, start, end);
     const auto inFlood = std::count_if(ticks.begin(), ticks.end(),
                                        [&](LONGLONG t) { return t >= start && t <= end; });
-    table.Check("B9", "  longest gap between repaints of the list",
-                Format("%.0f ms; %d paints in %.1f s (hook: %ld paints in all)", gapMs,
+    table.Check("B9", "  longest gap between updates of the list on screen",
+                Format("%.0f ms; %d updates in %.1f s (hook: %ld updates in all)", gapMs,
                        static_cast<int>(inFlood), TicksToMs(end - start) / 1000, paints),
                 "<= 200 ms", gapMs <= 200);
-    if (sentPaints > 0)
-        table.Add("B9", "  a paint from the intake (UpdateWindow), mean / longest",
-                  Format("%.1f ms / %.1f ms over %ld paints", sentMs / sentPaints, longestSentMs,
-                         sentPaints),
+    if (intakes > 0)
+        table.Add("B9", "  the view's handling of one message, mean / longest",
+                  Format("%.3f ms / %.1f ms over %ld messages", intakeMs / intakes, longestIntakeMs,
+                         intakes),
                   "", "printed", "-");
     return true;
 }
