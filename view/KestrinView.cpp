@@ -2,6 +2,9 @@
 // rows.
 #include "KestrinView.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "CmdUI.h"
 #include "File.h"
 #include "FileDialog.h"
@@ -229,18 +232,20 @@ void CKestrinView::OnSaveLog() {
         return;
     }
 
-    // Rows are written as they are stored, in large writes.
-    const size_t rows = m_rows.GetCount();
-    const int columns = GetListCtrl().GetHeaderCtrl().GetItemCount();
-    std::string chunk;
-    chunk.reserve(kSaveChunkBytes + 1024);
+    // Rows are formatted from the store straight into large writes.
+    const int columns = std::max(0, GetListCtrl().GetHeaderCtrl().GetItemCount());
+    std::vector<char> chunk(kSaveChunkBytes);
     bool written = true;
-    for (size_t row = 0; row < rows && written; ++row) {
-        m_rows.AppendLine(row, columns, chunk);
-        if (chunk.size() >= kSaveChunkBytes || row + 1 == rows) {
-            written = file.Write(chunk.data(), static_cast<DWORD>(chunk.size()));
-            chunk.clear();
+    for (size_t row = 0; row < m_rows.GetCount() && written;) {
+        size_t used = 0;
+        const size_t lines = m_rows.FormatLines(row, columns, chunk.data(), chunk.size(), used);
+        // A line longer than the chunk (a header of very many columns) gets a larger one.
+        if (lines == 0) {
+            chunk.resize(chunk.size() * 2);
+            continue;
         }
+        written = file.Write(chunk.data(), static_cast<DWORD>(used));
+        row += lines;
     }
     // The file is replaced: nothing of an earlier, longer save stays behind the new rows.
     if (!written || !file.SetEndHere())
