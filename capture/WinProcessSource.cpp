@@ -20,12 +20,9 @@ DWORD CWinProcessSource::ReadName(DWORD processId, char (&name)[128]) {
         ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
     if (!process)
         return 0;
-    HMODULE module = nullptr;
-    DWORD needed = 0;
-    // Room for one module: the first is the executable.
-    if (!::EnumProcessModules(process.Get(), &module, sizeof module, &needed))
-        return 0;
-    const DWORD copied = ::GetModuleBaseNameA(process.Get(), module, name, sizeof name);
+    // No module names the executable, the first module; listing the modules to find it would
+    // read every entry of the process's module list, one system call each.
+    const DWORD copied = ::GetModuleBaseNameA(process.Get(), nullptr, name, sizeof name);
     // A name that does not fit may come back cut without its NUL, or cut inside a
     // double-byte character: keep whole characters only.
     const size_t length = CLeadBytes::System().FitLength(

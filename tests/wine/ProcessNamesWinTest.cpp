@@ -36,6 +36,19 @@ bool HasLoaded(DWORD processId) {
            ::GetModuleBaseNameW(process.Get(), module, name, MAX_PATH) != 0;
 }
 
+// The name the way the process list gives it: the base name of the first listed module, or
+// "" when the process or its modules cannot be read.
+std::string FirstModuleName(DWORD processId) {
+    const CHandle process(
+        ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+    HMODULE module;
+    DWORD needed;
+    char name[128] = {};
+    if (!process || !::EnumProcessModules(process.Get(), &module, sizeof module, &needed))
+        return "";
+    return std::string(name, ::GetModuleBaseNameA(process.Get(), module, name, sizeof name));
+}
+
 // kestrin-send with no message reads its input before it looks for a window: a
 // real process that stays until its input is closed.
 void StartWaitingSender(CChildProcess& child, const std::string& program) {
@@ -118,6 +131,19 @@ TEST(ProcessNamesWin, NamesARunningChildOnItsFirstLookupAndAnEndedOneNever) {
     for (int i = 0; i < 100; ++i)
         ASSERT_EQ("", Lookup(fresh, child.Id())) << "lookup " << i << " of ended id " << child.Id();
     EXPECT_LE(fresh.RefreshCount(), 2u) << "refreshes, the first included, for 100 lookups";
+}
+
+TEST(ProcessNamesWin, ReadsTheNameOfEveryProcessAsItsFirstModulesName) {
+    DWORD ids[1024];
+    DWORD bytes = 0;
+    ASSERT_TRUE(::EnumProcesses(ids, sizeof ids, &bytes));
+    ASSERT_GT(bytes, 0u);
+    CWinProcessSource source;
+    for (DWORD i = 0; i < bytes / sizeof(DWORD); ++i) {
+        char name[128];
+        const DWORD length = source.ReadName(ids[i], name);
+        EXPECT_EQ(FirstModuleName(ids[i]), std::string(name, length)) << "process " << ids[i];
+    }
 }
 
 TEST(ProcessNamesWin, RefreshesCloseEveryProcessHandleTheyOpen) {
