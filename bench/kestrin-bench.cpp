@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -111,11 +112,14 @@ public:
         Add(id, what, "failed: " + reason, "", "", "FAILED");
         m_failed = true;
     }
-    void Print(const std::string& heading) const {
+    // The lines of the benchmark named only; all of them when only is empty.
+    void Print(const std::string& heading, const std::string& only) const {
         printf("%s\n\n", heading.c_str());
         const char* format = "%-4s %-56s %-52s %-6s %-9s %s\n";
         printf(format, "#", "What", "Figures", "Ratio", "Target", "Verdict");
-        std::vector<Line> lines = m_lines;
+        std::vector<Line> lines;
+        std::copy_if(m_lines.begin(), m_lines.end(), std::back_inserter(lines),
+                     [&](const Line& line) { return only.empty() || line.id == only; });
         std::stable_sort(lines.begin(), lines.end(), [](const Line& a, const Line& b) {
             return atoi(a.id.c_str() + 1) < atoi(b.id.c_str() + 1);
         });
@@ -910,28 +914,47 @@ std::string Heading(bool quick) {
                   memory.ullTotalPhys / 1073741824.0, wine, static_cast<int>(sizeof(void*) * 8));
 }
 
-int RunBenchmarks(bool quick) {
+bool IsBenchmarkId(const std::string& text) {
+    for (int number = 1; number <= 11; ++number)
+        if (text == Format("B%d", number))
+            return true;
+    return false;
+}
+
+// only names one benchmark (B7), or is empty for all of them; a benchmark that shares its Kestrin
+// with others runs with them.
+int RunBenchmarks(bool quick, const std::string& only) {
     if (::FindWindowA(nullptr, "Kestrin")) {
         fprintf(stderr, "kestrin-bench: a window titled Kestrin is open already; close it first\n");
         return 1;
     }
+    const auto runs = [&](std::initializer_list<const char*> ids) {
+        return only.empty() || std::find(ids.begin(), ids.end(), only) != ids.end();
+    };
     const Scale& scale = quick ? kQuick : kFull;
     CTable table;
-    InProcessCost(table);
-    const UnnamedInProcess unnamed = UnnamedSenderRefreshes(scale);
-    StartUp(table, scale);
-    {
+    if (runs({"B3"}))
+        InProcessCost(table);
+    const bool manySenders = runs({"B2", "B5", "B8"});
+    const UnnamedInProcess unnamed =
+        manySenders ? UnnamedSenderRefreshes(scale) : UnnamedInProcess{};
+    if (runs({"B7"}))
+        StartUp(table, scale);
+    const bool growingList = runs({"B1", "B4", "B6", "B9", "B11"});
+    if (growingList || manySenders) {
         CProgram bare("kestrin-bench.exe", {"--bare"});
         HWND window = nullptr;
         if (WaitFor([&] { return (window = ::FindWindowA(nullptr, kBareTitle)) != nullptr; })) {
-            GrowingList(table, window, scale);
-            ManySenders(table, window, scale, unnamed);
+            if (growingList)
+                GrowingList(table, window, scale);
+            if (manySenders)
+                ManySenders(table, window, scale, unnamed);
         } else
             table.Failed("B1", "the bare window", "it did not open");
         ::PostMessageA(window, WM_CLOSE, 0, 0);
         bare.Wait();
     }
-    table.Print(Heading(quick));
+    table.Print(Heading(quick), only);
     return table.AnyFailed() ? 1 : 0;
 }
 
@@ -942,10 +965,18 @@ int main(int argc, char** argv) {
         return RunSender(argc, argv);
     if (argc == 2 && strcmp(argv[1], "--bare") == 0)
         return RunBare();
-    const bool quick = argc == 2 && strcmp(argv[1], "--quick") == 0;
-    if (argc > 1 && !quick) {
-        fprintf(stderr, "Usage: kestrin-bench [--quick]\n");
-        return 2;
+    bool quick = false;
+    std::string only;
+    for (int i = 1; i < argc; ++i) {
+        if (strcmp(argv[i], "--quick") == 0 && !quick) {
+            quick = true;
+        } else if (strcmp(argv[i], "--only") == 0 && i + 1 < argc && only.empty() &&
+                   IsBenchmarkId(argv[i + 1])) {
+            only = argv[++i];
+        } else {
+            fprintf(stderr, "Usage: kestrin-bench [--quick] [--only B1..B11]\n");
+            return 2;
+        }
     }
-    return RunBenchmarks(quick);
+    return RunBenchmarks(quick, only);
 }
