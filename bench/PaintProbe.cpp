@@ -24,29 +24,37 @@ LONGLONG Now() {
     return now.QuadPart;
 }
 
-// The log, when message is a paint of the window it watches.
-PaintLog* PaintOf(HWND window, UINT message) {
-    PaintLog* log = Log();
-    if (!log)
-        return nullptr;
-    ::InterlockedIncrement(&log->calls);
-    return message == WM_PAINT && reinterpret_cast<LONG_PTR>(window) == log->window ? log : nullptr;
-}
-
 void NotePaint(PaintLog* log, LONGLONG now) {
     const LONG index = ::InterlockedIncrement(&log->paints) - 1;
     if (index < kMaxPaints)
         log->ticks[index] = now;
 }
 
-// UpdateWindow sends WM_PAINT; the list's own invalidations have it retrieved.
+// The log for any message of the thread; notes the window's paints and scroll-range changes.
+PaintLog* Watch(HWND window, UINT message) {
+    PaintLog* log = Log();
+    if (!log)
+        return nullptr;
+    ::InterlockedIncrement(&log->calls);
+    HWND watched = reinterpret_cast<HWND>(log->window);
+    SCROLLINFO range = {};
+    range.cbSize = sizeof range;
+    range.fMask = SIF_RANGE;
+    if (::GetScrollInfo(watched, SB_VERT, &range) && range.nMax != log->scrollMax) {
+        log->scrollMax = range.nMax;
+        NotePaint(log, Now());
+    }
+    if (message == WM_PAINT && window == watched)
+        NotePaint(log, Now());
+    return window == watched ? log : nullptr;
+}
+
 LRESULT CALLBACK OnSent(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION) {
         const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
-        if (PaintLog* log = PaintOf(sent->hwnd, sent->message)) {
-            log->sentStart = Now();
-            NotePaint(log, log->sentStart);
-        }
+        PaintLog* log = Watch(sent->hwnd, sent->message);
+        if (log && sent->message == WM_SETTEXT)
+            log->intakeStart = Now();
     }
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -54,13 +62,14 @@ LRESULT CALLBACK OnSent(int code, WPARAM wParam, LPARAM lParam) {
 LRESULT CALLBACK OnReturned(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION) {
         const auto* sent = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
-        PaintLog* log = PaintOf(sent->hwnd, sent->message);
-        if (log && log->sentStart) {
-            const LONGLONG took = Now() - log->sentStart;
-            log->sentStart = 0;
-            log->sentTicks += took;
-            log->longestSentTicks = log->longestSentTicks > took ? log->longestSentTicks : took;
-            ::InterlockedIncrement(&log->sentPaints);
+        PaintLog* log = Watch(sent->hwnd, sent->message);
+        if (log && sent->message == WM_SETTEXT && log->intakeStart) {
+            const LONGLONG took = Now() - log->intakeStart;
+            log->intakeStart = 0;
+            log->intakeTicks += took;
+            log->longestIntakeTicks =
+                log->longestIntakeTicks > took ? log->longestIntakeTicks : took;
+            ::InterlockedIncrement(&log->intakes);
         }
     }
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
@@ -70,8 +79,7 @@ LRESULT CALLBACK OnRetrieved(int code, WPARAM wParam, LPARAM lParam) {
     // A message only peeked at is not dispatched.
     if (code == HC_ACTION && wParam == PM_REMOVE) {
         const auto* retrieved = reinterpret_cast<const MSG*>(lParam);
-        if (PaintLog* log = PaintOf(retrieved->hwnd, retrieved->message))
-            NotePaint(log, Now());
+        Watch(retrieved->hwnd, retrieved->message);
     }
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }

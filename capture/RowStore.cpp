@@ -1,6 +1,7 @@
 // The row store: records in blocks, texts in chunks, names in a table; cells formatted on demand.
 #include "RowStore.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -22,21 +23,36 @@ char* PutDecimal(char* out, uint32_t value, int minDigits) {
     return out;
 }
 
-// "%ld" of a 32-bit long, as on Windows: ids from 2^31 up print negative.
-void FormatPid(DWORD processId, char* out) {
+// "%ld" of a 32-bit long, as on Windows: ids from 2^31 up print negative. Returns the end.
+char* FormatPid(DWORD processId, char* out) {
     if (static_cast<int32_t>(processId) < 0) {
         *out++ = '-';
         processId = 0u - processId;
     }
-    *PutDecimal(out, processId, 1) = '\0';
+    out = PutDecimal(out, processId, 1);
+    *out = '\0';
+    return out;
 }
 
-// "%02d:%02d:%02d:%02d" of hour, minute, second and milliseconds.
-void FormatTime(const WORD (&time)[4], char* out) {
+// "%02d:%02d:%02d:%02d" of hour, minute, second and milliseconds. Returns the end.
+char* FormatTime(const WORD (&time)[4], char* out) {
     for (int i = 0; i < 4; ++i) {
         out = PutDecimal(out, time[i], 2);
-        *out++ = i < 3 ? ':' : '\0';
+        *out++ = ':';
     }
+    *--out = '\0';
+    return out;
+}
+
+// Copies length bytes of source to out as Size bytes at once: out has room for them, and source
+// can be read that far. Returns the end of the length bytes.
+template <size_t Size> char* Put(char* out, const char* source, size_t length) {
+    memcpy(out, source, Size);
+    return out + length;
+}
+
+uint64_t TimeKey(const WORD (&time)[4]) {
+    return uint64_t(time[0]) << 48 | uint64_t(time[1]) << 32 | uint64_t(time[2]) << 16 | time[3];
 }
 
 } // namespace
@@ -54,7 +70,9 @@ bool CRowStore::Append(const DebugRecord& record) {
         }
         Row row;
         row.nameIndex = NameIndex(record.szProcessName);
-        row.textPos = StoreText(record.szMsg, strnlen(record.szMsg, sizeof record.szMsg - 1));
+        const size_t textLength = strnlen(record.szMsg, sizeof record.szMsg - 1);
+        row.textPos = StoreText(record.szMsg, textLength);
+        row.textLength = textLength;
         row.dwProcessId = record.dwProcessId;
         const SYSTEMTIME& time = record.stTime;
         row.time[0] = time.wHour;
@@ -71,13 +89,19 @@ bool CRowStore::Append(const DebugRecord& record) {
 
 uint32_t CRowStore::NameIndex(const char* name) {
     const std::string_view key(name, strnlen(name, sizeof DebugRecord::szProcessName - 1));
-    if (m_lastName < m_names.size() && m_names[m_lastName] == key)
+    if (m_lastName < m_names.size() &&
+        std::string_view(m_names[m_lastName].text, m_names[m_lastName].length) == key)
         return m_lastName;
     auto found = m_nameIndex.find(key);
     if (found == m_nameIndex.end()) {
-        m_names.emplace_back(key);
+        Name& added = m_names.emplace_back();
+        memcpy(added.text, key.data(), key.size());
+        added.text[key.size()] = '\0';
+        added.length = key.size();
         try {
-            found = m_nameIndex.emplace(m_names.back(), static_cast<uint32_t>(m_names.size() - 1))
+            found = m_nameIndex
+                        .emplace(std::string_view(added.text, added.length),
+                                 static_cast<uint32_t>(m_names.size() - 1))
                         .first;
         } catch (const std::bad_alloc&) {
             m_names.pop_back();
@@ -89,7 +113,7 @@ uint32_t CRowStore::NameIndex(const char* name) {
 
 uint64_t CRowStore::StoreText(const char* text, size_t size) {
     if (kChunkBytes - m_chunkUsed <= size) {
-        std::unique_ptr<char[]> chunk(new char[kChunkBytes]);
+        std::unique_ptr<char[]> chunk(new char[kChunkBytes + kChunkSlack]);
         m_chunks.push_back(std::move(chunk));
         m_chunkUsed = 0;
     }
@@ -117,7 +141,7 @@ const char* CRowStore::GetCellText(size_t row, int column, RowCells& scratch) co
     const Row& record = At(row);
     switch (column) {
     case 0:
-        return m_names[record.nameIndex].c_str();
+        return m_names[record.nameIndex].text;
     case 1:
         FormatPid(record.dwProcessId, scratch.szPid);
         return scratch.szPid;
@@ -125,17 +149,56 @@ const char* CRowStore::GetCellText(size_t row, int column, RowCells& scratch) co
         FormatTime(record.time, scratch.szTime);
         return scratch.szTime;
     case 3:
-        return m_chunks[record.textPos / kChunkBytes].get() + record.textPos % kChunkBytes;
+        return Text(record);
     default:
         return "";
     }
 }
 
-void CRowStore::AppendLine(size_t row, int columns, std::string& out) const {
-    RowCells scratch;
-    for (int column = 0; column < columns; ++column) {
-        out += GetCellText(row, column, scratch);
-        out += '\t';
+size_t CRowStore::FormatLines(size_t first, int columns, char* out, size_t room,
+                              size_t& used) const {
+    // Rows in a burst share their sender and second: each is formatted once.
+    char pid[16], time[24];
+    size_t pidLength = 0, timeLength = 0;
+    DWORD lastPid = 0;
+    uint64_t lastTime = 0;
+    // Room for every cell copied at its field's full width, as Put does.
+    const size_t lineRoom = sizeof Name::text + sizeof pid + sizeof time + kChunkSlack +
+                            static_cast<size_t>(std::max(columns, 0)) + 2;
+    used = 0;
+    size_t row = first;
+    for (; row < m_count && room - used >= lineRoom; ++row) {
+        const Row& record = At(row);
+        if (row == first || record.dwProcessId != lastPid) {
+            lastPid = record.dwProcessId;
+            pidLength = FormatPid(lastPid, pid) - pid;
+        }
+        if (row == first || TimeKey(record.time) != lastTime) {
+            lastTime = TimeKey(record.time);
+            timeLength = FormatTime(record.time, time) - time;
+        }
+        const Name& name = m_names[record.nameIndex];
+        char* place = out + used;
+        for (int column = 0; column < columns; ++column) {
+            switch (column) {
+            case 0:
+                place = Put<sizeof name.text>(place, name.text, name.length);
+                break;
+            case 1:
+                place = Put<sizeof pid>(place, pid, pidLength);
+                break;
+            case 2:
+                place = Put<sizeof time>(place, time, timeLength);
+                break;
+            case 3:
+                place = Put<kChunkSlack>(place, Text(record), record.textLength);
+                break;
+            }
+            *place++ = '\t';
+        }
+        *place++ = '\r';
+        *place++ = '\n';
+        used = place - out;
     }
-    out += "\r\n";
+    return row - first;
 }

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
-#include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -39,28 +38,41 @@ public:
     // The text of a cell as the list shows it; a column past the fourth is empty. Points into the
     // store or into scratch, and stays valid until either changes.
     const char* GetCellText(size_t row, int column, RowCells& scratch) const;
-    // Appends the row as a saved line: each of columns cells followed by a TAB, then CR LF.
-    void AppendLine(size_t row, int columns, std::string& out) const;
+    // Rows from first on as saved lines (each of columns cells followed by a TAB, then CR LF),
+    // whole lines only, into out's room bytes; sets used, and gives the number of rows written:
+    // 0 when not even one line fits.
+    size_t FormatLines(size_t first, int columns, char* out, size_t room, size_t& used) const;
 
 private:
     struct Row {
-        uint64_t textPos; // chunk index * kChunkBytes + offset of the NUL-terminated text
+        uint64_t textPos : 56; // chunk index * kChunkBytes + offset of the NUL-terminated text
+        uint64_t textLength : 8;
         DWORD dwProcessId;
         uint32_t nameIndex;
         WORD time[4]; // hour, minute, second, milliseconds
     };
+    // A process name with room for its longest, so that it is always copied whole at once.
+    struct Name {
+        char text[sizeof DebugRecord::szProcessName];
+        size_t length;
+    };
     static const size_t kRowsPerBlock = 32768;
     static const size_t kChunkBytes = 1 << 20;
+    // Texts are copied a whole record field at a time; a chunk's last text has room behind it.
+    static const size_t kChunkSlack = sizeof DebugRecord::szMsg;
 
     const Row& At(size_t row) const { return m_blocks[row / kRowsPerBlock][row % kRowsPerBlock]; }
     uint32_t NameIndex(const char* name);
     uint64_t StoreText(const char* text, size_t size);
+    const char* Text(const Row& row) const {
+        return m_chunks[row.textPos / kChunkBytes].get() + row.textPos % kChunkBytes;
+    }
 
     std::vector<std::unique_ptr<Row[]>> m_blocks;
     std::vector<std::unique_ptr<char[]>> m_chunks;
     size_t m_chunkUsed = kChunkBytes; // bytes used in the last chunk; full when there is none
     // Names keep their addresses as the table grows, so the index can view them.
-    std::deque<std::string> m_names;
+    std::deque<Name> m_names;
     std::unordered_map<std::string_view, uint32_t> m_nameIndex;
     uint32_t m_lastName = 0; // a burst comes from one sender: its name is tried first
     size_t m_count = 0;

@@ -7,6 +7,21 @@
 
 #include "WinApp.h"
 
+namespace {
+using FileDialogProc = BOOL(WINAPI*)(OPENFILENAMEA*);
+
+// The dialogs' library brings the shell's libraries with it: loaded when a dialog first opens,
+// not at start-up. Null when it cannot be loaded.
+FileDialogProc FindFileDialog(bool open) {
+    static const HMODULE library = ::LoadLibraryA("comdlg32.dll");
+    if (!library)
+        return nullptr;
+    // Two casts through the generic function pointer type, which converts to any other.
+    return reinterpret_cast<FileDialogProc>(reinterpret_cast<void (*)()>(
+        ::GetProcAddress(library, open ? "GetOpenFileNameA" : "GetSaveFileNameA")));
+}
+} // namespace
+
 CFileDialog::CFileDialog(bool openFileDialog, const char* defaultExt, const char* fileName,
                          DWORD flags, const char* filter, CWnd* parent)
     : m_bOpen(openFileDialog), m_defaultExt(defaultExt ? defaultExt : ""),
@@ -33,8 +48,8 @@ int CFileDialog::DoModal() {
     ofn.lpstrDefExt = m_defaultExt.empty() ? nullptr : m_defaultExt.c_str();
     ofn.Flags = m_flags | OFN_EXPLORER | OFN_ENABLESIZING;
 
-    BOOL ok = m_bOpen ? ::GetOpenFileNameA(&ofn) : ::GetSaveFileNameA(&ofn);
-    if (!ok)
+    FileDialogProc show = FindFileDialog(m_bOpen);
+    if (!show || !show(&ofn))
         return IDCANCEL;
     m_path = file.data();
     return IDOK;

@@ -2,6 +2,9 @@
 // rows.
 #include "KestrinView.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "CmdUI.h"
 #include "File.h"
 #include "FileDialog.h"
@@ -19,9 +22,9 @@ struct Column {
 };
 // Rows that arrive in a burst are shown together once this long has passed; during a flood,
 // which starves timers, they are shown from the intake at least this often.
-const UINT_PTR kRedrawTimer = 0x4B52;
-const UINT kRedrawDelayMs = 50;
-const ULONGLONG kLongestHoldMs = 100;
+const UINT_PTR kShowTimer = 0x4B52;
+const UINT kShowDelayMs = 50;
+const ULONGLONG kLongestWaitMs = 120;
 // Save hands the file this much at a time.
 const size_t kSaveChunkBytes = 64 * 1024;
 
@@ -94,6 +97,9 @@ LRESULT CKestrinView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_SETTEXT)
         return m_capture.OnDebugMessage(static_cast<DWORD>(wParam),
                                         reinterpret_cast<const char*>(lParam));
+    // Whoever asks the list anything finds every row in it, shown yet or not.
+    if (message >= LVM_FIRST && message < LVM_FIRST + 0x100 && message != LVM_SETITEMCOUNT)
+        SyncItemCount();
     return CListView::WindowProc(message, wParam, lParam);
 }
 
@@ -150,36 +156,34 @@ void CKestrinView::AppendRow(const DebugRecord& record) {
         ShowDropped();
         return;
     }
-    HoldRedraw();
-    ::SendMessageA(m_hWnd, LVM_SETITEMCOUNT, m_rows.GetCount(),
-                   LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
-    if (m_bRedrawHeld && ::GetTickCount64() - m_heldSince >= kLongestHoldMs)
+    if (!m_bShowPending) {
+        m_bShowPending = true;
+        m_pendingSince = ::GetTickCount64();
+        // Without the timer nothing would show a burst's last rows: show them as they come.
+        if (!::SetTimer(m_hWnd, kShowTimer, kShowDelayMs, nullptr))
+            ShowRows();
+    } else if (::GetTickCount64() - m_pendingSince >= kLongestWaitMs) {
         ShowRows();
+    }
 }
 
-// A visible list redraws its scroll bar at every change of its count, which costs milliseconds
-// under Wine: while rows keep coming they are added with redrawing off, then shown together.
-void CKestrinView::HoldRedraw() {
-    if (m_bRedrawHeld)
-        return;
-    SendMessage(WM_SETREDRAW, FALSE);
-    m_bRedrawHeld = true;
-    m_heldSince = ::GetTickCount64();
-    // Without the timer nothing would show a burst's last rows: show them as they come.
-    if (!::SetTimer(m_hWnd, kRedrawTimer, kRedrawDelayMs, nullptr))
-        m_heldSince = 0;
-}
-
+// Each change of the list's count redraws its scroll bar, which costs milliseconds under Wine:
+// the list learns the count of a burst's rows at once, and then paints only what changed.
 void CKestrinView::ShowRows() {
-    ::KillTimer(m_hWnd, kRedrawTimer);
-    m_bRedrawHeld = false;
-    SendMessage(WM_SETREDRAW, TRUE);
-    ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    ::KillTimer(m_hWnd, kShowTimer);
+    m_bShowPending = false;
+    SyncItemCount();
     ::UpdateWindow(m_hWnd);
 }
 
+void CKestrinView::SyncItemCount() {
+    const WPARAM count = m_rows.GetCount();
+    if (static_cast<WPARAM>(Default(LVM_GETITEMCOUNT, 0, 0)) != count)
+        Default(LVM_SETITEMCOUNT, count, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+}
+
 LRESULT CKestrinView::OnTimer(WPARAM wParam, LPARAM lParam) {
-    if (wParam != kRedrawTimer)
+    if (wParam != kShowTimer)
         return Default(WM_TIMER, wParam, lParam);
     ShowRows();
     return 0;
@@ -228,18 +232,20 @@ void CKestrinView::OnSaveLog() {
         return;
     }
 
-    // Rows are written as they are stored, in large writes.
-    const size_t rows = m_rows.GetCount();
-    const int columns = GetListCtrl().GetHeaderCtrl().GetItemCount();
-    std::string chunk;
-    chunk.reserve(kSaveChunkBytes + 1024);
+    // Rows are formatted from the store straight into large writes.
+    const int columns = std::max(0, GetListCtrl().GetHeaderCtrl().GetItemCount());
+    std::vector<char> chunk(kSaveChunkBytes);
     bool written = true;
-    for (size_t row = 0; row < rows && written; ++row) {
-        m_rows.AppendLine(row, columns, chunk);
-        if (chunk.size() >= kSaveChunkBytes || row + 1 == rows) {
-            written = file.Write(chunk.data(), static_cast<DWORD>(chunk.size()));
-            chunk.clear();
+    for (size_t row = 0; row < m_rows.GetCount() && written;) {
+        size_t used = 0;
+        const size_t lines = m_rows.FormatLines(row, columns, chunk.data(), chunk.size(), used);
+        // A line longer than the chunk (a header of very many columns) gets a larger one.
+        if (lines == 0) {
+            chunk.resize(chunk.size() * 2);
+            continue;
         }
+        written = file.Write(chunk.data(), static_cast<DWORD>(used));
+        row += lines;
     }
     // The file is replaced: nothing of an earlier, longer save stays behind the new rows.
     if (!written || !file.SetEndHere())

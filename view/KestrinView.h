@@ -38,8 +38,8 @@ private:
     // Rows go into the store; the list only learns their count and asks for cells as it draws.
     void AppendRow(const DebugRecord& record) override;
     void Reply() override;
-    void HoldRedraw();
     void ShowRows();
+    void SyncItemCount();
     void ShowDropped();
 
     CWinProcessSource m_processes;
@@ -47,7 +47,7 @@ private:
     CRowStore m_rows;
     bool m_bLogToFile = false;
     std::string m_strLogPath;
-    bool m_bRedrawHeld = false;
-    ULONGLONG m_heldSince = 0;
+    bool m_bShowPending = false; // rows the list does not count yet
+    ULONGLONG m_pendingSince = 0;
     unsigned long long m_nDropped = 0; // messages accepted but not stored: memory ran out
 };
