@@ -1,5 +1,5 @@
 // The row store under any sequence of appended records (unterminated texts included), clears
-// and reads: every cell reads back as appended, formatted as printf would.
+// and reads: every cell and saved line reads back as appended, formatted as printf would.
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -23,17 +23,27 @@ Cells Expected(const DebugRecord& record) {
             std::string(record.szMsg, strnlen(record.szMsg, 127)), ""};
 }
 
-void CheckRow(const CRowStore& store, size_t row, const Cells& expected) {
+void CheckCells(const CRowStore& store, size_t row, const Cells& expected) {
     RowCells scratch;
-    std::string line;
-    for (int column = 0; column < CRowStore::kColumns + 1; ++column) {
+    for (int column = 0; column < CRowStore::kColumns + 1; ++column)
         Check(store.GetCellText(row, column, scratch) == expected[column], "a cell as appended");
-        if (column < CRowStore::kColumns)
-            line += expected[column] + "\t";
+}
+
+// Saved lines from row first on into room bytes: whole lines of the cells as appended.
+void CheckLines(const CRowStore& store, const std::vector<Cells>& rows, size_t first, int columns,
+                size_t room) {
+    std::vector<char> out(room);
+    size_t used = room + 1;
+    const size_t lines = store.FormatLines(first, columns, out.data(), room, used);
+    std::string expected;
+    for (size_t row = first; row < first + lines && row < rows.size(); ++row) {
+        for (int column = 0; column < columns; ++column)
+            expected += (column < CRowStore::kColumns ? rows[row][column] : "") + "\t";
+        expected += "\r\n";
     }
-    std::string saved = "before";
-    store.AppendLine(row, CRowStore::kColumns, saved);
-    Check(saved == "before" + line + "\r\n", "a saved line");
+    Check(first + lines <= rows.size() && used <= room && std::string(out.data(), used) == expected,
+          "saved lines as appended");
+    Check(lines > 0 || first == rows.size() || room < 1024, "a saved line where there is room");
 }
 
 } // namespace
@@ -47,9 +57,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (op % 8 == 0) {
             store.Clear();
             rows.clear();
-        } else if (op % 8 == 1 && !rows.empty()) {
-            const size_t row = (i < size ? data[i++] : 0) % rows.size();
-            CheckRow(store, row, rows[row]);
+        } else if (op % 8 == 1 && !rows.empty() && size - i >= 3) {
+            const size_t first = data[i] % (rows.size() + 1);
+            if (first < rows.size())
+                CheckCells(store, first, rows[first]);
+            CheckLines(store, rows, first, data[i + 1] % 6, data[i + 2] * size_t(16));
+            i += 3;
         } else {
             DebugRecord record = {};
             const size_t take = std::min(size - i, sizeof record);
@@ -61,6 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Check(store.GetCount() == rows.size(), "the row count");
     }
     for (size_t row = 0; row < rows.size(); ++row)
-        CheckRow(store, row, rows[row]);
+        CheckCells(store, row, rows[row]);
+    CheckLines(store, rows, 0, CRowStore::kColumns, 1 << 16);
     return 0;
 }
