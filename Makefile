@@ -40,12 +40,13 @@ test: host fuzz-build win64 win32
 run: win64
 	scripts/run-kestrin $(BUILD)/win64/bin
 
-# Each fuzz target for FUZZ_SECONDS, keeping what it finds in build/fuzz/corpus.
+# Each fuzz target for FUZZ_SECONDS, keeping what it finds in build/fuzz/corpus and any
+# failing input in build/fuzz.
 FUZZ_SECONDS := 120
 fuzz: fuzz-build
 	@for target in $(BUILD)/fuzz/tests/*_fuzz; do \
 	  corpus=$(BUILD)/fuzz/corpus/$$(basename $$target); mkdir -p $$corpus; \
-	  echo "== $$target"; $$target -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 $$corpus || exit 1; \
+	  echo "== $$target"; $$target -max_total_time=$(FUZZ_SECONDS) -artifact_prefix=$(BUILD)/fuzz/ $$corpus || exit 1; \
 	done
 
 bench-host: $(BUILD)/bench-host/build.ninja
