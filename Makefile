@@ -53,7 +53,8 @@ bench-host: $(BUILD)/bench-host/build.ninja
 	cmake --build $(BUILD)/bench-host --target core-bench
 	$(BUILD)/bench-host/bench/core-bench
 
-bench: win64
+# The host-built core's figures, then Kestrin's own under Wine.
+bench: bench-host win64
 	scripts/wine-session scripts/wine-run $(BUILD)/win64/bin/kestrin-bench.exe
 
 format:
