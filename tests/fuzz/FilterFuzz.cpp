@@ -2,21 +2,12 @@
 // search per pattern, and the text form's invariants.
 #include <cstdint>
 #include <string>
-#include <utility>
 #include <vector>
 
+#include "Fakes.h"
 #include "FuzzSupport.h"
-#include "LogFilter.h"
 
 namespace {
-
-using Form = std::pair<std::string, std::string>; // the include and the exclude text
-
-Form Texts(const CLogFilter& filter) {
-    Form form;
-    filter.GetFilterTexts(form.first, form.second);
-    return form;
-}
 
 bool AnyIn(const CLeadBytes& codePage, const std::string& text,
            const std::vector<std::string>& patterns) {
@@ -52,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     CLogFilter filter(codePage);
     filter.SetFilter(include.c_str(), exclude.c_str());
-    const Form form = Texts(filter);
+    const FilterForm form = FilterTexts(filter);
     const bool starInInclude = AnyIn(codePage, include, {"*"});
     const bool off = starInInclude || AnyIn(codePage, exclude, {"*"});
     std::vector<std::string> includes, excludes;
@@ -84,8 +75,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Check(filter.Match(nullptr) == filter.Match(""), "a null text matches as an empty one");
         // Fed back, the text form rebuilds the same filter, but for a '*' of the exclude text.
         filter.SetFilter(form.first.c_str(), form.second.c_str());
-        const Form again = Texts(filter);
-        Check(again == form || (off && again == Form{"*;;", ";"}), "the text form round-trips");
+        const FilterForm again = FilterTexts(filter);
+        Check(again == form || (off && again == FilterForm{"*;;", ";"}),
+              "the text form round-trips");
     }
     return 0;
 }

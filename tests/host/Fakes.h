@@ -1,12 +1,13 @@
 // The capture core's surroundings for tests: a process list with settable entries and
-// failures and counted enumerations, a clock that always tells the same time, and rows kept
-// in a store with the replies to their senders counted.
+// failures and counted enumerations, a clock that always tells the same time, rows kept in a
+// store with the replies to their senders counted; and a filter's lists in their text form.
 #pragma once
 
 #include <algorithm>
 #include <cstring>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Capture.h"
@@ -77,3 +78,12 @@ public:
     bool appended = true; // whether every append succeeded
     unsigned replies = 0;
 };
+
+// The include and the exclude text.
+using FilterForm = std::pair<std::string, std::string>;
+
+inline FilterForm FilterTexts(const CLogFilter& filter) {
+    FilterForm form;
+    filter.GetFilterTexts(form.first, form.second);
+    return form;
+}
