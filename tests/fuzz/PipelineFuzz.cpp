@@ -77,9 +77,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                  *message, "the message text");
         ++shown;
     }
-    capture.m_bCapture = false;
-    Check(capture.OnDebugMessage(processId + 1, nullptr) == 0 && rows.replies == sent &&
-              rows.store.GetCount() == shown && source.enumCalls == (processId ? 2u : 1u),
-          "capture off answers 0, looks nothing up and keeps nothing");
     return 0;
 }

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -30,7 +29,6 @@ public:
 
     bool EnumProcesses(DWORD* ids, DWORD bytes, DWORD* bytesFilled) override {
         ++enumCalls;
-        m_reads.clear();
         if (failEnum)
             return false;
         const size_t count = std::min<size_t>(processes.size(), bytes / sizeof(DWORD));
@@ -40,13 +38,11 @@ public:
         return true;
     }
 
-    // The n-th read of an id within one enumeration reads its n-th entry, as when an id
-    // is reused between listing and reading. Names of 128 bytes and more fill the buffer
-    // without a NUL and report their full length, as a careless source would.
+    // Names of 128 bytes and more fill the buffer without a NUL and report their full length,
+    // as a careless source would.
     DWORD ReadName(DWORD processId, char (&name)[128]) override {
-        size_t skip = m_reads[processId]++;
         for (const Process& p : processes) {
-            if (p.id != processId || skip-- > 0)
+            if (p.id != processId)
                 continue;
             memcpy(name, p.name.data(), std::min(p.name.size(), sizeof name));
             if (p.name.size() < sizeof name)
@@ -59,9 +55,6 @@ public:
     std::vector<Process> processes; // in enumeration order
     bool failEnum = false;
     unsigned enumCalls = 0;
-
-private:
-    std::map<DWORD, size_t> m_reads;
 };
 
 class FixedClock : public IClock {

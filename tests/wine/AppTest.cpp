@@ -126,7 +126,7 @@ TEST_F(AppTest, MenusHoldTheirItemsInOrderAndBothBarsShowTheRoutesStates) {
                   std::make_pair(ToolBarSend(TB_GETBITMAP, ID_CAPTURE),
                                  ToolBarSend(TB_GETBITMAP, ID_LOG_TO_FILE)))
             << "pictures of Capture and Log to file";
-        Send(std::to_string(step).c_str());
+        EXPECT_EQ(0, Send(std::to_string(step).c_str()));
     }
     EXPECT_EQ((Strings{"0", "3"}), Texts()) << "rows taken with Capture on";
     EXPECT_EQ("最近文件", MenuText(kFilePopup, ID_FILE_MRU_FILE1));
