@@ -15,15 +15,11 @@
 
 class FakeProcessSource : public IProcessSource {
 public:
-    struct Process {
-        DWORD id;
-        std::string name; // empty when the process cannot be read
-    };
-
-    void Add(DWORD id, const std::string& name) { processes.push_back({id, name}); }
+    // An empty name: the process cannot be read.
+    void Add(DWORD id, const std::string& name) { processes.emplace_back(id, name); }
     void Remove(DWORD id) {
         processes.erase(std::remove_if(processes.begin(), processes.end(),
-                                       [id](const Process& p) { return p.id == id; }),
+                                       [id](const auto& p) { return p.first == id; }),
                         processes.end());
     }
 
@@ -33,7 +29,7 @@ public:
             return false;
         const size_t count = std::min<size_t>(processes.size(), bytes / sizeof(DWORD));
         for (size_t i = 0; i < count; ++i)
-            ids[i] = processes[i].id;
+            ids[i] = processes[i].first;
         *bytesFilled = static_cast<DWORD>(count * sizeof(DWORD));
         return true;
     }
@@ -41,18 +37,18 @@ public:
     // Names of 128 bytes and more fill the buffer without a NUL and report their full length,
     // as a careless source would.
     DWORD ReadName(DWORD processId, char (&name)[128]) override {
-        for (const Process& p : processes) {
-            if (p.id != processId)
+        for (const auto& [id, text] : processes) {
+            if (id != processId)
                 continue;
-            memcpy(name, p.name.data(), std::min(p.name.size(), sizeof name));
-            if (p.name.size() < sizeof name)
-                name[p.name.size()] = '\0';
-            return static_cast<DWORD>(p.name.size());
+            memcpy(name, text.data(), std::min(text.size(), sizeof name));
+            if (text.size() < sizeof name)
+                name[text.size()] = '\0';
+            return static_cast<DWORD>(text.size());
         }
         return 0;
     }
 
-    std::vector<Process> processes; // in enumeration order
+    std::vector<std::pair<DWORD, std::string>> processes; // in enumeration order
     bool failEnum = false;
     unsigned enumCalls = 0;
 };

@@ -9,10 +9,6 @@
 
 namespace {
 
-std::string Show(const char* text) {
-    return text ? testing::PrintToString(std::string(text)) : "null";
-}
-
 TEST(LogFilter, WhichTextsPassAndHowTheListsShow) {
     const struct {
         const char *include, *exclude;
@@ -34,13 +30,14 @@ TEST(LogFilter, WhichTextsPassAndHowTheListsShow) {
     // One filter throughout, so that anything a case leaves behind shows in the next.
     CLogFilter filter(CLeadBytes::Cp936());
     for (const auto& c : cases) {
-        SCOPED_TRACE("include " + Show(c.include) + " exclude " + Show(c.exclude));
+        SCOPED_TRACE("include " + testing::PrintToString(c.include) + " exclude " +
+                     testing::PrintToString(c.exclude));
         filter.SetFilter(c.include, c.exclude);
         EXPECT_EQ(c.shown, FilterTexts(filter));
         for (const char* text : c.pass)
-            EXPECT_TRUE(filter.Match(text)) << "text " << Show(text);
+            EXPECT_TRUE(filter.Match(text)) << "text " << testing::PrintToString(text);
         for (const char* text : c.reject)
-            EXPECT_FALSE(filter.Match(text)) << "text " << Show(text);
+            EXPECT_FALSE(filter.Match(text)) << "text " << testing::PrintToString(text);
     }
 }
 

@@ -15,11 +15,6 @@ const int kFilePopup = 0;
 LRESULT ToolBarSend(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
     return ::SendMessageA(ToolBar(), message, wParam, lParam);
 }
-TBBUTTON Button(LRESULT index) {
-    TBBUTTON button = {};
-    ToolBarSend(TB_GETBUTTON, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&button));
-    return button;
-}
 
 class AppTest : public AppFixture {
 protected:
@@ -59,7 +54,8 @@ TEST_F(AppTest, StartUpShowsTheCaptionTheColumnsAndTheButtonsWithTheirPictures) 
                                        0, 7, 0, kExtra + 2, kExtra + 6,  kExtra + 5, 0, 11};
     std::pair<std::vector<UINT>, std::vector<int>> got;
     for (LRESULT i = 0; i < ToolBarSend(TB_BUTTONCOUNT); ++i) {
-        const TBBUTTON b = Button(i);
+        TBBUTTON b = {};
+        ToolBarSend(TB_GETBUTTON, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&b));
         got.first.push_back(b.fsStyle & TBSTYLE_SEP ? 0 : b.idCommand);
         got.second.push_back(b.iBitmap);
     }
