@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "LeadBytes.h"
 #include "WinProcessSource.h"
 #include "WineTestSupport.h"
 
