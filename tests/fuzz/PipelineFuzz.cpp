@@ -46,12 +46,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CLogFilter filter(codePage);
     filter.SetFilter(fields[2].c_str(), fields[3].c_str());
 
-    // The text as it is and repeated past the cut, so that every run meets a cut.
-    const std::string longText = [&text] {
+    // The text as it is, and repeated past the cut with the include text after it, so that every
+    // run meets a cut and the filter may find a pattern only past it.
+    const std::string longText = [&text, &fields] {
         std::string repeated = text;
         while (!text.empty() && repeated.size() < 2 * sizeof DebugRecord::szMsg)
             repeated += text;
-        return repeated;
+        return repeated + fields[2];
     }();
     unsigned sent = 0;
     size_t shown = 0;
@@ -69,16 +70,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                  sizeof DebugRecord::szProcessName, processId ? name.substr(0, 127) : "",
                  "the process name");
         Check(rows.store.GetCellText(shown, 1, scratch) ==
-                  std::to_string(static_cast<int32_t>(processId)),
-              "the process id");
-        Check(strcmp(rows.store.GetCellText(shown, 2, scratch), "04:03:09:00") == 0, "the time");
+                      std::to_string(static_cast<int32_t>(processId)) &&
+                  strcmp(rows.store.GetCellText(shown, 2, scratch), "04:03:09:00") == 0,
+              "the process id and the time");
         CheckCut(codePage, rows.store.GetCellText(shown, 3, scratch), sizeof DebugRecord::szMsg,
                  *message, "the message text");
         ++shown;
     }
-    capture.m_bCapture = false;
-    Check(capture.OnDebugMessage(processId + 1, nullptr) == 0 && rows.replies == sent &&
-              rows.store.GetCount() == shown && source.enumCalls == (processId ? 2u : 1u),
-          "capture off answers 0, looks nothing up and keeps nothing");
     return 0;
 }

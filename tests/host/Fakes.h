@@ -1,12 +1,12 @@
 // The capture core's surroundings for tests: a process list with settable entries and
-// failures and counted enumerations, a clock that always tells the same time, and rows kept
-// in a store with the replies to their senders counted.
+// failures and counted enumerations, a clock that always tells the same time, rows kept in a
+// store with the replies to their senders counted; and a filter's lists in their text form.
 #pragma once
 
 #include <algorithm>
 #include <cstring>
-#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Capture.h"
@@ -15,52 +15,42 @@
 
 class FakeProcessSource : public IProcessSource {
 public:
-    struct Process {
-        DWORD id;
-        std::string name; // empty when the process cannot be read
-    };
-
-    void Add(DWORD id, const std::string& name) { processes.push_back({id, name}); }
+    // An empty name: the process cannot be read.
+    void Add(DWORD id, const std::string& name) { processes.emplace_back(id, name); }
     void Remove(DWORD id) {
         processes.erase(std::remove_if(processes.begin(), processes.end(),
-                                       [id](const Process& p) { return p.id == id; }),
+                                       [id](const auto& p) { return p.first == id; }),
                         processes.end());
     }
 
     bool EnumProcesses(DWORD* ids, DWORD bytes, DWORD* bytesFilled) override {
         ++enumCalls;
-        m_reads.clear();
         if (failEnum)
             return false;
         const size_t count = std::min<size_t>(processes.size(), bytes / sizeof(DWORD));
         for (size_t i = 0; i < count; ++i)
-            ids[i] = processes[i].id;
+            ids[i] = processes[i].first;
         *bytesFilled = static_cast<DWORD>(count * sizeof(DWORD));
         return true;
     }
 
-    // The n-th read of an id within one enumeration reads its n-th entry, as when an id
-    // is reused between listing and reading. Names of 128 bytes and more fill the buffer
-    // without a NUL and report their full length, as a careless source would.
+    // Names of 128 bytes and more fill the buffer without a NUL and report their full length,
+    // as a careless source would.
     DWORD ReadName(DWORD processId, char (&name)[128]) override {
-        size_t skip = m_reads[processId]++;
-        for (const Process& p : processes) {
-            if (p.id != processId || skip-- > 0)
+        for (const auto& [id, text] : processes) {
+            if (id != processId)
                 continue;
-            memcpy(name, p.name.data(), std::min(p.name.size(), sizeof name));
-            if (p.name.size() < sizeof name)
-                name[p.name.size()] = '\0';
-            return static_cast<DWORD>(p.name.size());
+            memcpy(name, text.data(), std::min(text.size(), sizeof name));
+            if (text.size() < sizeof name)
+                name[text.size()] = '\0';
+            return static_cast<DWORD>(text.size());
         }
         return 0;
     }
 
-    std::vector<Process> processes; // in enumeration order
+    std::vector<std::pair<DWORD, std::string>> processes; // in enumeration order
     bool failEnum = false;
     unsigned enumCalls = 0;
-
-private:
-    std::map<DWORD, size_t> m_reads;
 };
 
 class FixedClock : public IClock {
@@ -77,3 +67,12 @@ public:
     bool appended = true; // whether every append succeeded
     unsigned replies = 0;
 };
+
+// The include and the exclude text.
+using FilterForm = std::pair<std::string, std::string>;
+
+inline FilterForm FilterTexts(const CLogFilter& filter) {
+    FilterForm form;
+    filter.GetFilterTexts(form.first, form.second);
+    return form;
+}

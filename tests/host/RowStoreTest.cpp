@@ -43,21 +43,9 @@ namespace {
 
 DebugRecord Record(const std::string& name, const std::string& text) {
     DebugRecord record = {};
-    record.dwProcessId = 7;
     strcpy(record.szProcessName, name.c_str());
     strcpy(record.szMsg, text.c_str());
     return record;
-}
-
-std::string Cell(const CRowStore& store, size_t row, int column) {
-    RowCells scratch;
-    return store.GetCellText(row, column, scratch);
-}
-
-} // namespace
-
-std::string Text(int i) {
-    return std::string(120, 'a') + std::to_string(i);
 }
 
 // Each allocation a new row may need (a chunk of texts, a block of records, room for their
@@ -67,22 +55,29 @@ TEST(RowStore, RowsStayWholeWhenMemoryRunsOut) {
     for (long failAt = 0; failAt < 8; ++failAt) {
         SCOPED_TRACE("failing allocation " + std::to_string(failAt));
         // Long texts fill a chunk every 8,000 rows or so; a block takes 32,768 records.
-        std::vector<DebugRecord> records;
-        for (int i = 0; i < 40000; ++i)
-            records.push_back(Record(failAt % 2 ? "same.exe" : "n" + std::to_string(i), Text(i)));
+        std::vector<DebugRecord> records = {Record("first.exe", "kept")};
+        for (int i = 1; i <= 40000; ++i)
+            records.push_back(Record(failAt % 2 ? "same.exe" : "n" + std::to_string(i),
+                                     std::string(120, 'a') + std::to_string(i)));
         CRowStore store;
-        ASSERT_TRUE(store.Append(Record("first.exe", "kept")));
+        ASSERT_TRUE(store.Append(records[0]));
         g_allocationsLeft = failAt;
-        for (const DebugRecord& record : records)
-            if (!store.Append(record))
-                break;
+        while (store.GetCount() < records.size() && store.Append(records[store.GetCount()])) {
+        }
         g_allocationsLeft = -1;
         const size_t count = store.GetCount();
-        ASSERT_LT(count, 40001u) << "expected an allocation to fail";
+        ASSERT_LT(count, records.size()) << "expected an allocation to fail";
         ASSERT_TRUE(store.Append(Record("after.exe", "after")));
-        EXPECT_EQ("kept", Cell(store, 0, 3));
-        EXPECT_EQ(count == 1 ? "kept" : Text(int(count) - 2), Cell(store, count - 1, 3));
-        EXPECT_EQ("after.exe", Cell(store, count, 0));
-        EXPECT_EQ("after", Cell(store, count, 3));
+        RowCells scratch;
+        std::vector<std::string> cells;
+        for (auto [row, column] : {std::pair{size_t{0}, 3}, {count - 1, 3}, {count, 0}, {count, 3}})
+            cells.push_back(store.GetCellText(row, column, scratch));
+        EXPECT_EQ(
+            (std::vector<std::string>{"kept", records[count - 1].szMsg, "after.exe", "after"}),
+            cells)
+            << "the first row's text, the last one's before the failure, the next row's name and "
+               "text";
     }
 }
+
+} // namespace

@@ -62,14 +62,9 @@ inline struct {
     Strings seen;
 } g_modal;
 
-// Runs the next step on this thread's enabled, visible dialog-class window, from a timer that
-// fires inside its modal loop.
+// Runs the next step on the modal window in front, from a timer that fires inside its loop.
 inline void CALLBACK AnswerModal(HWND, UINT, UINT_PTR, DWORD) {
-    HWND w = nullptr;
-    while ((w = ::FindWindowExA(nullptr, w, "#32770", nullptr)) &&
-           !(::GetWindowThreadProcessId(w, nullptr) == ::GetCurrentThreadId() &&
-             ::IsWindowVisible(w) && ::IsWindowEnabled(w))) {
-    }
+    HWND w = ModalWindowOf(::GetCurrentProcessId());
     if (!w)
         return;
     const std::string caption = WindowText(w);

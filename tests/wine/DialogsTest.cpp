@@ -94,9 +94,14 @@ TEST_F(DialogsTest, FiltersOfAnyTextAreAppliedMatchedAndShownWhole) {
         {"net;a*b;", "", {"*;;", ";"}, all},
         {"disk", "re*try", {"disk;*;;", ";"}, all},
     };
+    // File New resets the filter and keeps the rows.
+    Send("kept");
+    SetFilter("no such text");
+    Command(ID_FILE_NEW);
+    EXPECT_EQ(Strings{"kept"}, Texts()) << "after File New";
     Strings seen;
     EXPECT_EQ(kFilter, Drive(ID_FILTER, {Look(seen), Click(IDCANCEL)}));
-    EXPECT_EQ(FilterShows(";", ";"), seen) << "at start";
+    EXPECT_EQ(FilterShows(";", ";"), seen) << "after File New";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.include ? std::string(c.include).substr(0, 20) : "OK without typing");
         if (c.include)

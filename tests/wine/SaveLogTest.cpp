@@ -9,11 +9,10 @@
 
 namespace {
 
-// The view keeps the first path confirmed for as long as it lives, so every test saves here.
+// The view keeps the first path confirmed for as long as it lives, so every save goes here.
 const std::string kLogFolder =
     SiblingPath("kestrin-save-") + std::to_string(::GetCurrentProcessId()) + "\\";
 const std::string kLogPath = kLogFolder + "saved.log";
-bool g_pathChosen = false;
 CHandle g_held;           // the log file, open here without sharing
 std::string g_mountPoint; // the log folder's Unix path while a small disk is mounted on it
 
@@ -24,6 +23,14 @@ std::string Content(const std::string& path) {
         return attributes == INVALID_FILE_ATTRIBUTES ? "<nothing>" : "<folder>";
     std::ifstream file(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+// The rows as Save writes them: every cell and a tab, CR LF after each row.
+std::string Lines(const std::vector<Row>& rows) {
+    std::string lines;
+    for (const Row& row : rows)
+        lines += row[0] + '\t' + row[1] + '\t' + row[2] + '\t' + row[3] + "\t\r\n";
+    return lines;
 }
 
 // Wine starts a Unix program but gives no handle to wait on: this waits until the log folder's
@@ -45,68 +52,56 @@ bool RunUnixUntil(const std::string& command, bool small) {
 
 // Mounts a disk of 8 KB on the log folder, reached through Wine's Z: drive, the Unix root.
 void MountSmallDisk() {
-    if (kLogFolder.compare(0, 3, "Z:\\") != 0)
-        return;
     std::string unixPath = kLogFolder.substr(2);
     std::replace(unixPath.begin(), unixPath.end(), '\\', '/');
-    if (RunUnixUntil("mount -t tmpfs -o size=8k kestrin-full '" + unixPath + "'", true))
+    if (kLogFolder.compare(0, 3, "Z:\\") == 0 &&
+        RunUnixUntil("mount -t tmpfs -o size=8k kestrin-full '" + unixPath + "'", true))
         g_mountPoint = unixPath;
+}
+
+// Undoes whatever a test made of the log folder, and leaves it empty. The save dialog makes the
+// chosen folder current, which would keep it from being removed.
+void ResetLogFolder() {
+    ::SetCurrentDirectoryA(SiblingPath("").c_str());
+    g_held.Reset();
+    if (!g_mountPoint.empty()) {
+        EXPECT_TRUE(RunUnixUntil("umount -l '" + g_mountPoint + "'", false)) << g_mountPoint;
+        g_mountPoint.clear();
+    }
+    ::SetFileAttributesA(kLogPath.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::DeleteFileA(kLogPath.c_str());
+    ::RemoveDirectoryA(kLogPath.c_str());
+    ::CreateDirectoryA(kLogFolder.c_str(), nullptr);
 }
 
 class SaveLogTest : public AppFixture {
 protected:
     void SetUp() override {
         AppFixture::SetUp();
-        ::CreateDirectoryA(kLogFolder.c_str(), nullptr);
+        ResetLogFolder();
     }
     void TearDown() override {
-        g_held.Reset();
-        // The save dialog makes the chosen folder current, which keeps it from being removed.
-        ::SetCurrentDirectoryA(SiblingPath("").c_str());
-        if (!g_mountPoint.empty()) {
-            EXPECT_TRUE(RunUnixUntil("umount -l '" + g_mountPoint + "'", false)) << g_mountPoint;
-        }
-        g_mountPoint.clear();
-        ::SetFileAttributesA(kLogPath.c_str(), FILE_ATTRIBUTE_NORMAL);
-        ::DeleteFileA(kLogPath.c_str());
-        ::RemoveDirectoryA(kLogPath.c_str());
+        ResetLogFolder();
         ::RemoveDirectoryA(kLogFolder.c_str());
-    }
-    // The first Saves of the process: cancelled, the dialog leaves no path to open; then
-    // kLogPath is chosen and written.
-    void ChoosePath() const {
-        if (g_pathChosen)
-            return;
-        g_pathChosen = true;
-        EXPECT_EQ((Strings{"另存为", "Kestrin: Open File  failed"}),
-                  Drive(ID_FILE_SAVE, {Click(IDCANCEL), Click(IDOK)}));
-        EXPECT_EQ(Strings{"另存为"}, Drive(ID_FILE_SAVE, {SaveAs(kLogPath)}));
-        EXPECT_EQ(Lines(), Content(kLogPath));
-    }
-    // The rows as Save writes them: every cell and a tab, CR LF after each row.
-    std::string Lines() const {
-        std::string lines;
-        for (const Row& row : Rows())
-            lines += row[0] + '\t' + row[1] + '\t' + row[2] + '\t' + row[3] + "\t\r\n";
-        return lines;
     }
 };
 
-TEST_F(SaveLogTest, FirstSaveAsksUntilAFileIsChosenAndLaterOnesReplaceItWithoutAsking) {
+// Each failure's cause is made, then undone. Root writes read-only files, so that case is noted
+// when it cannot be made; the full disk, which takes root, is skipped.
+TEST_F(SaveLogTest, FirstSaveAsksLaterOnesReplaceTheFileAndFailuresKeepTheRows) {
     Send("first");
-    ChoosePath();
+    // Cancelled, the dialog leaves no path to open.
+    EXPECT_EQ((Strings{"另存为", "Kestrin: Open File  failed"}),
+              Drive(ID_FILE_SAVE, {Click(IDCANCEL), Click(IDOK)}));
+    EXPECT_EQ(Strings{"另存为"}, Drive(ID_FILE_SAVE, {SaveAs(kLogPath)}));
+    EXPECT_EQ(Lines(Rows()), Content(kLogPath));
     std::ofstream(kLogPath, std::ios::binary) << std::string(3000, 'x');
     for (const char* text : {"one", "a\tb"}) {
         Send(text);
-        EXPECT_EQ(Strings{}, Drive(ID_FILE_SAVE, {}));
-        EXPECT_EQ(Lines(), Content(kLogPath));
+        EXPECT_EQ(Strings{}, Drive(ID_FILE_SAVE, {})) << "later saves ask nothing";
+        EXPECT_EQ(Lines(Rows()), Content(kLogPath));
     }
-}
 
-// Each cause is made, then undone by TearDown. Root writes read-only files, so that case is
-// noted when it cannot be made; the full disk, which takes root, is skipped.
-TEST_F(SaveLogTest, FailuresTellWhichStepFailedWithThePathAndKeepTheRows) {
-    ChoosePath();
     for (int i = 0; i < 100; ++i) // more than the small disk holds
         Send((std::to_string(i) + std::string(120, '.')).c_str());
     const std::vector<Row> rows = Rows();
@@ -154,8 +149,7 @@ TEST_F(SaveLogTest, FailuresTellWhichStepFailedWithThePathAndKeepTheRows) {
             }
         }
         EXPECT_EQ(rows, Rows()) << cause.name;
-        TearDown();
-        ::CreateDirectoryA(kLogFolder.c_str(), nullptr);
+        ResetLogFolder();
     }
     if (skipped)
         GTEST_SKIP() << "Not tested here, a full disk: an 8 KB tmpfs could not be mounted on "
