@@ -84,12 +84,10 @@ inline std::vector<HWND> KestrinWindows() {
 
 // Polls until found() holds; false after the timeout.
 template <typename Found> bool WaitFor(Found found) {
-    for (DWORD waited = 0; !found(); waited += 20) {
-        if (waited > kTimeoutMs)
-            return false;
-        ::Sleep(20);
-    }
-    return true;
+    for (DWORD waited = 0; waited <= kTimeoutMs; waited += 20, ::Sleep(20))
+        if (found())
+            return true;
+    return false;
 }
 
 // A started program; Wait() expects it to end with exit code 0.
@@ -133,7 +131,6 @@ public:
     }
     HWND Frame() const { return m_frame; }
     HWND View() const { return m_view; }
-    std::vector<Row> Rows() const { return CRemoteList(m_view).GetRows(); }
 
 private:
     HWND m_frame = nullptr;

@@ -69,20 +69,6 @@ inline void PumpMessages() {
     }
 }
 
-// Dispatches this thread's messages meanwhile, so that its windows keep answering the child.
-// False on timeout or failure.
-inline bool WaitPumping(HANDLE object, DWORD timeoutMs) {
-    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
-    for (;;) {
-        const ULONGLONG now = ::GetTickCount64();
-        const DWORD left = now < deadline ? static_cast<DWORD>(deadline - now) : 0;
-        const DWORD woken = ::MsgWaitForMultipleObjects(1, &object, FALSE, left, QS_ALLINPUT);
-        if (woken != WAIT_OBJECT_0 + 1)
-            return woken == WAIT_OBJECT_0;
-        PumpMessages();
-    }
-}
-
 // A child whose standard input is a pipe written from here and whose output and error go into
 // one pipe read after it has ended. One still running at destruction is terminated.
 class CChildProcess {
@@ -92,7 +78,7 @@ public:
             ::WaitForSingleObject(m_process.Get(), kChildTimeoutMs);
     }
 
-    bool Start(const std::string& commandLine) {
+    bool Start(std::string commandLine) {
         CHandle childInput, childOutput;
         if (!CreateInheritablePipe(childInput, m_input, true) ||
             !CreateInheritablePipe(m_output, childOutput, false))
@@ -102,11 +88,9 @@ public:
         startup.dwFlags = STARTF_USESTDHANDLES;
         startup.hStdInput = childInput.Get();
         startup.hStdOutput = startup.hStdError = childOutput.Get();
-        std::vector<char> line(commandLine.begin(), commandLine.end());
-        line.push_back('\0');
         PROCESS_INFORMATION info = {};
         // No console: the child's streams are the pipes, and no console host is started.
-        if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, DETACHED_PROCESS,
+        if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, DETACHED_PROCESS,
                               nullptr, nullptr, &startup, &info))
             return false;
         ::CloseHandle(info.hThread);
@@ -122,15 +106,27 @@ public:
     // no window of this thread may be what the child waits for meanwhile.
     void CloseInput(const std::string& text = "") {
         DWORD wrote = 0;
-        for (size_t at = 0; m_input && at < text.size() &&
-                            ::WriteFile(m_input.Get(), text.data() + at,
-                                        static_cast<DWORD>(text.size() - at), &wrote, nullptr);
-             at += wrote) {
-        }
+        for (size_t at = 0; m_input && at < text.size(); at += wrote)
+            if (!::WriteFile(m_input.Get(), text.data() + at, static_cast<DWORD>(text.size() - at),
+                             &wrote, nullptr))
+                break;
         m_input.Reset();
     }
 
-    bool WaitPumping(DWORD timeoutMs) const { return ::WaitPumping(m_process.Get(), timeoutMs); }
+    // Dispatches this thread's messages meanwhile, so that its windows keep answering the child.
+    // False on timeout or failure.
+    bool WaitPumping(DWORD timeoutMs) const {
+        const HANDLE process = m_process.Get();
+        const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+        for (;;) {
+            const ULONGLONG now = ::GetTickCount64();
+            const DWORD left = now < deadline ? static_cast<DWORD>(deadline - now) : 0;
+            const DWORD woken = ::MsgWaitForMultipleObjects(1, &process, FALSE, left, QS_ALLINPUT);
+            if (woken != WAIT_OBJECT_0 + 1)
+                return woken == WAIT_OBJECT_0;
+            PumpMessages();
+        }
+    }
 
     DWORD ExitCode() const {
         DWORD code = 0;
