@@ -1,111 +1,258 @@
-// Kestrin as users run it: kestrin.exe in a process of its own, clients in others, and the rows
-// read back out of the running program's list.
+// kestrin.exe as users run it, under load and abuse from other processes: many senders at once,
+// hostile texts and ids, posted junk, captions changed, 100,000 rows, racing starts and ends.
+#include <atomic>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <memory>
+#include <set>
+#include <sstream>
+#include <thread>
 
 #include "KestrinProcess.h"
+#include "resource.h"
 
-TEST(EndToEnd, ClientsInOtherProcessesBecomeRowsOfTheRunningKestrin) {
-    CKestrin kestrin;
-    ASSERT_NO_FATAL_FAILURE(kestrin.Start());
+namespace {
 
-    std::string long200, gbk200;
-    for (int i = 0; i < 100; ++i) {
-        long200 += "AB";
-        gbk200 += "\xB5\xF7"; // a double-byte character in code page 936
+// Sends as a client does, bounded so that a dead or stuck Kestrin fails the test instead of
+// hanging it; false when Kestrin did not answer 0.
+bool Send(HWND window, DWORD processId, const std::string& text) {
+    DWORD_PTR answer = 1;
+    return ::SendMessageTimeoutA(window, WM_SETTEXT, processId,
+                                 reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL, kTimeoutMs,
+                                 &answer) &&
+           answer == 0;
+}
+
+// One Kestrin for the tests that need a running one, emptied before each; one that a test ended
+// or killed is replaced.
+class EndToEndTest : public testing::Test {
+protected:
+    static void TearDownTestSuite() { kestrin->Close(); }
+    void SetUp() override {
+        if (!kestrin || !::IsWindow(kestrin->Frame())) {
+            kestrin.reset(); // first, so that the old one holds no mutex when the new one starts
+            kestrin = std::make_unique<CKestrin>();
+            ASSERT_NO_FATAL_FAILURE(kestrin->Start());
+        }
+        ::SendMessageA(kestrin->Frame(), WM_COMMAND, ID_CLEAR, 0);
     }
-    const char gbk[] = "\xB3\xF5\xCA\xBC\xBB\xAF\xCD\xEA\xB3\xC9"; // 初始化完成
-    const std::vector<std::string> sent = {"plain ASCII", gbk, long200, gbk200, ""};
-    // Cut to 127 bytes, with no half character at the cut.
-    const std::vector<std::string> shown = {"plain ASCII", gbk, long200.substr(0, 127),
-                                            gbk200.substr(0, 126), ""};
+
+    inline static std::unique_ptr<CKestrin> kestrin;
+};
+
+} // namespace
+
+TEST_F(EndToEndTest, HostileTextsAndIdsGiveTheirRowsAndKestrinKeepsRunning) {
+    std::string low, high;
+    for (int ch = 1; ch < 256; ++ch)
+        (ch < 0x80 ? low : high) += static_cast<char>(ch);
+    // A null text cannot cross processes under Wine (the sender's side faults before sending).
+    const std::string x127(127, 'x'), x126(126, 'x');
+    // 127 bytes that show, then bytes that must not.
+    const auto cut = [&x127](size_t length) { return x127 + std::string(length - 127, 'y'); };
+    const struct {
+        DWORD processId;
+        std::string text, shownPid, shownText;
+    } cases[] = {
+        {1, "", "1", ""},
+        {1, x127, "1", x127},
+        {1, cut(128), "1", x127},
+        {1, cut(511), "1", x127},
+        {1, cut(4096), "1", x127},
+        {1, cut(65536), "1", x127},
+        // Copied onto Kestrin's stack by the system before Kestrin sees them.
+        {1, cut(1048575), "1", x127},
+        {1, cut(16u << 20), "1", x127},
+        {1, low, "1", low},
+        // The 127th byte leads a double-byte character: the cut leaves the whole character out.
+        {1, x126 + "\xB0\xA1", "1", x126},
+        {0, "zero", "0", "zero"},
+        {0x80000000u, "high", "-2147483648", "high"},
+        {0xFFFFFFFFu, "top", "-1", "top"},
+    };
+    for (const auto& c : cases)
+        EXPECT_TRUE(Send(kestrin->Frame(), c.processId, c.text))
+            << "answer to a text of " << c.text.size() << " bytes";
+    // Bytes from 0x80 up travel through the system's code-page conversion: whatever arrives is
+    // shown in whole characters.
+    EXPECT_TRUE(Send(kestrin->Frame(), 1, high));
+
+    const std::vector<Row> rows = CRemoteList(kestrin->View()).GetRows();
+    ASSERT_EQ(std::size(cases) + 1, rows.size());
+    for (size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_EQ((Row{"", cases[i].shownPid, rows[i][2], cases[i].shownText}), rows[i])
+            << "row " << i << ": no process has the id, the text is cut to 127 bytes";
+    const std::string& shownHigh = rows.back()[3];
+    size_t end = 0;
+    while (end < shownHigh.size())
+        end += ::IsDBCSLeadByte(static_cast<BYTE>(shownHigh[end])) ? 2 : 1;
+    EXPECT_TRUE(end == shownHigh.size() && end <= 127) << "high bytes shown as " << shownHigh;
+}
+
+TEST_F(EndToEndTest, PostedMessagesWithJunkPointersAreDroppedInEveryLoop) {
+    // Once in the main loop, once in the About box's.
+    for (bool modal : {false, true}) {
+        SCOPED_TRACE(modal ? "About box open" : "main loop");
+        if (modal) {
+            ::PostMessageA(kestrin->Frame(), WM_COMMAND, ID_APP_ABOUT, 0);
+            ASSERT_TRUE(WaitFor([] { return ModalWindowOf(kestrin->Id()) != nullptr; }));
+        }
+        for (HWND target : {kestrin->Frame(), kestrin->View()})
+            EXPECT_TRUE(::PostMessageA(target, WM_NOTIFY, 0, 0x7FF1));
+        EXPECT_TRUE(Send(kestrin->Frame(), 1, "after the junk")) << "Kestrin still answers";
+    }
+    ::PostMessageA(ModalWindowOf(kestrin->Id()), WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(2, CRemoteList(kestrin->View()).Count()) << "rows: one per loop, none from the junk";
+}
+
+TEST_F(EndToEndTest, CaptionsStayKestrinAndClientsAlwaysReachTheLog) {
+    const int kRounds = 1000;
+    int lost = 0;
+    for (int i = 0; i < kRounds; ++i) {
+        HWND renamed = i % 2 ? kestrin->View() : kestrin->Frame();
+        ::SetWindowTextA(renamed, "renamed");
+        char caption[16] = "";
+        ::GetWindowTextA(renamed, caption, sizeof caption);
+        HWND found = ::FindWindowA(nullptr, "Kestrin");
+        lost += std::string(caption) != "Kestrin" || found != kestrin->Frame() ||
+                !Send(found, 1, "by title");
+    }
+    EXPECT_EQ(0, lost) << "captions changed, or lookups by title that missed the log";
+    // Each SetWindowText is a message with id 0, and each lookup sent one.
+    EXPECT_EQ(2 * kRounds, CRemoteList(kestrin->View()).Count());
+}
+
+// The rows are checked in the saved file, which holds every cell as the list shows it.
+TEST_F(EndToEndTest, EightSendersAndTheAboutBoxRoutineLoseReorderNothingAndSaveWritesEveryRow) {
+    const int kSenders = 8, kEach = 2000;
+    const std::string path = SiblingPath("kestrin-endtoend.log");
     SYSTEMTIME before, after;
     ::GetLocalTime(&before);
-    CProgram first("kestrin-send.exe", sent);
-    first.Wait();
-    // Three clients at once: each one's rows keep their order, none is lost.
-    const char* const texts[] = {"client one", "client two", "client three"};
-    std::vector<std::unique_ptr<CProgram>> together;
-    for (const char* text : texts)
-        together.push_back(
-            std::make_unique<CProgram>("kestrin-send.exe", Row{"--repeat", "25", text}));
-    for (auto& sender : together)
+    std::map<std::string, std::vector<std::string>> sent; // texts by sender id
+    std::vector<std::unique_ptr<CProgram>> senders;
+    for (int k = 0; k < kSenders; ++k) {
+        std::vector<std::string> texts;
+        for (int i = 0; i < kEach; ++i)
+            texts.push_back(std::to_string(k) + ":" + std::to_string(i));
+        senders.push_back(std::make_unique<CProgram>("kestrin-send.exe", texts));
+        sent[std::to_string(senders.back()->Id())] = texts;
+    }
+    // Kestrin keeps taking messages while its Save dialog is open, and saves those rows too.
+    ::PostMessageA(kestrin->Frame(), WM_COMMAND, ID_FILE_SAVE, 0);
+    HWND dialog = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (dialog = ModalWindowOf(kestrin->Id())) != nullptr; }))
+        << "expected the save dialog";
+    CProgram sample("sample-client.exe", {"tag"});
+    sample.Wait();
+    sent[std::to_string(sample.Id())] = {
+        "tag: 42 items, 99.50% done", "tag: [ab   |   cd] 0xBEEF K", "plain text, no conversions"};
+    for (auto& sender : senders)
         sender->Wait();
     ::GetLocalTime(&after);
-
-    std::map<std::string, std::vector<std::string>> textsBySender;
-    for (const Row& row : kestrin.Rows()) {
-        EXPECT_EQ("kestrin-send.exe", row[0]) << "name in row " << textsBySender.size();
-        EXPECT_TRUE(IsTimeCellWithin(row[2], before, after)) << "time: got " << row[2];
-        textsBySender[row[1]].push_back(row[3]);
-    }
-    EXPECT_EQ(shown, textsBySender[std::to_string(first.Id())]) << "the first client's rows";
-    for (size_t k = 0; k < together.size(); ++k)
-        EXPECT_EQ(std::vector<std::string>(25, texts[k]),
-                  textsBySender[std::to_string(together[k]->Id())]);
-    EXPECT_EQ(4u, textsBySender.size()) << "senders seen in the pID column";
-}
-
-TEST(EndToEnd, ASecondKestrinEndsAtOnceWithoutAWindow) {
-    ASSERT_TRUE(KestrinWindows().empty()) << "expected no Kestrin running before the test";
-    CKestrin first;
-    ASSERT_NO_FATAL_FAILURE(first.Start());
-    CProgram("kestrin.exe").Wait();
-    EXPECT_EQ(std::vector<HWND>{first.Frame()}, KestrinWindows()) << "windows titled Kestrin";
-    CProgram("kestrin-send.exe", {"after the second"}).Wait();
-    const std::vector<Row> rows = first.Rows();
-    ASSERT_EQ(1u, rows.size());
-    EXPECT_EQ("after the second", rows[0][3]);
-    first.Close();
-}
-
-TEST(EndToEnd, TheAboutBoxRoutineSendsRowsThatSaveWritesByteForByte) {
-    const std::string path = SiblingPath("kestrin-sample.log");
-    ::DeleteFileA(path.c_str());
-    CKestrin kestrin;
-    ASSERT_NO_FATAL_FAILURE(kestrin.Start());
-
-    CProgram before("sample-client.exe", {"before"});
-    before.Wait();
-    const UINT kFileSave = 57603;
-    ::PostMessageA(kestrin.Frame(), WM_COMMAND, kFileSave, 0);
-    HWND dialog = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (dialog = ModalWindowOf(kestrin.Id())) != nullptr; }))
-        << "expected the save dialog";
-    // Kestrin keeps taking messages while its dialog is open; those rows are saved too.
-    CProgram during("sample-client.exe", {"during"});
-    during.Wait();
     ::SetWindowTextA(FileNameEdit(dialog), path.c_str());
     ::PostMessageA(dialog, WM_COMMAND, IDOK, reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)));
     ASSERT_TRUE(WaitFor([&] { return !::IsWindow(dialog); })) << "expected the dialog to close";
-    // Kestrin answers once Save has ended; a message box it showed leaves the file unwritten.
-    DWORD_PTR answer = 0;
-    EXPECT_TRUE(
-        ::SendMessageTimeoutA(kestrin.Frame(), WM_NULL, 0, 0, SMTO_NORMAL, kTimeoutMs, &answer));
+    // Kestrin answers once Save has ended.
+    EXPECT_EQ(kSenders * kEach + 3, CRemoteList(kestrin->View()).Count()) << "rows";
 
-    std::vector<Row> expected;
-    for (const CProgram* client : {&before, &during}) {
-        const std::string pid = std::to_string(client->Id());
-        const std::string tag = client == &before ? "before" : "during";
-        for (const std::string& text :
-             {tag + ": 42 items, 99.50% done", tag + ": [ab   |   cd] 0xBEEF K",
-              std::string("plain text, no conversions")})
-            expected.push_back({"sample-client.exe", pid, "", text});
-    }
-    std::vector<Row> rows = kestrin.Rows();
-    std::string lines;
-    for (Row& row : rows) {
-        for (const std::string& cell : row)
-            lines += cell + '\t';
-        lines += "\r\n";
-        row[2].clear();
-    }
-    EXPECT_EQ(expected, rows);
+    // Each line in turn must hold its sender's next text, and so be neither lost nor repeated.
+    std::map<std::string, size_t> next;
+    std::vector<std::string> wrong;
+    int count = 0;
     std::ifstream file(path, std::ios::binary);
-    EXPECT_EQ(lines, std::string(std::istreambuf_iterator<char>(file), {})) << path;
+    for (std::string line; std::getline(file, line); ++count) {
+        Row row(5);
+        std::istringstream cells(line);
+        for (std::string& cell : row)
+            std::getline(cells, cell, '\t');
+        const std::vector<std::string>& texts = sent[row[1]];
+        size_t& n = next[row[1]];
+        const bool fromSample = row[1] == std::to_string(sample.Id());
+        if (row[0] != (fromSample ? "sample-client.exe" : "kestrin-send.exe") || row[4] != "\r" ||
+            !IsTimeCellWithin(row[2], before, after) || n >= texts.size() || row[3] != texts[n++])
+            wrong.push_back(line);
+    }
     file.close();
     ::DeleteFileA(path.c_str());
-    kestrin.Close();
+    EXPECT_EQ(std::vector<std::string>(), wrong)
+        << "lines unlike what was sent, in each sender's order, with name, time and CR LF";
+    EXPECT_EQ(kSenders * kEach + 3, count) << "lines saved";
+}
+
+// Rows come from four threads of this process at once, each thread's in its order, between a first
+// and a last row sent alone, which pin down where rows are read from.
+TEST_F(EndToEndTest, AHundredThousandRowsReadBackFromAnotherProcessBeforeAndAfterClear) {
+    const int kThreads = 4, kEach = 25000, kRows = kThreads * kEach + 2;
+    const DWORD self = ::GetCurrentProcessId();
+    const std::string name = ProgramPath().substr(FileNameStart(ProgramPath()));
+    SYSTEMTIME before, after;
+    ::GetLocalTime(&before);
+    std::atomic<int> refused = !Send(kestrin->Frame(), self, "first");
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < kEach; ++i)
+                refused +=
+                    !Send(kestrin->Frame(), self, std::to_string(t) + ":" + std::to_string(i));
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+    refused += !Send(kestrin->Frame(), self, "last");
+    ::GetLocalTime(&after);
+    EXPECT_EQ(0, refused) << "messages refused";
+
+    CRemoteList list(kestrin->View());
+    ASSERT_EQ(kRows, list.Count());
+    EXPECT_EQ((Row{"first", "last"}), (Row{list.GetRow(0)[3], list.GetRow(kRows - 1)[3]}));
+    // Every 997th row between, and both sides of the store's 32,768-row blocks.
+    std::set<int> samples = {32767, 32768, 65535, 65536, 98303, 98304, kRows - 2};
+    for (int i = 1; i < kRows - 1; i += 997)
+        samples.insert(i);
+    std::vector<int> last(kThreads, -1); // each thread's index in the last sample of it
+    for (int i : samples) {
+        const Row row = list.GetRow(i);
+        int t = -1, n = -1, used = 0;
+        const bool parsed = sscanf(row[3].c_str(), "%d:%d%n", &t, &n, &used) == 2 &&
+                            used == int(row[3].size()) && t >= 0 && t < kThreads && n > last[t];
+        EXPECT_TRUE(parsed && row[0] == name && row[1] == std::to_string(self) &&
+                    IsTimeCellWithin(row[2], before, after))
+            << "row " << i << ": expected " << name << ", " << self
+            << ", a time of the test, thread:index in each thread's order; got " << row[0] << ", "
+            << row[1] << ", " << row[2] << ", " << row[3];
+        if (parsed)
+            last[t] = n;
+    }
+    ::SendMessageA(kestrin->Frame(), WM_COMMAND, ID_CLEAR, 0);
+    EXPECT_EQ(0, list.Count());
+    ASSERT_TRUE(Send(kestrin->Frame(), self, "after Clear"));
+    ASSERT_EQ(1, list.Count());
+    EXPECT_EQ("after Clear", list.GetRow(0)[3]);
+}
+
+// A window closed inside the move loop, which eats the quit message, still ends its process and
+// frees the mutex; the loop runs inside the main loop's dispatch (posted) or a sent message.
+TEST(SingleInstance, RacingStartsLeaveOneKestrinAndOneClosedInsideTheMoveLoopLetsANewOneStart) {
+    ASSERT_TRUE(KestrinWindows().empty()) << "expected no Kestrin running before the test";
+    std::vector<CChildProcess> starts(5);
+    for (CChildProcess& start : starts)
+        ASSERT_TRUE(start.Start(CommandLine(SiblingPath("kestrin.exe"), {})));
+    std::vector<HWND> windows;
+    ASSERT_TRUE(WaitFor([&] { return (windows = KestrinWindows()).size() == 1; }))
+        << "expected a window titled Kestrin, got " << windows.size();
+    DWORD winner = 0;
+    ::GetWindowThreadProcessId(windows[0], &winner);
+    for (CChildProcess& start : starts)
+        EXPECT_EQ(start.Id() != winner, start.WaitPumping(start.Id() == winner ? 0 : kTimeoutMs))
+            << "expected all but one to end";
+    EXPECT_EQ(windows, KestrinWindows()) << "windows titled Kestrin";
+    ::PostMessageA(windows[0], WM_SYSCOMMAND, SC_MOVE, 0);
+    ::PostMessageA(windows[0], WM_CLOSE, 0, 0);
+    for (CChildProcess& start : starts)
+        EXPECT_TRUE(start.WaitPumping(kTimeoutMs)) << "expected every Kestrin to end";
+
+    CKestrin sent;
+    ASSERT_NO_FATAL_FAILURE(sent.Start()) << "a new Kestrin starts once the others have ended";
+    ::SendMessageTimeoutA(sent.Frame(), WM_SYSCOMMAND, SC_MOVE, 0, SMTO_NORMAL, 200, nullptr);
+    ::PostMessageA(sent.Frame(), WM_CLOSE, 0, 0);
+    sent.Wait();
 }

@@ -9,7 +9,6 @@
 #include <commctrl.h>
 
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "WineTestSupport.h"
@@ -31,8 +30,6 @@ public:
             m_remote = static_cast<char*>(
                 ::VirtualAllocEx(m_process.Get(), nullptr, kBytes, MEM_COMMIT, PAGE_READWRITE));
     }
-    CRemoteList(const CRemoteList&) = delete;
-    CRemoteList& operator=(const CRemoteList&) = delete;
     ~CRemoteList() {
         if (m_remote)
             ::VirtualFreeEx(m_process.Get(), m_remote, 0, MEM_RELEASE);
@@ -87,12 +84,10 @@ inline std::vector<HWND> KestrinWindows() {
 
 // Polls until found() holds; false after the timeout.
 template <typename Found> bool WaitFor(Found found) {
-    for (DWORD waited = 0; !found(); waited += 20) {
-        if (waited > kTimeoutMs)
-            return false;
-        ::Sleep(20);
-    }
-    return true;
+    for (DWORD waited = 0; waited <= kTimeoutMs; waited += 20, ::Sleep(20))
+        if (found())
+            return true;
+    return false;
 }
 
 // A started program; Wait() expects it to end with exit code 0.
@@ -136,29 +131,19 @@ public:
     }
     HWND Frame() const { return m_frame; }
     HWND View() const { return m_view; }
-    std::vector<Row> Rows() const { return CRemoteList(m_view).GetRows(); }
 
 private:
     HWND m_frame = nullptr;
     HWND m_view = nullptr;
 };
 
-// The enabled dialog-class window of the process, or null.
-using ModalSearch = std::pair<DWORD, HWND>;
-inline BOOL CALLBACK FindModal(HWND window, LPARAM param) {
-    auto* search = reinterpret_cast<ModalSearch*>(param);
-    char className[16] = "";
-    DWORD owner = 0;
-    ::GetClassNameA(window, className, sizeof className);
-    ::GetWindowThreadProcessId(window, &owner);
-    if (owner != search->first || std::string(className) != "#32770" ||
-        !::IsWindowVisible(window) || !::IsWindowEnabled(window))
-        return TRUE;
-    search->second = window;
-    return FALSE;
-}
+// The visible, enabled dialog-class window of the process, or null.
 inline HWND ModalWindowOf(DWORD processId) {
-    ModalSearch search = {processId, nullptr};
-    ::EnumWindows(FindModal, reinterpret_cast<LPARAM>(&search));
-    return search.second;
+    HWND window = nullptr;
+    DWORD owner = 0;
+    while ((window = ::FindWindowExA(nullptr, window, "#32770", nullptr)) &&
+           !(::GetWindowThreadProcessId(window, &owner) && owner == processId &&
+             ::IsWindowVisible(window) && ::IsWindowEnabled(window))) {
+    }
+    return window;
 }

@@ -1,5 +1,4 @@
-// A client program with the About box's routine compiled in exactly as the box shows it: it sends
-// Kestrin a few printf-style messages, each led by the tag given as its one argument.
+// Sends Kestrin messages tagged argv[1] through the About box's routine, compiled in as shown.
 #include <windows.h>
 
 #include <cstdarg>

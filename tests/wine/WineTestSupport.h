@@ -1,14 +1,11 @@
 // Helpers of the Windows tests and the bench: sibling programs, child processes with piped
-// standard streams, waits that keep dispatching messages, and a stand-in intake window.
+// standard streams, and waits that keep dispatching messages.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdio>
-#include <functional>
 #include <string>
-#include <thread>
-#include <utility>
 #include <vector>
 
 #include "WinProcessSource.h"
@@ -72,34 +69,16 @@ inline void PumpMessages() {
     }
 }
 
-// Dispatches this thread's messages meanwhile, so that its windows keep answering the child.
-// False on timeout or failure.
-inline bool WaitPumping(HANDLE object, DWORD timeoutMs) {
-    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
-    for (;;) {
-        const ULONGLONG now = ::GetTickCount64();
-        const DWORD left = now < deadline ? static_cast<DWORD>(deadline - now) : 0;
-        const DWORD woken = ::MsgWaitForMultipleObjects(1, &object, FALSE, left, QS_ALLINPUT);
-        if (woken != WAIT_OBJECT_0 + 1)
-            return woken == WAIT_OBJECT_0;
-        PumpMessages();
-    }
-}
-
 // A child whose standard input is a pipe written from here and whose output and error go into
 // one pipe read after it has ended. One still running at destruction is terminated.
 class CChildProcess {
 public:
-    CChildProcess() = default;
-    CChildProcess(const CChildProcess&) = delete;
-    CChildProcess& operator=(const CChildProcess&) = delete;
     ~CChildProcess() {
-        if (m_process && ::WaitForSingleObject(m_process.Get(), 0) == WAIT_TIMEOUT)
-            ::TerminateProcess(m_process.Get(), 255);
-        CloseInput();
+        if (m_process && ::TerminateProcess(m_process.Get(), 255))
+            ::WaitForSingleObject(m_process.Get(), kChildTimeoutMs);
     }
 
-    bool Start(const std::string& commandLine) {
+    bool Start(std::string commandLine) {
         CHandle childInput, childOutput;
         if (!CreateInheritablePipe(childInput, m_input, true) ||
             !CreateInheritablePipe(m_output, childOutput, false))
@@ -109,11 +88,9 @@ public:
         startup.dwFlags = STARTF_USESTDHANDLES;
         startup.hStdInput = childInput.Get();
         startup.hStdOutput = startup.hStdError = childOutput.Get();
-        std::vector<char> line(commandLine.begin(), commandLine.end());
-        line.push_back('\0');
         PROCESS_INFORMATION info = {};
         // No console: the child's streams are the pipes, and no console host is started.
-        if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, DETACHED_PROCESS,
+        if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, DETACHED_PROCESS,
                               nullptr, nullptr, &startup, &info))
             return false;
         ::CloseHandle(info.hThread);
@@ -125,27 +102,31 @@ public:
     DWORD Id() const { return m_id; }
     HANDLE Handle() const { return m_process.Get(); }
 
-    // Writes and closes the input from a thread of its own: the child may be sending to a
-    // window of this thread meanwhile.
-    void FeedInput(std::string text) {
-        if (m_feeder.joinable())
-            m_feeder.join();
-        m_feeder = std::thread([input = std::move(m_input), text = std::move(text)] {
-            DWORD wrote = 0;
-            for (size_t written = 0;
-                 written < text.size() &&
-                 ::WriteFile(input.Get(), text.data() + written,
-                             static_cast<DWORD>(text.size() - written), &wrote, nullptr);)
-                written += wrote;
-        });
-    }
-    void CloseInput() {
-        if (m_feeder.joinable())
-            m_feeder.join();
+    // The child reads text, then the end of its input. Writing blocks while the pipe is full, so
+    // no window of this thread may be what the child waits for meanwhile.
+    void CloseInput(const std::string& text = "") {
+        DWORD wrote = 0;
+        for (size_t at = 0; m_input && at < text.size(); at += wrote)
+            if (!::WriteFile(m_input.Get(), text.data() + at, static_cast<DWORD>(text.size() - at),
+                             &wrote, nullptr))
+                break;
         m_input.Reset();
     }
 
-    bool WaitPumping(DWORD timeoutMs) const { return ::WaitPumping(m_process.Get(), timeoutMs); }
+    // Dispatches this thread's messages meanwhile, so that its windows keep answering the child.
+    // False on timeout or failure.
+    bool WaitPumping(DWORD timeoutMs) const {
+        const HANDLE process = m_process.Get();
+        const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+        for (;;) {
+            const ULONGLONG now = ::GetTickCount64();
+            const DWORD left = now < deadline ? static_cast<DWORD>(deadline - now) : 0;
+            const DWORD woken = ::MsgWaitForMultipleObjects(1, &process, FALSE, left, QS_ALLINPUT);
+            if (woken != WAIT_OBJECT_0 + 1)
+                return woken == WAIT_OBJECT_0;
+            PumpMessages();
+        }
+    }
 
     DWORD ExitCode() const {
         DWORD code = 0;
@@ -179,52 +160,6 @@ private:
     DWORD m_id = 0;
     CHandle m_input;
     CHandle m_output;
-    std::thread m_feeder;
-};
-
-// A hidden top-level window titled "Kestrin" that hands every WM_SETTEXT to a handler and
-// answers with its result.
-class CIntakeWindow {
-public:
-    using Handler = std::function<LRESULT(WPARAM sender, const char* text)>;
-
-    explicit CIntakeWindow(Handler handler) : m_handler(std::move(handler)) {
-        static const ATOM windowClass = Register();
-        if (windowClass)
-            ::CreateWindowExA(0, MAKEINTATOM(windowClass), "Kestrin", WS_OVERLAPPEDWINDOW, 0, 0,
-                              200, 100, nullptr, nullptr, ::GetModuleHandleA(nullptr), this);
-    }
-    CIntakeWindow(const CIntakeWindow&) = delete;
-    CIntakeWindow& operator=(const CIntakeWindow&) = delete;
-    ~CIntakeWindow() { ::DestroyWindow(m_hwnd); }
-
-    HWND Get() const { return m_hwnd; }
-
-private:
-    static ATOM Register() {
-        WNDCLASSA windowClass = {};
-        windowClass.lpfnWndProc = WindowProc;
-        windowClass.hInstance = ::GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = "KestrinIntakeStandIn";
-        return ::RegisterClassA(&windowClass);
-    }
-
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-        if (message == WM_NCCREATE) {
-            auto self = static_cast<CIntakeWindow*>(
-                reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-            self->m_hwnd = hwnd;
-            ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        }
-        auto self = reinterpret_cast<CIntakeWindow*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-        // Never the default handling: the title has to stay "Kestrin".
-        if (message == WM_SETTEXT && self)
-            return self->m_handler(wParam, reinterpret_cast<const char*>(lParam));
-        return ::DefWindowProcA(hwnd, message, wParam, lParam);
-    }
-
-    Handler m_handler;
-    HWND m_hwnd = nullptr;
 };
 
 // The file-name edit of the system's open or save dialog, the innermost of the nested cmb13
