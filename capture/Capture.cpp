@@ -33,8 +33,10 @@ long CCapture::OnDebugMessage(DWORD processId, const char* text) {
     CopyFitting(m_codePage, record.szMsg, text);
     // The filter sees the text as received, not the cut copy.
     const bool shown = m_filter.Match(text);
-    // The text is no longer needed: the client goes on while the name and time are looked up.
-    m_sender.Reply();
+    // A refresh costs milliseconds: the text is no longer needed, so the client goes on
+    // meanwhile. A cached name costs less than answering early does: it answers on return.
+    if (processId != 0 && !m_procNames.IsCached(processId))
+        m_sender.Reply();
 
     char name[128] = {};
     if (processId != 0)

@@ -17,7 +17,8 @@ public:
 class ISender {
 public:
     virtual ~ISender() = default;
-    // Lets the client go on with the answer 0; the message is still being handled here.
+    // Lets the client go on with the answer 0 before costly work on its message; a message not
+    // answered so is answered when its handling returns.
     virtual void Reply() = 0;
 };
 

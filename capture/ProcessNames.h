@@ -34,6 +34,10 @@ public:
     virtual ~CProcessNames();
 
     void Refresh();
+    // Whether Lookup answers for processId without a refresh.
+    bool IsCached(DWORD processId) const {
+        return m_names.count(processId) != 0 || m_unnamed.count(processId) != 0;
+    }
     // Writes the NUL-terminated name (empty when unknown) into nameBuffer.
     void Lookup(DWORD processId, char (&nameBuffer)[128]);
 
