@@ -7,18 +7,6 @@ namespace {
 
 const Strings kFilter = {"调试信息过滤设置"};
 
-const struct CloseWay {
-    const char* name;
-    ModalStep step;
-    bool ok;
-} kCloseWays[] = {
-    {"确定", Click(IDOK), true},
-    {"Enter", Key(VK_RETURN), true},
-    {"取消", Click(IDCANCEL), false},
-    {"Escape", Key(VK_ESCAPE), false},
-    {"close box", [](HWND window) { ::PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0); }, false},
-};
-
 // What the dialog shows: its font, each control's text ("icon" for a picture), the focus.
 ModalStep Look(Strings& seen) {
     return [&seen](HWND dialog) {
@@ -36,37 +24,12 @@ Strings FilterShows(const std::string& include, const std::string& exclude) {
     return {"宋体 -12", "确定", "取消", "包　含", include, "不包含", exclude, "focus 1"};
 }
 
-class DialogsTest : public AppFixture {
-protected:
-    // The probes that pass the filter, as their rows show them.
-    Strings Passed(const Strings& probes) const {
-        Command(ID_CLEAR);
-        for (const std::string& text : probes)
-            Send(text.c_str());
-        return Texts();
-    }
-};
+using DialogsTest = AppFixture;
 
-// Messages that arrive while the dialog is open meet the filter it was opened with.
-TEST_F(DialogsTest, OkAndEnterApplyTheEditsAndEveryOtherCloseKeepsTheFilter) {
-    std::string current = "old";
-    SetFilter(current);
-    for (const CloseWay& way : kCloseWays) {
-        const std::string before = current, typed = std::string("new ") + way.name;
-        const ModalStep sendBoth = [&](HWND) {
-            Send(before.c_str());
-            Send(typed.c_str());
-        };
-        Command(ID_CLEAR);
-        EXPECT_EQ(kFilter, Drive(ID_FILTER, {Type(IDC_INCLUDE, typed), sendBoth, way.step}));
-        EXPECT_EQ(Strings{before}, Texts()) << way.name << ": sent while open";
-        current = way.ok ? typed : current;
-        EXPECT_EQ(Strings{current}, Passed({before, typed})) << way.name;
-    }
-}
-
-// Each opening shows what the previous OK left, in its text form; null: OK without typing.
-TEST_F(DialogsTest, FiltersOfAnyTextAreAppliedMatchedAndShownWhole) {
+// Each row types its texts (null: none) and closes the dialog one way: only OK and Enter apply
+// them, and what is sent while it is open meets the filter it was opened with. A new opening shows
+// the filter in its text form.
+TEST_F(DialogsTest, FiltersOfAnyTextAreAppliedByOkOrEnterMatchedAndShownWhole) {
     // 1,000 patterns make 32,000 characters: more than an edit control takes unless told.
     const std::string tail(27, 'p');
     std::string patterns, longPattern;
@@ -80,35 +43,50 @@ TEST_F(DialogsTest, FiltersOfAnyTextAreAppliedMatchedAndShownWhole) {
     Strings all; // as their rows show them: 127 bytes of each
     for (const std::string& probe : probes)
         all.push_back(probe.substr(0, 127));
-    const Strings longPassed = {all[0], all[1], all[2], all[3], all[5]};
+    const auto passed = [&] { // the probes that pass the filter, as their rows show them
+        Command(ID_CLEAR);
+        for (const std::string& text : probes)
+            Send(text.c_str());
+        return Texts();
+    };
+    const Strings netDisk = {"net up", "disk retry"},
+                  longPassed = {all[0], all[1], all[2], all[3], all[5]};
+    const ModalStep closeBox = [](HWND dialog) {
+        ::PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+    };
     const struct {
         const char *include, *exclude;
+        ModalStep close;
         Strings shown, passed;
     } cases[] = {
-        {"net;disk", "", {"net;disk;", ";"}, {"net up", "disk retry"}},
-        {nullptr, nullptr, {"net;disk;", ";"}, {"net up", "disk retry"}},
-        {patterns.c_str(), ";", {patterns, ";"}, {tail + "0999"}},
-        {";", longText.c_str(), {";", longText}, longPassed},
-        {";;;;", ";;", {";", ";"}, all},
-        {"*", "retry", {"*;;", ";"}, all},
-        {"net;a*b;", "", {"*;;", ";"}, all},
-        {"disk", "re*try", {"disk;*;;", ";"}, all},
+        {"net", "", Click(IDCANCEL), {";", ";"}, all}, // as File New left it
+        {"net;disk", "", Click(IDOK), {"net;disk;", ";"}, netDisk},
+        {"net", "", Key(VK_ESCAPE), {"net;disk;", ";"}, netDisk},
+        {nullptr, nullptr, Click(IDOK), {"net;disk;", ";"}, netDisk},
+        {patterns.c_str(), ";", Key(VK_RETURN), {patterns, ";"}, {tail + "0999"}},
+        {"net", "", closeBox, {patterns, ";"}, {tail + "0999"}},
+        {";", longText.c_str(), Click(IDOK), {";", longText}, longPassed},
+        {";;;;", ";;", Click(IDOK), {";", ";"}, all},
+        {"*", "retry", Click(IDOK), {"*;;", ";"}, all},
+        {"net;a*b;", "", Click(IDOK), {"*;;", ";"}, all},
+        {"disk", "re*try", Click(IDOK), {"disk;*;;", ";"}, all},
     };
     // File New resets the filter and keeps the rows.
     Send("kept");
     SetFilter("no such text");
     Command(ID_FILE_NEW);
     EXPECT_EQ(Strings{"kept"}, Texts()) << "after File New";
-    Strings seen;
-    EXPECT_EQ(kFilter, Drive(ID_FILTER, {Look(seen), Click(IDCANCEL)}));
-    EXPECT_EQ(FilterShows(";", ";"), seen) << "after File New";
+    Strings current = all, whileOpen, seen;
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.include ? std::string(c.include).substr(0, 20) : "OK without typing");
+        SCOPED_TRACE("row " + std::to_string(&c - cases));
+        std::vector<ModalStep> steps = {[&](HWND) { whileOpen = passed(); }, c.close};
         if (c.include)
-            SetFilter(c.include, c.exclude);
-        else
-            Drive(ID_FILTER, {Click(IDOK)});
-        EXPECT_EQ(c.passed, Passed(probes));
+            steps.insert(steps.begin(),
+                         {Type(IDC_INCLUDE, c.include), Type(IDC_EXCLUDE, c.exclude)});
+        EXPECT_EQ(kFilter, Drive(ID_FILTER, steps));
+        EXPECT_EQ(current, whileOpen) << "sent while open";
+        current = c.passed;
+        EXPECT_EQ(c.passed, passed());
         EXPECT_EQ(kFilter, Drive(ID_FILTER, {Look(seen), Click(IDCANCEL)}));
         EXPECT_EQ(FilterShows(c.shown[0], c.shown[1]), seen);
     }
