@@ -16,11 +16,6 @@ using Strings = std::vector<std::string>;
 
 inline CKestrinApp* g_app = nullptr;
 
-inline std::string WindowText(HWND hWnd) {
-    std::string text(static_cast<size_t>(::GetWindowTextLengthA(hWnd)) + 1, '\0');
-    text.resize(static_cast<size_t>(::GetWindowTextA(hWnd, &text[0], int(text.size()))));
-    return text;
-}
 inline CMainFrame* Frame() {
     return g_app ? dynamic_cast<CMainFrame*>(g_app->m_pMainWnd) : nullptr;
 }
@@ -81,7 +76,7 @@ inline void CALLBACK AnswerModal(HWND, UINT, UINT_PTR, DWORD) {
 }
 
 // Steps: a button pressed; a key pressed on the focus; a control's text replaced as a paste
-// would; the save dialog's file name typed and Save pressed.
+// would.
 inline ModalStep Click(int id) {
     return [id](HWND window) {
         ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
@@ -96,12 +91,6 @@ inline ModalStep Type(int id, std::string text) {
         ::SendDlgItemMessageA(window, id, EM_SETSEL, 0, -1);
         ::SendDlgItemMessageA(window, id, EM_REPLACESEL, TRUE,
                               reinterpret_cast<LPARAM>(text.c_str()));
-    };
-}
-inline ModalStep SaveAs(std::string path) {
-    return [path](HWND window) {
-        ::SetWindowTextA(FileNameEdit(window), path.c_str());
-        Click(IDOK)(window);
     };
 }
 

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <utility>
 
 #include "AppFixture.h"
 
@@ -64,36 +65,30 @@ void MountSmallDisk() {
 void ResetLogFolder() {
     ::SetCurrentDirectoryA(SiblingPath("").c_str());
     g_held.Reset();
-    if (!g_mountPoint.empty()) {
-        EXPECT_TRUE(RunUnixUntil("umount -l '" + g_mountPoint + "'", false)) << g_mountPoint;
-        g_mountPoint.clear();
-    }
+    EXPECT_TRUE(g_mountPoint.empty() ||
+                RunUnixUntil("umount -l '" + std::exchange(g_mountPoint, {}) + "'", false))
+        << "expected the small disk on " << kLogFolder << " unmounted";
     ::SetFileAttributesA(kLogPath.c_str(), FILE_ATTRIBUTE_NORMAL);
     ::DeleteFileA(kLogPath.c_str());
     ::RemoveDirectoryA(kLogPath.c_str());
     ::CreateDirectoryA(kLogFolder.c_str(), nullptr);
 }
 
-class SaveLogTest : public AppFixture {
-protected:
-    void SetUp() override {
-        AppFixture::SetUp();
-        ResetLogFolder();
-    }
-    void TearDown() override {
-        ResetLogFolder();
-        ::RemoveDirectoryA(kLogFolder.c_str());
-    }
-};
+using SaveLogTest = AppFixture;
 
 // Each failure's cause is made, then undone. Root writes read-only files, so that case is noted
 // when it cannot be made; the full disk, which takes root, is skipped.
 TEST_F(SaveLogTest, FirstSaveAsksLaterOnesReplaceTheFileAndFailuresKeepTheRows) {
+    ::CreateDirectoryA(kLogFolder.c_str(), nullptr);
     Send("first");
     // Cancelled, the dialog leaves no path to open.
     EXPECT_EQ((Strings{"另存为", "Kestrin: Open File  failed"}),
               Drive(ID_FILE_SAVE, {Click(IDCANCEL), Click(IDOK)}));
-    EXPECT_EQ(Strings{"另存为"}, Drive(ID_FILE_SAVE, {SaveAs(kLogPath)}));
+    const ModalStep saveAs = [](HWND dialog) {
+        ::SetWindowTextA(FileNameEdit(dialog), kLogPath.c_str());
+        Click(IDOK)(dialog);
+    };
+    EXPECT_EQ(Strings{"另存为"}, Drive(ID_FILE_SAVE, {saveAs}));
     EXPECT_EQ(Lines(Rows()), Content(kLogPath));
     std::ofstream(kLogPath, std::ios::binary) << std::string(3000, 'x');
     for (const char* text : {"one", "a\tb"}) {
@@ -151,6 +146,7 @@ TEST_F(SaveLogTest, FirstSaveAsksLaterOnesReplaceTheFileAndFailuresKeepTheRows) 
         EXPECT_EQ(rows, Rows()) << cause.name;
         ResetLogFolder();
     }
+    ::RemoveDirectoryA(kLogFolder.c_str());
     if (skipped)
         GTEST_SKIP() << "Not tested here, a full disk: an 8 KB tmpfs could not be mounted on "
                      << kLogFolder << " (that takes root and Wine's Z: drive)";
