@@ -61,6 +61,12 @@ inline std::string CommandLine(const std::string& program, const std::vector<std
     return line;
 }
 
+inline std::string WindowText(HWND window) {
+    std::string text(static_cast<size_t>(::GetWindowTextLengthA(window)) + 1, '\0');
+    text.resize(static_cast<size_t>(::GetWindowTextA(window, &text[0], int(text.size()))));
+    return text;
+}
+
 inline void PumpMessages() {
     MSG msg;
     while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
