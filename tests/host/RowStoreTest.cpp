@@ -75,8 +75,7 @@ TEST(RowStore, RowsStayWholeWhenMemoryRunsOut) {
         EXPECT_EQ(
             (std::vector<std::string>{"kept", records[count - 1].szMsg, "after.exe", "after"}),
             cells)
-            << "the first row's text, the last one's before the failure, the next row's name and "
-               "text";
+            << "the first row's text, the last before the failure, the next row's name and text";
     }
 }
 

@@ -31,10 +31,7 @@ protected:
     }
 };
 
-TEST_F(AppTest, StartUpShowsTheCaptionTheColumnsAndTheButtonsWithTheirPictures) {
-    EXPECT_EQ(std::make_tuple("Kestrin", "就绪", size_t{0}),
-              std::make_tuple(WindowText(m_frame->m_hWnd), PaneText(), Rows().size()))
-        << "caption, status, rows";
+TEST_F(AppTest, StartUpShowsTheColumnsAndTheButtonsWithTheirPictures) {
     std::vector<std::pair<std::string, int>> columns;
     char heading[64];
     LVCOLUMNA column = {};
@@ -209,15 +206,10 @@ TEST(Resources, HoldTheStringsAndAccelerators) {
         if (entries[i].fVirt == (FVIRTKEY | FCONTROL) && ::IsCharAlphaA(char(entries[i].key)))
             shown[entries[i].key] = entries[i].cmd;
     EXPECT_EQ(14, count) << "accelerators";
-    EXPECT_EQ((std::map<int, int>{{'C', ID_EDIT_COPY},
-                                  {'N', ID_FILE_NEW},
-                                  {'O', ID_FILE_OPEN},
-                                  {'P', ID_FILE_PRINT},
-                                  {'S', ID_FILE_SAVE},
-                                  {'V', ID_EDIT_PASTE},
-                                  {'X', ID_EDIT_CUT},
-                                  {'Z', ID_EDIT_UNDO}}),
-              shown);
+    const std::map<int, int> expected = {
+        {'C', ID_EDIT_COPY}, {'N', ID_FILE_NEW},   {'O', ID_FILE_OPEN}, {'P', ID_FILE_PRINT},
+        {'S', ID_FILE_SAVE}, {'V', ID_EDIT_PASTE}, {'X', ID_EDIT_CUT},  {'Z', ID_EDIT_UNDO}};
+    EXPECT_EQ(expected, shown);
 }
 
 } // namespace
