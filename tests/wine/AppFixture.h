@@ -22,11 +22,6 @@ inline CMainFrame* Frame() {
 inline HWND ToolBar() {
     return ::GetDlgItem(Frame()->m_hWnd, AFX_IDW_TOOLBAR);
 }
-inline std::string PaneText(int pane = 0) {
-    auto* bar = dynamic_cast<CStatusBar*>(
-        CWnd::FromHandle(::GetDlgItem(Frame()->m_hWnd, AFX_IDW_STATUS_BAR)));
-    return bar ? bar->GetPaneText(pane) : "<no status bar>";
-}
 
 // Kestrin starts once: its single-instance mutex and windows stay until the process ends.
 class KestrinEnvironment : public ::testing::Environment {
