@@ -51,9 +51,7 @@ TEST_F(DialogsTest, FiltersOfAnyTextAreAppliedByOkOrEnterMatchedAndShownWhole) {
     };
     const Strings netDisk = {"net up", "disk retry"},
                   longPassed = {all[0], all[1], all[2], all[3], all[5]};
-    const ModalStep closeBox = [](HWND dialog) {
-        ::PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-    };
+    const ModalStep closeBox = [](HWND w) { ::PostMessageA(w, WM_SYSCOMMAND, SC_CLOSE, 0); };
     const struct {
         const char *include, *exclude;
         ModalStep close;

@@ -48,8 +48,6 @@ TEST_F(EndToEndTest, HostileTextsAndIdsGiveTheirRowsAndKestrinKeepsRunning) {
         (ch < 0x80 ? low : high) += static_cast<char>(ch);
     // A null text cannot cross processes under Wine (the sender's side faults before sending).
     const std::string x127(127, 'x'), x126(126, 'x');
-    // 127 bytes that show, then bytes that must not.
-    const auto cut = [&x127](size_t length) { return x127 + std::string(length - 127, 'y'); };
     struct Case {
         DWORD processId;
         std::string text, shownPid, shownText;
@@ -66,7 +64,7 @@ TEST_F(EndToEndTest, HostileTextsAndIdsGiveTheirRowsAndKestrinKeepsRunning) {
     };
     // The longest are copied onto Kestrin's stack by the system before Kestrin sees them.
     for (size_t length : {128u, 511u, 4096u, 65536u, 1048575u, 16u << 20})
-        cases.push_back({1, cut(length), "1", x127});
+        cases.push_back({1, x127 + std::string(length - 127, 'y'), "1", x127});
     for (const auto& c : cases)
         EXPECT_TRUE(Send(kestrin->Frame(), c.processId, c.text))
             << "answer to a text of " << c.text.size() << " bytes";
@@ -87,7 +85,6 @@ TEST_F(EndToEndTest, HostileTextsAndIdsGiveTheirRowsAndKestrinKeepsRunning) {
 }
 
 TEST_F(EndToEndTest, PostedMessagesWithJunkPointersAreDroppedInEveryLoop) {
-    // Once in the main loop, once in the About box's.
     for (bool modal : {false, true}) {
         SCOPED_TRACE(modal ? "About box open" : "main loop");
         if (modal) {
@@ -248,6 +245,5 @@ TEST(SingleInstance, RacingStartsLeaveOneKestrinAndOneClosedInsideTheMoveLoopLet
     CKestrin sent;
     ASSERT_NO_FATAL_FAILURE(sent.Start()) << "a new Kestrin starts once the others have ended";
     ::SendMessageTimeoutA(sent.Frame(), WM_SYSCOMMAND, SC_MOVE, 0, SMTO_NORMAL, 200, nullptr);
-    ::PostMessageA(sent.Frame(), WM_CLOSE, 0, 0);
-    sent.Wait();
+    sent.Close();
 }
