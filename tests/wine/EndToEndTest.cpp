@@ -216,9 +216,9 @@ TEST_F(EndToEndTest, AHundredThousandRowsReadBackFromAnotherProcessBeforeAndAfte
     }
     ::SendMessageA(kestrin->Frame(), WM_COMMAND, ID_CLEAR, 0);
     EXPECT_EQ(0, list.Count());
-    EXPECT_TRUE(Send(kestrin->Frame(), self, "after Clear"));
-    EXPECT_EQ((std::vector<Row>{{name, std::to_string(self), list.GetRow(0)[2], "after Clear"}}),
-              list.GetRows());
+    ASSERT_TRUE(Send(kestrin->Frame(), self, "after Clear"));
+    ASSERT_EQ(1, list.Count()); // reading every row of a failed Clear takes minutes
+    EXPECT_EQ("after Clear", list.GetRow(0)[3]);
 }
 
 // A window closed inside the move loop, which eats the quit message, still ends its process and
