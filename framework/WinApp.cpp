@@ -67,6 +67,28 @@ HINSTANCE AfxGetInstanceHandle() {
     return ::GetModuleHandleA(nullptr);
 }
 
+namespace {
+WNDPROC g_boxProc = nullptr;
+HHOOK g_boxHook = nullptr;
+
+// Clients look for the title the box shares with the main window: what they send it goes to the
+// main window, as if they had found that, and the box keeps its caption.
+LRESULT CALLBACK BoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
+    CWnd* main = AfxGetMainWnd();
+    if (message == WM_SETTEXT && main)
+        return main->SendMessage(WM_SETTEXT, wParam, lParam);
+    return ::CallWindowProcA(g_boxProc, box, message, wParam, lParam);
+}
+
+// The box has its caption once it is first activated: from then on it forwards.
+LRESULT CALLBACK BoxHook(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_ACTIVATE && !g_boxProc)
+        g_boxProc = reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(
+            reinterpret_cast<HWND>(wParam), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(BoxProc)));
+    return ::CallNextHookEx(g_boxHook, code, wParam, lParam);
+}
+} // namespace
+
 int AfxMessageBox(const char* text, UINT type) {
     if (!(type & MB_ICONMASK))
         type |= (type & MB_TYPEMASK) == MB_YESNO || (type & MB_TYPEMASK) == MB_YESNOCANCEL
@@ -74,7 +96,16 @@ int AfxMessageBox(const char* text, UINT type) {
                     : MB_ICONEXCLAMATION;
     CWnd* owner = AfxGetMainWnd();
     const char* caption = g_pApp ? g_pApp->m_strAppName.c_str() : nullptr;
-    return ::MessageBoxA(owner ? owner->m_hWnd : nullptr, text, caption, type);
+    WNDPROC outerProc = g_boxProc;
+    HHOOK outerHook = g_boxHook;
+    g_boxProc = nullptr;
+    g_boxHook = ::SetWindowsHookExA(WH_CBT, BoxHook, nullptr, ::GetCurrentThreadId());
+    const int result = ::MessageBoxA(owner ? owner->m_hWnd : nullptr, text, caption, type);
+    if (g_boxHook)
+        ::UnhookWindowsHookEx(g_boxHook);
+    g_boxProc = outerProc;
+    g_boxHook = outerHook;
+    return result;
 }
 
 CSingleDocTemplate::CSingleDocTemplate(UINT resourceId, const CRuntimeClass* docClass,

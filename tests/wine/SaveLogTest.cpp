@@ -81,9 +81,27 @@ using SaveLogTest = AppFixture;
 TEST_F(SaveLogTest, FirstSaveAsksLaterOnesReplaceTheFileAndFailuresKeepTheRows) {
     ::CreateDirectoryA(kLogFolder.c_str(), nullptr);
     Send("first");
-    // Cancelled, the dialog leaves no path to open.
+    // Cancelled, the dialog leaves no path to open. A client that finds the failure box by the
+    // title it shares reaches the log, and the box keeps its caption.
+    std::string boxCaption;
+    DWORD clientStatus = 1;
+    const ModalStep clientSends = [&](HWND box) {
+        CChildProcess client;
+        client.Start(CommandLine(SiblingPath("kestrin-send.exe"), {"to the box"}));
+        client.CloseInput();
+        HANDLE process = client.Handle();
+        MSG msg; // sent messages only: the next step waits for its tick
+        while (::MsgWaitForMultipleObjects(1, &process, FALSE, kTimeoutMs, QS_SENDMESSAGE) ==
+               WAIT_OBJECT_0 + 1)
+            ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        clientStatus = client.ExitCode();
+        boxCaption = WindowText(box);
+    };
     EXPECT_EQ((Strings{"另存为", "Kestrin: Open File  failed"}),
-              Drive(ID_FILE_SAVE, {Click(IDCANCEL), Click(IDOK)}));
+              Drive(ID_FILE_SAVE, {Click(IDCANCEL), clientSends, Click(IDOK)}));
+    EXPECT_EQ(0u, clientStatus) << "kestrin-send's status";
+    EXPECT_EQ("Kestrin", boxCaption);
+    EXPECT_EQ((Strings{"first", "to the box"}), Texts());
     const ModalStep saveAs = [](HWND dialog) {
         ::SetWindowTextA(FileNameEdit(dialog), kLogPath.c_str());
         Click(IDOK)(dialog);
