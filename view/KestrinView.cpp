@@ -160,11 +160,10 @@ void CKestrinView::AppendRow(const DebugRecord& record) {
         m_bShowPending = true;
         m_pendingSince = ::GetTickCount64();
         // Without the timer nothing would show a burst's last rows: show them as they come.
-        if (!::SetTimer(m_hWnd, kShowTimer, kShowDelayMs, nullptr)) {
-            Reply();
-            ShowRows();
-        }
-    } else if (::GetTickCount64() - m_pendingSince >= kLongestWaitMs) {
+        if (!::SetTimer(m_hWnd, kShowTimer, kShowDelayMs, nullptr))
+            m_pendingSince = 0;
+    }
+    if (::GetTickCount64() - m_pendingSince >= kLongestWaitMs) {
         // Showing takes milliseconds: the client does not wait for it.
         Reply();
         ShowRows();
