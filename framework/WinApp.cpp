@@ -268,10 +268,32 @@ void CWinApp::ParseCommandLine(CCommandLineInfo& info) {
 }
 
 bool CWinApp::ProcessShellCommand(CCommandLineInfo& info) {
-    if (info.m_nShellCommand == CCommandLineInfo::FileOpen)
+    switch (info.m_nShellCommand) {
+    case CCommandLineInfo::FileOpen:
         return OpenDocumentFile(info.m_strFileName.c_str()) != nullptr;
-    OnFileNew();
-    return m_pMainWnd != nullptr;
+    case CCommandLineInfo::FilePrint:
+    case CCommandLineInfo::FilePrintTo: {
+        // The document is printed without a dialog, then the program ends.
+        if (!OpenDocumentFile(info.m_strFileName.c_str()) || !m_pMainWnd)
+            return false;
+        CPrinterChoice named;
+        const bool printTo = info.m_nShellCommand == CCommandLineInfo::FilePrintTo;
+        if (printTo && !named.SetNames(info.m_strPrinterName.c_str(), info.m_strDriverName.c_str(),
+                                       info.m_strPortName.c_str())) {
+            AfxMessageBox(kPrintFailedMessage, MB_OK);
+            return false;
+        }
+        if (printTo)
+            m_printer.Swap(named);
+        m_pMainWnd->SendMessage(WM_COMMAND, ID_FILE_PRINT_DIRECT);
+        if (printTo)
+            m_printer.Swap(named);
+        return false;
+    }
+    default:
+        OnFileNew();
+        return m_pMainWnd != nullptr;
+    }
 }
 
 CDocument* CWinApp::OpenDocumentFile(const char* path) {
@@ -301,6 +323,13 @@ void CWinApp::OnFileOpen() {
                        filter.c_str());
     if (dialog.DoModal() == IDOK)
         OpenDocumentFile(dialog.GetPathName().c_str());
+}
+
+void CWinApp::OnFilePrintSetup() {
+    if (!m_printer.Choose())
+        AfxMessageBox(kNoPrinterMessage, MB_OK);
+    else
+        m_printer.RunDialog(PD_PRINTSETUP);
 }
 
 void CWinApp::OnAppExit() {

@@ -9,6 +9,7 @@
 
 #include "Document.h"
 #include "FrameWnd.h"
+#include "Print.h"
 #include "RecentFileList.h"
 #include "Strings.h"
 #include "Wnd.h"
@@ -40,9 +41,12 @@ private:
 
 // The standard command line: no argument is File New, one file name opens it.
 struct CCommandLineInfo {
-    enum Shell { FileNew, FileOpen };
+    enum Shell { FileNew, FileOpen, FilePrint, FilePrintTo };
     Shell m_nShellCommand = FileNew;
     std::string m_strFileName;
+    std::string m_strPrinterName;
+    std::string m_strDriverName;
+    std::string m_strPortName;
 };
 
 class CWinApp : public CCmdTarget {
@@ -68,6 +72,8 @@ public:
     CRecentFileList* GetRecentFileList() const { return m_pRecentFileList.get(); }
     // HKCU\Software\<company>\<application>; empty before SetRegistryKey.
     std::string GetRegistryPath() const;
+    // The printer every print job and preview uses.
+    CPrinterChoice& GetPrinter() { return m_printer; }
 
     // The recent-file commands are handled here by range.
     bool OnCmdMsg(UINT id, int code, CCmdUI* pCmdUI) override;
@@ -79,6 +85,7 @@ public:
 protected:
     void OnFileNew();
     void OnFileOpen();
+    void OnFilePrintSetup();
     void OnAppExit();
     void OnUpdateRecentFileMenu(CCmdUI* pCmdUI);
     bool OnOpenRecentFile(UINT id);
@@ -92,6 +99,7 @@ private:
     std::string m_strRegistryKey;
     std::unique_ptr<CSingleDocTemplate> m_pDocTemplate;
     std::unique_ptr<CRecentFileList> m_pRecentFileList;
+    CPrinterChoice m_printer;
 };
 
 CWinApp* AfxGetApp();

@@ -1,0 +1,146 @@
+// Printing, preview and Print Setup of Kestrin in this process, to printers of the test's own:
+// Wine's PostScript driver writing each printer's jobs to a file.
+#include <windows.h>
+
+#include <dlgs.h>
+#include <winspool.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "AppFixture.h"
+#include "PrintPreview.h"
+
+namespace {
+
+const char* const kPrinters[] = {"Kestrin Test Printer", "Kestrin Second Printer"};
+const char* const kPorts[] = {"LPT1:", "LPT2:"};
+const char kDriver[] = "Kestrin PostScript";
+// What the driver needs of a printer description: one page size.
+const char kPpd[] =
+    "*PPD-Adobe: \"4.3\"\n*NickName: \"Kestrin Test Printer\"\n"
+    "*DefaultPageSize: A4\n*PageSize A4/A4: \"<</PageSize[595 842]>>setpagedevice\"\n"
+    "*DefaultImageableArea: A4\n*ImageableArea A4/A4: \"18 18 577 824\"\n"
+    "*DefaultPaperDimension: A4\n*PaperDimension A4/A4: \"595 842\"\n";
+
+std::string Output(int printer) {
+    char dir[MAX_PATH];
+    ::GetTempPathA(sizeof dir, dir);
+    return dir + std::string("kestrin-print-") + std::to_string(printer) + ".ps";
+}
+
+// Wine's spooler writes a port's jobs to the Unix file it names.
+std::string UnixPath(const std::string& path) {
+    using ToUnix = char*(CDECL*)(const wchar_t*);
+    auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
+    std::wstring wide(path.begin(), path.end());
+    char* unix = toUnix ? toUnix(wide.c_str()) : nullptr;
+    return unix ? unix : "";
+}
+
+void InstallPrinters(bool installed) {
+    PRINTER_DEFAULTSA all = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+    HANDLE printer = nullptr;
+    for (const char* name : kPrinters)
+        if (::OpenPrinterA(const_cast<char*>(name), &printer, &all)) {
+            ::DeletePrinter(printer);
+            ::ClosePrinter(printer);
+        }
+    g_app->GetPrinter().Set(nullptr, nullptr);
+    if (!installed)
+        return;
+    char dir[MAX_PATH];
+    DWORD size = 0;
+    ASSERT_TRUE(::GetPrinterDriverDirectoryA(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(dir),
+                                             sizeof dir, &size));
+    std::ofstream(std::string(dir) + "\\kestrin.ppd") << kPpd;
+    DRIVER_INFO_3A driver = {};
+    driver.cVersion = 3;
+    driver.pName = const_cast<char*>(kDriver);
+    driver.pDriverPath = driver.pConfigFile = const_cast<char*>("wineps.drv");
+    driver.pDataFile = const_cast<char*>("kestrin.ppd");
+    ASSERT_TRUE(::AddPrinterDriverA(nullptr, 3, reinterpret_cast<BYTE*>(&driver)));
+    for (int i = 0; i < 2; ++i) {
+        const std::string file = UnixPath(Output(i));
+        ::RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Wine\\Printing\\Spooler", kPorts[i], REG_SZ,
+                          file.c_str(), static_cast<DWORD>(file.size() + 1));
+        PRINTER_INFO_2A info = {};
+        info.pPrinterName = const_cast<char*>(kPrinters[i]);
+        info.pDriverName = const_cast<char*>(kDriver);
+        info.pPortName = const_cast<char*>(kPorts[i]);
+        info.pPrintProcessor = const_cast<char*>("WinPrint");
+        info.pDatatype = const_cast<char*>("RAW");
+        ASSERT_TRUE(printer = ::AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&info)));
+        ::ClosePrinter(printer);
+    }
+    ASSERT_TRUE(::SetDefaultPrinterA(kPrinters[0]));
+}
+
+// What each page of the printer's jobs since the last call draws, between its set-up and end.
+Strings Pages(int printer) {
+    std::stringstream text;
+    text << std::ifstream(Output(printer)).rdbuf();
+    ::DeleteFileA(Output(printer).c_str());
+    Strings pages;
+    const std::string start = "%%EndPageSetup\n", end = "showpage";
+    for (size_t at = 0; (at = text.str().find(start, at)) != std::string::npos;) {
+        at += start.size();
+        pages.push_back(text.str().substr(at, text.str().find(end, at) - at));
+    }
+    return pages;
+}
+const Strings kOneEmptyPage = {"pgsave restore\n"};
+
+class PrintTest : public AppFixture {
+protected:
+    void TearDown() override { InstallPrinters(false); }
+};
+
+TEST_F(PrintTest, WithoutAPrinterEachCommandSaysSoAndChangesNothing) {
+    InstallPrinters(false);
+    Send("kept");
+    for (UINT id :
+         {ID_FILE_PRINT, ID_FILE_PRINT_DIRECT, ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP})
+        EXPECT_EQ(Strings{"Kestrin: " + std::string(kNoPrinterMessage)}, Drive(id, {Click(IDOK)}))
+            << "command " << id;
+    EXPECT_EQ(nullptr,
+              ::FindWindowExA(m_frame->m_hWnd, nullptr, CPrintPreview::kClassName, nullptr));
+    EXPECT_EQ(Strings{"kept"}, Texts());
+}
+
+// Print Setup's choice is where Print Direct prints from then on.
+TEST_F(PrintTest, PrintAndPrintDirectPrintOneEmptyPageToTheChosenPrinter) {
+    InstallPrinters(true);
+    EXPECT_EQ(Strings{"打印"}, Drive(ID_FILE_PRINT, {Click(IDCANCEL)}));
+    EXPECT_EQ(Strings{}, Pages(0)) << "cancelled";
+    EXPECT_EQ(Strings{"打印"}, Drive(ID_FILE_PRINT, {Click(IDOK)}));
+    EXPECT_EQ(kOneEmptyPage, Pages(0));
+    EXPECT_EQ(Strings{}, Drive(ID_FILE_PRINT_DIRECT, {}));
+    EXPECT_EQ(kOneEmptyPage, Pages(0));
+    const ModalStep second = [](HWND setup) {
+        ::SendDlgItemMessageA(setup, cmb1, CB_SELECTSTRING, WPARAM(-1), LPARAM(kPrinters[1]));
+        ::SendMessageA(setup, WM_COMMAND, MAKEWPARAM(cmb1, CBN_SELCHANGE),
+                       LPARAM(::GetDlgItem(setup, cmb1)));
+    };
+    EXPECT_EQ(Strings{"打印设置"}, Drive(ID_FILE_PRINT_SETUP, {second, Click(IDOK)}));
+    Command(ID_FILE_PRINT_DIRECT);
+    EXPECT_EQ(std::make_pair(Strings{}, kOneEmptyPage), std::make_pair(Pages(0), Pages(1)));
+}
+
+// /p prints to the default printer, /pt to the one it names; either way the program ends.
+TEST_F(PrintTest, TheCommandLinePrintsTheDocumentWhereItSaysAndEnds) {
+    InstallPrinters(true);
+    CCommandLineInfo info;
+    info.m_strFileName = Output(2);
+    std::ofstream(info.m_strFileName) << "read by nobody";
+    info.m_nShellCommand = CCommandLineInfo::FilePrint;
+    EXPECT_FALSE(g_app->ProcessShellCommand(info));
+    EXPECT_EQ(std::make_pair(kOneEmptyPage, Strings{}), std::make_pair(Pages(0), Pages(1)));
+    info = {CCommandLineInfo::FilePrintTo, info.m_strFileName, kPrinters[1], "winspool", kPorts[1]};
+    EXPECT_FALSE(g_app->ProcessShellCommand(info));
+    EXPECT_EQ(std::make_pair(Strings{}, kOneEmptyPage), std::make_pair(Pages(0), Pages(1)));
+    ::DeleteFileA(info.m_strFileName.c_str());
+}
+
+} // namespace
