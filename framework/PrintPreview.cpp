@@ -67,8 +67,8 @@ CPrintPreview* CPrintPreview::Show(CView& view, std::unique_ptr<CPrintInfo> info
 
 bool CPrintPreview::CreateControls() {
     m_hControls = ::CreateWindowExA(0, TOOLBARCLASSNAMEA, nullptr,
-                                    WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_LIST | CCS_TOP,
-                                    0, 0, 0, 0, m_hWnd, nullptr, AfxGetInstanceHandle(), nullptr);
+                                    WS_CHILD | WS_VISIBLE | TBSTYLE_LIST | CCS_TOP, 0, 0, 0, 0,
+                                    m_hWnd, nullptr, AfxGetInstanceHandle(), nullptr);
     if (!m_hControls)
         return false;
     ::SendMessageA(m_hControls, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);

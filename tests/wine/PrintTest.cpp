@@ -143,4 +143,68 @@ TEST_F(PrintTest, TheCommandLinePrintsTheDocumentWhereItSaysAndEnds) {
     ::DeleteFileA(info.m_strFileName.c_str());
 }
 
+// The page is the only white below the controls: a box of A4's shape, white throughout.
+TEST_F(PrintTest, PreviewShowsOneEmptyPageInPlaceOfTheListWhichKeepsTakingRows) {
+    InstallPrinters(true);
+    Send("before");
+    Command(ID_FILE_PRINT_PREVIEW);
+    HWND preview = ::FindWindowExA(m_frame->m_hWnd, nullptr, CPrintPreview::kClassName, nullptr);
+    ASSERT_NE(nullptr, preview);
+    HWND controls = ::FindWindowExA(preview, nullptr, TOOLBARCLASSNAMEA, nullptr);
+    const auto enabled = [controls] {
+        std::vector<bool> states;
+        for (UINT id : {AFX_ID_PREVIEW_PRINT, AFX_ID_PREVIEW_NEXT, AFX_ID_PREVIEW_PREV,
+                        AFX_ID_PREVIEW_ZOOMIN, AFX_ID_PREVIEW_ZOOMOUT, AFX_ID_PREVIEW_CLOSE})
+            states.push_back(::SendMessageA(controls, TB_ISBUTTONENABLED, id, 0) != 0);
+        return states;
+    };
+    EXPECT_EQ((std::vector<bool>{true, false, false, true, false, true}), enabled());
+    EXPECT_EQ(std::make_pair(FALSE, TRUE),
+              std::make_pair(::IsWindowVisible(m_view), ::IsWindowVisible(preview)));
+
+    ::UpdateWindow(preview);
+    RECT client;
+    ::GetClientRect(preview, &client);
+    HDC screen = ::GetDC(preview), copy = ::CreateCompatibleDC(screen);
+    BITMAPINFO format = {};
+    format.bmiHeader.biSize = sizeof format.bmiHeader;
+    format.bmiHeader.biWidth = client.right;
+    format.bmiHeader.biHeight = -client.bottom; // top row first
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    DWORD* pixels = nullptr;
+    HBITMAP bitmap = ::CreateDIBSection(copy, &format, DIB_RGB_COLORS,
+                                        reinterpret_cast<void**>(&pixels), nullptr, 0);
+    ::DeleteObject(::SelectObject(copy, bitmap));
+    ::BitBlt(copy, 0, 0, client.right, client.bottom, screen, 0, 0, SRCCOPY);
+    RECT white = {client.right, client.bottom, 0, 0};
+    long count = 0;
+    RECT bar;
+    ::GetWindowRect(controls, &bar);
+    for (int y = bar.bottom - bar.top; y < client.bottom; ++y)
+        for (int x = 0; x < client.right; ++x)
+            if ((pixels[y * client.right + x] & 0xFFFFFF) == 0xFFFFFF) {
+                ++count;
+                white = {std::min(white.left, LONG(x)), std::min(white.top, LONG(y)),
+                         std::max(white.right, LONG(x + 1)), std::max(white.bottom, LONG(y + 1))};
+            }
+    ::DeleteDC(copy);
+    ::DeleteObject(bitmap);
+    ::ReleaseDC(preview, screen);
+    const long width = white.right - white.left, height = white.bottom - white.top;
+    EXPECT_GT(height, client.bottom / 2) << "the page fits the window";
+    EXPECT_EQ(width * height, count) << "pixels drawn on the page";
+    EXPECT_NEAR(595.0 / 842, double(width) / std::max(1L, height), 0.02) << "the page's shape";
+
+    ::SendMessageA(preview, WM_COMMAND, AFX_ID_PREVIEW_ZOOMIN, 0);
+    EXPECT_EQ((std::vector<bool>{true, false, false, true, true, true}), enabled()) << "zoomed";
+    ::SendMessageA(controls, TB_SETHOTITEM, 5, 0);
+    EXPECT_EQ("关闭打印预览模式", WindowText(::GetDlgItem(m_frame->m_hWnd, AFX_IDW_STATUS_BAR)));
+    EXPECT_EQ(0, Send("during"));
+    ::SendMessageA(preview, WM_COMMAND, AFX_ID_PREVIEW_CLOSE, LPARAM(controls));
+    EXPECT_EQ(std::make_pair(FALSE, TRUE),
+              std::make_pair(::IsWindow(preview), ::IsWindowVisible(m_view)));
+    EXPECT_EQ((Strings{"before", "during"}), Texts());
+}
+
 } // namespace
