@@ -29,16 +29,6 @@ std::string Output(int printer) {
     return dir + std::string("kestrin-print-") + std::to_string(printer) + ".ps";
 }
 
-// Wine's spooler writes a port's jobs to the Unix file it names.
-std::string UnixPath(const std::string& path) {
-    using ToUnix = char*(CDECL*)(const wchar_t*);
-    auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
-        ::GetProcAddress(::GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
-    std::wstring wide(path.begin(), path.end());
-    char* unix = toUnix ? toUnix(wide.c_str()) : nullptr;
-    return unix ? unix : "";
-}
-
 void InstallPrinters(bool installed) {
     PRINTER_DEFAULTSA all = {nullptr, nullptr, PRINTER_ALL_ACCESS};
     HANDLE printer = nullptr;
@@ -61,8 +51,14 @@ void InstallPrinters(bool installed) {
     driver.pDriverPath = driver.pConfigFile = const_cast<char*>("wineps.drv");
     driver.pDataFile = const_cast<char*>("kestrin.ppd");
     ASSERT_TRUE(::AddPrinterDriverA(nullptr, 3, reinterpret_cast<BYTE*>(&driver)));
+    // Wine's spooler writes a port's jobs to the Unix file it names.
+    using ToUnix = char*(CDECL*)(const wchar_t*);
+    const auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
+    ASSERT_NE(nullptr, toUnix);
     for (int i = 0; i < 2; ++i) {
-        const std::string file = UnixPath(Output(i));
+        const std::string path = Output(i);
+        const std::string file = toUnix(std::wstring(path.begin(), path.end()).c_str());
         ::RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Wine\\Printing\\Spooler", kPorts[i], REG_SZ,
                           file.c_str(), static_cast<DWORD>(file.size() + 1));
         PRINTER_INFO_2A info = {};
@@ -163,34 +159,17 @@ TEST_F(PrintTest, PreviewShowsOneEmptyPageInPlaceOfTheListWhichKeepsTakingRows) 
               std::make_pair(::IsWindowVisible(m_view), ::IsWindowVisible(preview)));
 
     ::UpdateWindow(preview);
-    RECT client;
+    RECT client, bar, white = {LONG_MAX, LONG_MAX, 0, 0};
     ::GetClientRect(preview, &client);
-    HDC screen = ::GetDC(preview), copy = ::CreateCompatibleDC(screen);
-    BITMAPINFO format = {};
-    format.bmiHeader.biSize = sizeof format.bmiHeader;
-    format.bmiHeader.biWidth = client.right;
-    format.bmiHeader.biHeight = -client.bottom; // top row first
-    format.bmiHeader.biPlanes = 1;
-    format.bmiHeader.biBitCount = 32;
-    DWORD* pixels = nullptr;
-    HBITMAP bitmap = ::CreateDIBSection(copy, &format, DIB_RGB_COLORS,
-                                        reinterpret_cast<void**>(&pixels), nullptr, 0);
-    ::DeleteObject(::SelectObject(copy, bitmap));
-    ::BitBlt(copy, 0, 0, client.right, client.bottom, screen, 0, 0, SRCCOPY);
-    RECT white = {client.right, client.bottom, 0, 0};
-    long count = 0;
-    RECT bar;
     ::GetWindowRect(controls, &bar);
-    for (int y = bar.bottom - bar.top; y < client.bottom; ++y)
-        for (int x = 0; x < client.right; ++x)
-            if ((pixels[y * client.right + x] & 0xFFFFFF) == 0xFFFFFF) {
-                ++count;
-                white = {std::min(white.left, LONG(x)), std::min(white.top, LONG(y)),
-                         std::max(white.right, LONG(x + 1)), std::max(white.bottom, LONG(y + 1))};
-            }
-    ::DeleteDC(copy);
-    ::DeleteObject(bitmap);
-    ::ReleaseDC(preview, screen);
+    HDC dc = ::GetDC(preview);
+    long count = 0;
+    for (LONG y = bar.bottom - bar.top; y < client.bottom; ++y)
+        for (LONG x = 0; x < client.right; ++x)
+            if (::GetPixel(dc, x, y) == RGB(255, 255, 255) && ++count)
+                white = {std::min(white.left, x), std::min(white.top, y),
+                         std::max(white.right, x + 1), std::max(white.bottom, y + 1)};
+    ::ReleaseDC(preview, dc);
     const long width = white.right - white.left, height = white.bottom - white.top;
     EXPECT_GT(height, client.bottom / 2) << "the page fits the window";
     EXPECT_EQ(width * height, count) << "pixels drawn on the page";
