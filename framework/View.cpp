@@ -85,7 +85,8 @@ void CView::OnFilePrintPreview() {
 
 void CView::OnPreviewClosed() {
     m_pPreview = nullptr;
-    if (m_hWnd) {
+    // A frame on its way out has already hidden itself: nothing to show then.
+    if (m_hWnd && ::IsWindowVisible(::GetParent(m_hWnd))) {
         ShowWindow(SW_SHOW);
         ::SetFocus(m_hWnd);
     }

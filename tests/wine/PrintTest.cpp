@@ -175,6 +175,13 @@ TEST_F(PrintTest, PreviewShowsOneEmptyPageInPlaceOfTheListWhichKeepsTakingRows) 
     EXPECT_EQ(width * height, count) << "pixels drawn on the page";
     EXPECT_NEAR(595.0 / 842, double(width) / std::max(1L, height), 0.02) << "the page's shape";
 
+    RECT frame, inView, inPreview;
+    ::GetWindowRect(m_frame->m_hWnd, &frame);
+    ::SetWindowPos(m_frame->m_hWnd, nullptr, 0, 0, 600, 400, SWP_NOMOVE | SWP_NOZORDER);
+    ::GetWindowRect(m_view, &inView);
+    ::GetWindowRect(preview, &inPreview);
+    EXPECT_TRUE(::EqualRect(&inView, &inPreview)) << "the preview keeps the list's place";
+    m_frame->MoveWindow(frame);
     ::SendMessageA(preview, WM_COMMAND, AFX_ID_PREVIEW_ZOOMIN, 0);
     EXPECT_EQ((std::vector<bool>{true, false, false, true, true, true}), enabled()) << "zoomed";
     ::SendMessageA(controls, TB_SETHOTITEM, 5, 0);
