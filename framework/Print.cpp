@@ -143,7 +143,10 @@ bool AfxPrintPages(CView& view, CPrintInfo& info, const char* title) {
             }
         }
         view.OnEndPrinting(info.m_hDC, &info);
-        printed = printed ? ::EndDoc(info.m_hDC) > 0 : (::AbortDoc(info.m_hDC), false);
+        if (printed)
+            printed = ::EndDoc(info.m_hDC) > 0;
+        else
+            ::AbortDoc(info.m_hDC);
     }
     if (!printed)
         AfxMessageBox(kPrintFailedMessage, MB_OK);

@@ -273,7 +273,8 @@ bool CWinApp::ProcessShellCommand(CCommandLineInfo& info) {
         return OpenDocumentFile(info.m_strFileName.c_str()) != nullptr;
     case CCommandLineInfo::FilePrint:
     case CCommandLineInfo::FilePrintTo: {
-        // The document is printed without a dialog, then the program ends.
+        // The document is printed without a dialog or a window, then the program ends.
+        m_nCmdShow = SW_HIDE;
         if (!OpenDocumentFile(info.m_strFileName.c_str()) || !m_pMainWnd)
             return false;
         CPrinterChoice named;
