@@ -151,6 +151,18 @@ LRESULT CPrintPreview::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT:
         OnPaint();
         return 0;
+    case WM_ERASEBKGND: {
+        // The controls' strip in the buttons' colour (the toolbar shows what is behind it), the
+        // rest as the space around a page.
+        RECT client, controls;
+        ::GetClientRect(m_hWnd, &client);
+        ::GetWindowRect(m_hControls, &controls);
+        RECT strip = {client.left, client.top, client.right, controls.bottom - controls.top};
+        client.top = strip.bottom;
+        ::FillRect(reinterpret_cast<HDC>(wParam), &strip, ::GetSysColorBrush(COLOR_BTNFACE));
+        ::FillRect(reinterpret_cast<HDC>(wParam), &client, ::GetSysColorBrush(COLOR_APPWORKSPACE));
+        return 1;
+    }
     case WM_SIZE:
         ::SendMessageA(m_hControls, TB_AUTOSIZE, 0, 0);
         ::InvalidateRect(m_hWnd, nullptr, TRUE);
