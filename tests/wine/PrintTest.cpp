@@ -107,7 +107,7 @@ TEST_F(PrintTest, WithoutAPrinterEachCommandSaysSoAndChangesNothing) {
 
 // Print Setup's choice is where Print Direct prints from then on.
 TEST_F(PrintTest, PrintAndPrintDirectPrintOneEmptyPageToTheChosenPrinter) {
-    InstallPrinters(true);
+    ASSERT_NO_FATAL_FAILURE(InstallPrinters(true));
     EXPECT_EQ(Strings{"打印"}, Drive(ID_FILE_PRINT, {Click(IDCANCEL)}));
     EXPECT_EQ(Strings{}, Pages(0)) << "cancelled";
     EXPECT_EQ(Strings{"打印"}, Drive(ID_FILE_PRINT, {Click(IDOK)}));
@@ -126,14 +126,17 @@ TEST_F(PrintTest, PrintAndPrintDirectPrintOneEmptyPageToTheChosenPrinter) {
 
 // /p prints to the default printer, /pt to the one it names; either way the program ends.
 TEST_F(PrintTest, TheCommandLinePrintsTheDocumentWhereItSaysAndEnds) {
-    InstallPrinters(true);
+    ASSERT_NO_FATAL_FAILURE(InstallPrinters(true));
     CCommandLineInfo info;
     info.m_strFileName = Output(2);
     std::ofstream(info.m_strFileName) << "read by nobody";
     info.m_nShellCommand = CCommandLineInfo::FilePrint;
     EXPECT_FALSE(g_app->ProcessShellCommand(info));
     EXPECT_EQ(std::make_pair(kOneEmptyPage, Strings{}), std::make_pair(Pages(0), Pages(1)));
-    info = {CCommandLineInfo::FilePrintTo, info.m_strFileName, kPrinters[1], "winspool", kPorts[1]};
+    info.m_nShellCommand = CCommandLineInfo::FilePrintTo;
+    info.m_strPrinterName = kPrinters[1];
+    info.m_strDriverName = "winspool";
+    info.m_strPortName = kPorts[1];
     EXPECT_FALSE(g_app->ProcessShellCommand(info));
     EXPECT_EQ(std::make_pair(Strings{}, kOneEmptyPage), std::make_pair(Pages(0), Pages(1)));
     ::DeleteFileA(info.m_strFileName.c_str());
@@ -141,7 +144,7 @@ TEST_F(PrintTest, TheCommandLinePrintsTheDocumentWhereItSaysAndEnds) {
 
 // The page is the only white below the controls: a box of A4's shape, white throughout.
 TEST_F(PrintTest, PreviewShowsOneEmptyPageInPlaceOfTheListWhichKeepsTakingRows) {
-    InstallPrinters(true);
+    ASSERT_NO_FATAL_FAILURE(InstallPrinters(true));
     Send("before");
     Command(ID_FILE_PRINT_PREVIEW);
     HWND preview = ::FindWindowExA(m_frame->m_hWnd, nullptr, CPrintPreview::kClassName, nullptr);
