@@ -4,8 +4,9 @@
 #include <memory>
 #include <string>
 
-#include "ControlBars.h"
 #include "Document.h"
+#include "StatusBar.h"
+#include "ToolBar.h"
 #include "View.h"
 #include "Wnd.h"
 
