@@ -65,13 +65,14 @@ int LockKeyOf(UINT paneId) {
 bool CStatusBar::Create(CWnd& parent, DWORD style, UINT id) {
     if (!InitBarClasses())
         return false;
-    // The frame lays the bar out; CalcHeight says how high it wants to be.
+    // The frame lays the bar out; CalcFixedLayout says how high it wants to be.
     DWORD windowStyle = SplitStyle(style) | SBARS_SIZEGRIP | CCS_NOPARENTALIGN | CCS_NORESIZE;
     if (!CWnd::CreateEx(0, STATUSCLASSNAMEA, nullptr, windowStyle, RECT{}, parent.m_hWnd,
                         ChildId(id)))
         return false;
     // A font of our choosing, so that panes and height can be measured in it.
     SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+    AddToFrame(parent);
     return true;
 }
 
@@ -131,14 +132,14 @@ std::string CStatusBar::GetPaneText(int index) const {
     return AnsiFromWide(wide);
 }
 
-int CStatusBar::CalcHeight(int) {
+SIZE CStatusBar::CalcFixedLayout() {
     CFontDC dc(m_hWnd);
     TEXTMETRICA metrics = {};
     if (dc.Get())
         ::GetTextMetricsA(dc.Get(), &metrics);
     int borders[3] = {};
     SendMessage(SB_GETBORDERS, 0, reinterpret_cast<LPARAM>(borders));
-    return metrics.tmHeight + 2 * (borders[1] + ::GetSystemMetrics(SM_CYEDGE) + kPaneTextAir);
+    return {0, metrics.tmHeight + 2 * (borders[1] + ::GetSystemMetrics(SM_CYEDGE) + kPaneTextAir)};
 }
 
 void CStatusBar::OnUpdateCmdUI(CCmdTarget&) {

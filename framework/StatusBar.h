@@ -15,7 +15,8 @@ public:
     bool SetPaneText(int index, const char* text);
     std::string GetPaneText(int index) const;
 
-    int CalcHeight(int frameWidth) override;
+    // Its height; the frame stretches it across.
+    SIZE CalcFixedLayout() override;
     void OnUpdateCmdUI(CCmdTarget& route) override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 

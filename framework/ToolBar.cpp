@@ -15,7 +15,8 @@ const size_t kRecordHeaderWords = 4;
 // A button is its image and this much frame around it.
 const int kButtonPadX = 7;
 const int kButtonPadY = 7;
-// Gripper: two etched lines, each 2 pixels wide, in a strip left of the buttons.
+// Gripper: two etched lines, each 2 pixels wide, in a strip before the buttons (left of them,
+// or above them on a vertical bar).
 const int kGripperWidth = 9;
 const int kGripperLineX[] = {2, 5};
 const int kGripperLineInset = 2;
@@ -77,6 +78,7 @@ bool CToolBar::CreateEx(CWnd& parent, DWORD ctrlStyle, DWORD style, const RECT& 
         return false;
     m_ctrl.m_hWnd = m_hWnd;
     SendMessage(TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON));
+    AddToFrame(parent);
     return true;
 }
 
@@ -202,13 +204,40 @@ bool CToolBar::OnToolTipText(NMHDR* hdr) {
     return true;
 }
 
-int CToolBar::CalcHeight(int) {
+// The buttons' extent, with the control's margin before the first mirrored after the last.
+SIZE CToolBar::CalcFixedLayout() {
     const RECT insets = NonClientInsets();
-    int buttons = HIWORD(SendMessage(TB_GETBUTTONSIZE));
+    const LRESULT button = SendMessage(TB_GETBUTTONSIZE);
+    SIZE size = {LOWORD(button), HIWORD(button)};
     RECT first = {};
-    if (GetCount() > 0 && SendMessage(TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first)))
-        buttons = first.bottom + first.top; // the control's margin above, mirrored below
-    return buttons + insets.top + insets.bottom;
+    if (GetCount() > 0 && SendMessage(TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first))) {
+        size = {0, 0};
+        for (int i = 0, count = GetCount(); i < count; ++i) {
+            RECT item = {};
+            SendMessage(TB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+            size = {std::max(size.cx, item.right + first.left),
+                    std::max(size.cy, item.bottom + first.top)};
+        }
+    }
+    return {size.cx + insets.left + insets.right, size.cy + insets.top + insets.bottom};
+}
+
+// A vertical bar is a column: every button ends its own row.
+void CToolBar::OnBarStyleChange(DWORD oldStyle, DWORD newStyle) {
+    const DWORD vertical = IsVertical() ? TBSTATE_WRAP : 0;
+    for (int i = 0, count = GetCount(); i < count; ++i) {
+        TBBUTTONINFOA info = {};
+        info.cbSize = sizeof info;
+        info.dwMask = TBIF_BYINDEX | TBIF_STATE;
+        if (SendMessage(TB_GETBUTTONINFOA, static_cast<WPARAM>(i),
+                        reinterpret_cast<LPARAM>(&info)) < 0 ||
+            (info.fsState & TBSTATE_WRAP) == vertical)
+            continue;
+        info.fsState = static_cast<BYTE>((info.fsState & ~TBSTATE_WRAP) | vertical);
+        SendMessage(TB_SETBUTTONINFOA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&info));
+    }
+    SendMessage(TB_AUTOSIZE);
+    CControlBar::OnBarStyleChange(oldStyle, newStyle);
 }
 
 void CToolBar::OnUpdateCmdUI(CCmdTarget& route) {
@@ -241,20 +270,55 @@ LRESULT CToolBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         Default(message, wParam, lParam);
         PaintNonClient();
         return 0;
+    case WM_NCHITTEST: {
+        // The gripper is the bar's caption: pressed there, the bar is dragged.
+        RECT window = {};
+        ::GetWindowRect(m_hWnd, &window);
+        RECT gripper = GripperRect();
+        ::OffsetRect(&gripper, window.left, window.top);
+        const POINT point = {static_cast<short>(LOWORD(lParam)),
+                             static_cast<short>(HIWORD(lParam))};
+        if (::PtInRect(&gripper, point))
+            return HTCAPTION;
+        return CControlBar::WindowProc(message, wParam, lParam);
+    }
     default:
         return CControlBar::WindowProc(message, wParam, lParam);
     }
 }
 
+bool CToolBar::HasGripper() const {
+    return (m_dwStyle & CBRS_GRIPPER) && !IsFloating();
+}
+
 RECT CToolBar::NonClientInsets() const {
     RECT insets = m_rcBorders;
-    if (m_dwStyle & CBRS_GRIPPER)
-        insets.left += kGripperWidth;
+    if (HasGripper())
+        (IsVertical() ? insets.top : insets.left) += kGripperWidth;
+    if (m_dwStyle & CBRS_BORDER_LEFT)
+        insets.left += kBorderLine;
     if (m_dwStyle & CBRS_BORDER_TOP)
         insets.top += kBorderLine;
+    if (m_dwStyle & CBRS_BORDER_RIGHT)
+        insets.right += kBorderLine;
     if (m_dwStyle & CBRS_BORDER_BOTTOM)
         insets.bottom += kBorderLine;
     return insets;
+}
+
+// In window coordinates; empty without a gripper.
+RECT CToolBar::GripperRect() const {
+    if (!HasGripper())
+        return RECT{};
+    RECT window = {};
+    ::GetWindowRect(m_hWnd, &window);
+    ::OffsetRect(&window, -window.left, -window.top);
+    const RECT insets = NonClientInsets();
+    if (IsVertical())
+        return {insets.left, m_rcBorders.top, window.right - insets.right,
+                m_rcBorders.top + kGripperWidth};
+    return {m_rcBorders.left, insets.top, m_rcBorders.left + kGripperWidth,
+            window.bottom - insets.bottom};
 }
 
 void CToolBar::PaintNonClient() {
@@ -269,21 +333,34 @@ void CToolBar::PaintNonClient() {
                       window.bottom - insets.bottom);
     ::FillRect(dc, &window, ::GetSysColorBrush(COLOR_BTNFACE));
 
-    if (m_dwStyle & CBRS_GRIPPER) {
-        for (int x : kGripperLineX) {
-            RECT line = {m_rcBorders.left + x, insets.top + kGripperLineInset,
-                         m_rcBorders.left + x + kBorderLine,
-                         window.bottom - insets.bottom - kGripperLineInset};
-            ::DrawEdge(dc, &line, EDGE_ETCHED, BF_LEFT);
+    if (HasGripper()) {
+        const RECT gripper = GripperRect();
+        for (int at : kGripperLineX) {
+            RECT line = gripper;
+            if (IsVertical()) {
+                ::InflateRect(&line, -kGripperLineInset, 0);
+                line.top += at;
+                line.bottom = line.top + kBorderLine;
+            } else {
+                ::InflateRect(&line, 0, -kGripperLineInset);
+                line.left += at;
+                line.right = line.left + kBorderLine;
+            }
+            ::DrawEdge(dc, &line, EDGE_ETCHED, IsVertical() ? BF_TOP : BF_LEFT);
         }
     }
-    if (m_dwStyle & CBRS_BORDER_TOP) {
-        RECT line = {0, 0, window.right, kBorderLine};
-        ::DrawEdge(dc, &line, EDGE_ETCHED, BF_TOP);
-    }
-    if (m_dwStyle & CBRS_BORDER_BOTTOM) {
-        RECT line = {0, window.bottom - kBorderLine, window.right, window.bottom};
-        ::DrawEdge(dc, &line, EDGE_ETCHED, BF_TOP);
-    }
+    const struct {
+        DWORD border;
+        RECT line;
+        UINT edge;
+    } borders[] = {
+        {CBRS_BORDER_LEFT, {0, 0, kBorderLine, window.bottom}, BF_LEFT},
+        {CBRS_BORDER_TOP, {0, 0, window.right, kBorderLine}, BF_TOP},
+        {CBRS_BORDER_RIGHT, {window.right - kBorderLine, 0, window.right, window.bottom}, BF_LEFT},
+        {CBRS_BORDER_BOTTOM, {0, window.bottom - kBorderLine, window.right, window.bottom}, BF_TOP},
+    };
+    for (auto border : borders)
+        if (m_dwStyle & border.border)
+            ::DrawEdge(dc, &border.line, EDGE_ETCHED, border.edge);
     ::ReleaseDC(m_hWnd, dc);
 }

@@ -28,12 +28,17 @@ public:
     // and fly-by prompts (first field, in the frame's status bar). False when not this bar's.
     bool OnParentNotify(CFrameWnd& frame, NMHDR* hdr, LRESULT* result);
 
-    int CalcHeight(int frameWidth) override;
+    SIZE CalcFixedLayout() override;
     void OnUpdateCmdUI(CCmdTarget& route) override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
+protected:
+    void OnBarStyleChange(DWORD oldStyle, DWORD newStyle) override;
+
 private:
+    bool HasGripper() const;
     RECT NonClientInsets() const;
+    RECT GripperRect() const;
     void PaintNonClient();
     bool OnToolTipText(NMHDR* hdr);
 
