@@ -31,6 +31,12 @@ void CControlBar::AddToFrame(CWnd& parent) {
         m_pDockSite->AddControlBar(this);
 }
 
+// A bar destroyed before its window leaves its frame now: the window's end, in ~CWnd, no longer
+// reaches this class's PostNcDestroy.
+CControlBar::~CControlBar() {
+    PostNcDestroy();
+}
+
 void CControlBar::PostNcDestroy() {
     if (m_pDockSite)
         m_pDockSite->RemoveControlBar(this);
@@ -119,7 +125,7 @@ void CControlBar::EndDrag(bool drop, POINT point) {
 }
 
 DWORD CControlBar::DropTarget(POINT point, RECT& place) const {
-    const SIZE size = const_cast<CControlBar*>(this)->CalcFixedLayout();
+    const SIZE size = CalcFixedLayout();
     const bool vertical = IsVertical();
     if (DWORD edge =
             m_pDockSite->DockEdgeAt(m_dwDockStyle, point, vertical ? size.cx : size.cy, place))

@@ -38,6 +38,8 @@ class CFrameWnd;
 // frame's View commands. A bar made dockable is dragged by its gripper.
 class CControlBar : public CWnd {
 public:
+    ~CControlBar() override;
+
     DWORD GetBarStyle() const { return m_dwStyle; }
     // The alignment and border bits change; the bar rearranges itself to match.
     void SetBarStyle(DWORD style);
@@ -48,10 +50,9 @@ public:
     bool IsVertical() const { return !IsFloating() && (m_dwStyle & CBRS_ORIENT_VERT); }
     // Shown whenever its frame is: its own window, or, floating, the tool window it is in.
     bool IsVisible() const;
-    CFrameWnd* GetDockingFrame() const { return m_pDockSite; }
 
     // Size in the bar's orientation; docked, the bar is stretched along its edge.
-    virtual SIZE CalcFixedLayout() = 0;
+    virtual SIZE CalcFixedLayout() const = 0;
     // Brings commands' states up to date during idle time; route is the frame.
     virtual void OnUpdateCmdUI(CCmdTarget& route) = 0;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -1,6 +1,8 @@
 // CMiniFrameWnd: a floating bar's tool window, its caption's double-click and its close.
 #include "MiniFrame.h"
 
+#include <string>
+
 #include "FrameWnd.h"
 #include "WinApp.h"
 
@@ -37,9 +39,7 @@ void CMiniFrameWnd::SetBar(CControlBar* bar) {
         return;
     // A caption other than the frame's, so that clients looking for the frame never find this.
     std::string title;
-    title.resize(static_cast<size_t>(::GetWindowTextLengthA(bar->m_hWnd)) + 1);
-    title.resize(static_cast<size_t>(
-        ::GetWindowTextA(bar->m_hWnd, &title[0], static_cast<int>(title.size()))));
+    GetDlgItemText(::GetDlgCtrlID(bar->m_hWnd), title);
     SetWindowText(title.c_str());
     RecalcLayout();
 }

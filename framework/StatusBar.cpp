@@ -132,7 +132,7 @@ std::string CStatusBar::GetPaneText(int index) const {
     return AnsiFromWide(wide);
 }
 
-SIZE CStatusBar::CalcFixedLayout() {
+SIZE CStatusBar::CalcFixedLayout() const {
     CFontDC dc(m_hWnd);
     TEXTMETRICA metrics = {};
     if (dc.Get())

@@ -16,7 +16,7 @@ public:
     std::string GetPaneText(int index) const;
 
     // Its height; the frame stretches it across.
-    SIZE CalcFixedLayout() override;
+    SIZE CalcFixedLayout() const override;
     void OnUpdateCmdUI(CCmdTarget& route) override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 

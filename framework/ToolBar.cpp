@@ -205,7 +205,7 @@ bool CToolBar::OnToolTipText(NMHDR* hdr) {
 }
 
 // The buttons' extent, with the control's margin before the first mirrored after the last.
-SIZE CToolBar::CalcFixedLayout() {
+SIZE CToolBar::CalcFixedLayout() const {
     const RECT insets = NonClientInsets();
     const LRESULT button = SendMessage(TB_GETBUTTONSIZE);
     SIZE size = {LOWORD(button), HIWORD(button)};

@@ -28,7 +28,7 @@ public:
     // and fly-by prompts (first field, in the frame's status bar). False when not this bar's.
     bool OnParentNotify(CFrameWnd& frame, NMHDR* hdr, LRESULT* result);
 
-    SIZE CalcFixedLayout() override;
+    SIZE CalcFixedLayout() const override;
     void OnUpdateCmdUI(CCmdTarget& route) override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
