@@ -173,7 +173,8 @@ bool CFrameWnd::DockControlBar(CControlBar* bar, DWORD edge) {
     }
     const bool shown = bar->IsVisible();
     Undock(bar);
-    ::SetParent(bar->m_hWnd, m_hWnd);
+    if (::GetParent(bar->m_hWnd) != m_hWnd) // at start-up it is already the frame's
+        ::SetParent(bar->m_hWnd, m_hWnd);
     target->Insert(bar);
     bar->ShowWindow(shown ? SW_SHOWNOACTIVATE : SW_HIDE);
     RecalcLayout();
