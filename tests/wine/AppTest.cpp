@@ -6,6 +6,8 @@
 #include <tuple>
 
 #include "AppFixture.h"
+#include "KestrinDoc.h"
+#include "KestrinView.h"
 
 namespace {
 
@@ -187,6 +189,100 @@ TEST_F(AppTest, OpenedFilesLeadTheRecentListOfFourWhichTheNextStartReads) {
               (Strings{next[0], next[1], next[2], next[3]}));
     for (const std::string& path : paths)
         ::DeleteFileA(path.c_str());
+}
+
+// The File commands as users give them: Ctrl+N, Ctrl+O and Ctrl+S through the accelerators of the
+// application's own loop. Save As writes an empty file and takes its name; a name longer than the
+// system's dialogs hold (they ended Kestrin) is told as a failure and changes nothing.
+TEST_F(AppTest, FileKeysAndSaveAsChangeTheDocumentAndLongNamesFailLeavingAllAsItWas) {
+    Send("kept");
+    const std::vector<Row> rows = Rows();
+    const CDocument* doc = m_frame->GetActiveDocument();
+    const auto press = [this](char key) {
+        return [this, key] {
+            BYTE keys[256];
+            ::GetKeyboardState(keys);
+            keys[VK_CONTROL] = 0x80;
+            ::SetKeyboardState(keys);
+            PumpMessages();
+            ::PostMessageA(m_view, WM_KEYDOWN, static_cast<WPARAM>(key), 0);
+            g_app->PumpMessage();
+            keys[VK_CONTROL] = 0;
+            ::SetKeyboardState(keys);
+        };
+    };
+    std::string offered;
+    const auto name = [&offered](const std::string& path) {
+        return [&offered, path](HWND dialog) {
+            offered = WindowText(FileNameEdit(dialog));
+            ::SetWindowTextA(FileNameEdit(dialog), path.c_str());
+            Click(IDOK)(dialog);
+        };
+    };
+    const std::string path = SiblingPath("kestrin-save-as.kst"),
+                      tooLong = SiblingPath("") + std::string(300, 'q');
+    const auto state = [&] {
+        return Strings{doc->GetTitle(), doc->GetPathName(), MenuText(kFilePopup, ID_FILE_MRU_FILE1),
+                       std::to_string(std::ifstream(path, std::ios::ate).tellg()),
+                       WindowText(m_frame->m_hWnd)};
+    };
+    EXPECT_EQ(Strings{"另存为"}, Drive(ID_FILE_SAVE_AS, {name(path)}));
+    const Strings saved = {"kestrin-save-as.kst", path, "&1 " + path, "0", "Kestrin"};
+    EXPECT_EQ(std::make_pair(std::string("v1.0"), saved), std::make_pair(offered, state()));
+    EXPECT_EQ((Strings{"另存为", "Kestrin: 无法保存文件：" + tooLong}),
+              Drive(ID_FILE_SAVE_AS, {name(tooLong), Click(IDOK)}));
+    EXPECT_EQ((Strings{"打开", "Kestrin: 无法打开文件：" + tooLong}),
+              Drive(press('O'), {name(tooLong), Click(IDOK)}));
+    EXPECT_EQ(saved, state()) << "after failed Save As and Open";
+    Drive(press('N'), {});
+    EXPECT_EQ((Strings{"v1.0", "", "&1 " + path, "0", "Kestrin"}), state());
+    // The view's Save: its dialog, or the file an earlier test left it.
+    const Strings seen = Drive(press('S'), {Click(IDCANCEL), Click(IDOK)});
+    EXPECT_TRUE(!seen.empty() && seen.back().rfind("Kestrin: Open File ", 0) == 0) << seen.back();
+    EXPECT_EQ(rows, Rows());
+    ::DeleteFileA(path.c_str());
+}
+
+// The switches of the standard command line, '/' or '-', any case; the first other argument
+// names the file, and /pt's next three its printer, driver and port. A document whose frame or
+// view cannot be created is told.
+TEST_F(AppTest, TheCommandLineSaysWhatToDoAndAFailedStartIsTold) {
+    using C = CCommandLineInfo;
+    const std::vector<std::pair<Strings, std::pair<int, Strings>>> cases = {
+        {{}, {C::FileNew, {"", "", "", ""}}},
+        {{"/dde", "-Automation", "/EMBEDDING", "-", "/x", "a.log", "b.log"},
+         {C::FileOpen, {"a.log", "", "", ""}}},
+        {{"-P", "a.log"}, {C::FilePrint, {"a.log", "", "", ""}}},
+        {{"/pt", "a.log", "printer", "driver", "port", "more"},
+         {C::FilePrintTo, {"a.log", "printer", "driver", "port"}}},
+        {{"a.log", "-unregister"}, {C::AppUnregister, {"a.log", "", "", ""}}},
+        {{"/Unregserver"}, {C::AppUnregister, {"", "", "", ""}}},
+    };
+    const int argc = __argc;
+    char** const argv = __argv;
+    for (const auto& c : cases) {
+        std::vector<char*> args = {argv[0]};
+        for (const std::string& arg : c.first)
+            args.push_back(const_cast<char*>(arg.c_str()));
+        __argc = static_cast<int>(args.size());
+        __argv = args.data();
+        CCommandLineInfo info;
+        g_app->ParseCommandLine(info);
+        EXPECT_EQ(c.second, std::make_pair(int(info.m_nShellCommand),
+                                           Strings{info.m_strFileName, info.m_strPrinterName,
+                                                   info.m_strDriverName, info.m_strPortName}))
+            << c.first.size() << " arguments";
+    }
+    __argc = argc;
+    __argv = argv;
+
+    const CRuntimeClass noView = {"none", []() -> CCmdTarget* { return nullptr; }};
+    CSingleDocTemplate broken(IDR_MAINFRAME, &CKestrinDoc::runtimeClass, &CMainFrame::runtimeClass,
+                              &noView);
+    const CDocument* opened = m_frame->GetActiveDocument();
+    EXPECT_EQ(Strings{"Kestrin: 无法创建文档窗口。"},
+              Drive([&] { opened = broken.OpenDocumentFile(nullptr); }, {Click(IDOK)}));
+    EXPECT_EQ(nullptr, opened);
 }
 
 // Resources no window here shows whole: the string table and the accelerators.
