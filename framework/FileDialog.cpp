@@ -88,7 +88,8 @@ UINT_PTR CALLBACK CFileDialog::HookProc(HWND hook, UINT message, WPARAM, LPARAM 
     auto* self =
         reinterpret_cast<CFileDialog*>(reinterpret_cast<OPENFILENAMEA*>(lParam)->lCustData);
     HWND dialog = ::GetParent(hook);
-    ::SetPropA(dialog, kSelfProperty, self);
+    if (!::SetPropA(dialog, kSelfProperty, self))
+        return 0;
     self->m_dialogProc = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DialogProc)));
     return 0;
@@ -114,6 +115,10 @@ LRESULT CALLBACK CFileDialog::DialogProc(HWND dialog, UINT message, WPARAM wPara
 bool CFileDialog::NoteConfirmedName(HWND dialog) {
     const std::string name = DialogText(dialog, CDM_GETSPEC);
     std::string folder = DialogText(dialog, CDM_GETFOLDERPATH);
+    // A folder of no path (the desktop's places): the dialog takes the current one, as here.
+    char current[MAX_PATH] = "";
+    if (folder.empty() && ::GetCurrentDirectoryA(MAX_PATH, current) < MAX_PATH)
+        folder = current;
     if (!folder.empty() && folder.back() != '\\')
         folder += '\\';
     const bool hasDrive = name.size() > 1 && name[1] == ':';

@@ -62,8 +62,9 @@ TEST_F(AppTest, StartUpShowsTheColumnsAndTheButtonsWithTheirPictures) {
 }
 
 // A null text is an empty row, sent to the view as to the frame. Rows from other processes,
-// captions and ids are the end-to-end and stress tests' part.
-TEST_F(AppTest, ANullTextIsAnEmptyRowAndAFrameWithoutAViewTakesNothing) {
+// captions and ids are the end-to-end and stress tests' part. A frame whose view cannot be
+// created is told, and opens nothing.
+TEST_F(AppTest, ANullTextIsAnEmptyRowAndAFrameWithoutAViewTakesNothingOrIsTold) {
     EXPECT_EQ(0, Send(nullptr, m_view));
     EXPECT_EQ(Strings{""}, Texts());
     CMainFrame bare;
@@ -71,6 +72,13 @@ TEST_F(AppTest, ANullTextIsAnEmptyRowAndAFrameWithoutAViewTakesNothing) {
     EXPECT_EQ(std::make_tuple(LRESULT{1}, std::string("Kestrin"), size_t{1}),
               std::make_tuple(Send("lost", bare.m_hWnd), WindowText(bare.m_hWnd), Rows().size()))
         << "a frame without a view: result, caption, rows";
+    const CRuntimeClass noView = {"none", []() -> CCmdTarget* { return nullptr; }};
+    CSingleDocTemplate broken(IDR_MAINFRAME, &CKestrinDoc::runtimeClass, &CMainFrame::runtimeClass,
+                              &noView);
+    const CDocument* opened = m_frame->GetActiveDocument();
+    EXPECT_EQ(Strings{"Kestrin: 无法创建文档窗口。"},
+              Drive([&] { opened = broken.OpenDocumentFile(nullptr); }, {Click(IDOK)}));
+    EXPECT_EQ(nullptr, opened);
 }
 
 // Items grayed (negative) or checked as the route leaves them, a command with no handler grayed,
@@ -200,9 +208,8 @@ TEST_F(AppTest, FileKeysAndSaveAsChangeTheDocumentAndLongNamesFailLeavingAllAsIt
     const CDocument* doc = m_frame->GetActiveDocument();
     const auto press = [this](char key) {
         return [this, key] {
-            BYTE keys[256];
-            ::GetKeyboardState(keys);
-            keys[VK_CONTROL] = 0x80;
+            BYTE keys[256] = {};
+            keys[VK_CONTROL] = 0x80; // held while the key goes through the loop
             ::SetKeyboardState(keys);
             PumpMessages();
             ::PostMessageA(m_view, WM_KEYDOWN, static_cast<WPARAM>(key), 0);
@@ -234,7 +241,7 @@ TEST_F(AppTest, FileKeysAndSaveAsChangeTheDocumentAndLongNamesFailLeavingAllAsIt
     EXPECT_EQ((Strings{"打开", "Kestrin: 无法打开文件：" + tooLong}),
               Drive(press('O'), {name(tooLong), Click(IDOK)}));
     EXPECT_EQ(saved, state()) << "after failed Save As and Open";
-    Drive(press('N'), {});
+    EXPECT_EQ(Strings{}, Drive(press('N'), {}));
     EXPECT_EQ((Strings{"v1.0", "", "&1 " + path, "0", "Kestrin"}), state());
     // The view's Save: its dialog, or the file an earlier test left it.
     const Strings seen = Drive(press('S'), {Click(IDCANCEL), Click(IDOK)});
@@ -244,45 +251,30 @@ TEST_F(AppTest, FileKeysAndSaveAsChangeTheDocumentAndLongNamesFailLeavingAllAsIt
 }
 
 // The switches of the standard command line, '/' or '-', any case; the first other argument
-// names the file, and /pt's next three its printer, driver and port. A document whose frame or
-// view cannot be created is told.
-TEST_F(AppTest, TheCommandLineSaysWhatToDoAndAFailedStartIsTold) {
-    using C = CCommandLineInfo;
-    const std::vector<std::pair<Strings, std::pair<int, Strings>>> cases = {
-        {{}, {C::FileNew, {"", "", "", ""}}},
-        {{"/dde", "-Automation", "/EMBEDDING", "-", "/x", "a.log", "b.log"},
-         {C::FileOpen, {"a.log", "", "", ""}}},
-        {{"-P", "a.log"}, {C::FilePrint, {"a.log", "", "", ""}}},
-        {{"/pt", "a.log", "printer", "driver", "port", "more"},
-         {C::FilePrintTo, {"a.log", "printer", "driver", "port"}}},
-        {{"a.log", "-unregister"}, {C::AppUnregister, {"a.log", "", "", ""}}},
-        {{"/Unregserver"}, {C::AppUnregister, {"", "", "", ""}}},
+// names the file, and /pt's next three its printer, driver and port. Each case's outcome as
+// command|file|printer|driver|port.
+TEST_F(AppTest, TheCommandLineSaysWhatToDo) {
+    const std::pair<Strings, std::string> cases[] = {
+        {{}, "0||||"},
+        {{"/dde", "-Automation", "/EMBEDDING", "-", "/x", "a", "b"}, "1|a|||"},
+        {{"-P", "a"}, "2|a|||"},
+        {{"/pt", "a", "printer", "driver", "port", "more"}, "3|a|printer|driver|port"},
+        {{"a", "-unregister"}, "4|a|||"},
+        {{"/Unregserver"}, "4||||"},
     };
-    const int argc = __argc;
-    char** const argv = __argv;
+    const auto saved = std::make_pair(__argc, __argv);
     for (const auto& c : cases) {
-        std::vector<char*> args = {argv[0]};
+        std::vector<char*> args = {saved.second[0]};
         for (const std::string& arg : c.first)
             args.push_back(const_cast<char*>(arg.c_str()));
-        __argc = static_cast<int>(args.size());
-        __argv = args.data();
-        CCommandLineInfo info;
-        g_app->ParseCommandLine(info);
-        EXPECT_EQ(c.second, std::make_pair(int(info.m_nShellCommand),
-                                           Strings{info.m_strFileName, info.m_strPrinterName,
-                                                   info.m_strDriverName, info.m_strPortName}))
-            << c.first.size() << " arguments";
+        std::tie(__argc, __argv) = std::make_pair(static_cast<int>(args.size()), args.data());
+        CCommandLineInfo i;
+        g_app->ParseCommandLine(i);
+        EXPECT_EQ(c.second, std::to_string(i.m_nShellCommand) + '|' + i.m_strFileName + '|' +
+                                i.m_strPrinterName + '|' + i.m_strDriverName + '|' +
+                                i.m_strPortName);
     }
-    __argc = argc;
-    __argv = argv;
-
-    const CRuntimeClass noView = {"none", []() -> CCmdTarget* { return nullptr; }};
-    CSingleDocTemplate broken(IDR_MAINFRAME, &CKestrinDoc::runtimeClass, &CMainFrame::runtimeClass,
-                              &noView);
-    const CDocument* opened = m_frame->GetActiveDocument();
-    EXPECT_EQ(Strings{"Kestrin: 无法创建文档窗口。"},
-              Drive([&] { opened = broken.OpenDocumentFile(nullptr); }, {Click(IDOK)}));
-    EXPECT_EQ(nullptr, opened);
+    std::tie(__argc, __argv) = saved;
 }
 
 // Resources no window here shows whole: the string table and the accelerators.
