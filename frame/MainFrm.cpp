@@ -44,7 +44,8 @@ int CMainFrame::OnCreate(CREATESTRUCTA* cs) {
         !m_wndStatusBar.SetIndicators(kIndicators, 4))
         return -1;
 
-    // Dragging the bar to another edge or floating it comes later; it docks at the top.
+    m_wndToolBar.EnableDocking(CBRS_ALIGN_ANY);
+    EnableDocking(CBRS_ALIGN_ANY);
     DockControlBar(&m_wndToolBar);
 
     m_bmpExtra.Attach(::LoadBitmapA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDB_EXTRA)));

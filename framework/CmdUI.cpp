@@ -1,7 +1,7 @@
 // CCmdUI: applies a command's state to its menu item or toolbar button.
 #include "CmdUI.h"
 
-#include "ControlBars.h"
+#include "ToolBar.h"
 #include "Wnd.h"
 
 // Idle updates run often: touch the button only when its state changes, so it is not repainted.

@@ -1,6 +1,7 @@
 // CFileDialog over GetOpenFileNameA and GetSaveFileNameA.
 #include "FileDialog.h"
 
+#include <cderr.h>
 #include <commdlg.h>
 
 #include <vector>
@@ -8,17 +9,31 @@
 #include "WinApp.h"
 
 namespace {
-using FileDialogProc = BOOL(WINAPI*)(OPENFILENAMEA*);
+const char kSelfProperty[] = "CFileDialog";
+// The longest path the system allows, with its NUL.
+const DWORD kNameChars = 32768;
 
 // The dialogs' library brings the shell's libraries with it: loaded when a dialog first opens,
 // not at start-up. Null when it cannot be loaded.
-FileDialogProc FindFileDialog(bool open) {
+FARPROC FindDialogFunction(const char* name) {
     static const HMODULE library = ::LoadLibraryA("comdlg32.dll");
-    if (!library)
-        return nullptr;
-    // Two casts through the generic function pointer type, which converts to any other.
-    return reinterpret_cast<FileDialogProc>(reinterpret_cast<void (*)()>(
-        ::GetProcAddress(library, open ? "GetOpenFileNameA" : "GetSaveFileNameA")));
+    return library ? ::GetProcAddress(library, name) : nullptr;
+}
+
+// Two casts through the generic function pointer type, which converts to any other.
+template <typename Function> Function DialogFunction(const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(FindDialogFunction(name)));
+}
+
+// A text the dialog answers by size first, then into a buffer: CDM_GETSPEC, CDM_GETFOLDERPATH.
+std::string DialogText(HWND dialog, UINT message) {
+    const LRESULT size = ::SendMessageA(dialog, message, 0, 0);
+    if (size <= 0)
+        return std::string();
+    std::vector<char> text(static_cast<size_t>(size) + 1, '\0');
+    ::SendMessageA(dialog, message, static_cast<WPARAM>(size),
+                   reinterpret_cast<LPARAM>(text.data()));
+    return text.data();
 }
 } // namespace
 
@@ -34,8 +49,7 @@ CFileDialog::CFileDialog(bool openFileDialog, const char* defaultExt, const char
 }
 
 int CFileDialog::DoModal() {
-    // Room for a long path; the dialog reports a longer one as an error, not a cut path.
-    std::vector<char> file(32768, '\0');
+    std::vector<char> file(kNameChars, '\0');
     m_fileName.copy(file.data(), file.size() - 1);
 
     OPENFILENAMEA ofn = {};
@@ -46,11 +60,72 @@ int CFileDialog::DoModal() {
     ofn.lpstrFile = file.data();
     ofn.nMaxFile = static_cast<DWORD>(file.size());
     ofn.lpstrDefExt = m_defaultExt.empty() ? nullptr : m_defaultExt.c_str();
-    ofn.Flags = m_flags | OFN_EXPLORER | OFN_ENABLESIZING;
+    ofn.Flags = m_flags | OFN_EXPLORER | OFN_ENABLESIZING | OFN_ENABLEHOOK;
+    ofn.lpfnHook = HookProc;
+    ofn.lCustData = reinterpret_cast<LPARAM>(this);
 
-    FileDialogProc show = FindFileDialog(m_bOpen);
-    if (!show || !show(&ofn))
-        return IDCANCEL;
-    m_path = file.data();
-    return IDOK;
+    using Show = BOOL(WINAPI*)(OPENFILENAMEA*);
+    const Show show = DialogFunction<Show>(m_bOpen ? "GetOpenFileNameA" : "GetSaveFileNameA");
+    m_bTakenOver = false;
+    m_path.clear();
+    if (show && show(&ofn)) {
+        m_path = file.data();
+        return IDOK;
+    }
+    // A name the dialog could not hand back is still the one the user confirmed.
+    using Error = DWORD(WINAPI*)();
+    const Error error = DialogFunction<Error>("CommDlgExtendedError");
+    if (m_bTakenOver || (error && error() == FNERR_BUFFERTOOSMALL))
+        return m_path.empty() ? IDCANCEL : IDOK;
+    m_path.clear();
+    return IDCANCEL;
+}
+
+// Explorer-style dialogs call the hook for a child of the dialog: the dialog is its parent.
+UINT_PTR CALLBACK CFileDialog::HookProc(HWND hook, UINT message, WPARAM, LPARAM lParam) {
+    if (message != WM_INITDIALOG)
+        return 0;
+    auto* self =
+        reinterpret_cast<CFileDialog*>(reinterpret_cast<OPENFILENAMEA*>(lParam)->lCustData);
+    HWND dialog = ::GetParent(hook);
+    if (!::SetPropA(dialog, kSelfProperty, self))
+        return 0;
+    self->m_dialogProc = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DialogProc)));
+    return 0;
+}
+
+LRESULT CALLBACK CFileDialog::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = static_cast<CFileDialog*>(::GetPropA(dialog, kSelfProperty));
+    const WNDPROC proc = self->m_dialogProc;
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc));
+        ::RemovePropA(dialog, kSelfProperty);
+    }
+    // The dialog closes as if cancelled, and DoModal answers with the name.
+    if (message == WM_COMMAND && LOWORD(wParam) == IDOK && self->NoteConfirmedName(dialog)) {
+        self->m_bTakenOver = true;
+        return ::CallWindowProcA(proc, dialog, WM_COMMAND, IDCANCEL, 0);
+    }
+    return ::CallWindowProcA(proc, dialog, message, wParam, lParam);
+}
+
+// The system's dialog joins folder and name in a buffer of MAX_PATH characters on its stack and
+// writes a longer path past its end: Kestrin ended inside the dialog, rows and all.
+bool CFileDialog::NoteConfirmedName(HWND dialog) {
+    const std::string name = DialogText(dialog, CDM_GETSPEC);
+    std::string folder = DialogText(dialog, CDM_GETFOLDERPATH);
+    // A folder of no path (the desktop's places): the dialog takes the current one, as here.
+    char current[MAX_PATH] = "";
+    if (folder.empty() && ::GetCurrentDirectoryA(MAX_PATH, current) < MAX_PATH)
+        folder = current;
+    if (!folder.empty() && folder.back() != '\\')
+        folder += '\\';
+    const bool hasDrive = name.size() > 1 && name[1] == ':';
+    const bool rooted = !name.empty() && (name[0] == '\\' || name[0] == '/');
+    const bool unc = name.compare(0, 2, "\\\\") == 0;
+    m_path = hasDrive || unc ? name : rooted ? folder.substr(0, 2) + name : folder + name;
+    const size_t extension = m_defaultExt.empty() ? 0 : m_defaultExt.size() + 1;
+    const int chars = ::MultiByteToWideChar(CP_ACP, 0, m_path.c_str(), -1, nullptr, 0);
+    return chars <= 0 || static_cast<size_t>(chars) + extension > MAX_PATH;
 }

@@ -21,6 +21,12 @@ public:
     const std::string& GetPathName() const { return m_path; }
 
 private:
+    static UINT_PTR CALLBACK HookProc(HWND hook, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+    // Notes the full path of the name confirmed in dialog; true when it is too long for the
+    // system's dialog to handle.
+    bool NoteConfirmedName(HWND dialog);
+
     bool m_bOpen;
     std::string m_defaultExt;
     std::string m_fileName;
@@ -28,4 +34,6 @@ private:
     DWORD m_flags;
     CWnd* m_pParent;
     std::string m_path;
+    WNDPROC m_dialogProc = nullptr;
+    bool m_bTakenOver = false;
 };

@@ -1,12 +1,19 @@
 // CFrameWnd: creation from resources, layout of bars and view, menus, prompts and command route.
 #include "FrameWnd.h"
 
+#include <algorithm>
+
 #include "CmdUI.h"
 #include "FrameworkIds.h"
 #include "WinApp.h"
 
 namespace {
 const char kFrameClass[] = "KestrinFrame";
+// A bar dropped this close to an edge of the docking area docks there: about a toolbar's
+// thickness.
+const int kDockZone = 32;
+// Edges in the order their bars take strips: the top and bottom ones span the whole width.
+const DWORD kEdges[] = {CBRS_ALIGN_TOP, CBRS_ALIGN_BOTTOM, CBRS_ALIGN_LEFT, CBRS_ALIGN_RIGHT};
 
 bool IsRecentFileEntry(UINT id) {
     return id > ID_FILE_MRU_FILE1 && id <= ID_FILE_MRU_FILE1 + 15;
@@ -92,45 +99,178 @@ void CFrameWnd::OnUpdateFrameTitle(bool addToTitle) {
     SetWindowText((document->GetTitle() + " - " + AfxGetApp()->m_strAppName).c_str());
 }
 
-void CFrameWnd::DockControlBar(CControlBar*) {
-    RecalcLayout();
+void CFrameWnd::AddControlBar(CControlBar* bar) {
+    m_controlBars.push_back(bar);
 }
 
-void CFrameWnd::ShowControlBar(CControlBar* bar, bool show) {
-    bar->ShowWindow(show ? SW_SHOWNOACTIVATE : SW_HIDE);
-    RecalcLayout();
+void CFrameWnd::RemoveControlBar(CControlBar* bar) {
+    m_controlBars.erase(std::remove(m_controlBars.begin(), m_controlBars.end(), bar),
+                        m_controlBars.end());
+    for (CDockBar& dock : m_dockBars)
+        dock.Remove(bar);
+    if (CMiniFrameWnd* mini = MiniFrameOf(bar))
+        mini->SetBar(nullptr);
 }
 
 CControlBar* CFrameWnd::GetControlBar(UINT id) const {
-    return dynamic_cast<CControlBar*>(CWnd::FromHandle(GetDlgItem(static_cast<int>(id))));
+    for (CControlBar* bar : m_controlBars)
+        if (static_cast<UINT>(::GetDlgCtrlID(bar->m_hWnd)) == id)
+            return bar;
+    return nullptr;
 }
 
+void CFrameWnd::EnableDocking(DWORD dockStyle) {
+    std::vector<CDockBar> docks;
+    for (DWORD edge : kEdges) {
+        auto had = std::find_if(m_dockBars.begin(), m_dockBars.end(),
+                                [edge](const CDockBar& dock) { return dock.GetAlign() == edge; });
+        if (had != m_dockBars.end())
+            docks.push_back(*had);
+        else if (dockStyle & edge)
+            docks.emplace_back(edge);
+    }
+    m_dockBars = std::move(docks);
+}
+
+CDockBar* CFrameWnd::DockBarOf(const CControlBar* bar) {
+    for (CDockBar& dock : m_dockBars)
+        if (dock.Contains(bar))
+            return &dock;
+    return nullptr;
+}
+
+CMiniFrameWnd* CFrameWnd::MiniFrameOf(const CControlBar* bar) const {
+    for (const auto& mini : m_miniFrames)
+        if (mini->GetBar() == bar)
+            return mini.get();
+    return nullptr;
+}
+
+void CFrameWnd::Undock(CControlBar* bar) {
+    if (CDockBar* dock = DockBarOf(bar))
+        dock->Remove(bar);
+    if (CMiniFrameWnd* mini = MiniFrameOf(bar)) {
+        mini->ShowWindow(SW_HIDE);
+        mini->SetBar(nullptr);
+    }
+}
+
+bool CFrameWnd::DockControlBar(CControlBar* bar, DWORD edge) {
+    if (!bar || !bar->m_hWnd)
+        return false;
+    const DWORD allowed = bar->GetDockStyle();
+    const DWORD wanted = edge ? edge : bar->GetBarStyle() & CBRS_ALIGN_ANY;
+    CDockBar* target = nullptr;
+    for (CDockBar& dock : m_dockBars)
+        if (!target && (dock.GetAlign() & allowed & wanted))
+            target = &dock;
+    for (CDockBar& dock : m_dockBars)
+        if (!target && !edge && (dock.GetAlign() & allowed))
+            target = &dock;
+    if (!target) {
+        RecalcLayout(); // a bar that does not dock keeps its edge
+        return false;
+    }
+    const bool shown = bar->IsVisible();
+    Undock(bar);
+    if (::GetParent(bar->m_hWnd) != m_hWnd) // at start-up it is already the frame's
+        ::SetParent(bar->m_hWnd, m_hWnd);
+    target->Insert(bar);
+    bar->ShowWindow(shown ? SW_SHOWNOACTIVATE : SW_HIDE);
+    RecalcLayout();
+    RedrawAfterDocking();
+    return true;
+}
+
+bool CFrameWnd::FloatControlBar(CControlBar* bar, POINT point) {
+    if (!bar || !bar->m_hWnd || !(bar->GetDockStyle()))
+        return false;
+    CMiniFrameWnd* mini = MiniFrameOf(bar);
+    if (!mini)
+        mini = MiniFrameOf(nullptr);
+    if (!mini) {
+        auto made = std::make_unique<CMiniFrameWnd>();
+        if (!made->Create(*this))
+            return false;
+        mini = made.get();
+        m_miniFrames.push_back(std::move(made));
+    }
+    const bool shown = bar->IsVisible();
+    if (mini->GetBar() != bar) {
+        Undock(bar);
+        ::SetParent(bar->m_hWnd, mini->m_hWnd);
+        // The edge it left stays in its style: docking back goes there.
+        bar->SetBarStyle((bar->GetBarStyle() & ~CBRS_BORDER_ANY) | CBRS_FLOATING);
+        bar->ShowWindow(SW_SHOWNOACTIVATE);
+        mini->SetBar(bar);
+    }
+    ::SetWindowPos(mini->m_hWnd, nullptr, point.x, point.y, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    mini->ShowWindow(shown ? SW_SHOWNOACTIVATE : SW_HIDE);
+    RecalcLayout();
+    RedrawAfterDocking();
+    return true;
+}
+
+// Moved both ways at once, the view's header keeps the frame's background where the bar was
+// (seen under Wine): the whole frame is painted afresh, which a rare drop can afford.
+void CFrameWnd::RedrawAfterDocking() {
+    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void CFrameWnd::ShowControlBar(CControlBar* bar, bool show) {
+    const int command = show ? SW_SHOWNOACTIVATE : SW_HIDE;
+    if (CMiniFrameWnd* mini = bar->IsFloating() ? MiniFrameOf(bar) : nullptr)
+        mini->ShowWindow(command);
+    else
+        bar->ShowWindow(command);
+    RecalcLayout();
+}
+
+DWORD CFrameWnd::DockEdgeAt(DWORD edges, POINT point, int thickness, RECT& strip) const {
+    POINT at = point;
+    ::ScreenToClient(m_hWnd, &at);
+    const RECT& area = m_rcDockArea;
+    if (!::PtInRect(&area, at))
+        return 0;
+    DWORD nearest = 0;
+    LONG nearestDistance = kDockZone;
+    for (const CDockBar& dock : m_dockBars) {
+        const DWORD edge = dock.GetAlign();
+        const LONG distance = edge == CBRS_ALIGN_TOP      ? at.y - area.top
+                              : edge == CBRS_ALIGN_BOTTOM ? area.bottom - 1 - at.y
+                              : edge == CBRS_ALIGN_LEFT   ? at.x - area.left
+                                                          : area.right - 1 - at.x;
+        if ((edges & edge) && distance < nearestDistance) {
+            nearest = edge;
+            nearestDistance = distance;
+        }
+    }
+    if (!nearest)
+        return 0;
+    RECT rest = area;
+    strip = CDockBar::TakeStrip(rest, nearest, thickness);
+    ::MapWindowPoints(m_hWnd, nullptr, reinterpret_cast<POINT*>(&strip), 2);
+    return nearest;
+}
+
+// Plain bars (the status bar) take the outer strips; docked bars share what they leave, and the
+// view takes the rest.
 void CFrameWnd::RecalcLayout() {
     RECT client;
     ::GetClientRect(m_hWnd, &client);
-    // Top bars stack downwards from the top edge, bottom bars upwards from the bottom;
-    // the view takes what is left.
-    for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child;
-         child = ::GetWindow(child, GW_HWNDNEXT)) {
-        auto* bar = dynamic_cast<CControlBar*>(CWnd::FromHandle(child));
-        if (!bar || !bar->IsWindowVisible())
+    for (CControlBar* bar : m_controlBars) {
+        if (DockBarOf(bar) || bar->IsFloating() || !bar->IsVisible())
             continue;
-        int height = bar->CalcHeight(client.right - client.left);
-        RECT place = client;
-        if (bar->GetBarStyle() & CBRS_ALIGN_BOTTOM) {
-            place.top = client.bottom - height;
-            client.bottom = place.top;
-        } else {
-            place.bottom = client.top + height;
-            client.top = place.bottom;
-        }
-        bar->MoveWindow(place);
+        const DWORD edge =
+            bar->GetBarStyle() & CBRS_ALIGN_BOTTOM ? CBRS_ALIGN_BOTTOM : CBRS_ALIGN_TOP;
+        bar->MoveWindow(CDockBar::TakeStrip(client, edge, bar->CalcFixedLayout().cy));
     }
-    if (m_pView && m_pView->m_hWnd) {
-        if (client.bottom < client.top)
-            client.bottom = client.top;
+    m_rcDockArea = client;
+    for (const CDockBar& dock : m_dockBars)
+        dock.Layout(client);
+    if (m_pView && m_pView->m_hWnd)
         m_pView->MoveWindow(client);
-    }
 }
 
 void CFrameWnd::OnSize() {
@@ -210,17 +350,17 @@ LRESULT CFrameWnd::OnMenuSelect(WPARAM wParam, LPARAM lParam) {
 
 void CFrameWnd::OnViewToolBar() {
     if (CControlBar* bar = GetControlBar(AFX_IDW_TOOLBAR))
-        ShowControlBar(bar, !bar->IsWindowVisible());
+        ShowControlBar(bar, !bar->IsVisible());
 }
 
 void CFrameWnd::OnViewStatusBar() {
     if (CControlBar* bar = GetControlBar(AFX_IDW_STATUS_BAR))
-        ShowControlBar(bar, !bar->IsWindowVisible());
+        ShowControlBar(bar, !bar->IsVisible());
 }
 
 void CFrameWnd::OnUpdateControlBarMenu(CCmdUI* pCmdUI) {
     CControlBar* bar = GetControlBar(pCmdUI->m_nID);
-    pCmdUI->SetCheck(bar && bar->IsWindowVisible());
+    pCmdUI->SetCheck(bar && bar->IsVisible());
 }
 
 bool CFrameWnd::OnCmdMsg(UINT id, int code, CCmdUI* pCmdUI) {
@@ -238,8 +378,7 @@ bool CFrameWnd::OnNotify(WPARAM, LPARAM lParam, LRESULT* result) {
 }
 
 void CFrameWnd::OnIdleUpdateCmdUI() {
-    for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
-        if (auto* bar = dynamic_cast<CControlBar*>(CWnd::FromHandle(child)))
-            if (bar->IsWindowVisible())
-                bar->OnUpdateCmdUI(*this);
+    for (CControlBar* bar : m_controlBars)
+        if (bar->IsWindowVisible())
+            bar->OnUpdateCmdUI(*this);
 }

@@ -3,9 +3,13 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
-#include "ControlBars.h"
+#include "DockBar.h"
 #include "Document.h"
+#include "MiniFrame.h"
+#include "StatusBar.h"
+#include "ToolBar.h"
 #include "View.h"
 #include "Wnd.h"
 
@@ -28,8 +32,19 @@ public:
     // The framework would put the document's title into the caption here.
     virtual void OnUpdateFrameTitle(bool addToTitle);
 
-    void DockControlBar(CControlBar* bar);
+    // Edges (CBRS_ALIGN_ bits) at which bars may dock.
+    void EnableDocking(DWORD dockStyle);
+    // Docks bar at edge (one CBRS_ALIGN_ bit), or at none given where it last was; false when
+    // neither the bar nor this frame allows that edge.
+    bool DockControlBar(CControlBar* bar, DWORD edge = 0);
+    // Floats bar in a tool window of its own whose top-left corner is at point (screen).
+    bool FloatControlBar(CControlBar* bar, POINT point);
     void ShowControlBar(CControlBar* bar, bool show);
+    // The bar with child-window id, docked, floating or hidden; null when there is none.
+    CControlBar* GetControlBar(UINT id) const;
+    // The edge among edges that a bar dropped at point (screen) docks at, 0 for none, and the
+    // strip of that thickness it would take there, on the screen.
+    DWORD DockEdgeAt(DWORD edges, POINT point, int thickness, RECT& strip) const;
     void RecalcLayout();
 
     // The status bar's message pane: a command's prompt, or the idle text.
@@ -43,6 +58,10 @@ public:
     bool OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) override;
     // Idle-time update of the bars' command states.
     void OnIdleUpdateCmdUI();
+
+    // Bars created in this frame, kept in the order created until their windows go.
+    void AddControlBar(CControlBar* bar);
+    void RemoveControlBar(CControlBar* bar);
 
 protected:
     int OnCreate(CREATESTRUCTA* cs);
@@ -61,9 +80,19 @@ protected:
     static const MessageMap messageMap;
 
 private:
-    CControlBar* GetControlBar(UINT id) const;
+    CDockBar* DockBarOf(const CControlBar* bar);
+    // The tool window holding bar; for null, one that holds nothing.
+    CMiniFrameWnd* MiniFrameOf(const CControlBar* bar) const;
+    // Takes the bar out of its dock bar or tool window, which is hidden.
+    void Undock(CControlBar* bar);
+    void RedrawAfterDocking();
 
     CCreateContext* m_pContext = nullptr;
+    std::vector<CControlBar*> m_controlBars;
+    std::vector<CDockBar> m_dockBars;
+    // A tool window per bar that ever floated: kept, hidden and empty, while the bar is docked.
+    std::vector<std::unique_ptr<CMiniFrameWnd>> m_miniFrames;
+    RECT m_rcDockArea = {}; // client coordinates: what the plain bars leave for docked ones
     std::unique_ptr<CView> m_pView;
     HACCEL m_hAccelTable = nullptr;
     std::string m_strIdleText;

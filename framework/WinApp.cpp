@@ -12,6 +12,7 @@ namespace {
 CWinApp* g_pApp = nullptr;
 
 const char kAllFilesFilter[] = "所有文件 (*.*)|*.*|";
+const char kCreateFailed[] = "无法创建文档窗口。";
 const UINT kRecentFileCount = 16;
 
 bool IsRecentFileCommand(UINT id) {
@@ -138,6 +139,7 @@ CDocument* CSingleDocTemplate::OpenDocumentFile(const char* path) {
         if (!m_pOnlyDoc || !m_pFrame ||
             !m_pFrame->LoadFrame(m_nResourceId, WS_OVERLAPPEDWINDOW, &context)) {
             Discard();
+            AfxMessageBox(kCreateFailed, MB_ICONSTOP);
             return nullptr;
         }
     }
@@ -190,35 +192,39 @@ bool CWinApp::InitInstance() {
     return true;
 }
 
+bool CWinApp::PumpMessage() {
+    const BOOL got = ::GetMessageA(&m_msgCur, nullptr, 0, 0);
+    if (got == 0 || got == -1)
+        return false;
+    CFrameWnd* frame = dynamic_cast<CFrameWnd*>(m_pMainWnd);
+    const bool translated =
+        frame && frame->GetAccelerators() &&
+        (m_msgCur.hwnd == frame->m_hWnd || ::IsChild(frame->m_hWnd, m_msgCur.hwnd)) &&
+        ::TranslateAcceleratorA(frame->m_hWnd, frame->GetAccelerators(), &m_msgCur);
+    if (!translated) {
+        ::TranslateMessage(&m_msgCur);
+        ::DispatchMessageA(&m_msgCur);
+    }
+    return true;
+}
+
 int CWinApp::Run() {
-    MSG msg = {};
     bool idle = true;
     long idleCount = 0;
+    MSG peeked;
     for (;;) {
-        while (idle && !::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE))
+        while (idle && !::PeekMessageA(&peeked, nullptr, 0, 0, PM_NOREMOVE))
             idle = OnIdle(idleCount++);
-
-        BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
-        if (got == 0 || got == -1)
-            break;
-        CFrameWnd* frame = dynamic_cast<CFrameWnd*>(m_pMainWnd);
-        bool translated = frame && frame->GetAccelerators() &&
-                          (msg.hwnd == frame->m_hWnd || ::IsChild(frame->m_hWnd, msg.hwnd)) &&
-                          ::TranslateAcceleratorA(frame->m_hWnd, frame->GetAccelerators(), &msg);
-        if (!translated) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
-        }
         // Gone, though a modal loop may have taken the quit message.
-        if (!m_pMainWnd)
+        if (!PumpMessage() || !m_pMainWnd)
             break;
-        if (IsIdleMessage(msg)) {
+        if (IsIdleMessage(m_msgCur)) {
             idle = true;
             idleCount = 0;
         }
     }
     ExitInstance();
-    return msg.message == WM_QUIT ? static_cast<int>(msg.wParam) : 0;
+    return m_msgCur.message == WM_QUIT ? static_cast<int>(m_msgCur.wParam) : 0;
 }
 
 bool CWinApp::OnIdle(long count) {
@@ -255,20 +261,41 @@ void CWinApp::AddDocTemplate(CSingleDocTemplate* docTemplate) {
     m_pDocTemplate.reset(docTemplate);
 }
 
+void CCommandLineInfo::ParseParam(const char* param, bool flag) {
+    if (flag) {
+        if (::lstrcmpiA(param, "p") == 0)
+            m_nShellCommand = FilePrint;
+        else if (::lstrcmpiA(param, "pt") == 0)
+            m_nShellCommand = FilePrintTo;
+        else if (::lstrcmpiA(param, "Unregister") == 0 || ::lstrcmpiA(param, "Unregserver") == 0)
+            m_nShellCommand = AppUnregister;
+    } else if (m_strFileName.empty()) {
+        m_strFileName = param;
+        if (m_nShellCommand == FileNew)
+            m_nShellCommand = FileOpen;
+    } else if (m_nShellCommand == FilePrintTo) {
+        // After the file, /pt names the printer, its driver and its port.
+        std::string* next = m_strPrinterName.empty()  ? &m_strPrinterName
+                            : m_strDriverName.empty() ? &m_strDriverName
+                                                      : &m_strPortName;
+        if (next->empty())
+            *next = param;
+    }
+}
+
 void CWinApp::ParseCommandLine(CCommandLineInfo& info) {
-    // Switches start with '/' or '-' and are not Kestrin's to act on; the first other
-    // argument names a file to open.
     for (int i = 1; i < __argc; ++i) {
         const char* arg = __argv[i];
-        if (arg[0] == '/' || arg[0] == '-' || !info.m_strFileName.empty())
-            continue;
-        info.m_strFileName = arg;
-        info.m_nShellCommand = CCommandLineInfo::FileOpen;
+        const bool flag = arg[0] == '/' || arg[0] == '-';
+        info.ParseParam(flag ? arg + 1 : arg, flag);
     }
 }
 
 bool CWinApp::ProcessShellCommand(CCommandLineInfo& info) {
     switch (info.m_nShellCommand) {
+    case CCommandLineInfo::AppUnregister:
+        // Kestrin registers nothing, so there is nothing to remove.
+        return false;
     case CCommandLineInfo::FileOpen:
         return OpenDocumentFile(info.m_strFileName.c_str()) != nullptr;
     case CCommandLineInfo::FilePrint:
@@ -291,10 +318,11 @@ bool CWinApp::ProcessShellCommand(CCommandLineInfo& info) {
             m_printer.Swap(named);
         return false;
     }
-    default:
-        OnFileNew();
-        return m_pMainWnd != nullptr;
+    case CCommandLineInfo::FileNew:
+        break;
     }
+    OnFileNew();
+    return m_pMainWnd != nullptr;
 }
 
 CDocument* CWinApp::OpenDocumentFile(const char* path) {

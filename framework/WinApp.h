@@ -39,9 +39,14 @@ private:
     std::unique_ptr<CFrameWnd> m_pFrame;
 };
 
-// The standard command line: no argument is File New, one file name opens it.
+// The standard command line: no argument is File New, a file name opens it, /p and /pt print
+// it. The OLE and DDE switches have nothing to start in Kestrin: /Unregister ends at once, the
+// others are ignored, as are switches it does not know.
 struct CCommandLineInfo {
-    enum Shell { FileNew, FileOpen, FilePrint, FilePrintTo };
+    enum Shell { FileNew, FileOpen, FilePrint, FilePrintTo, AppUnregister };
+    // One argument; a flag comes without its '/' or '-'.
+    void ParseParam(const char* param, bool flag);
+
     Shell m_nShellCommand = FileNew;
     std::string m_strFileName;
     std::string m_strPrinterName;
@@ -56,6 +61,9 @@ public:
     ~CWinApp() override;
 
     virtual bool InitInstance();
+    // Takes one message from the thread's queue through the accelerators to its window; false
+    // at WM_QUIT.
+    bool PumpMessage();
     // The message loop with accelerators and idle-time updates; the exit code.
     virtual int Run();
     virtual bool OnIdle(long count);
@@ -96,6 +104,7 @@ protected:
 private:
     // Drops posted messages that only ever arrive sent, in every loop of the thread.
     HHOOK m_hMessageHook;
+    MSG m_msgCur = {};
     std::string m_strRegistryKey;
     std::unique_ptr<CSingleDocTemplate> m_pDocTemplate;
     std::unique_ptr<CRecentFileList> m_pRecentFileList;

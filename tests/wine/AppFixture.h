@@ -45,12 +45,14 @@ using ModalStep = std::function<void(HWND window)>;
 // The steps a command's modal windows are answered with, and the windows met: each caption,
 // with ": " and the message for Kestrin's message boxes; "cancelled " and the caption for one
 // met after the last step, which is cancelled so that no test hangs.
-inline struct {
+// Named: an unnamed type would give every file of the program a copy of its own.
+struct ModalState {
     std::vector<ModalStep> steps;
     size_t next;
     HWND front;
     Strings seen;
-} g_modal;
+};
+inline ModalState g_modal;
 
 // Runs the next step on the modal window in front, from a timer that fires inside its loop.
 inline void CALLBACK AnswerModal(HWND, UINT, UINT_PTR, DWORD) {
@@ -110,13 +112,17 @@ protected:
     }
 
     void Command(UINT id) const { m_frame->SendMessage(WM_COMMAND, id); }
-    // Runs the command with the modal windows it opens answered by steps; the windows met.
-    Strings Drive(UINT id, std::vector<ModalStep> steps) const {
+    // Runs the action, or the command, with the modal windows it opens answered by steps; the
+    // windows met.
+    static Strings Drive(const std::function<void()>& action, std::vector<ModalStep> steps) {
         g_modal = {std::move(steps), 0, nullptr, {}};
         const UINT_PTR timer = ::SetTimer(nullptr, 0, 10, AnswerModal);
-        Command(id);
+        action();
         ::KillTimer(nullptr, timer);
         return g_modal.seen;
+    }
+    Strings Drive(UINT id, std::vector<ModalStep> steps) const {
+        return Drive([this, id] { Command(id); }, std::move(steps));
     }
     void SetFilter(const std::string& include, const std::string& exclude = ";") const {
         Drive(ID_FILTER, {Type(IDC_INCLUDE, include), Type(IDC_EXCLUDE, exclude), Click(IDOK)});

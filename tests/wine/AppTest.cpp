@@ -6,6 +6,8 @@
 #include <tuple>
 
 #include "AppFixture.h"
+#include "KestrinDoc.h"
+#include "KestrinView.h"
 
 namespace {
 
@@ -60,8 +62,9 @@ TEST_F(AppTest, StartUpShowsTheColumnsAndTheButtonsWithTheirPictures) {
 }
 
 // A null text is an empty row, sent to the view as to the frame. Rows from other processes,
-// captions and ids are the end-to-end and stress tests' part.
-TEST_F(AppTest, ANullTextIsAnEmptyRowAndAFrameWithoutAViewTakesNothing) {
+// captions and ids are the end-to-end and stress tests' part. A frame whose view cannot be
+// created is told, and opens nothing.
+TEST_F(AppTest, ANullTextIsAnEmptyRowAndAFrameWithoutAViewTakesNothingOrIsTold) {
     EXPECT_EQ(0, Send(nullptr, m_view));
     EXPECT_EQ(Strings{""}, Texts());
     CMainFrame bare;
@@ -69,6 +72,13 @@ TEST_F(AppTest, ANullTextIsAnEmptyRowAndAFrameWithoutAViewTakesNothing) {
     EXPECT_EQ(std::make_tuple(LRESULT{1}, std::string("Kestrin"), size_t{1}),
               std::make_tuple(Send("lost", bare.m_hWnd), WindowText(bare.m_hWnd), Rows().size()))
         << "a frame without a view: result, caption, rows";
+    const CRuntimeClass noView = {"none", []() -> CCmdTarget* { return nullptr; }};
+    CSingleDocTemplate broken(IDR_MAINFRAME, &CKestrinDoc::runtimeClass, &CMainFrame::runtimeClass,
+                              &noView);
+    const CDocument* opened = m_frame->GetActiveDocument();
+    EXPECT_EQ(Strings{"Kestrin: 无法创建文档窗口。"},
+              Drive([&] { opened = broken.OpenDocumentFile(nullptr); }, {Click(IDOK)}));
+    EXPECT_EQ(nullptr, opened);
 }
 
 // Items grayed (negative) or checked as the route leaves them, a command with no handler grayed,
@@ -187,6 +197,84 @@ TEST_F(AppTest, OpenedFilesLeadTheRecentListOfFourWhichTheNextStartReads) {
               (Strings{next[0], next[1], next[2], next[3]}));
     for (const std::string& path : paths)
         ::DeleteFileA(path.c_str());
+}
+
+// The File commands as users give them: Ctrl+N, Ctrl+O and Ctrl+S through the accelerators of the
+// application's own loop. Save As writes an empty file and takes its name; a name longer than the
+// system's dialogs hold (they ended Kestrin) is told as a failure and changes nothing.
+TEST_F(AppTest, FileKeysAndSaveAsChangeTheDocumentAndLongNamesFailLeavingAllAsItWas) {
+    Send("kept");
+    const std::vector<Row> rows = Rows();
+    const CDocument* doc = m_frame->GetActiveDocument();
+    const auto press = [this](char key) {
+        return [this, key] {
+            BYTE keys[256] = {};
+            keys[VK_CONTROL] = 0x80; // held while the key goes through the loop
+            ::SetKeyboardState(keys);
+            PumpMessages();
+            ::PostMessageA(m_view, WM_KEYDOWN, static_cast<WPARAM>(key), 0);
+            g_app->PumpMessage();
+            keys[VK_CONTROL] = 0;
+            ::SetKeyboardState(keys);
+        };
+    };
+    std::string offered;
+    const auto name = [&offered](const std::string& path) {
+        return [&offered, path](HWND dialog) {
+            offered = WindowText(FileNameEdit(dialog));
+            ::SetWindowTextA(FileNameEdit(dialog), path.c_str());
+            Click(IDOK)(dialog);
+        };
+    };
+    const std::string path = SiblingPath("kestrin-save-as.kst"),
+                      tooLong = SiblingPath("") + std::string(300, 'q');
+    const auto state = [&] {
+        return Strings{doc->GetTitle(), doc->GetPathName(), MenuText(kFilePopup, ID_FILE_MRU_FILE1),
+                       std::to_string(std::ifstream(path, std::ios::ate).tellg()),
+                       WindowText(m_frame->m_hWnd)};
+    };
+    EXPECT_EQ(Strings{"另存为"}, Drive(ID_FILE_SAVE_AS, {name(path)}));
+    const Strings saved = {"kestrin-save-as.kst", path, "&1 " + path, "0", "Kestrin"};
+    EXPECT_EQ(std::make_pair(std::string("v1.0"), saved), std::make_pair(offered, state()));
+    EXPECT_EQ((Strings{"另存为", "Kestrin: 无法保存文件：" + tooLong}),
+              Drive(ID_FILE_SAVE_AS, {name(tooLong), Click(IDOK)}));
+    EXPECT_EQ((Strings{"打开", "Kestrin: 无法打开文件：" + tooLong}),
+              Drive(press('O'), {name(tooLong), Click(IDOK)}));
+    EXPECT_EQ(saved, state()) << "after failed Save As and Open";
+    EXPECT_EQ(Strings{}, Drive(press('N'), {}));
+    EXPECT_EQ((Strings{"v1.0", "", "&1 " + path, "0", "Kestrin"}), state());
+    // The view's Save: its dialog, or the file an earlier test left it.
+    const Strings seen = Drive(press('S'), {Click(IDCANCEL), Click(IDOK)});
+    EXPECT_TRUE(!seen.empty() && seen.back().rfind("Kestrin: Open File ", 0) == 0) << seen.back();
+    EXPECT_EQ(rows, Rows());
+    ::DeleteFileA(path.c_str());
+}
+
+// The switches of the standard command line, '/' or '-', any case; the first other argument
+// names the file, and /pt's next three its printer, driver and port. Each case's outcome as
+// command|file|printer|driver|port.
+TEST_F(AppTest, TheCommandLineSaysWhatToDo) {
+    const std::pair<Strings, std::string> cases[] = {
+        {{}, "0||||"},
+        {{"/dde", "-Automation", "/EMBEDDING", "-", "/x", "a", "b"}, "1|a|||"},
+        {{"-P", "a"}, "2|a|||"},
+        {{"/pt", "a", "printer", "driver", "port", "more"}, "3|a|printer|driver|port"},
+        {{"a", "-unregister"}, "4|a|||"},
+        {{"/Unregserver"}, "4||||"},
+    };
+    const auto saved = std::make_pair(__argc, __argv);
+    for (const auto& c : cases) {
+        std::vector<char*> args = {saved.second[0]};
+        for (const std::string& arg : c.first)
+            args.push_back(const_cast<char*>(arg.c_str()));
+        std::tie(__argc, __argv) = std::make_pair(static_cast<int>(args.size()), args.data());
+        CCommandLineInfo i;
+        g_app->ParseCommandLine(i);
+        EXPECT_EQ(c.second, std::to_string(i.m_nShellCommand) + '|' + i.m_strFileName + '|' +
+                                i.m_strPrinterName + '|' + i.m_strDriverName + '|' +
+                                i.m_strPortName);
+    }
+    std::tie(__argc, __argv) = saved;
 }
 
 // Resources no window here shows whole: the string table and the accelerators.

@@ -247,3 +247,35 @@ TEST(SingleInstance, RacingStartsLeaveOneKestrinAndOneClosedInsideTheMoveLoopLet
     ::SendMessageTimeoutA(sent.Frame(), WM_SYSCOMMAND, SC_MOVE, 0, SMTO_NORMAL, 200, nullptr);
     sent.Close();
 }
+
+// A file named on the command line is opened, whatever OLE or DDE switch comes with it; one that
+// cannot be opened is told before Kestrin ends; /Unregister ends it at once, with no window.
+TEST(CommandLine, OpensTheNamedFileTellsWhenItCannotAndUnregisterEndsAtOnce) {
+    const char kRecent[] =
+        "Software\\Local AppWizard-Generated Applications\\Kestrin\\Recent File List";
+    const std::string path = SiblingPath("kestrin-command-line.log");
+    std::ofstream(path) << "not read";
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, kRecent);
+    {
+        CKestrin kestrin({"/dde", "-Automation", "/Embedding", path});
+        ASSERT_NO_FATAL_FAILURE(kestrin.Start());
+        EXPECT_EQ(0, CRemoteList(kestrin.View()).Count());
+        kestrin.Close();
+    }
+    char recent[MAX_PATH] = "";
+    DWORD size = sizeof recent;
+    ::RegGetValueA(HKEY_CURRENT_USER, kRecent, "File1", RRF_RT_REG_SZ, nullptr, recent, &size);
+    EXPECT_EQ(path, recent) << "the first recent file, written at exit";
+    ::DeleteFileA(path.c_str());
+
+    CChildProcess missing, unregister;
+    ASSERT_TRUE(missing.Start(CommandLine(SiblingPath("kestrin.exe"), {path})));
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (box = ModalWindowOf(missing.Id())) != nullptr; }));
+    EXPECT_EQ("Kestrin: 无法打开文件：" + path,
+              WindowText(box) + ": " + WindowText(::GetDlgItem(box, 0xFFFF)));
+    ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(missing.WaitPumping(kTimeoutMs)) << "expected Kestrin to end after the message";
+    ASSERT_TRUE(unregister.Start(CommandLine(SiblingPath("kestrin.exe"), {"/Unregister"})));
+    EXPECT_TRUE(unregister.WaitPumping(kTimeoutMs) && KestrinWindows().empty());
+}

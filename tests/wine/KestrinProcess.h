@@ -111,7 +111,7 @@ protected:
 // A running kestrin.exe, terminated if a test leaves it running.
 class CKestrin : public CProgram {
 public:
-    CKestrin() : CProgram("kestrin.exe") {}
+    explicit CKestrin(const std::vector<std::string>& args = {}) : CProgram("kestrin.exe", args) {}
 
     void Start() {
         ASSERT_TRUE(WaitFor([this] {

@@ -1,0 +1,81 @@
+// CMiniFrameWnd: a floating bar's tool window, its caption's double-click and its close.
+#include "MiniFrame.h"
+
+#include <string>
+
+#include "FrameWnd.h"
+#include "WinApp.h"
+
+namespace {
+const char kMiniFrameClass[] = "KestrinMiniFrame";
+const DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+const DWORD kExStyle = WS_EX_TOOLWINDOW;
+} // namespace
+
+RECT CMiniFrameWnd::WindowRectFor(SIZE size, POINT topLeft) {
+    RECT rect = {0, 0, size.cx, size.cy};
+    ::AdjustWindowRectEx(&rect, kStyle, FALSE, kExStyle);
+    ::OffsetRect(&rect, topLeft.x - rect.left, topLeft.y - rect.top);
+    return rect;
+}
+
+bool CMiniFrameWnd::Create(CFrameWnd& dockSite) {
+    WNDCLASSA wc = {};
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = ::DefWindowProcA;
+    wc.hInstance = AfxGetInstanceHandle();
+    wc.hCursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kMiniFrameClass;
+    if (!AfxRegisterClass(&wc))
+        return false;
+    m_pDockSite = &dockSite;
+    return CWnd::CreateEx(kExStyle, kMiniFrameClass, "", kStyle, RECT{}, dockSite.m_hWnd, nullptr);
+}
+
+void CMiniFrameWnd::SetBar(CControlBar* bar) {
+    m_pBar = bar;
+    if (!bar)
+        return;
+    // A caption other than the frame's, so that clients looking for the frame never find this.
+    std::string title;
+    GetDlgItemText(::GetDlgCtrlID(bar->m_hWnd), title);
+    SetWindowText(title.c_str());
+    RecalcLayout();
+}
+
+void CMiniFrameWnd::RecalcLayout() {
+    if (!m_pBar)
+        return;
+    RECT window = {};
+    ::GetWindowRect(m_hWnd, &window);
+    const RECT fit = WindowRectFor(m_pBar->CalcFixedLayout(), POINT{window.left, window.top});
+    ::SetWindowPos(m_hWnd, nullptr, 0, 0, fit.right - fit.left, fit.bottom - fit.top,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT client = {};
+    ::GetClientRect(m_hWnd, &client);
+    m_pBar->MoveWindow(client);
+}
+
+LRESULT CMiniFrameWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_NCLBUTTONDBLCLK:
+        if (wParam != HTCAPTION || !m_pBar)
+            break;
+        m_pDockSite->DockControlBar(m_pBar);
+        return 0;
+    case WM_CLOSE:
+        if (m_pBar)
+            m_pDockSite->ShowControlBar(m_pBar, false);
+        return 0;
+    }
+    return CWnd::WindowProc(message, wParam, lParam);
+}
+
+bool CMiniFrameWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
+    return m_pDockSite->OnCommand(wParam, lParam);
+}
+
+bool CMiniFrameWnd::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    return m_pDockSite->OnNotify(wParam, lParam, result);
+}

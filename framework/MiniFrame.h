@@ -1,0 +1,29 @@
+// CMiniFrameWnd: the small tool window a floating control bar lives in.
+#pragma once
+
+#include "Wnd.h"
+
+class CControlBar;
+class CFrameWnd;
+
+// Owned by the frame the bar docks in: its caption moves it, a double-click there docks the bar
+// back, and closing it hides the bar. Commands from the bar go on to the frame.
+class CMiniFrameWnd : public CWnd {
+public:
+    bool Create(CFrameWnd& dockSite);
+    CControlBar* GetBar() const { return m_pBar; }
+    // Holds bar (or, null, nothing) and takes its size; visibility is left to the caller.
+    void SetBar(CControlBar* bar);
+    void RecalcLayout();
+
+    // The window rectangle of a tool window whose client area has size, at topLeft.
+    static RECT WindowRectFor(SIZE size, POINT topLeft);
+
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool OnCommand(WPARAM wParam, LPARAM lParam) override;
+    bool OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+
+private:
+    CFrameWnd* m_pDockSite = nullptr;
+    CControlBar* m_pBar = nullptr;
+};

@@ -1,0 +1,49 @@
+// CToolBar: the toolbar with buttons from a toolbar resource, its tips and prompts.
+#pragma once
+
+#include <string>
+
+#include "ControlBar.h"
+#include "ToolBarCtrl.h"
+
+class CFrameWnd;
+
+class CToolBar : public CControlBar {
+public:
+    bool CreateEx(CWnd& parent, DWORD ctrlStyle, DWORD style, const RECT& borders, UINT id);
+    // On a bar without buttons: buttons from the toolbar resource (type 241), images from the
+    // bitmap of the same id. False, adding nothing, when either is missing or malformed.
+    bool LoadToolBar(UINT resourceId);
+    CToolBarCtrl& GetToolBarCtrl() { return m_ctrl; }
+
+    int GetCount() const;
+    // Index of the button with command id, or -1.
+    int CommandToIndex(UINT id) const;
+    // Style is the button's TBSTYLE_ bits; its state (enabled, checked) is not part of it.
+    bool GetButtonInfo(int index, UINT& id, UINT& style, int& image) const;
+    // Leaves the state alone, so the same id and style change only the image.
+    bool SetButtonInfo(int index, UINT id, UINT style, int image);
+
+    // The frame passes on its WM_NOTIFY here: tool tips (second field of the command's string)
+    // and fly-by prompts (first field, in the frame's status bar). False when not this bar's.
+    bool OnParentNotify(CFrameWnd& frame, NMHDR* hdr, LRESULT* result);
+
+    SIZE CalcFixedLayout() const override;
+    void OnUpdateCmdUI(CCmdTarget& route) override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+protected:
+    void OnBarStyleChange(DWORD oldStyle, DWORD newStyle) override;
+
+private:
+    bool HasGripper() const;
+    RECT NonClientInsets() const;
+    RECT GripperRect() const;
+    void PaintNonClient();
+    bool OnToolTipText(NMHDR* hdr);
+
+    CToolBarCtrl m_ctrl;
+    RECT m_rcBorders = {};
+    std::string m_strTip;   // the last tip handed out; the tool tip reads it afterwards
+    std::wstring m_wstrTip; // the same, for a tool tip that asks in UTF-16
+};

@@ -1,0 +1,132 @@
+// The toolbar dragged by its gripper to each edge and out of the frame, its floating window's
+// caption and close, and the View menu's bar toggles, driven with the messages the mouse sends.
+#include "AppFixture.h"
+
+namespace {
+
+const int kViewPopup = 2;
+const LRESULT kCaptureOffPicture = 12 + 1; // the extra strip's second picture, after 12 own
+
+RECT WindowRect(HWND window) {
+    RECT rect = {};
+    ::GetWindowRect(window, &rect);
+    return rect;
+}
+
+class DockingTest : public AppFixture {
+protected:
+    HWND Bar() const { return m_frame->GetControlBar(AFX_IDW_TOOLBAR)->m_hWnd; }
+    // Pressed on the gripper, moved to target (screen) and released there.
+    void DragBarTo(POINT target) const {
+        const RECT bar = WindowRect(Bar());
+        const LPARAM gripper = MAKELPARAM(bar.left + 4, bar.top + 4);
+        const LRESULT hit = ::SendMessageA(Bar(), WM_NCHITTEST, 0, gripper);
+        ASSERT_EQ(HTCAPTION, hit) << "the gripper is where the bar is dragged from";
+        ::SendMessageA(Bar(), WM_NCLBUTTONDOWN, static_cast<WPARAM>(hit), gripper);
+        ::ScreenToClient(Bar(), &target);
+        ::SendMessageA(Bar(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(target.x, target.y));
+        ::SendMessageA(Bar(), WM_LBUTTONUP, 0, MAKELPARAM(target.x, target.y));
+    }
+    // A screen point 5 pixels inside the client area above the status bar: towards its left
+    // (dx -1) or right (1) edge, its top (dy -1) or bottom (1), or midway (0).
+    POINT Near(int dx, int dy) const {
+        RECT a = {};
+        ::GetClientRect(m_frame->m_hWnd, &a);
+        ::MapWindowPoints(m_frame->m_hWnd, nullptr, reinterpret_cast<POINT*>(&a), 2);
+        a.bottom = WindowRect(::GetDlgItem(m_frame->m_hWnd, AFX_IDW_STATUS_BAR)).top;
+        return {(a.left + a.right) / 2 + dx * ((a.right - a.left) / 2 - 5),
+                (a.top + a.bottom) / 2 + dy * ((a.bottom - a.top) / 2 - 5)};
+    }
+    bool Checked(UINT id) const {
+        HMENU view = ::GetSubMenu(::GetMenu(m_frame->m_hWnd), kViewPopup);
+        m_frame->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(view), kViewPopup);
+        return (::GetMenuState(view, id, MF_BYCOMMAND) & MF_CHECKED) != 0;
+    }
+    // The buttons in a column, which the bar is no wider than.
+    bool Vertical() const {
+        RECT first = {}, last = {};
+        ::SendMessageA(Bar(), TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first));
+        ::SendMessageA(Bar(), TB_GETITEMRECT, ::SendMessageA(Bar(), TB_BUTTONCOUNT, 0, 0) - 1,
+                       reinterpret_cast<LPARAM>(&last));
+        const RECT bar = WindowRect(Bar());
+        return last.top >= first.bottom && bar.right - bar.left < 2 * first.right;
+    }
+    // The edge of the view the bar lies along, and its orientation.
+    std::string Place() const {
+        const RECT bar = WindowRect(Bar()), view = WindowRect(m_view);
+        const char* edge = bar.right <= view.left   ? "left"
+                           : bar.left >= view.right ? "right"
+                           : bar.bottom <= view.top ? "top"
+                           : bar.top >= view.bottom ? "bottom"
+                                                    : "over the view";
+        return std::string(edge) + (Vertical() ? " vertical" : " horizontal");
+    }
+};
+
+TEST_F(DockingTest, TheToolbarDocksAtEachEdgeAndFloatsInAToolWindowItsCaptionDocksBack) {
+    const struct {
+        int dx, dy;
+        const char* place; // null: floating, as over the middle of the view
+    } drops[] = {{-1, 0, "left vertical"},
+                 {1, 0, "right vertical"},
+                 {0, 0, nullptr},
+                 {0, 1, "bottom horizontal"},
+                 {0, -1, "top horizontal"}};
+    for (const auto& drop : drops) {
+        DragBarTo(Near(drop.dx, drop.dy));
+        EXPECT_EQ(drop.place != nullptr, m_frame->m_hWnd == ::GetParent(Bar())) << "docked?";
+        if (drop.place)
+            EXPECT_EQ(drop.place, Place());
+        else
+            m_frame->DockControlBar(m_frame->GetControlBar(AFX_IDW_TOOLBAR));
+    }
+
+    const RECT frame = WindowRect(m_frame->m_hWnd);
+    DragBarTo(POINT{frame.right + 40, frame.top + 40});
+    HWND tool = ::GetParent(Bar());
+    ASSERT_NE(m_frame->m_hWnd, tool);
+    const RECT floating = WindowRect(tool);
+    EXPECT_TRUE(::IsWindowVisible(tool) && (::GetWindowLongA(tool, GWL_STYLE) & WS_CAPTION) &&
+                (::GetWindowLongA(tool, GWL_EXSTYLE) & WS_EX_TOOLWINDOW))
+        << "a visible tool window with a caption";
+    EXPECT_EQ(std::make_pair(m_frame->m_hWnd, m_frame->m_hWnd),
+              std::make_pair(::GetWindow(tool, GW_OWNER), ::FindWindowA(nullptr, "Kestrin")))
+        << "its owner, and the window clients find";
+    EXPECT_FALSE(Vertical()) << "floating, it lies flat";
+
+    // Closed, it hides; the picture swaps go on; View > Toolbar shows it where it was.
+    ::SendMessageA(tool, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_FALSE(::IsWindowVisible(tool) || Checked(ID_VIEW_TOOLBAR)) << "after closing";
+    Command(ID_CAPTURE);
+    Command(ID_VIEW_TOOLBAR);
+    const RECT shown = WindowRect(tool);
+    EXPECT_TRUE(::IsWindowVisible(Bar()) && Checked(ID_VIEW_TOOLBAR)) << "shown again";
+    EXPECT_TRUE(::EqualRect(&floating, &shown)) << "where it was";
+    EXPECT_EQ(kCaptureOffPicture, ::SendMessageA(Bar(), TB_GETBITMAP, ID_CAPTURE, 0))
+        << "Capture, switched off while the bar was hidden";
+
+    const LPARAM caption = MAKELPARAM(floating.left + 8, floating.top + 4);
+    const LRESULT hit = ::SendMessageA(tool, WM_NCHITTEST, 0, caption);
+    EXPECT_EQ(HTCAPTION, hit);
+    ::SendMessageA(tool, WM_NCLBUTTONDBLCLK, static_cast<WPARAM>(hit), caption);
+    EXPECT_TRUE(m_frame->m_hWnd == ::GetParent(Bar()) && !::IsWindowVisible(tool));
+    EXPECT_EQ("top horizontal", Place()) << "docked back where it left";
+}
+
+// Each bar's View item hides it, unchecked, and the view takes its strip; again, all is back.
+TEST_F(DockingTest, ViewItemsHideAndShowTheirBarsWithTheirCheckMarks) {
+    for (UINT id : {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR}) {
+        HWND bar = ::GetDlgItem(m_frame->m_hWnd, static_cast<int>(id));
+        const RECT view = WindowRect(m_view), strip = WindowRect(bar);
+        Command(id);
+        RECT grown = WindowRect(m_view), overlap = {};
+        EXPECT_FALSE(::IsWindowVisible(bar) || Checked(id)) << "hidden, unchecked: " << id;
+        EXPECT_TRUE(::IntersectRect(&overlap, &grown, &strip)) << "the view takes its strip";
+        Command(id);
+        grown = WindowRect(m_view);
+        EXPECT_TRUE(::IsWindowVisible(bar) && Checked(id)) << "shown, checked: " << id;
+        EXPECT_TRUE(::EqualRect(&view, &grown)) << "the view as before: " << id;
+    }
+}
+
+} // namespace
