@@ -124,7 +124,8 @@ TEST_F(PrintTest, PrintAndPrintDirectPrintOneEmptyPageToTheChosenPrinter) {
     EXPECT_EQ(std::make_pair(Strings{}, kOneEmptyPage), std::make_pair(Pages(0), Pages(1)));
 }
 
-// /p prints to the default printer, /pt to the one it names; either way the program ends.
+// /p prints to the default printer, /pt to the one it names, or says it cannot; either way the
+// program ends.
 TEST_F(PrintTest, TheCommandLinePrintsTheDocumentWhereItSaysAndEnds) {
     ASSERT_NO_FATAL_FAILURE(InstallPrinters(true));
     CCommandLineInfo info;
@@ -139,6 +140,9 @@ TEST_F(PrintTest, TheCommandLinePrintsTheDocumentWhereItSaysAndEnds) {
     info.m_strPortName = kPorts[1];
     EXPECT_FALSE(g_app->ProcessShellCommand(info));
     EXPECT_EQ(std::make_pair(Strings{}, kOneEmptyPage), std::make_pair(Pages(0), Pages(1)));
+    info.m_strPrinterName = "no such printer";
+    EXPECT_EQ(Strings{"Kestrin: " + std::string(kPrintFailedMessage)},
+              Drive([&info] { EXPECT_FALSE(g_app->ProcessShellCommand(info)); }, {Click(IDOK)}));
     ::DeleteFileA(info.m_strFileName.c_str());
 }
 
