@@ -17,6 +17,7 @@ const MessageEntry CKestrinApp::messageEntries[] = {
     MapCommand(ID_APP_ABOUT, &CKestrinApp::OnAppAbout),
     MapCommand(ID_FILE_NEW, &CKestrinApp::OnFileNew),
     MapCommand(ID_FILE_OPEN, &CKestrinApp::OnFileOpen),
+    MapCommand(ID_FILE_PRINT_SETUP, &CKestrinApp::OnFilePrintSetup),
 };
 const MessageMap CKestrinApp::messageMap(&CWinApp::messageMap, CKestrinApp::messageEntries);
 

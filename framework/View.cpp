@@ -1,9 +1,25 @@
-// CView and CListView: creation inside the frame, initial update, command route to the document.
+// CView and CListView: creation inside the frame, initial update, command route to the document,
+// printing and print preview.
 #include "View.h"
 
+#include <memory>
+
 #include "FrameworkIds.h"
+#include "PrintPreview.h"
+#include "WinApp.h"
+
+const MessageEntry CView::messageEntries[] = {
+    MapMessage(WM_WINDOWPOSCHANGED, &CView::OnWindowPosChanged),
+};
+const MessageMap CView::messageMap(&CWnd::messageMap, CView::messageEntries);
+
+const MessageMap* CView::GetMessageMap() const {
+    return &messageMap;
+}
 
 CView::~CView() {
+    if (m_pPreview)
+        m_pPreview->DestroyWindow();
     if (m_pDocument)
         m_pDocument->RemoveView(this);
 }
@@ -36,6 +52,50 @@ bool CView::OnCmdMsg(UINT id, int code, CCmdUI* pCmdUI) {
     if (CWnd::OnCmdMsg(id, code, pCmdUI))
         return true;
     return m_pDocument && m_pDocument->OnCmdMsg(id, code, pCmdUI);
+}
+
+void CView::OnFilePrint() {
+    Print(false);
+}
+
+void CView::OnFilePrintDirect() {
+    Print(true);
+}
+
+void CView::Print(bool direct) {
+    CPrintInfo info;
+    info.m_bDirect = direct;
+    if (!OnPreparePrinting(&info))
+        return;
+    const std::string title = m_pDocument && !m_pDocument->GetTitle().empty()
+                                  ? m_pDocument->GetTitle()
+                                  : AfxGetApp()->m_strAppName;
+    AfxPrintPages(*this, info, title.c_str());
+}
+
+void CView::OnFilePrintPreview() {
+    if (m_pPreview)
+        return;
+    auto info = std::make_unique<CPrintInfo>();
+    info->m_bPreview = true;
+    if (!OnPreparePrinting(info.get()))
+        return;
+    m_pPreview = CPrintPreview::Show(*this, std::move(info));
+}
+
+void CView::OnPreviewClosed() {
+    m_pPreview = nullptr;
+    // A frame on its way out has already hidden itself: nothing to show then.
+    if (m_hWnd && ::IsWindowVisible(::GetParent(m_hWnd))) {
+        ShowWindow(SW_SHOW);
+        ::SetFocus(m_hWnd);
+    }
+}
+
+LRESULT CView::OnWindowPosChanged(WPARAM wParam, LPARAM lParam) {
+    if (m_pPreview)
+        m_pPreview->TakePlaceOf(*this);
+    return Default(WM_WINDOWPOSCHANGED, wParam, lParam);
 }
 
 bool CListView::PreCreateWindow(CREATESTRUCTA& cs) {

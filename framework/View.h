@@ -3,7 +3,10 @@
 
 #include "Document.h"
 #include "ListCtrl.h"
+#include "Print.h"
 #include "Wnd.h"
+
+class CPrintPreview;
 
 class CView : public CWnd {
 public:
@@ -17,13 +20,36 @@ public:
     // The view's own commands first, then its document's.
     bool OnCmdMsg(UINT id, int code, CCmdUI* pCmdUI) override;
 
+    // A print job's hooks, in the order the job calls them. A view prints once it prepares its
+    // jobs, usually with DoPreparePrinting; each page is its OnDraw unless it says otherwise.
+    virtual bool OnPreparePrinting(CPrintInfo*) { return false; }
+    virtual void OnBeginPrinting(HDC, CPrintInfo*) {}
+    virtual void OnPrint(HDC hdc, CPrintInfo*) { OnDraw(hdc); }
+    virtual void OnEndPrinting(HDC, CPrintInfo*) {}
+
+    // Print (with the print dialog), Print Direct (to the chosen printer) and Print Preview.
+    void OnFilePrint();
+    void OnFilePrintDirect();
+    void OnFilePrintPreview();
+    // The preview has closed: the view shows again.
+    void OnPreviewClosed();
+
 protected:
     friend class CFrameWnd;
     // The frame creates the view as its client-area child and attaches the document.
     bool Create(CWnd& frame, CDocument* document);
+    bool DoPreparePrinting(CPrintInfo* info) { return AfxPreparePrinting(*info); }
+    // A preview takes the view's place, wherever the frame puts the view.
+    LRESULT OnWindowPosChanged(WPARAM wParam, LPARAM lParam);
+    const MessageMap* GetMessageMap() const override;
+    static const MessageEntry messageEntries[];
+    static const MessageMap messageMap;
 
 private:
+    void Print(bool direct);
+
     CDocument* m_pDocument = nullptr;
+    CPrintPreview* m_pPreview = nullptr; // it ends itself when closed
 };
 
 // A view that is a report-style list-view control.

@@ -297,9 +297,27 @@ bool CWinApp::ProcessShellCommand(CCommandLineInfo& info) {
         // Kestrin registers nothing, so there is nothing to remove.
         return false;
     case CCommandLineInfo::FileOpen:
-    case CCommandLineInfo::FilePrint:
-    case CCommandLineInfo::FilePrintTo:
         return OpenDocumentFile(info.m_strFileName.c_str()) != nullptr;
+    case CCommandLineInfo::FilePrint:
+    case CCommandLineInfo::FilePrintTo: {
+        // The document is printed without a dialog or a window, then the program ends.
+        m_nCmdShow = SW_HIDE;
+        if (!OpenDocumentFile(info.m_strFileName.c_str()) || !m_pMainWnd)
+            return false;
+        CPrinterChoice named;
+        const bool printTo = info.m_nShellCommand == CCommandLineInfo::FilePrintTo;
+        if (printTo && !named.SetNames(info.m_strPrinterName.c_str(), info.m_strDriverName.c_str(),
+                                       info.m_strPortName.c_str())) {
+            AfxMessageBox(kPrintFailedMessage, MB_OK);
+            return false;
+        }
+        if (printTo)
+            m_printer.Swap(named);
+        m_pMainWnd->SendMessage(WM_COMMAND, ID_FILE_PRINT_DIRECT);
+        if (printTo)
+            m_printer.Swap(named);
+        return false;
+    }
     case CCommandLineInfo::FileNew:
         break;
     }
@@ -334,6 +352,13 @@ void CWinApp::OnFileOpen() {
                        filter.c_str());
     if (dialog.DoModal() == IDOK)
         OpenDocumentFile(dialog.GetPathName().c_str());
+}
+
+void CWinApp::OnFilePrintSetup() {
+    if (!m_printer.Choose())
+        AfxMessageBox(kNoPrinterMessage, MB_OK);
+    else
+        m_printer.RunDialog(PD_PRINTSETUP);
 }
 
 void CWinApp::OnAppExit() {

@@ -9,6 +9,7 @@
 
 #include "Document.h"
 #include "FrameWnd.h"
+#include "Print.h"
 #include "RecentFileList.h"
 #include "Strings.h"
 #include "Wnd.h"
@@ -79,6 +80,8 @@ public:
     CRecentFileList* GetRecentFileList() const { return m_pRecentFileList.get(); }
     // HKCU\Software\<company>\<application>; empty before SetRegistryKey.
     std::string GetRegistryPath() const;
+    // The printer every print job and preview uses.
+    CPrinterChoice& GetPrinter() { return m_printer; }
 
     // The recent-file commands are handled here by range.
     bool OnCmdMsg(UINT id, int code, CCmdUI* pCmdUI) override;
@@ -90,6 +93,7 @@ public:
 protected:
     void OnFileNew();
     void OnFileOpen();
+    void OnFilePrintSetup();
     void OnAppExit();
     void OnUpdateRecentFileMenu(CCmdUI* pCmdUI);
     bool OnOpenRecentFile(UINT id);
@@ -104,6 +108,7 @@ private:
     std::string m_strRegistryKey;
     std::unique_ptr<CSingleDocTemplate> m_pDocTemplate;
     std::unique_ptr<CRecentFileList> m_pRecentFileList;
+    CPrinterChoice m_printer;
 };
 
 CWinApp* AfxGetApp();

@@ -60,6 +60,9 @@ const MessageEntry CKestrinView::messageEntries[] = {
     MapCommand(ID_LOG_TO_FILE, &CKestrinView::OnLogToFile),
     MapUpdate(ID_LOG_TO_FILE, &CKestrinView::OnUpdateLogToFile),
     MapCommand(ID_FILE_SAVE, &CKestrinView::OnSaveLog),
+    MapCommand(ID_FILE_PRINT, &CView::OnFilePrint),
+    MapCommand(ID_FILE_PRINT_DIRECT, &CView::OnFilePrintDirect),
+    MapCommand(ID_FILE_PRINT_PREVIEW, &CView::OnFilePrintPreview),
     MapMessage(WM_TIMER, &CKestrinView::OnTimer),
     MapMessage(LVM_DELETEALLITEMS, &CKestrinView::OnDeleteAllItems),
 };
@@ -113,6 +116,16 @@ void CKestrinView::OnInitialUpdate() {
             list.InsertColumn(i, kColumns[i].heading, LVCFMT_LEFT, kColumns[i].width);
     m_capture.m_filter.SetFilter(";", nullptr);
 }
+
+void CKestrinView::OnDraw(HDC) {}
+
+bool CKestrinView::OnPreparePrinting(CPrintInfo* info) {
+    return DoPreparePrinting(info);
+}
+
+void CKestrinView::OnBeginPrinting(HDC, CPrintInfo*) {}
+
+void CKestrinView::OnEndPrinting(HDC, CPrintInfo*) {}
 
 void CKestrinView::OnFilter() {
     CFilterDlg dialog;

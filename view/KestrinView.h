@@ -17,6 +17,11 @@ public:
     bool PreCreateWindow(CREATESTRUCTA& cs) override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnInitialUpdate() override;
+    // The list paints itself on the screen: a printed page or a preview is empty.
+    void OnDraw(HDC hdc) override;
+    bool OnPreparePrinting(CPrintInfo* info) override;
+    void OnBeginPrinting(HDC hdc, CPrintInfo* info) override;
+    void OnEndPrinting(HDC hdc, CPrintInfo* info) override;
 
 protected:
     int OnCreate(CREATESTRUCTA* cs);

@@ -87,7 +87,7 @@ TEST_F(AppTest, ANullTextIsAnEmptyRowAndAFrameWithoutAViewTakesNothingOrIsTold) 
 TEST_F(AppTest, MenusHoldTheirItemsInOrderAndBothBarsShowTheRoutesStates) {
     const std::vector<std::vector<int>> expected = {
         {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, 0, ID_LOG_TO_FILE, 0,
-         -ID_FILE_PRINT, -ID_FILE_PRINT_PREVIEW, -ID_FILE_PRINT_SETUP, 0, -ID_FILE_MRU_FILE1, 0,
+         ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP, 0, -ID_FILE_MRU_FILE1, 0,
          ID_APP_EXIT},
         {-ID_EDIT_UNDO, 0, -ID_EDIT_CUT, -ID_EDIT_COPY, -ID_EDIT_PASTE, 0, ID_FILTER, ID_CLEAR,
          ID_CAPTURE},

@@ -1,0 +1,154 @@
+// CPrinterChoice, preparing a print job over the system's print dialog, and the page loop.
+#include "Print.h"
+
+#include <cstring>
+#include <string>
+#include <utility>
+
+#include "View.h"
+#include "WinApp.h"
+
+const char kNoPrinterMessage[] = "没有找到打印机。请先安装打印机，再打印或预览。";
+const char kPrintFailedMessage[] = "打印失败：打印机不可用，或拒绝了这份文档。";
+
+namespace {
+// A copy of the names inside the handle; empty when it holds none.
+std::string DevNamesField(HGLOBAL devNames, WORD DEVNAMES::*offset) {
+    std::string field;
+    if (auto* names = static_cast<DEVNAMES*>(::GlobalLock(devNames))) {
+        field = reinterpret_cast<const char*>(names) + names->*offset;
+        ::GlobalUnlock(devNames);
+    }
+    return field;
+}
+} // namespace
+
+void CPrinterChoice::Set(HGLOBAL devMode, HGLOBAL devNames) {
+    if (m_hDevMode && m_hDevMode != devMode)
+        ::GlobalFree(m_hDevMode);
+    if (m_hDevNames && m_hDevNames != devNames)
+        ::GlobalFree(m_hDevNames);
+    m_hDevMode = devMode;
+    m_hDevNames = devNames;
+}
+
+bool CPrinterChoice::SetNames(const char* device, const char* driver, const char* port) {
+    const char* fields[] = {driver, device, port};
+    size_t bytes = sizeof(DEVNAMES);
+    for (const char* field : fields)
+        bytes += std::strlen(field) + 1;
+    // The offsets are 16-bit: longer names cannot be described.
+    if (bytes > 0xFFFF)
+        return false;
+    HGLOBAL handle = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
+    auto* names = handle ? static_cast<DEVNAMES*>(::GlobalLock(handle)) : nullptr;
+    if (!names) {
+        if (handle)
+            ::GlobalFree(handle);
+        return false;
+    }
+    WORD DEVNAMES::*offsets[] = {&DEVNAMES::wDriverOffset, &DEVNAMES::wDeviceOffset,
+                                 &DEVNAMES::wOutputOffset};
+    size_t at = sizeof(DEVNAMES);
+    for (int i = 0; i < 3; ++i) {
+        names->*offsets[i] = static_cast<WORD>(at);
+        std::strcpy(reinterpret_cast<char*>(names) + at, fields[i]);
+        at += std::strlen(fields[i]) + 1;
+    }
+    ::GlobalUnlock(handle);
+    Set(nullptr, handle);
+    return true;
+}
+
+void CPrinterChoice::Swap(CPrinterChoice& other) {
+    std::swap(m_hDevMode, other.m_hDevMode);
+    std::swap(m_hDevNames, other.m_hDevNames);
+}
+
+bool CPrinterChoice::Choose() {
+    if (m_hDevNames)
+        return true;
+    PRINTDLGA pd = {};
+    pd.lStructSize = sizeof pd;
+    pd.Flags = PD_RETURNDEFAULT;
+    if (!::PrintDlgA(&pd))
+        return false;
+    Set(pd.hDevMode, pd.hDevNames);
+    return m_hDevNames != nullptr;
+}
+
+bool CPrinterChoice::RunDialog(DWORD flags, HDC* dc) {
+    CWnd* owner = AfxGetMainWnd();
+    PRINTDLGA pd = {};
+    pd.lStructSize = sizeof pd;
+    pd.hwndOwner = owner ? owner->m_hWnd : nullptr;
+    pd.hDevMode = m_hDevMode;
+    pd.hDevNames = m_hDevNames;
+    pd.Flags = flags | PD_NOSELECTION | PD_USEDEVMODECOPIESANDCOLLATE;
+    pd.nMinPage = pd.nMaxPage = pd.nFromPage = pd.nToPage = 1;
+    pd.nCopies = 1;
+    const bool chosen = ::PrintDlgA(&pd) != FALSE;
+    // The dialog may have replaced the handles, whatever its outcome.
+    m_hDevMode = pd.hDevMode;
+    m_hDevNames = pd.hDevNames;
+    if (dc)
+        *dc = chosen ? pd.hDC : nullptr;
+    else if (pd.hDC)
+        ::DeleteDC(pd.hDC);
+    return chosen;
+}
+
+HDC CPrinterChoice::CreateDC() const {
+    const std::string driver = DevNamesField(m_hDevNames, &DEVNAMES::wDriverOffset);
+    const std::string device = DevNamesField(m_hDevNames, &DEVNAMES::wDeviceOffset);
+    const std::string port = DevNamesField(m_hDevNames, &DEVNAMES::wOutputOffset);
+    if (device.empty())
+        return nullptr;
+    auto* mode = m_hDevMode ? static_cast<DEVMODEA*>(::GlobalLock(m_hDevMode)) : nullptr;
+    HDC dc = ::CreateDCA(driver.c_str(), device.c_str(), port.c_str(), mode);
+    if (mode)
+        ::GlobalUnlock(m_hDevMode);
+    return dc;
+}
+
+bool AfxPreparePrinting(CPrintInfo& info) {
+    CWinApp* app = AfxGetApp();
+    if (!app || !app->GetPrinter().Choose()) {
+        AfxMessageBox(kNoPrinterMessage, MB_OK);
+        return false;
+    }
+    CPrinterChoice& printer = app->GetPrinter();
+    if (info.m_bDirect || info.m_bPreview)
+        info.m_hDC = printer.CreateDC();
+    else if (!printer.RunDialog(PD_RETURNDC, &info.m_hDC))
+        return false;
+    if (!info.m_hDC)
+        AfxMessageBox(kPrintFailedMessage, MB_OK);
+    return info.m_hDC != nullptr;
+}
+
+bool AfxPrintPages(CView& view, CPrintInfo& info, const char* title) {
+    DOCINFOA doc = {};
+    doc.cbSize = sizeof doc;
+    doc.lpszDocName = title;
+    bool printed = ::StartDocA(info.m_hDC, &doc) > 0;
+    if (printed) {
+        view.OnBeginPrinting(info.m_hDC, &info);
+        for (info.m_nCurPage = info.GetMinPage(); printed && info.m_nCurPage <= info.GetMaxPage();
+             ++info.m_nCurPage) {
+            printed = ::StartPage(info.m_hDC) > 0;
+            if (printed) {
+                view.OnPrint(info.m_hDC, &info);
+                printed = ::EndPage(info.m_hDC) > 0;
+            }
+        }
+        view.OnEndPrinting(info.m_hDC, &info);
+        if (printed)
+            printed = ::EndDoc(info.m_hDC) > 0;
+        else
+            ::AbortDoc(info.m_hDC);
+    }
+    if (!printed)
+        AfxMessageBox(kPrintFailedMessage, MB_OK);
+    return printed;
+}

@@ -1,0 +1,74 @@
+// CPrinterChoice and CPrintInfo: the printer the application prints to, and one print job's
+// settings as the view prepares and prints it.
+#pragma once
+
+#include <windows.h>
+
+#include <commdlg.h>
+
+class CView;
+
+// The printer as the system's dialogs describe it: the default until Print Setup or the print
+// dialog picks another. Owns its two handles.
+class CPrinterChoice {
+public:
+    CPrinterChoice() = default;
+    CPrinterChoice(const CPrinterChoice&) = delete;
+    CPrinterChoice& operator=(const CPrinterChoice&) = delete;
+    ~CPrinterChoice() { Set(nullptr, nullptr); }
+
+    // Takes the handles, freeing those held.
+    void Set(HGLOBAL devMode, HGLOBAL devNames);
+    // A printer named by its device, driver and port, with the driver's default settings.
+    bool SetNames(const char* device, const char* driver, const char* port);
+    void Swap(CPrinterChoice& other);
+    // The system's default printer when none is chosen yet; false when there is none.
+    bool Choose();
+    // The print dialog (flags PD_PRINTSETUP for the setup dialog) over this choice, which
+    // becomes the user's; false when the user cancels or the dialog fails. Keeps its device
+    // context in dc when asked for one (PD_RETURNDC).
+    bool RunDialog(DWORD flags, HDC* dc = nullptr);
+    // A device context of the chosen printer, or null.
+    HDC CreateDC() const;
+
+private:
+    HGLOBAL m_hDevMode = nullptr;
+    HGLOBAL m_hDevNames = nullptr;
+};
+
+// One print job or preview: how it was asked for, its pages and the printer's device context,
+// which it deletes.
+class CPrintInfo {
+public:
+    CPrintInfo() = default;
+    CPrintInfo(const CPrintInfo&) = delete;
+    CPrintInfo& operator=(const CPrintInfo&) = delete;
+    ~CPrintInfo() {
+        if (m_hDC)
+            ::DeleteDC(m_hDC);
+    }
+
+    UINT GetMinPage() const { return 1; }
+    // One page unless the view says how many it has.
+    UINT GetMaxPage() const { return m_nMaxPage; }
+    void SetMaxPage(UINT maxPage) { m_nMaxPage = maxPage; }
+
+    bool m_bDirect = false;  // no print dialog: the chosen printer
+    bool m_bPreview = false; // drawn on the screen, measured on the chosen printer
+    UINT m_nCurPage = 1;
+    HDC m_hDC = nullptr;
+
+private:
+    UINT m_nMaxPage = 1;
+};
+
+// What the user is told when no printer is installed, and when a job could not be printed.
+extern const char kNoPrinterMessage[];
+extern const char kPrintFailedMessage[];
+
+// Gets the job its device context: the print dialog, or the chosen printer for direct printing
+// and preview. False, after telling the user, when there is no printer; false when cancelled.
+bool AfxPreparePrinting(CPrintInfo& info);
+// Prints the job's pages through the view's hooks; false, after telling the user, when the
+// printer refused the document. Either way the job ends on the printer: finished or aborted.
+bool AfxPrintPages(CView& view, CPrintInfo& info, const char* title);

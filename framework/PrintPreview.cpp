@@ -1,0 +1,221 @@
+// CPrintPreview: one page at a time, fitted or zoomed, drawn by the view's print hooks.
+#include "PrintPreview.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "FrameWnd.h"
+#include "FrameworkIds.h"
+#include "WinApp.h"
+
+const char CPrintPreview::kClassName[] = "KestrinPreview";
+
+namespace {
+const int kMaxZoom = 2;
+const int kMargin = 16;
+const int kShadow = 3;
+
+const struct {
+    UINT id;
+    const char* text;
+} kControls[] = {
+    {AFX_ID_PREVIEW_PRINT, "打印(&P)..."}, {AFX_ID_PREVIEW_NEXT, "下一页(&N)"},
+    {AFX_ID_PREVIEW_PREV, "上一页(&V)"},   {AFX_ID_PREVIEW_ZOOMIN, "放大(&I)"},
+    {AFX_ID_PREVIEW_ZOOMOUT, "缩小(&O)"},  {AFX_ID_PREVIEW_CLOSE, "关闭(&C)"},
+};
+
+// The rectangle of child in its parent's client coordinates.
+RECT PlaceInParent(HWND child) {
+    RECT rect;
+    ::GetWindowRect(child, &rect);
+    ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+} // namespace
+
+CPrintPreview::CPrintPreview(CView& view, std::unique_ptr<CPrintInfo> info)
+    : m_view(view), m_pInfo(std::move(info)) {}
+
+CPrintPreview::~CPrintPreview() {
+    m_view.OnEndPrinting(m_pInfo->m_hDC, m_pInfo.get());
+}
+
+CPrintPreview* CPrintPreview::Show(CView& view, std::unique_ptr<CPrintInfo> info) {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = ::DefWindowProcA;
+    wc.hInstance = AfxGetInstanceHandle();
+    wc.hCursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
+    wc.lpszClassName = kClassName;
+    if (!AfxRegisterClass(&wc))
+        return nullptr;
+    view.OnBeginPrinting(info->m_hDC, info.get());
+    auto* preview = new CPrintPreview(view, std::move(info));
+    if (!preview->CreateEx(0, kClassName, nullptr, WS_CHILD | WS_CLIPCHILDREN,
+                           PlaceInParent(view.m_hWnd), ::GetParent(view.m_hWnd), nullptr) ||
+        !preview->CreateControls()) {
+        preview->DestroyWindow();
+        delete preview;
+        return nullptr;
+    }
+    preview->m_bShown = true;
+    view.ShowWindow(SW_HIDE);
+    ::SetWindowPos(preview->m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    return preview;
+}
+
+bool CPrintPreview::CreateControls() {
+    m_hControls = ::CreateWindowExA(0, TOOLBARCLASSNAMEA, nullptr,
+                                    WS_CHILD | WS_VISIBLE | TBSTYLE_LIST | CCS_TOP, 0, 0, 0, 0,
+                                    m_hWnd, nullptr, AfxGetInstanceHandle(), nullptr);
+    if (!m_hControls)
+        return false;
+    ::SendMessageA(m_hControls, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    ::SendMessageA(m_hControls, TB_SETBITMAPSIZE, 0, MAKELPARAM(0, 0));
+    TBBUTTON buttons[std::size(kControls)] = {};
+    for (size_t i = 0; i < std::size(kControls); ++i) {
+        buttons[i].iBitmap = I_IMAGENONE;
+        buttons[i].idCommand = static_cast<int>(kControls[i].id);
+        buttons[i].fsState = TBSTATE_ENABLED;
+        buttons[i].fsStyle = BTNS_BUTTON | BTNS_AUTOSIZE;
+        buttons[i].iString = reinterpret_cast<INT_PTR>(kControls[i].text);
+    }
+    if (!::SendMessageA(m_hControls, TB_ADDBUTTONSA, std::size(buttons),
+                        reinterpret_cast<LPARAM>(buttons)))
+        return false;
+    ::SendMessageA(m_hControls, TB_AUTOSIZE, 0, 0);
+    UpdateControls();
+    return true;
+}
+
+void CPrintPreview::UpdateControls() const {
+    const bool enabled[] = {true, m_nPage<m_pInfo->GetMaxPage(), m_nPage> m_pInfo->GetMinPage(),
+                            m_nZoom<kMaxZoom, m_nZoom> 0, true};
+    for (size_t i = 0; i < std::size(kControls); ++i)
+        ::SendMessageA(m_hControls, TB_ENABLEBUTTON, kControls[i].id, MAKELPARAM(enabled[i], 0));
+}
+
+void CPrintPreview::TakePlaceOf(const CView& view) const {
+    MoveWindow(PlaceInParent(view.m_hWnd));
+}
+
+bool CPrintPreview::OnCommand(WPARAM wParam, LPARAM) {
+    switch (LOWORD(wParam)) {
+    case AFX_ID_PREVIEW_PRINT: {
+        // Printing starts from the view once the preview has made way for it.
+        CView& view = m_view;
+        DestroyWindow();
+        view.OnFilePrint();
+        return true;
+    }
+    case AFX_ID_PREVIEW_CLOSE:
+        DestroyWindow();
+        return true;
+    case AFX_ID_PREVIEW_NEXT:
+    case AFX_ID_PREVIEW_PREV:
+        m_nPage = std::clamp(LOWORD(wParam) == AFX_ID_PREVIEW_NEXT ? m_nPage + 1 : m_nPage - 1,
+                             m_pInfo->GetMinPage(), m_pInfo->GetMaxPage());
+        break;
+    case AFX_ID_PREVIEW_ZOOMIN:
+    case AFX_ID_PREVIEW_ZOOMOUT:
+        m_nZoom =
+            std::clamp(m_nZoom + (LOWORD(wParam) == AFX_ID_PREVIEW_ZOOMIN ? 1 : -1), 0, kMaxZoom);
+        break;
+    default:
+        return false;
+    }
+    UpdateControls();
+    ::InvalidateRect(m_hWnd, nullptr, TRUE);
+    return true;
+}
+
+// A hot control's prompt goes to the frame's status bar, as the frame's own buttons' do.
+bool CPrintPreview::OnNotify(WPARAM, LPARAM lParam, LRESULT* result) {
+    const auto* hot = reinterpret_cast<const NMTBHOTITEM*>(lParam);
+    auto* frame = dynamic_cast<CFrameWnd*>(CWnd::FromHandle(::GetParent(m_hWnd)));
+    if (hot->hdr.hwndFrom != m_hControls || hot->hdr.code != TBN_HOTITEMCHANGE || !frame)
+        return false;
+    UINT prompt = AFX_IDS_IDLEMESSAGE;
+    if (!(hot->dwFlags & HICF_LEAVING) && hot->idNew == AFX_ID_PREVIEW_CLOSE)
+        prompt = AFX_IDS_PREVIEW_CLOSE;
+    else if (!(hot->dwFlags & HICF_LEAVING) && hot->idNew == AFX_ID_PREVIEW_PRINT)
+        prompt = ID_FILE_PRINT;
+    frame->SetMessageText(prompt);
+    *result = 0;
+    return true;
+}
+
+LRESULT CPrintPreview::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_PAINT:
+        OnPaint();
+        return 0;
+    case WM_ERASEBKGND: {
+        // The controls' strip in the buttons' colour (the toolbar shows what is behind it), the
+        // rest as the space around a page.
+        RECT client, controls;
+        ::GetClientRect(m_hWnd, &client);
+        ::GetWindowRect(m_hControls, &controls);
+        RECT strip = {client.left, client.top, client.right, controls.bottom - controls.top};
+        client.top = strip.bottom;
+        ::FillRect(reinterpret_cast<HDC>(wParam), &strip, ::GetSysColorBrush(COLOR_BTNFACE));
+        ::FillRect(reinterpret_cast<HDC>(wParam), &client, ::GetSysColorBrush(COLOR_APPWORKSPACE));
+        return 1;
+    }
+    case WM_SIZE:
+        ::SendMessageA(m_hControls, TB_AUTOSIZE, 0, 0);
+        ::InvalidateRect(m_hWnd, nullptr, TRUE);
+        break;
+    }
+    return CWnd::WindowProc(message, wParam, lParam);
+}
+
+RECT CPrintPreview::PageRect() const {
+    RECT client, controls = {};
+    ::GetClientRect(m_hWnd, &client);
+    ::GetWindowRect(m_hControls, &controls);
+    client.top += controls.bottom - controls.top;
+    const int width = ::GetDeviceCaps(m_pInfo->m_hDC, PHYSICALWIDTH);
+    const int height = ::GetDeviceCaps(m_pInfo->m_hDC, PHYSICALHEIGHT);
+    const int roomX = std::max(1, int(client.right - client.left) - 2 * kMargin);
+    const int roomY = std::max(1, int(client.bottom - client.top) - 2 * kMargin);
+    // Fitted: the page's longer side, relative to the room, fills the room.
+    double scale =
+        std::min(double(roomX) / std::max(1, width), double(roomY) / std::max(1, height));
+    scale *= 1 << m_nZoom;
+    const int cx = std::max(1, int(width * scale)), cy = std::max(1, int(height * scale));
+    const int left = (client.left + client.right - cx) / 2;
+    const int top = m_nZoom ? (client.top + client.bottom - cy) / 2 : client.top + kMargin;
+    return {left, top, left + cx, top + cy};
+}
+
+void CPrintPreview::OnPaint() {
+    PAINTSTRUCT ps;
+    HDC dc = ::BeginPaint(m_hWnd, &ps);
+    const RECT page = PageRect();
+    RECT shadow = {page.left + kShadow, page.top + kShadow, page.right + kShadow,
+                   page.bottom + kShadow};
+    ::FillRect(dc, &shadow, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+    ::FillRect(dc, &page, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+
+    // The page's own drawing, in the printer's units, clipped to the page.
+    const int saved = ::SaveDC(dc);
+    ::IntersectClipRect(dc, page.left, page.top, page.right, page.bottom);
+    ::SetMapMode(dc, MM_ANISOTROPIC);
+    ::SetWindowExtEx(dc, ::GetDeviceCaps(m_pInfo->m_hDC, PHYSICALWIDTH),
+                     ::GetDeviceCaps(m_pInfo->m_hDC, PHYSICALHEIGHT), nullptr);
+    ::SetViewportExtEx(dc, page.right - page.left, page.bottom - page.top, nullptr);
+    ::SetViewportOrgEx(dc, page.left, page.top, nullptr);
+    m_pInfo->m_nCurPage = m_nPage;
+    m_view.OnPrint(dc, m_pInfo.get());
+    ::RestoreDC(dc, saved);
+    ::EndPaint(m_hWnd, &ps);
+}
+
+void CPrintPreview::PostNcDestroy() {
+    if (!m_bShown)
+        return;
+    m_view.OnPreviewClosed();
+    delete this;
+}

@@ -1,0 +1,203 @@
+// Printing, preview and Print Setup of Kestrin in this process, to printers of the test's own:
+// Wine's PostScript driver writing each printer's jobs to a file.
+#include <windows.h>
+
+#include <dlgs.h>
+#include <winspool.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "AppFixture.h"
+#include "PrintPreview.h"
+
+namespace {
+
+const char* const kPrinters[] = {"Kestrin Test Printer", "Kestrin Second Printer"};
+const char* const kPorts[] = {"LPT1:", "LPT2:"};
+const char kDriver[] = "Kestrin PostScript";
+// What the driver needs of a printer description: one page size.
+const char kPpd[] =
+    "*PPD-Adobe: \"4.3\"\n*NickName: \"Kestrin Test Printer\"\n"
+    "*DefaultPageSize: A4\n*PageSize A4/A4: \"<</PageSize[595 842]>>setpagedevice\"\n"
+    "*DefaultImageableArea: A4\n*ImageableArea A4/A4: \"18 18 577 824\"\n"
+    "*DefaultPaperDimension: A4\n*PaperDimension A4/A4: \"595 842\"\n";
+
+std::string Output(int printer) {
+    char dir[MAX_PATH];
+    ::GetTempPathA(sizeof dir, dir);
+    return dir + std::string("kestrin-print-") + std::to_string(printer) + ".ps";
+}
+
+void InstallPrinters(bool installed) {
+    PRINTER_DEFAULTSA all = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+    HANDLE printer = nullptr;
+    for (const char* name : kPrinters)
+        if (::OpenPrinterA(const_cast<char*>(name), &printer, &all)) {
+            ::DeletePrinter(printer);
+            ::ClosePrinter(printer);
+        }
+    g_app->GetPrinter().Set(nullptr, nullptr);
+    if (!installed)
+        return;
+    char dir[MAX_PATH];
+    DWORD size = 0;
+    ASSERT_TRUE(::GetPrinterDriverDirectoryA(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(dir),
+                                             sizeof dir, &size));
+    std::ofstream(std::string(dir) + "\\kestrin.ppd") << kPpd;
+    DRIVER_INFO_3A driver = {};
+    driver.cVersion = 3;
+    driver.pName = const_cast<char*>(kDriver);
+    driver.pDriverPath = driver.pConfigFile = const_cast<char*>("wineps.drv");
+    driver.pDataFile = const_cast<char*>("kestrin.ppd");
+    ASSERT_TRUE(::AddPrinterDriverA(nullptr, 3, reinterpret_cast<BYTE*>(&driver)));
+    // Wine's spooler writes a port's jobs to the Unix file it names.
+    using ToUnix = char*(CDECL*)(const wchar_t*);
+    const auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
+    ASSERT_NE(nullptr, toUnix);
+    for (int i = 0; i < 2; ++i) {
+        const std::string path = Output(i);
+        const std::string file = toUnix(std::wstring(path.begin(), path.end()).c_str());
+        ::RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Wine\\Printing\\Spooler", kPorts[i], REG_SZ,
+                          file.c_str(), static_cast<DWORD>(file.size() + 1));
+        PRINTER_INFO_2A info = {};
+        info.pPrinterName = const_cast<char*>(kPrinters[i]);
+        info.pDriverName = const_cast<char*>(kDriver);
+        info.pPortName = const_cast<char*>(kPorts[i]);
+        info.pPrintProcessor = const_cast<char*>("WinPrint");
+        info.pDatatype = const_cast<char*>("RAW");
+        ASSERT_TRUE(printer = ::AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&info)));
+        ::ClosePrinter(printer);
+    }
+    ASSERT_TRUE(::SetDefaultPrinterA(kPrinters[0]));
+}
+
+// What each page of the printer's jobs since the last call draws, between its set-up and end.
+Strings Pages(int printer) {
+    std::stringstream text;
+    text << std::ifstream(Output(printer)).rdbuf();
+    ::DeleteFileA(Output(printer).c_str());
+    Strings pages;
+    const std::string start = "%%EndPageSetup\n", end = "showpage";
+    for (size_t at = 0; (at = text.str().find(start, at)) != std::string::npos;) {
+        at += start.size();
+        pages.push_back(text.str().substr(at, text.str().find(end, at) - at));
+    }
+    return pages;
+}
+const Strings kOneEmptyPage = {"pgsave restore\n"};
+
+class PrintTest : public AppFixture {
+protected:
+    void TearDown() override { InstallPrinters(false); }
+};
+
+TEST_F(PrintTest, WithoutAPrinterEachCommandSaysSoAndChangesNothing) {
+    InstallPrinters(false);
+    Send("kept");
+    for (UINT id :
+         {ID_FILE_PRINT, ID_FILE_PRINT_DIRECT, ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP})
+        EXPECT_EQ(Strings{"Kestrin: " + std::string(kNoPrinterMessage)}, Drive(id, {Click(IDOK)}))
+            << "command " << id;
+    EXPECT_EQ(nullptr,
+              ::FindWindowExA(m_frame->m_hWnd, nullptr, CPrintPreview::kClassName, nullptr));
+    EXPECT_EQ(Strings{"kept"}, Texts());
+}
+
+// Print Setup's choice is where Print Direct prints from then on.
+TEST_F(PrintTest, PrintAndPrintDirectPrintOneEmptyPageToTheChosenPrinter) {
+    ASSERT_NO_FATAL_FAILURE(InstallPrinters(true));
+    EXPECT_EQ(Strings{"打印"}, Drive(ID_FILE_PRINT, {Click(IDCANCEL)}));
+    EXPECT_EQ(Strings{}, Pages(0)) << "cancelled";
+    EXPECT_EQ(Strings{"打印"}, Drive(ID_FILE_PRINT, {Click(IDOK)}));
+    EXPECT_EQ(kOneEmptyPage, Pages(0));
+    EXPECT_EQ(Strings{}, Drive(ID_FILE_PRINT_DIRECT, {}));
+    EXPECT_EQ(kOneEmptyPage, Pages(0));
+    const ModalStep second = [](HWND setup) {
+        ::SendDlgItemMessageA(setup, cmb1, CB_SELECTSTRING, WPARAM(-1), LPARAM(kPrinters[1]));
+        ::SendMessageA(setup, WM_COMMAND, MAKEWPARAM(cmb1, CBN_SELCHANGE),
+                       LPARAM(::GetDlgItem(setup, cmb1)));
+    };
+    EXPECT_EQ(Strings{"打印设置"}, Drive(ID_FILE_PRINT_SETUP, {second, Click(IDOK)}));
+    Command(ID_FILE_PRINT_DIRECT);
+    EXPECT_EQ(std::make_pair(Strings{}, kOneEmptyPage), std::make_pair(Pages(0), Pages(1)));
+}
+
+// /p prints to the default printer, /pt to the one it names, or says it cannot; either way the
+// program ends.
+TEST_F(PrintTest, TheCommandLinePrintsTheDocumentWhereItSaysAndEnds) {
+    ASSERT_NO_FATAL_FAILURE(InstallPrinters(true));
+    CCommandLineInfo info;
+    info.m_strFileName = Output(2);
+    std::ofstream(info.m_strFileName) << "read by nobody";
+    info.m_nShellCommand = CCommandLineInfo::FilePrint;
+    EXPECT_FALSE(g_app->ProcessShellCommand(info));
+    EXPECT_EQ(std::make_pair(kOneEmptyPage, Strings{}), std::make_pair(Pages(0), Pages(1)));
+    info.m_nShellCommand = CCommandLineInfo::FilePrintTo;
+    info.m_strPrinterName = kPrinters[1];
+    info.m_strDriverName = "winspool";
+    info.m_strPortName = kPorts[1];
+    EXPECT_FALSE(g_app->ProcessShellCommand(info));
+    EXPECT_EQ(std::make_pair(Strings{}, kOneEmptyPage), std::make_pair(Pages(0), Pages(1)));
+    info.m_strPrinterName = "no such printer";
+    EXPECT_EQ(Strings{"Kestrin: " + std::string(kPrintFailedMessage)},
+              Drive([&info] { EXPECT_FALSE(g_app->ProcessShellCommand(info)); }, {Click(IDOK)}));
+    ::DeleteFileA(info.m_strFileName.c_str());
+}
+
+// The page is the only white below the controls: a box of A4's shape, white throughout.
+TEST_F(PrintTest, PreviewShowsOneEmptyPageInPlaceOfTheListWhichKeepsTakingRows) {
+    ASSERT_NO_FATAL_FAILURE(InstallPrinters(true));
+    Send("before");
+    Command(ID_FILE_PRINT_PREVIEW);
+    HWND preview = ::FindWindowExA(m_frame->m_hWnd, nullptr, CPrintPreview::kClassName, nullptr);
+    ASSERT_NE(nullptr, preview);
+    HWND controls = ::FindWindowExA(preview, nullptr, TOOLBARCLASSNAMEA, nullptr);
+    const auto enabled = [controls] {
+        std::vector<bool> states;
+        for (UINT id : {AFX_ID_PREVIEW_PRINT, AFX_ID_PREVIEW_NEXT, AFX_ID_PREVIEW_PREV,
+                        AFX_ID_PREVIEW_ZOOMIN, AFX_ID_PREVIEW_ZOOMOUT, AFX_ID_PREVIEW_CLOSE})
+            states.push_back(::SendMessageA(controls, TB_ISBUTTONENABLED, id, 0) != 0);
+        return states;
+    };
+    EXPECT_EQ((std::vector<bool>{true, false, false, true, false, true}), enabled());
+    EXPECT_EQ(std::make_pair(FALSE, TRUE),
+              std::make_pair(::IsWindowVisible(m_view), ::IsWindowVisible(preview)));
+
+    ::UpdateWindow(preview);
+    RECT client, bar, white = {LONG_MAX, LONG_MAX, 0, 0};
+    ::GetClientRect(preview, &client);
+    ::GetWindowRect(controls, &bar);
+    HDC dc = ::GetDC(preview);
+    long count = 0;
+    for (LONG y = bar.bottom - bar.top; y < client.bottom; ++y)
+        for (LONG x = 0; x < client.right; ++x)
+            if (::GetPixel(dc, x, y) == RGB(255, 255, 255) && ++count)
+                white = {std::min(white.left, x), std::min(white.top, y),
+                         std::max(white.right, x + 1), std::max(white.bottom, y + 1)};
+    ::ReleaseDC(preview, dc);
+    const long width = white.right - white.left, height = white.bottom - white.top;
+    EXPECT_GT(height, client.bottom / 2) << "the page fits the window";
+    EXPECT_EQ(width * height, count) << "pixels drawn on the page";
+    EXPECT_NEAR(595.0 / 842, double(width) / std::max(1L, height), 0.02) << "the page's shape";
+
+    RECT frame, inView, inPreview;
+    ::GetWindowRect(m_frame->m_hWnd, &frame);
+    ::SetWindowPos(m_frame->m_hWnd, nullptr, 0, 0, 600, 400, SWP_NOMOVE | SWP_NOZORDER);
+    ::GetWindowRect(m_view, &inView);
+    ::GetWindowRect(preview, &inPreview);
+    EXPECT_TRUE(::EqualRect(&inView, &inPreview)) << "the preview keeps the list's place";
+    m_frame->MoveWindow(frame);
+    ::SendMessageA(preview, WM_COMMAND, AFX_ID_PREVIEW_ZOOMIN, 0);
+    EXPECT_EQ((std::vector<bool>{true, false, false, true, true, true}), enabled()) << "zoomed";
+    ::SendMessageA(controls, TB_SETHOTITEM, 5, 0);
+    EXPECT_EQ("关闭打印预览模式", WindowText(::GetDlgItem(m_frame->m_hWnd, AFX_IDW_STATUS_BAR)));
+    EXPECT_EQ(0, Send("during"));
+    ::SendMessageA(preview, WM_COMMAND, AFX_ID_PREVIEW_CLOSE, LPARAM(controls));
+    EXPECT_EQ(std::make_pair(FALSE, TRUE),
+              std::make_pair(::IsWindow(preview), ::IsWindowVisible(m_view)));
+    EXPECT_EQ((Strings{"before", "during"}), Texts());
+}
+
+} // namespace
