@@ -283,6 +283,9 @@ void CFrameWnd::OnSetFocus() {
 }
 
 LRESULT CFrameWnd::OnClose(WPARAM, LPARAM) {
+    // Closing while the preview is shown ends the preview, not Kestrin.
+    if (m_pView && m_pView->ClosePreview())
+        return 0;
     DestroyWindow();
     return 0;
 }
@@ -340,6 +343,8 @@ LRESULT CFrameWnd::OnMenuSelect(WPARAM wParam, LPARAM lParam) {
         SetMessageText(AFX_IDS_IDLEMESSAGE);
     else if (flags & (MF_POPUP | MF_SEPARATOR))
         SetMessageText("");
+    else if ((flags & MF_SYSMENU) && id == SC_CLOSE && m_pView && m_pView->IsPreviewShown())
+        SetMessageText(AFX_IDS_PREVIEW_CLOSE);
     else if (flags & MF_SYSMENU)
         // System commands SC_SIZE (0xF000) onwards have their prompts from 0xEF00, one per 16.
         SetMessageText(id >= 0xF000 ? AFX_IDS_SCSIZE + ((id - 0xF000) >> 4) : AFX_IDS_IDLEMESSAGE);

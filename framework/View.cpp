@@ -83,6 +83,13 @@ void CView::OnFilePrintPreview() {
     m_pPreview = CPrintPreview::Show(*this, std::move(info));
 }
 
+bool CView::ClosePreview() {
+    if (!m_pPreview)
+        return false;
+    m_pPreview->DestroyWindow();
+    return true;
+}
+
 void CView::OnPreviewClosed() {
     m_pPreview = nullptr;
     // A frame on its way out has already hidden itself: nothing to show then.

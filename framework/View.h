@@ -33,6 +33,9 @@ public:
     void OnFilePrintPreview();
     // The preview has closed: the view shows again.
     void OnPreviewClosed();
+    bool IsPreviewShown() const { return m_pPreview != nullptr; }
+    // Closes the preview if one is shown; false when there was none.
+    bool ClosePreview();
 
 protected:
     friend class CFrameWnd;

@@ -193,10 +193,14 @@ TEST_F(PrintTest, PreviewShowsOneEmptyPageInPlaceOfTheListWhichKeepsTakingRows) 
     EXPECT_EQ((std::vector<bool>{true, false, false, true, true, true}), enabled()) << "zoomed";
     ::SendMessageA(controls, TB_SETHOTITEM, 5, 0);
     EXPECT_EQ("关闭打印预览模式", WindowText(::GetDlgItem(m_frame->m_hWnd, AFX_IDW_STATUS_BAR)));
+    ::SendMessageA(m_frame->m_hWnd, WM_MENUSELECT, MAKEWPARAM(SC_CLOSE, MF_SYSMENU), 0);
+    EXPECT_EQ("关闭打印预览模式", WindowText(::GetDlgItem(m_frame->m_hWnd, AFX_IDW_STATUS_BAR)));
     EXPECT_EQ(0, Send("during"));
-    ::SendMessageA(preview, WM_COMMAND, AFX_ID_PREVIEW_CLOSE, LPARAM(controls));
-    EXPECT_EQ(std::make_pair(FALSE, TRUE),
-              std::make_pair(::IsWindow(preview), ::IsWindowVisible(m_view)));
+    // Alt+F4 closes the preview, and Kestrin stays.
+    ::SendMessageA(m_frame->m_hWnd, WM_CLOSE, 0, 0);
+    EXPECT_EQ(std::make_tuple(FALSE, TRUE, TRUE),
+              std::make_tuple(::IsWindow(preview), ::IsWindowVisible(m_view),
+                              ::IsWindow(m_frame->m_hWnd)));
     EXPECT_EQ((Strings{"before", "during"}), Texts());
 }
 
