@@ -45,6 +45,9 @@ TEST_F(AppTest, StartUpShowsTheColumnsAndTheButtonsWithTheirPictures) {
         columns.emplace_back(heading, column.cx);
     EXPECT_EQ((decltype(columns){{"进程名称", 150}, {"pID", 100}, {"时间", 90}, {"调试信息", 450}}),
               columns);
+    EXPECT_EQ(LVS_EX_FULLROWSELECT, ::SendMessageA(m_view, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0))
+        << "whole rows select, and nothing else";
+    EXPECT_EQ(LVS_REPORT, ::GetWindowLongA(m_view, GWL_STYLE) & LVS_TYPEMASK);
     // Each button's command (0: a separator) and picture; four show the extra strip's.
     const std::vector<UINT> ids = {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE,  0, ID_LOG_TO_FILE, 0,
                                    ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, 0, ID_FILE_PRINT,  0,
