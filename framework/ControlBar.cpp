@@ -132,9 +132,10 @@ DWORD CControlBar::DropTarget(POINT point, RECT& place) const {
         return edge;
     // Floating, the bar lies along its caption, which stays under the pointer.
     const SIZE floating = vertical ? SIZE{size.cy, size.cx} : size;
-    place = CMiniFrameWnd::WindowRectFor(
-        floating, POINT{point.x - std::min<LONG>(m_ptGrab.x, floating.cx - 1),
-                        point.y - ::GetSystemMetrics(SM_CYSMCAPTION) / 2});
+    place =
+        CMiniFrameWnd::WindowRectFor(this, floating,
+                                     POINT{point.x - std::min<LONG>(m_ptGrab.x, floating.cx - 1),
+                                           point.y - ::GetSystemMetrics(SM_CYSMCAPTION) / 2});
     return 0;
 }
 

@@ -53,6 +53,9 @@ public:
 
     // Size in the bar's orientation; docked, the bar is stretched along its edge.
     virtual SIZE CalcFixedLayout() const = 0;
+    // Floating and CBRS_SIZE_DYNAMIC: rearranged to be at most width wide where it can, and the
+    // size that takes.
+    virtual SIZE CalcDynamicLayout(int) { return CalcFixedLayout(); }
     // Brings commands' states up to date during idle time; route is the frame.
     virtual void OnUpdateCmdUI(CCmdTarget& route) = 0;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;

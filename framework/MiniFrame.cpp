@@ -10,11 +10,16 @@ namespace {
 const char kMiniFrameClass[] = "KestrinMiniFrame";
 const DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 const DWORD kExStyle = WS_EX_TOOLWINDOW;
+
+// A bar that can be reshaped gets a border to drag.
+DWORD StyleFor(const CControlBar* bar) {
+    return bar && (bar->GetBarStyle() & CBRS_SIZE_DYNAMIC) ? kStyle | WS_THICKFRAME : kStyle;
+}
 } // namespace
 
-RECT CMiniFrameWnd::WindowRectFor(SIZE size, POINT topLeft) {
+RECT CMiniFrameWnd::WindowRectFor(const CControlBar* bar, SIZE size, POINT topLeft) {
     RECT rect = {0, 0, size.cx, size.cy};
-    ::AdjustWindowRectEx(&rect, kStyle, FALSE, kExStyle);
+    ::AdjustWindowRectEx(&rect, StyleFor(bar), FALSE, kExStyle);
     ::OffsetRect(&rect, topLeft.x - rect.left, topLeft.y - rect.top);
     return rect;
 }
@@ -41,6 +46,9 @@ void CMiniFrameWnd::SetBar(CControlBar* bar) {
     std::string title;
     GetDlgItemText(::GetDlgCtrlID(bar->m_hWnd), title);
     SetWindowText(title.c_str());
+    ::SetWindowLongA(
+        m_hWnd, GWL_STYLE,
+        static_cast<LONG>((::GetWindowLongA(m_hWnd, GWL_STYLE) & WS_VISIBLE) | StyleFor(bar)));
     RecalcLayout();
 }
 
@@ -49,12 +57,30 @@ void CMiniFrameWnd::RecalcLayout() {
         return;
     RECT window = {};
     ::GetWindowRect(m_hWnd, &window);
-    const RECT fit = WindowRectFor(m_pBar->CalcFixedLayout(), POINT{window.left, window.top});
+    const RECT fit =
+        WindowRectFor(m_pBar, m_pBar->CalcFixedLayout(), POINT{window.left, window.top});
     ::SetWindowPos(m_hWnd, nullptr, 0, 0, fit.right - fit.left, fit.bottom - fit.top,
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    FitBar();
+}
+
+void CMiniFrameWnd::FitBar() {
     RECT client = {};
     ::GetClientRect(m_hWnd, &client);
     m_pBar->MoveWindow(client);
+}
+
+// The bar takes the width the drag asks for and the window its shape, growing or shrinking
+// away from the edges that are not dragged.
+void CMiniFrameWnd::OnSizing(WPARAM edge, RECT& rect) {
+    const RECT frame = WindowRectFor(m_pBar, SIZE{}, POINT{});
+    const SIZE size = m_pBar->CalcDynamicLayout((rect.right - rect.left) - frame.right);
+    RECT fit = WindowRectFor(m_pBar, size, POINT{rect.left, rect.top});
+    if (edge == WMSZ_LEFT || edge == WMSZ_TOPLEFT || edge == WMSZ_BOTTOMLEFT)
+        ::OffsetRect(&fit, rect.right - fit.right, 0);
+    if (edge == WMSZ_TOP || edge == WMSZ_TOPLEFT || edge == WMSZ_TOPRIGHT)
+        ::OffsetRect(&fit, 0, rect.bottom - fit.bottom);
+    rect = fit;
 }
 
 LRESULT CMiniFrameWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -64,6 +90,21 @@ LRESULT CMiniFrameWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
         m_pDockSite->DockControlBar(m_pBar);
         return 0;
+    case WM_SIZING:
+        if (!m_pBar)
+            break;
+        OnSizing(wParam, *reinterpret_cast<RECT*>(lParam));
+        return TRUE;
+    case WM_SIZE:
+        if (m_pBar)
+            FitBar();
+        break;
+    case WM_GETMINMAXINFO: {
+        // The system's smallest sizable window is wider than a column of buttons.
+        const RECT frame = WindowRectFor(m_pBar, SIZE{1, 1}, POINT{});
+        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {frame.right, frame.bottom};
+        return 0;
+    }
     case WM_CLOSE:
         if (m_pBar)
             m_pDockSite->ShowControlBar(m_pBar, false);

@@ -16,14 +16,17 @@ public:
     void SetBar(CControlBar* bar);
     void RecalcLayout();
 
-    // The window rectangle of a tool window whose client area has size, at topLeft.
-    static RECT WindowRectFor(SIZE size, POINT topLeft);
+    // The window rectangle of the tool window for bar whose client area has size, at topLeft.
+    static RECT WindowRectFor(const CControlBar* bar, SIZE size, POINT topLeft);
 
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     bool OnCommand(WPARAM wParam, LPARAM lParam) override;
     bool OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
 private:
+    void FitBar();
+    void OnSizing(WPARAM edge, RECT& rect);
+
     CFrameWnd* m_pDockSite = nullptr;
     CControlBar* m_pBar = nullptr;
 };

@@ -2,6 +2,8 @@
 #include "ToolBar.h"
 
 #include <algorithm>
+#include <climits>
+#include <vector>
 
 #include "CmdUI.h"
 #include "FrameWnd.h"
@@ -222,22 +224,67 @@ SIZE CToolBar::CalcFixedLayout() const {
     return {size.cx + insets.left + insets.right, size.cy + insets.top + insets.bottom};
 }
 
-// A vertical bar is a column: every button ends its own row.
+// Docked on the left or right the bar is a column, on the top or bottom a row; floating, a
+// reshapable bar keeps the width it was last given.
 void CToolBar::OnBarStyleChange(DWORD oldStyle, DWORD newStyle) {
-    const DWORD vertical = IsVertical() ? TBSTATE_WRAP : 0;
-    for (int i = 0, count = GetCount(); i < count; ++i) {
-        TBBUTTONINFOA info = {};
-        info.cbSize = sizeof info;
-        info.dwMask = TBIF_BYINDEX | TBIF_STATE;
-        if (SendMessage(TB_GETBUTTONINFOA, static_cast<WPARAM>(i),
-                        reinterpret_cast<LPARAM>(&info)) < 0 ||
-            (info.fsState & TBSTATE_WRAP) == vertical)
+    const bool reshaped = IsFloating() && (m_dwStyle & CBRS_SIZE_DYNAMIC);
+    WrapButtons(IsVertical() ? 0 : reshaped ? m_nFloatWidth : INT_MAX);
+    CControlBar::OnBarStyleChange(oldStyle, newStyle);
+}
+
+SIZE CToolBar::CalcDynamicLayout(int width) {
+    m_nFloatWidth = width;
+    WrapButtons(width);
+    return CalcFixedLayout();
+}
+
+// Rows as wide as width allows (the bar's whole width, insets included), each with at least one
+// button. A row ends after the separators that follow its last button: they become the gap
+// between rows instead of starting the next one.
+void CToolBar::WrapButtons(int width) {
+    const int count = GetCount();
+    for (int i = 0; i < count; ++i)
+        SetWrap(i, false);
+    // Measured on one unbroken row, where each button's place is its offset from the first.
+    std::vector<RECT> items(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i)
+        SendMessage(TB_GETITEMRECT, static_cast<WPARAM>(i),
+                    reinterpret_cast<LPARAM>(&items[static_cast<size_t>(i)]));
+    const RECT insets = NonClientInsets();
+    const LONG margin = count > 0 ? items[0].left : 0;
+    const LONG limit = std::max(width, 0) - insets.left - insets.right - 2 * margin;
+    LONG rowStart = margin;
+    for (int i = 1; i < count; ++i) {
+        const RECT& item = items[static_cast<size_t>(i)];
+        if (IsSeparator(i) || item.right - rowStart <= limit)
             continue;
-        info.fsState = static_cast<BYTE>((info.fsState & ~TBSTATE_WRAP) | vertical);
-        SendMessage(TB_SETBUTTONINFOA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&info));
+        for (int j = i - 1; j >= 0; --j) {
+            SetWrap(j, true);
+            if (!IsSeparator(j))
+                break;
+        }
+        rowStart = item.left;
     }
     SendMessage(TB_AUTOSIZE);
-    CControlBar::OnBarStyleChange(oldStyle, newStyle);
+}
+
+bool CToolBar::IsSeparator(int index) const {
+    UINT id = 0, style = 0;
+    int image = 0;
+    return GetButtonInfo(index, id, style, image) && (style & TBSTYLE_SEP);
+}
+
+void CToolBar::SetWrap(int index, bool wrap) {
+    TBBUTTONINFOA info = {};
+    info.cbSize = sizeof info;
+    info.dwMask = TBIF_BYINDEX | TBIF_STATE;
+    const BYTE bit = wrap ? TBSTATE_WRAP : 0;
+    if (SendMessage(TB_GETBUTTONINFOA, static_cast<WPARAM>(index),
+                    reinterpret_cast<LPARAM>(&info)) < 0 ||
+        (info.fsState & TBSTATE_WRAP) == bit)
+        return;
+    info.fsState = static_cast<BYTE>((info.fsState & ~TBSTATE_WRAP) | bit);
+    SendMessage(TB_SETBUTTONINFOA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&info));
 }
 
 void CToolBar::OnUpdateCmdUI(CCmdTarget& route) {

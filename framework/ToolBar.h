@@ -1,6 +1,7 @@
 // CToolBar: the toolbar with buttons from a toolbar resource, its tips and prompts.
 #pragma once
 
+#include <climits>
 #include <string>
 
 #include "ControlBar.h"
@@ -29,6 +30,7 @@ public:
     bool OnParentNotify(CFrameWnd& frame, NMHDR* hdr, LRESULT* result);
 
     SIZE CalcFixedLayout() const override;
+    SIZE CalcDynamicLayout(int width) override;
     void OnUpdateCmdUI(CCmdTarget& route) override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -36,6 +38,10 @@ protected:
     void OnBarStyleChange(DWORD oldStyle, DWORD newStyle) override;
 
 private:
+    // Width 0 makes a column: every button a row of its own.
+    void WrapButtons(int width);
+    bool IsSeparator(int index) const;
+    void SetWrap(int index, bool wrap);
     bool HasGripper() const;
     RECT NonClientInsets() const;
     RECT GripperRect() const;
@@ -43,6 +49,7 @@ private:
     bool OnToolTipText(NMHDR* hdr);
 
     CToolBarCtrl m_ctrl;
+    int m_nFloatWidth = INT_MAX; // one row until the floating bar is first reshaped
     RECT m_rcBorders = {};
     std::string m_strTip;   // the last tip handed out; the tool tip reads it afterwards
     std::wstring m_wstrTip; // the same, for a tool tip that asks in UTF-16

@@ -2,6 +2,8 @@
 // caption and close, and the View menu's bar toggles, driven with the messages the mouse sends.
 #include "AppFixture.h"
 
+#include <set>
+
 namespace {
 
 const int kViewPopup = 2;
@@ -50,6 +52,24 @@ protected:
                        reinterpret_cast<LPARAM>(&last));
         const RECT bar = WindowRect(Bar());
         return last.top >= first.bottom && bar.right - bar.left < 2 * first.right;
+    }
+    // Rows of buttons, each of which must lie whole inside window's client area.
+    size_t Rows(HWND window) const {
+        RECT client = {}, item = {}, inside = {};
+        ::GetClientRect(window, &client);
+        std::set<LONG> tops;
+        for (int i = 0; ::SendMessageA(Bar(), TB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&item));
+             ++i) {
+            TBBUTTON button = {};
+            ::SendMessageA(Bar(), TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&button));
+            ::MapWindowPoints(Bar(), window, reinterpret_cast<POINT*>(&item), 2);
+            if (button.fsStyle & TBSTYLE_SEP)
+                continue;
+            tops.insert(item.top);
+            EXPECT_TRUE(::IntersectRect(&inside, &item, &client) && ::EqualRect(&inside, &item))
+                << "button " << i << " cut, at " << item.left << "," << item.top;
+        }
+        return tops.size();
     }
     // The edge of the view the bar lies along, and its orientation.
     std::string Place() const {
@@ -105,12 +125,25 @@ TEST_F(DockingTest, TheToolbarDocksAtEachEdgeAndFloatsInAToolWindowItsCaptionDoc
     EXPECT_EQ(kCaptureOffPicture, ::SendMessageA(Bar(), TB_GETBITMAP, ID_CAPTURE, 0))
         << "Capture, switched off while the bar was hidden";
 
-    const LPARAM caption = MAKELPARAM(floating.left + 8, floating.top + 4);
+    // Half as wide by its right border, as the sizing loop asks and then moves the window.
+    RECT asked = floating, snapped = floating;
+    snapped.right = asked.right -= (asked.right - asked.left) / 2;
+    ::SendMessageA(tool, WM_SIZING, WMSZ_RIGHT, reinterpret_cast<LPARAM>(&snapped));
+    ::MoveWindow(tool, snapped.left, snapped.top, snapped.right - snapped.left,
+                 snapped.bottom - snapped.top, TRUE);
+    const RECT reshaped = WindowRect(tool);
+    EXPECT_TRUE(::EqualRect(&snapped, &reshaped) && snapped.right <= asked.right)
+        << "asked for " << asked.right - asked.left << ", got " << reshaped.right - reshaped.left;
+    EXPECT_GT(Rows(tool), 1u) << "rows that fit the width";
+    POINT client = {8, 0};
+    ::ClientToScreen(tool, &client);
+    const LPARAM caption = MAKELPARAM(client.x, client.y - ::GetSystemMetrics(SM_CYSMCAPTION) / 2);
     const LRESULT hit = ::SendMessageA(tool, WM_NCHITTEST, 0, caption);
     EXPECT_EQ(HTCAPTION, hit);
     ::SendMessageA(tool, WM_NCLBUTTONDBLCLK, static_cast<WPARAM>(hit), caption);
     EXPECT_TRUE(m_frame->m_hWnd == ::GetParent(Bar()) && !::IsWindowVisible(tool));
     EXPECT_EQ("top horizontal", Place()) << "docked back where it left";
+    EXPECT_EQ(1u, Rows(m_frame->m_hWnd)) << "one row again";
 }
 
 // Each bar's View item hides it, unchecked, and the view takes its strip; again, all is back.
