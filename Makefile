@@ -3,7 +3,7 @@ BUILD := build
 CMAKE := cmake -G Ninja -Wno-dev
 JOBS := $(shell nproc)
 
-.PHONY: all deps host fuzz-build win64 win32 run test fuzz bench bench-host format clean
+.PHONY: all deps host fuzz-build win64 win32 package run test fuzz bench bench-host format clean
 
 all: host win64 win32
 
@@ -32,9 +32,14 @@ win64: $(BUILD)/win64/build.ninja
 win32: $(BUILD)/win32/build.ninja
 	cmake --build $(BUILD)/win32 -j $(JOBS)
 
-# One CTest run reports the host tests, the fuzz runs and the Wine tests together.
-test: host fuzz-build win64 win32
-	@printf 'subdirs("host")\nsubdirs("fuzz")\nsubdirs("win64")\n' > $(BUILD)/CTestTestfile.cmake
+# The release zip: both builds of kestrin.exe, kestrin-send.exe, the client header, a text on use.
+package: win64 win32
+	scripts/package $(BUILD)
+
+# One CTest run reports the host tests, the fuzz runs, the Wine tests and the package's contents.
+test: host fuzz-build win64 win32 package
+	@printf 'subdirs("host")\nsubdirs("fuzz")\nsubdirs("win64")\nadd_test(package.contents "%s" --check "%s")\n' \
+	  $(CURDIR)/scripts/package $(abspath $(BUILD)) > $(BUILD)/CTestTestfile.cmake
 	scripts/wine-session ctest --test-dir $(BUILD) --output-on-failure
 
 run: win64
