@@ -6,24 +6,13 @@
 
 #include <vector>
 
+#include "CommonDialogs.h"
 #include "WinApp.h"
 
 namespace {
 const char kSelfProperty[] = "CFileDialog";
 // The longest path the system allows, with its NUL.
 const DWORD kNameChars = 32768;
-
-// The dialogs' library brings the shell's libraries with it: loaded when a dialog first opens,
-// not at start-up. Null when it cannot be loaded.
-FARPROC FindDialogFunction(const char* name) {
-    static const HMODULE library = ::LoadLibraryA("comdlg32.dll");
-    return library ? ::GetProcAddress(library, name) : nullptr;
-}
-
-// Two casts through the generic function pointer type, which converts to any other.
-template <typename Function> Function DialogFunction(const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(FindDialogFunction(name)));
-}
 
 // A text the dialog answers by size first, then into a buffer: CDM_GETSPEC, CDM_GETFOLDERPATH.
 std::string DialogText(HWND dialog, UINT message) {
@@ -65,7 +54,7 @@ int CFileDialog::DoModal() {
     ofn.lCustData = reinterpret_cast<LPARAM>(this);
 
     using Show = BOOL(WINAPI*)(OPENFILENAMEA*);
-    const Show show = DialogFunction<Show>(m_bOpen ? "GetOpenFileNameA" : "GetSaveFileNameA");
+    const Show show = AfxCommonDialogProc<Show>(m_bOpen ? "GetOpenFileNameA" : "GetSaveFileNameA");
     m_bTakenOver = false;
     m_path.clear();
     if (show && show(&ofn)) {
@@ -74,7 +63,7 @@ int CFileDialog::DoModal() {
     }
     // A name the dialog could not hand back is still the one the user confirmed.
     using Error = DWORD(WINAPI*)();
-    const Error error = DialogFunction<Error>("CommDlgExtendedError");
+    const Error error = AfxCommonDialogProc<Error>("CommDlgExtendedError");
     if (m_bTakenOver || (error && error() == FNERR_BUFFERTOOSMALL))
         return m_path.empty() ? IDCANCEL : IDOK;
     m_path.clear();

@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include "CommonDialogs.h"
 #include "View.h"
 #include "WinApp.h"
 
@@ -12,6 +13,13 @@ const char kNoPrinterMessage[] = "没有找到打印机。请先安装打印机�
 const char kPrintFailedMessage[] = "打印失败：打印机不可用，或拒绝了这份文档。";
 
 namespace {
+// PRINTDLGA with the library loaded on first use; FALSE, as a cancelled dialog, without it.
+BOOL PrintDialog(PRINTDLGA* pd) {
+    using Show = BOOL(WINAPI*)(PRINTDLGA*);
+    const Show show = AfxCommonDialogProc<Show>("PrintDlgA");
+    return show && show(pd);
+}
+
 // A copy of the names inside the handle; empty when it holds none.
 std::string DevNamesField(HGLOBAL devNames, WORD DEVNAMES::*offset) {
     std::string field;
@@ -71,7 +79,7 @@ bool CPrinterChoice::Choose() {
     PRINTDLGA pd = {};
     pd.lStructSize = sizeof pd;
     pd.Flags = PD_RETURNDEFAULT;
-    if (!::PrintDlgA(&pd))
+    if (!PrintDialog(&pd))
         return false;
     Set(pd.hDevMode, pd.hDevNames);
     return m_hDevNames != nullptr;
@@ -87,7 +95,7 @@ bool CPrinterChoice::RunDialog(DWORD flags, HDC* dc) {
     pd.Flags = flags | PD_NOSELECTION | PD_USEDEVMODECOPIESANDCOLLATE;
     pd.nMinPage = pd.nMaxPage = pd.nFromPage = pd.nToPage = 1;
     pd.nCopies = 1;
-    const bool chosen = ::PrintDlgA(&pd) != FALSE;
+    const bool chosen = PrintDialog(&pd) != FALSE;
     // The dialog may have replaced the handles, whatever its outcome.
     m_hDevMode = pd.hDevMode;
     m_hDevNames = pd.hDevNames;
