@@ -2,6 +2,7 @@
 #include "ControlBar.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "FrameWnd.h"
 #include "MiniFrame.h"
@@ -82,6 +83,11 @@ LRESULT CControlBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (m_bDragging)
             EndDrag(false, POINT{});
         break;
+    case WM_KEYDOWN:
+        if (!m_bDragging || wParam != VK_ESCAPE)
+            break;
+        EndDrag(false, POINT{});
+        return 0;
     }
     return CWnd::WindowProc(message, wParam, lParam);
 }
@@ -90,8 +96,10 @@ void CControlBar::BeginDrag(POINT point) {
     RECT window = {};
     ::GetWindowRect(m_hWnd, &window);
     m_ptGrab = {point.x - window.left, point.y - window.top};
+    m_ptStart = point;
     m_bDragging = true;
     ::SetCapture(m_hWnd);
+    m_hWndFocusBefore = ::SetFocus(m_hWnd);
     TrackDrag(point);
 }
 
@@ -115,7 +123,13 @@ void CControlBar::EndDrag(bool drop, POINT point) {
     m_bDragShown = false;
     if (::GetCapture() == m_hWnd)
         ::ReleaseCapture();
-    if (!drop)
+    if (m_hWndFocusBefore && ::IsWindow(m_hWndFocusBefore))
+        ::SetFocus(m_hWndFocusBefore);
+    m_hWndFocusBefore = nullptr;
+    // A click is no drag: a floating caption's double-click starts with one.
+    const bool moved = std::abs(point.x - m_ptStart.x) > ::GetSystemMetrics(SM_CXDRAG) ||
+                       std::abs(point.y - m_ptStart.y) > ::GetSystemMetrics(SM_CYDRAG);
+    if (!drop || !moved)
         return;
     RECT place = {};
     if (DWORD edge = DropTarget(point, place))

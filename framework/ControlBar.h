@@ -56,6 +56,9 @@ public:
     // Floating and CBRS_SIZE_DYNAMIC: rearranged to be at most width wide where it can, and the
     // size that takes.
     virtual SIZE CalcDynamicLayout(int) { return CalcFixedLayout(); }
+    // The bar follows the pointer (point, on the screen) until the button is released, where it
+    // docks or floats; Escape or a lost capture leaves it where it was.
+    void BeginDrag(POINT point);
     // Brings commands' states up to date during idle time; route is the frame.
     virtual void OnUpdateCmdUI(CCmdTarget& route) = 0;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -77,7 +80,6 @@ protected:
     DWORD m_dwStyle = 0;
 
 private:
-    void BeginDrag(POINT point);
     void TrackDrag(POINT point);
     void EndDrag(bool drop, POINT point);
     // Where the bar would go for the pointer at point, and that place on the screen.
@@ -87,7 +89,9 @@ private:
     DWORD m_dwDockStyle = 0;
     CFrameWnd* m_pDockSite = nullptr;
     bool m_bDragging = false;
-    POINT m_ptGrab = {}; // the pointer in the bar's window when the drag began
-    RECT m_rcDrag = {};  // the outline shown, in screen coordinates
+    POINT m_ptGrab = {};              // the pointer in the bar's window when the drag began
+    POINT m_ptStart = {};             // and on the screen
+    HWND m_hWndFocusBefore = nullptr; // the bar takes the keys while dragging, for Escape
+    RECT m_rcDrag = {};               // the outline shown, in screen coordinates
     bool m_bDragShown = false;
 };

@@ -85,6 +85,13 @@ void CMiniFrameWnd::OnSizing(WPARAM edge, RECT& rect) {
 
 LRESULT CMiniFrameWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case WM_NCLBUTTONDOWN:
+        // Moved by its caption as its bar is by the gripper, so that it can dock at an edge.
+        if (wParam != HTCAPTION || !m_pBar)
+            break;
+        m_pBar->BeginDrag(
+            POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+        return 0;
     case WM_NCLBUTTONDBLCLK:
         if (wParam != HTCAPTION || !m_pBar)
             break;

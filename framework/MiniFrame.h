@@ -6,8 +6,9 @@
 class CControlBar;
 class CFrameWnd;
 
-// Owned by the frame the bar docks in: its caption moves it, a double-click there docks the bar
-// back, and closing it hides the bar. Commands from the bar go on to the frame.
+// Owned by the frame the bar docks in: its caption drags the bar as the gripper does (to an edge
+// or elsewhere), a double-click there docks the bar back, and closing it hides the bar. Commands
+// from the bar go on to the frame.
 class CMiniFrameWnd : public CWnd {
 public:
     bool Create(CFrameWnd& dockSite);

@@ -18,16 +18,28 @@ RECT WindowRect(HWND window) {
 class DockingTest : public AppFixture {
 protected:
     HWND Bar() const { return m_frame->GetControlBar(AFX_IDW_TOOLBAR)->m_hWnd; }
-    // Pressed on the gripper, moved to target (screen) and released there.
-    void DragBarTo(POINT target) const {
-        const RECT bar = WindowRect(Bar());
-        const LPARAM gripper = MAKELPARAM(bar.left + 4, bar.top + 4);
-        const LRESULT hit = ::SendMessageA(Bar(), WM_NCHITTEST, 0, gripper);
-        ASSERT_EQ(HTCAPTION, hit) << "the gripper is where the bar is dragged from";
-        ::SendMessageA(Bar(), WM_NCLBUTTONDOWN, static_cast<WPARAM>(hit), gripper);
+    // Pressed at from (screen) on window's gripper or caption, moved to target and released
+    // there, with Escape pressed before when cancel.
+    void Drag(HWND window, POINT from, POINT target, bool cancel = false) const {
+        const LPARAM at = MAKELPARAM(from.x, from.y);
+        const LRESULT hit = ::SendMessageA(window, WM_NCHITTEST, 0, at);
+        ASSERT_EQ(HTCAPTION, hit) << "a gripper or caption is where the bar is dragged from";
+        ::SendMessageA(window, WM_NCLBUTTONDOWN, static_cast<WPARAM>(hit), at);
         ::ScreenToClient(Bar(), &target);
         ::SendMessageA(Bar(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(target.x, target.y));
+        if (cancel)
+            ::SendMessageA(Bar(), WM_KEYDOWN, VK_ESCAPE, 0);
         ::SendMessageA(Bar(), WM_LBUTTONUP, 0, MAKELPARAM(target.x, target.y));
+    }
+    void DragBarTo(POINT target, bool cancel = false) const {
+        const RECT bar = WindowRect(Bar());
+        Drag(Bar(), POINT{bar.left + 4, bar.top + 4}, target, cancel);
+    }
+    // A point on the floating window's caption.
+    static POINT Caption(HWND tool) {
+        POINT client = {8, 0};
+        ::ClientToScreen(tool, &client);
+        return {client.x, client.y - ::GetSystemMetrics(SM_CYSMCAPTION) / 2};
     }
     // A screen point 5 pixels inside the client area above the status bar: towards its left
     // (dx -1) or right (1) edge, its top (dy -1) or bottom (1), or midway (0).
@@ -92,6 +104,8 @@ TEST_F(DockingTest, TheToolbarDocksAtEachEdgeAndFloatsInAToolWindowItsCaptionDoc
                  {0, 0, nullptr},
                  {0, 1, "bottom horizontal"},
                  {0, -1, "top horizontal"}};
+    DragBarTo(Near(-1, 0), true);
+    EXPECT_EQ("top horizontal", Place()) << "Escape leaves the bar where it was";
     for (const auto& drop : drops) {
         DragBarTo(Near(drop.dx, drop.dy));
         EXPECT_EQ(drop.place != nullptr, m_frame->m_hWnd == ::GetParent(Bar())) << "docked?";
@@ -135,15 +149,16 @@ TEST_F(DockingTest, TheToolbarDocksAtEachEdgeAndFloatsInAToolWindowItsCaptionDoc
     EXPECT_TRUE(::EqualRect(&snapped, &reshaped) && snapped.right <= asked.right)
         << "asked for " << asked.right - asked.left << ", got " << reshaped.right - reshaped.left;
     EXPECT_GT(Rows(tool), 1u) << "rows that fit the width";
-    POINT client = {8, 0};
-    ::ClientToScreen(tool, &client);
-    const LPARAM caption = MAKELPARAM(client.x, client.y - ::GetSystemMetrics(SM_CYSMCAPTION) / 2);
-    const LRESULT hit = ::SendMessageA(tool, WM_NCHITTEST, 0, caption);
-    EXPECT_EQ(HTCAPTION, hit);
-    ::SendMessageA(tool, WM_NCLBUTTONDBLCLK, static_cast<WPARAM>(hit), caption);
+    const POINT caption = Caption(tool);
+    ::SendMessageA(tool, WM_NCLBUTTONDBLCLK, HTCAPTION, MAKELPARAM(caption.x, caption.y));
     EXPECT_TRUE(m_frame->m_hWnd == ::GetParent(Bar()) && !::IsWindowVisible(tool));
     EXPECT_EQ("top horizontal", Place()) << "docked back where it left";
     EXPECT_EQ(1u, Rows(m_frame->m_hWnd)) << "one row again";
+
+    // Floating again, dragged by its caption: to the left edge it docks there.
+    DragBarTo(POINT{frame.right + 40, frame.top + 40});
+    Drag(::GetParent(Bar()), Caption(::GetParent(Bar())), Near(-1, 0));
+    EXPECT_EQ("left vertical", Place()) << "the floating caption dragged to an edge";
 }
 
 // Each bar's View item hides it, unchecked, and the view takes its strip; again, all is back.
