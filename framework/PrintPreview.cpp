@@ -15,6 +15,7 @@ namespace {
 const int kMaxZoom = 2;
 const int kMargin = 16;
 const int kShadow = 3;
+const int kScrollLine = 16;
 
 const struct {
     UINT id;
@@ -121,6 +122,7 @@ bool CPrintPreview::OnCommand(WPARAM wParam, LPARAM) {
     case AFX_ID_PREVIEW_ZOOMOUT:
         m_nZoom =
             std::clamp(m_nZoom + (LOWORD(wParam) == AFX_ID_PREVIEW_ZOOMIN ? 1 : -1), 0, kMaxZoom);
+        UpdateScrollBars();
         break;
     default:
         return false;
@@ -165,29 +167,117 @@ LRESULT CPrintPreview::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_SIZE:
         ::SendMessageA(m_hControls, TB_AUTOSIZE, 0, 0);
+        UpdateScrollBars();
         ::InvalidateRect(m_hWnd, nullptr, TRUE);
         break;
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+        OnScroll(message == WM_HSCROLL ? SB_HORZ : SB_VERT, LOWORD(wParam));
+        return 0;
     }
     return CWnd::WindowProc(message, wParam, lParam);
 }
 
-RECT CPrintPreview::PageRect() const {
+RECT CPrintPreview::Room() const {
     RECT client, controls = {};
     ::GetClientRect(m_hWnd, &client);
     ::GetWindowRect(m_hControls, &controls);
     client.top += controls.bottom - controls.top;
+    return client;
+}
+
+// Scroll bars take from the room: the fitted size is taken as if they were not there, so the
+// page keeps its size whether or not they show.
+SIZE CPrintPreview::PageSize(const RECT& shown) const {
+    const LONG style = ::GetWindowLongA(m_hWnd, GWL_STYLE);
+    RECT room = shown;
+    room.right += style & WS_VSCROLL ? ::GetSystemMetrics(SM_CXVSCROLL) : 0;
+    room.bottom += style & WS_HSCROLL ? ::GetSystemMetrics(SM_CYHSCROLL) : 0;
     const int width = ::GetDeviceCaps(m_pInfo->m_hDC, PHYSICALWIDTH);
     const int height = ::GetDeviceCaps(m_pInfo->m_hDC, PHYSICALHEIGHT);
-    const int roomX = std::max(1, int(client.right - client.left) - 2 * kMargin);
-    const int roomY = std::max(1, int(client.bottom - client.top) - 2 * kMargin);
+    const int roomX = std::max(1, int(room.right - room.left) - 2 * kMargin);
+    const int roomY = std::max(1, int(room.bottom - room.top) - 2 * kMargin);
     // Fitted: the page's longer side, relative to the room, fills the room.
     double scale =
         std::min(double(roomX) / std::max(1, width), double(roomY) / std::max(1, height));
     scale *= 1 << m_nZoom;
-    const int cx = std::max(1, int(width * scale)), cy = std::max(1, int(height * scale));
-    const int left = (client.left + client.right - cx) / 2;
-    const int top = m_nZoom ? (client.top + client.bottom - cy) / 2 : client.top + kMargin;
-    return {left, top, left + cx, top + cy};
+    return {std::max(1, int(width * scale)), std::max(1, int(height * scale))};
+}
+
+RECT CPrintPreview::PageRect() const {
+    const RECT room = Room();
+    const SIZE size = PageSize(room);
+    // Centred where it fits, else from the margin less what is scrolled away.
+    const bool scrollsX = size.cx + 2 * kMargin > room.right - room.left;
+    const bool scrollsY = m_nZoom && size.cy + 2 * kMargin > room.bottom - room.top;
+    const int left =
+        scrollsX ? room.left + kMargin - m_ptScroll.x : (room.left + room.right - size.cx) / 2;
+    const int top = scrollsY  ? room.top + kMargin - m_ptScroll.y
+                    : m_nZoom ? (room.top + room.bottom - size.cy) / 2
+                              : room.top + kMargin;
+    return {left, top, left + size.cx, top + size.cy};
+}
+
+void CPrintPreview::UpdateScrollBars() {
+    // Fitted, the page never scrolls: no bars, nothing scrolled.
+    if (!m_nZoom) {
+        m_ptScroll = {};
+        ::ShowScrollBar(m_hWnd, SB_BOTH, FALSE);
+        return;
+    }
+    const RECT room = Room();
+    const SIZE size = PageSize(room);
+    const int extent[] = {int(size.cx) + 2 * kMargin, int(size.cy) + 2 * kMargin};
+    const int page[] = {int(room.right - room.left), int(room.bottom - room.top)};
+    LONG* pos[] = {&m_ptScroll.x, &m_ptScroll.y};
+    for (int bar : {SB_HORZ, SB_VERT}) {
+        *pos[bar] = std::clamp<LONG>(*pos[bar], 0, std::max(0, extent[bar] - page[bar]));
+        SCROLLINFO info = {sizeof info,
+                           SIF_RANGE | SIF_PAGE | SIF_POS,
+                           0,
+                           extent[bar] - 1,
+                           static_cast<UINT>(std::max(0, page[bar])),
+                           int(*pos[bar]),
+                           0};
+        ::SetScrollInfo(m_hWnd, bar, &info, TRUE);
+    }
+}
+
+void CPrintPreview::OnScroll(int bar, WORD request) {
+    SCROLLINFO info = {sizeof info, SIF_ALL, 0, 0, 0, 0, 0};
+    if (!::GetScrollInfo(m_hWnd, bar, &info))
+        return;
+    const int page = static_cast<int>(info.nPage);
+    int pos = info.nPos;
+    switch (request) {
+    case SB_LINEUP:
+        pos -= kScrollLine;
+        break;
+    case SB_LINEDOWN:
+        pos += kScrollLine;
+        break;
+    case SB_PAGEUP:
+        pos -= page;
+        break;
+    case SB_PAGEDOWN:
+        pos += page;
+        break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION:
+        pos = info.nTrackPos;
+        break;
+    case SB_TOP:
+        pos = info.nMin;
+        break;
+    case SB_BOTTOM:
+        pos = info.nMax;
+        break;
+    default:
+        return;
+    }
+    (bar == SB_HORZ ? m_ptScroll.x : m_ptScroll.y) = pos;
+    UpdateScrollBars();
+    ::InvalidateRect(m_hWnd, nullptr, TRUE);
 }
 
 void CPrintPreview::OnPaint() {

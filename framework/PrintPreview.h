@@ -36,8 +36,14 @@ private:
     ~CPrintPreview() override;
     bool CreateControls();
     void UpdateControls() const;
-    // The page on the screen, fitted below the controls and enlarged by the zoom.
+    // The room for the page below the controls, and the page's size in it at the zoom.
+    RECT Room() const;
+    SIZE PageSize(const RECT& room) const;
+    // The page on the screen, fitted below the controls, enlarged by the zoom and scrolled.
     RECT PageRect() const;
+    // A page larger than its room scrolls, on each axis where it is.
+    void UpdateScrollBars();
+    void OnScroll(int bar, WORD request);
     void OnPaint();
     void PostNcDestroy() override;
 
@@ -45,6 +51,7 @@ private:
     std::unique_ptr<CPrintInfo> m_pInfo;
     HWND m_hControls = nullptr;
     int m_nZoom = 0; // 0 fits the page in the window; each step doubles it
+    POINT m_ptScroll = {};
     UINT m_nPage = 1;
     bool m_bShown = false; // from then on the window's end ends the preview
 };

@@ -202,6 +202,20 @@ TEST_F(PrintTest, PreviewShowsOneEmptyPageInPlaceOfTheListWhichKeepsTakingRows) 
     m_frame->MoveWindow(frame);
     ::SendMessageA(preview, WM_COMMAND, AFX_ID_PREVIEW_ZOOMIN, 0);
     EXPECT_EQ((std::vector<bool>{true, false, false, true, true, true}), enabled()) << "zoomed";
+    // Zoomed past the window, the page scrolls: its top first below the controls, then gone.
+    const auto pageTop = [&] {
+        ::UpdateWindow(preview);
+        HDC dc = ::GetDC(preview);
+        LONG y = bar.bottom - bar.top;
+        while (y < client.bottom && ::GetPixel(dc, client.right / 2, y) != RGB(255, 255, 255))
+            ++y;
+        ::ReleaseDC(preview, dc);
+        return y - (bar.bottom - bar.top);
+    };
+    const LONG top = pageTop();
+    ::SendMessageA(preview, WM_VSCROLL, SB_PAGEDOWN, 0);
+    EXPECT_EQ(std::make_pair(16L, 0L), std::make_pair(top, pageTop())) << "scrolled by a page";
+    EXPECT_TRUE(::GetWindowLongA(preview, GWL_STYLE) & WS_VSCROLL);
     ::SendMessageA(controls, TB_SETHOTITEM, 5, 0);
     EXPECT_EQ("关闭打印预览模式", WindowText(::GetDlgItem(m_frame->m_hWnd, AFX_IDW_STATUS_BAR)));
     ::SendMessageA(m_frame->m_hWnd, WM_MENUSELECT, MAKEWPARAM(SC_CLOSE, MF_SYSMENU), 0);
