@@ -99,7 +99,6 @@ void CControlBar::BeginDrag(POINT point) {
     m_ptStart = point;
     m_bDragging = true;
     ::SetCapture(m_hWnd);
-    m_hWndFocusBefore = ::SetFocus(m_hWnd);
     TrackDrag(point);
 }
 
@@ -123,9 +122,6 @@ void CControlBar::EndDrag(bool drop, POINT point) {
     m_bDragShown = false;
     if (::GetCapture() == m_hWnd)
         ::ReleaseCapture();
-    if (m_hWndFocusBefore && ::IsWindow(m_hWndFocusBefore))
-        ::SetFocus(m_hWndFocusBefore);
-    m_hWndFocusBefore = nullptr;
     // A click is no drag: a floating caption's double-click starts with one.
     const bool moved = std::abs(point.x - m_ptStart.x) > ::GetSystemMetrics(SM_CXDRAG) ||
                        std::abs(point.y - m_ptStart.y) > ::GetSystemMetrics(SM_CYDRAG);

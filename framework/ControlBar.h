@@ -57,7 +57,8 @@ public:
     // size that takes.
     virtual SIZE CalcDynamicLayout(int) { return CalcFixedLayout(); }
     // The bar follows the pointer (point, on the screen) until the button is released, where it
-    // docks or floats; Escape or a lost capture leaves it where it was.
+    // docks or floats; Escape (which the message loop sends it) or a lost capture leaves it where
+    // it was.
     void BeginDrag(POINT point);
     // Brings commands' states up to date during idle time; route is the frame.
     virtual void OnUpdateCmdUI(CCmdTarget& route) = 0;
@@ -89,9 +90,8 @@ private:
     DWORD m_dwDockStyle = 0;
     CFrameWnd* m_pDockSite = nullptr;
     bool m_bDragging = false;
-    POINT m_ptGrab = {};              // the pointer in the bar's window when the drag began
-    POINT m_ptStart = {};             // and on the screen
-    HWND m_hWndFocusBefore = nullptr; // the bar takes the keys while dragging, for Escape
-    RECT m_rcDrag = {};               // the outline shown, in screen coordinates
+    POINT m_ptGrab = {};  // the pointer in the bar's window when the drag began
+    POINT m_ptStart = {}; // and on the screen
+    RECT m_rcDrag = {};   // the outline shown, in screen coordinates
     bool m_bDragShown = false;
 };

@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "CmdUI.h"
+#include "ControlBar.h"
 #include "FileDialog.h"
 #include "FrameworkIds.h"
 
@@ -196,6 +197,11 @@ bool CWinApp::PumpMessage() {
     const BOOL got = ::GetMessageA(&m_msgCur, nullptr, 0, 0);
     if (got == 0 || got == -1)
         return false;
+    // Keys go to the focus, but a bar being dragged holds the mouse: Escape goes to it, to end
+    // the drag.
+    if (m_msgCur.message == WM_KEYDOWN && m_msgCur.wParam == VK_ESCAPE &&
+        dynamic_cast<CControlBar*>(CWnd::FromHandle(::GetCapture())))
+        m_msgCur.hwnd = ::GetCapture();
     CFrameWnd* frame = dynamic_cast<CFrameWnd*>(m_pMainWnd);
     const bool translated =
         frame && frame->GetAccelerators() &&

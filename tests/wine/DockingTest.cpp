@@ -17,9 +17,14 @@ RECT WindowRect(HWND window) {
 
 class DockingTest : public AppFixture {
 protected:
+    // The bar back at the top, as the other tests expect it.
+    void TearDown() override {
+        m_frame->DockControlBar(m_frame->GetControlBar(AFX_IDW_TOOLBAR), CBRS_ALIGN_TOP);
+        AppFixture::TearDown();
+    }
     HWND Bar() const { return m_frame->GetControlBar(AFX_IDW_TOOLBAR)->m_hWnd; }
     // Pressed at from (screen) on window's gripper or caption, moved to target and released
-    // there, with Escape pressed before when cancel.
+    // there, with Escape pressed (to the view, through the application's loop) before when cancel.
     void Drag(HWND window, POINT from, POINT target, bool cancel = false) const {
         const LPARAM at = MAKELPARAM(from.x, from.y);
         const LRESULT hit = ::SendMessageA(window, WM_NCHITTEST, 0, at);
@@ -27,8 +32,10 @@ protected:
         ::SendMessageA(window, WM_NCLBUTTONDOWN, static_cast<WPARAM>(hit), at);
         ::ScreenToClient(Bar(), &target);
         ::SendMessageA(Bar(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(target.x, target.y));
-        if (cancel)
-            ::SendMessageA(Bar(), WM_KEYDOWN, VK_ESCAPE, 0);
+        MSG queued;
+        if (cancel && ::PostMessageA(m_view, WM_KEYDOWN, VK_ESCAPE, 0))
+            while (::PeekMessageA(&queued, nullptr, 0, 0, PM_NOREMOVE) && g_app->PumpMessage())
+                ;
         ::SendMessageA(Bar(), WM_LBUTTONUP, 0, MAKELPARAM(target.x, target.y));
     }
     void DragBarTo(POINT target, bool cancel = false) const {
