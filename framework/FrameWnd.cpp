@@ -44,15 +44,8 @@ bool CFrameWnd::LoadFrame(UINT resourceId, DWORD style, CCreateContext* context)
     HMENU menu = ::LoadMenuA(instance, MAKEINTRESOURCEA(resourceId));
     m_hAccelTable = ::LoadAcceleratorsA(instance, MAKEINTRESOURCEA(resourceId));
 
-    WNDCLASSA wc = {};
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = ::DefWindowProcA;
-    wc.hInstance = instance;
-    wc.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(resourceId));
-    wc.hCursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kFrameClass;
-    if (!AfxRegisterClass(&wc)) {
+    if (!AfxRegisterWndClass(instance, kFrameClass, CS_DBLCLKS, COLOR_BTNFACE,
+                             ::LoadIconA(instance, MAKEINTRESOURCEA(resourceId)))) {
         ::DestroyMenu(menu);
         return false;
     }

@@ -25,14 +25,7 @@ RECT CMiniFrameWnd::WindowRectFor(const CControlBar* bar, SIZE size, POINT topLe
 }
 
 bool CMiniFrameWnd::Create(CFrameWnd& dockSite) {
-    WNDCLASSA wc = {};
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = ::DefWindowProcA;
-    wc.hInstance = AfxGetInstanceHandle();
-    wc.hCursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kMiniFrameClass;
-    if (!AfxRegisterClass(&wc))
+    if (!AfxRegisterWndClass(AfxGetInstanceHandle(), kMiniFrameClass, CS_DBLCLKS, COLOR_BTNFACE))
         return false;
     m_pDockSite = &dockSite;
     return CWnd::CreateEx(kExStyle, kMiniFrameClass, "", kStyle, RECT{}, dockSite.m_hWnd, nullptr);

@@ -43,13 +43,7 @@ CPrintPreview::~CPrintPreview() {
 }
 
 CPrintPreview* CPrintPreview::Show(CView& view, std::unique_ptr<CPrintInfo> info) {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = ::DefWindowProcA;
-    wc.hInstance = AfxGetInstanceHandle();
-    wc.hCursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
-    wc.lpszClassName = kClassName;
-    if (!AfxRegisterClass(&wc))
+    if (!AfxRegisterWndClass(AfxGetInstanceHandle(), kClassName, 0, COLOR_APPWORKSPACE))
         return nullptr;
     view.OnBeginPrinting(info->m_hDC, info.get());
     auto* preview = new CPrintPreview(view, std::move(info));

@@ -21,6 +21,19 @@ bool AfxRegisterClass(WNDCLASSA* wndClass) {
     return ::RegisterClassA(wndClass) != 0;
 }
 
+bool AfxRegisterWndClass(HINSTANCE instance, const char* name, UINT style, int backgroundColour,
+                         HICON icon) {
+    WNDCLASSA wc = {};
+    wc.style = style;
+    wc.lpfnWndProc = ::DefWindowProcA;
+    wc.hInstance = instance;
+    wc.hIcon = icon;
+    wc.hCursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(backgroundColour + 1));
+    wc.lpszClassName = name;
+    return AfxRegisterClass(&wc);
+}
+
 const MessageMap* CWnd::GetMessageMap() const {
     return &messageMap;
 }

@@ -84,3 +84,7 @@ private:
 
 // Registers a window class; also true when the name is already registered.
 bool AfxRegisterClass(WNDCLASSA* wndClass);
+// A class of the framework's own windows in instance: the default procedure (the framework binds
+// each window as it is created), the arrow cursor, a system colour as background.
+bool AfxRegisterWndClass(HINSTANCE instance, const char* name, UINT style, int backgroundColour,
+                         HICON icon = nullptr);
