@@ -25,6 +25,7 @@ const MessageEntry CFrameWnd::messageEntries[] = {
     MapVoid(WM_SIZE, &CFrameWnd::OnSize),
     MapVoid(WM_SETFOCUS, &CFrameWnd::OnSetFocus),
     MapMessage(WM_CLOSE, &CFrameWnd::OnClose),
+    MapMessage(WM_SYSCOMMAND, &CFrameWnd::OnSysCommand),
     MapMessage(WM_INITMENUPOPUP, &CFrameWnd::OnInitMenuPopup),
     MapMessage(WM_MENUSELECT, &CFrameWnd::OnMenuSelect),
     MapCommand(ID_VIEW_TOOLBAR, &CFrameWnd::OnViewToolBar),
@@ -276,11 +277,16 @@ void CFrameWnd::OnSetFocus() {
 }
 
 LRESULT CFrameWnd::OnClose(WPARAM, LPARAM) {
-    // Closing while the preview is shown ends the preview, not Kestrin.
-    if (m_pView && m_pView->ClosePreview())
-        return 0;
     DestroyWindow();
     return 0;
+}
+
+// The caption's close box and Alt+F4 end the preview while it is shown, not Kestrin; File Exit
+// and WM_CLOSE still end Kestrin.
+LRESULT CFrameWnd::OnSysCommand(WPARAM wParam, LPARAM lParam) {
+    if ((wParam & 0xFFF0) == SC_CLOSE && m_pView && m_pView->ClosePreview())
+        return 0;
+    return Default(WM_SYSCOMMAND, wParam, lParam);
 }
 
 void CFrameWnd::PostNcDestroy() {

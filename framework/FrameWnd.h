@@ -67,6 +67,7 @@ protected:
     int OnCreate(CREATESTRUCTA* cs);
     void OnSize();
     LRESULT OnClose(WPARAM wParam, LPARAM lParam);
+    LRESULT OnSysCommand(WPARAM wParam, LPARAM lParam);
     void OnSetFocus();
     LRESULT OnInitMenuPopup(WPARAM wParam, LPARAM lParam);
     LRESULT OnMenuSelect(WPARAM wParam, LPARAM lParam);

@@ -222,7 +222,7 @@ TEST_F(PrintTest, PreviewShowsOneEmptyPageInPlaceOfTheListWhichKeepsTakingRows) 
     EXPECT_EQ("关闭打印预览模式", WindowText(::GetDlgItem(m_frame->m_hWnd, AFX_IDW_STATUS_BAR)));
     EXPECT_EQ(0, Send("during"));
     // Alt+F4 closes the preview, and Kestrin stays.
-    ::SendMessageA(m_frame->m_hWnd, WM_CLOSE, 0, 0);
+    ::SendMessageA(m_frame->m_hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(std::make_tuple(FALSE, TRUE, TRUE),
               std::make_tuple(::IsWindow(preview), ::IsWindowVisible(m_view),
                               ::IsWindow(m_frame->m_hWnd)));
