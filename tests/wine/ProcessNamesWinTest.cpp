@@ -31,9 +31,11 @@ TEST(ProcessNamesWin, RefreshesReadNamesAndCloseEveryProcessHandleTheyOpen) {
 }
 
 // kestrin-send with no message reads its input first: a process that stays until its input is
-// closed. The system may leave a cut name unterminated.
+// closed. The system may leave a cut name unterminated. The name starts with a double-byte
+// character whose trail byte is a backslash's.
 TEST(ProcessNamesWin, NamesAreCutTo127BytesAndEndedProcessesHaveNone) {
-    const std::string path = SiblingPath("") + std::string(150, 'x') + ".exe";
+    const std::string trailBackslash = "\x81\x5c";
+    const std::string path = SiblingPath("") + trailBackslash + std::string(148, 'x') + ".exe";
     ASSERT_TRUE(::CopyFileA(SiblingPath("kestrin-send.exe").c_str(), path.c_str(), FALSE))
         << path << ": error " << ::GetLastError();
     CWinProcessSource source;
@@ -45,7 +47,7 @@ TEST(ProcessNamesWin, NamesAreCutTo127BytesAndEndedProcessesHaveNone) {
         memset(name, 'X', sizeof name);
         length = source.ReadName(child.Id(), name); // 0 until the sender has loaded
     }
-    EXPECT_EQ(std::make_pair(std::string(127, 'x'), DWORD{127}),
+    EXPECT_EQ(std::make_pair(trailBackslash + std::string(125, 'x'), DWORD{127}),
               std::make_pair(std::string(name, strnlen(name, sizeof name)), length))
         << "name and length returned";
     child.CloseInput();
