@@ -163,11 +163,11 @@ void CKestrinView::Reply() {
     ::ReplyMessage(0);
 }
 
-void CKestrinView::AppendRow(const DebugRecord& record) {
+bool CKestrinView::AppendRow(const DebugRecord& record) {
     if (!m_rows.Append(record)) {
         ++m_nDropped;
         ShowDropped();
-        return;
+        return false;
     }
     if (!m_bShowPending) {
         m_bShowPending = true;
@@ -181,6 +181,7 @@ void CKestrinView::AppendRow(const DebugRecord& record) {
         Reply();
         ShowRows();
     }
+    return true;
 }
 
 // Each change of the list's count redraws its scroll bar, which costs milliseconds under Wine:
