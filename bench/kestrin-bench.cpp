@@ -354,7 +354,7 @@ private:
 // The view's stand-in: rows go into a store, the sender is not waiting.
 class CStoringRows : public IRowSink, public ISender {
 public:
-    void AppendRow(const DebugRecord& record) override { m_store.Append(record); }
+    bool AppendRow(const DebugRecord& record) override { return m_store.Append(record); }
     void Reply() override {}
 
     CRowStore m_store;

@@ -33,17 +33,20 @@ long CCapture::OnDebugMessage(DWORD processId, const char* text) {
     CopyFitting(m_codePage, record.szMsg, text);
     // The filter sees the text as received, not the cut copy.
     const bool shown = m_filter.Match(text);
-    // A refresh costs milliseconds: the text is no longer needed, so the client goes on
-    // meanwhile. A cached name costs less than answering early does: it answers on return.
-    if (processId != 0 && !m_procNames.IsCached(processId))
-        m_sender.Reply();
 
+    // The sender waits while its name is read, so one that exits right after its send is named.
     char name[128] = {};
-    if (processId != 0)
-        m_procNames.Lookup(processId, name);
+    const bool missed = processId != 0 && !m_procNames.Find(processId, name);
     m_clock.Now(record.stTime);
     CopyFitting(m_codePage, record.szProcessName, name);
-    if (shown)
-        m_rows.AppendRow(record);
-    return 0;
+    const bool kept = !shown || m_rows.AppendRow(record);
+    if (missed) {
+        // A refresh costs milliseconds and the message is stored: the client goes on meanwhile.
+        // A cached name costs less than answering early does: it answers on return.
+        if (kept)
+            m_sender.Reply();
+        m_procNames.RefreshAfterMiss(processId, name);
+    }
+    // A row that could not be kept is not taken, and the client is told so.
+    return kept ? 0 : 1;
 }

@@ -10,7 +10,8 @@
 class IRowSink {
 public:
     virtual ~IRowSink() = default;
-    virtual void AppendRow(const DebugRecord& record) = 0;
+    // False when the row could not be kept (memory ran out).
+    virtual bool AppendRow(const DebugRecord& record) = 0;
 };
 
 // The client waiting in its send for the answer.
@@ -36,7 +37,8 @@ public:
     CCapture(IProcessSource& processes, IRowSink& rows, ISender& sender,
              IClock& clock = IClock::System(), const CLeadBytes& codePage = CLeadBytes::System());
 
-    // Handles one intake message; the result is the window message's, always 0.
+    // Handles one intake message; the result is the window message's: 0 when taken, 1 when its
+    // row could not be kept.
     long OnDebugMessage(DWORD processId, const char* text);
 
     CProcessNames m_procNames;

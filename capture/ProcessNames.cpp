@@ -5,12 +5,20 @@
 #include <cstring>
 
 const DWORD CProcessNames::kMaxProcesses;
+const size_t CProcessNames::kMaxUnnamed;
 
 CProcessNames::CProcessNames(IProcessSource& source) : m_source(source) {
     Refresh();
 }
 
 CProcessNames::~CProcessNames() = default;
+
+std::string CProcessNames::ReadName(DWORD processId) {
+    char name[128] = {};
+    if (m_source.ReadName(processId, name) == 0)
+        return std::string();
+    return std::string(name, strnlen(name, sizeof name - 1));
+}
 
 void CProcessNames::Refresh() {
     m_names.clear();
@@ -22,36 +30,35 @@ void CProcessNames::Refresh() {
     DWORD count = m_listed ? std::min<DWORD>(bytesFilled / sizeof(DWORD), kMaxProcesses) : 0;
 
     for (DWORD i = 0; i < count; ++i) {
-        char name[128] = {};
-        DWORD length = m_source.ReadName(ids[i], name);
-        size_t size = strnlen(name, sizeof name - 1);
-        if (length != 0 && size != 0)
-            m_names.emplace(ids[i], std::string(name, size)); // a duplicate id keeps its first name
+        std::string name = ReadName(ids[i]);
+        if (!name.empty() && m_names.emplace(ids[i], std::move(name)).second)
+            m_unnamed.erase(ids[i]); // a duplicate id keeps its first name
     }
+}
 
-    std::set<DWORD> stillUnnamed;
-    for (DWORD i = 0; i < count; ++i) {
-        if (m_unnamed.count(ids[i]) != 0 && m_names.count(ids[i]) == 0)
-            stillUnnamed.insert(ids[i]);
+bool CProcessNames::Find(DWORD processId, char (&nameBuffer)[128]) {
+    auto found = m_names.find(processId);
+    const bool cached = found != m_names.end() || m_unnamed.count(processId) != 0;
+    const std::string read = cached ? std::string() : ReadName(processId);
+    const std::string& name = found != m_names.end() ? found->second : read;
+    memcpy(nameBuffer, name.c_str(), name.size() + 1);
+    return cached;
+}
+
+void CProcessNames::RefreshAfterMiss(DWORD processId, const char* name) {
+    Refresh();
+    if (m_names.count(processId) != 0)
+        return;
+    if (*name)
+        m_names.emplace(processId, name);
+    else if (m_listed) {
+        if (m_unnamed.size() >= kMaxUnnamed)
+            m_unnamed.clear();
+        m_unnamed.insert(processId);
     }
-    m_unnamed.swap(stillUnnamed);
 }
 
 void CProcessNames::Lookup(DWORD processId, char (&nameBuffer)[128]) {
-    nameBuffer[0] = '\0';
-    auto found = m_names.find(processId);
-    if (found == m_names.end()) {
-        if (m_unnamed.count(processId) != 0)
-            return;
-        Refresh();
-        found = m_names.find(processId);
-        if (found == m_names.end()) {
-            if (m_listed)
-                m_unnamed.insert(processId);
-            return;
-        }
-    }
-    size_t size = std::min(found->second.size(), sizeof nameBuffer - 1);
-    memcpy(nameBuffer, found->second.data(), size);
-    nameBuffer[size] = '\0';
+    if (!Find(processId, nameBuffer))
+        RefreshAfterMiss(processId, nameBuffer);
 }

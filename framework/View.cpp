@@ -62,15 +62,15 @@ void CView::OnFilePrintDirect() {
     Print(true);
 }
 
-void CView::Print(bool direct) {
+bool CView::Print(bool direct) {
     CPrintInfo info;
     info.m_bDirect = direct;
     if (!OnPreparePrinting(&info))
-        return;
+        return false;
     const std::string title = m_pDocument && !m_pDocument->GetTitle().empty()
                                   ? m_pDocument->GetTitle()
                                   : AfxGetApp()->m_strAppName;
-    AfxPrintPages(*this, info, title.c_str());
+    return AfxPrintPages(*this, info, title.c_str());
 }
 
 void CView::OnFilePrintPreview() {

@@ -27,6 +27,8 @@ public:
     virtual void OnPrint(HDC hdc, CPrintInfo*) { OnDraw(hdc); }
     virtual void OnEndPrinting(HDC, CPrintInfo*) {}
 
+    // One job, with the print dialog or direct to the chosen printer; false when nothing printed.
+    bool Print(bool direct);
     // Print (with the print dialog), Print Direct (to the chosen printer) and Print Preview.
     void OnFilePrint();
     void OnFilePrintDirect();
@@ -49,8 +51,6 @@ protected:
     static const MessageMap messageMap;
 
 private:
-    void Print(bool direct);
-
     CDocument* m_pDocument = nullptr;
     CPrintPreview* m_pPreview = nullptr; // it ends itself when closed
 };

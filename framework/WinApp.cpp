@@ -74,11 +74,12 @@ WNDPROC g_boxProc = nullptr;
 HHOOK g_boxHook = nullptr;
 
 // Clients look for the title the box shares with the main window: what they send it goes to the
-// main window, as if they had found that, and the box keeps its caption.
+// main window, as if they had found that, and the box keeps its caption. Before there is a main
+// window nothing takes the message: the answer is 1, as a frame without a view gives.
 LRESULT CALLBACK BoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
     CWnd* main = AfxGetMainWnd();
-    if (message == WM_SETTEXT && main)
-        return main->SendMessage(WM_SETTEXT, wParam, lParam);
+    if (message == WM_SETTEXT)
+        return main ? main->SendMessage(WM_SETTEXT, wParam, lParam) : 1;
     return ::CallWindowProcA(g_boxProc, box, message, wParam, lParam);
 }
 
@@ -244,7 +245,7 @@ int CWinApp::ExitInstance() {
     if (m_pRecentFileList)
         m_pRecentFileList->WriteList();
     m_pDocTemplate.reset();
-    return 0;
+    return m_nExitCode;
 }
 
 void CWinApp::SetRegistryKey(const char* company) {
@@ -298,37 +299,53 @@ void CWinApp::ParseCommandLine(CCommandLineInfo& info) {
 }
 
 bool CWinApp::ProcessShellCommand(CCommandLineInfo& info) {
+    bool done = false;
     switch (info.m_nShellCommand) {
     case CCommandLineInfo::AppUnregister:
         // Kestrin registers nothing, so there is nothing to remove.
+        m_nExitCode = 0;
         return false;
     case CCommandLineInfo::FileOpen:
-        return OpenDocumentFile(info.m_strFileName.c_str()) != nullptr;
+        done = OpenDocumentFile(info.m_strFileName.c_str()) != nullptr;
+        break;
     case CCommandLineInfo::FilePrint:
-    case CCommandLineInfo::FilePrintTo: {
-        // The document is printed without a dialog or a window, then the program ends.
-        m_nCmdShow = SW_HIDE;
-        if (!OpenDocumentFile(info.m_strFileName.c_str()) || !m_pMainWnd)
-            return false;
-        CPrinterChoice named;
-        const bool printTo = info.m_nShellCommand == CCommandLineInfo::FilePrintTo;
-        if (printTo && !named.SetNames(info.m_strPrinterName.c_str(), info.m_strDriverName.c_str(),
-                                       info.m_strPortName.c_str())) {
-            AfxMessageBox(kPrintFailedMessage, MB_OK);
-            return false;
-        }
-        if (printTo)
-            m_printer.Swap(named);
-        m_pMainWnd->SendMessage(WM_COMMAND, ID_FILE_PRINT_DIRECT);
-        if (printTo)
-            m_printer.Swap(named);
+    case CCommandLineInfo::FilePrintTo:
+        // The program ends once the document is printed, or could not be.
+        m_bPrintingOnly = true;
+        m_nExitCode = PrintFromCommandLine(info) ? 0 : kExitFailed;
+        m_bPrintingOnly = false;
         return false;
-    }
     case CCommandLineInfo::FileNew:
+        OnFileNew();
+        done = m_pMainWnd != nullptr;
         break;
     }
-    OnFileNew();
-    return m_pMainWnd != nullptr;
+    m_nExitCode = done ? 0 : kExitFailed;
+    return done;
+}
+
+bool CWinApp::PrintFromCommandLine(const CCommandLineInfo& info) {
+    // Printed without a dialog or a window.
+    m_nCmdShow = SW_HIDE;
+    if (!OpenDocumentFile(info.m_strFileName.c_str()))
+        return false;
+    auto* frame = dynamic_cast<CFrameWnd*>(m_pMainWnd);
+    CView* view = frame ? frame->GetActiveView() : nullptr;
+    if (!view)
+        return false;
+    CPrinterChoice named;
+    const bool printTo = info.m_nShellCommand == CCommandLineInfo::FilePrintTo;
+    if (printTo && !named.SetNames(info.m_strPrinterName.c_str(), info.m_strDriverName.c_str(),
+                                   info.m_strPortName.c_str())) {
+        AfxMessageBox(kPrintFailedMessage, MB_OK);
+        return false;
+    }
+    if (printTo)
+        m_printer.Swap(named);
+    const bool printed = view->Print(true);
+    if (printTo)
+        m_printer.Swap(named);
+    return printed;
 }
 
 CDocument* CWinApp::OpenDocumentFile(const char* path) {

@@ -70,11 +70,17 @@ public:
     // Writes the settings back; the exit code.
     virtual int ExitInstance();
 
+    // The exit code of a command line that could not be carried out.
+    static constexpr int kExitFailed = 1;
+
     void SetRegistryKey(const char* company);
     void LoadStdProfileSettings(UINT maxRecentFiles);
     void AddDocTemplate(CSingleDocTemplate* docTemplate);
     void ParseCommandLine(CCommandLineInfo& info);
+    // False when the program is to end: with m_nExitCode kExitFailed when the command failed.
     bool ProcessShellCommand(CCommandLineInfo& info);
+    // While the command line's /p or /pt prints: no window is there to show anything.
+    bool IsPrintingOnly() const { return m_bPrintingOnly; }
     CDocument* OpenDocumentFile(const char* path);
     void AddToRecentFileList(const char* path);
     CRecentFileList* GetRecentFileList() const { return m_pRecentFileList.get(); }
@@ -89,6 +95,7 @@ public:
     CWnd* m_pMainWnd = nullptr;
     std::string m_strAppName;
     int m_nCmdShow = SW_SHOWNORMAL;
+    int m_nExitCode = 0; // what ExitInstance returns
 
 protected:
     void OnFileNew();
@@ -102,6 +109,10 @@ protected:
     static const MessageMap messageMap;
 
 private:
+    // /p or /pt: the named file's document printed; false when it could not be.
+    bool PrintFromCommandLine(const CCommandLineInfo& info);
+
+    bool m_bPrintingOnly = false;
     // Drops posted messages that only ever arrive sent, in every loop of the thread.
     HHOOK m_hMessageHook;
     MSG m_msgCur = {};

@@ -97,9 +97,16 @@ int CKestrinView::OnCreate(CREATESTRUCTA* cs) {
 }
 
 LRESULT CKestrinView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_SETTEXT)
+    if (message == WM_SETTEXT) {
+        // Only the main window's list shows rows: not one that start-up is still opening (and
+        // drops when its file cannot be opened), nor one that runs only to print. The client is
+        // told that its message was not taken.
+        const CWnd* main = AfxGetMainWnd();
+        if (!main || ::GetParent(m_hWnd) != main->m_hWnd || AfxGetApp()->IsPrintingOnly())
+            return 1;
         return m_capture.OnDebugMessage(static_cast<DWORD>(wParam),
                                         reinterpret_cast<const char*>(lParam));
+    }
     // Whoever asks the list anything finds every row in it, shown yet or not.
     if (message >= LVM_FIRST && message < LVM_FIRST + 0x100 && message != LVM_SETITEMCOUNT)
         SyncItemCount();
@@ -163,11 +170,11 @@ void CKestrinView::Reply() {
     ::ReplyMessage(0);
 }
 
-void CKestrinView::AppendRow(const DebugRecord& record) {
+bool CKestrinView::AppendRow(const DebugRecord& record) {
     if (!m_rows.Append(record)) {
         ++m_nDropped;
         ShowDropped();
-        return;
+        return false;
     }
     if (!m_bShowPending) {
         m_bShowPending = true;
@@ -181,6 +188,7 @@ void CKestrinView::AppendRow(const DebugRecord& record) {
         Reply();
         ShowRows();
     }
+    return true;
 }
 
 // Each change of the list's count redraws its scroll bar, which costs milliseconds under Wine:

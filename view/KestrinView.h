@@ -41,7 +41,7 @@ protected:
 
 private:
     // Rows go into the store; the list only learns their count and asks for cells as it draws.
-    void AppendRow(const DebugRecord& record) override;
+    bool AppendRow(const DebugRecord& record) override;
     void Reply() override;
     void ShowRows();
     void SyncItemCount();

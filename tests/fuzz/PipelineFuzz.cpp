@@ -1,6 +1,7 @@
-// The message pipeline under any text, process id, process name and filter: one answer, an
-// early one before a refresh only, one lookup per new sender, a row exactly when the filter passes
-// the full text, and cuts between characters.
+// The message pipeline under any text, process id, process name, filter and a full store: one
+// answer, 1 for a dropped row, an early one only after a new sender's name is read and its row
+// kept, one lookup per new sender, a row exactly when the filter passes the full text, and cuts
+// between characters.
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -31,9 +32,9 @@ void CheckCut(const CLeadBytes& codePage, const std::string& cell, size_t capaci
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     DWORD processId = 0;
     memcpy(&processId, data, std::min(size, sizeof processId));
-    // Text, the process's name, include and exclude texts.
+    // Text, the process's name, include and exclude texts, and a field that fills the store.
     const size_t skip = std::min(size, sizeof processId);
-    const std::vector<std::string> fields = Fields(data + skip, size - skip, 4);
+    const std::vector<std::string> fields = Fields(data + skip, size - skip, 5);
     const std::string &text = fields[0], &name = fields[1];
 
     const CLeadBytes codePage = CLeadBytes::Cp936();
@@ -42,6 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FixedClock clock;
     CCapture capture(source, rows, rows, clock, codePage);
     source.Add(processId, name); // after the cache's first refresh: the lookup refreshes
+    rows.exitsOnReply = &source; // the sender exits as soon as it is answered
+    rows.full = !fields[4].empty();
     capture.m_filter.SetFilter(fields[2].c_str(), fields[3].c_str());
     CLogFilter filter(codePage);
     filter.SetFilter(fields[2].c_str(), fields[3].c_str());
@@ -54,16 +57,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             repeated += text;
         return repeated + fields[2];
     }();
+    const bool firstDropped = rows.full && filter.Match(text.c_str());
     size_t shown = 0;
     for (const std::string* message : {&text, &longText}) {
         const bool passes = filter.Match(message->c_str());
-        Check(capture.OnDebugMessage(processId, message->c_str()) == 0, "the answer is 0");
-        Check(rows.replies == (processId ? 1u : 0u),
-              "the sender is released early only before its first message's refresh");
+        Check(capture.OnDebugMessage(processId, message->c_str()) == (passes && rows.full),
+              "the answer is 0, or 1 for a row the store could not keep");
+        Check(rows.replies == (processId && !firstDropped ? 1u : 0u),
+              "the sender is released early only after its first message's row is kept");
         Check(source.enumCalls == (processId ? 2u : 1u), "one lookup, shown or not, but for id 0");
-        Check(rows.appended && rows.store.GetCount() == shown + passes,
+        Check(rows.store.GetCount() == shown + (passes && !rows.full),
               "a row exactly when the filter passes");
-        if (!passes)
+        if (!passes || rows.full)
             continue;
         RowCells scratch;
         CheckCut(codePage, rows.store.GetCellText(shown, 0, scratch),

@@ -1,6 +1,7 @@
 // The capture core's surroundings for tests: a process list with settable entries and
 // failures and counted enumerations, a clock that always tells the same time, rows kept in a
-// store with the replies to their senders counted; and a filter's lists in their text form.
+// store (or refused by a full one) with the replies to their senders counted; and a filter's lists
+// in their text form.
 #pragma once
 
 #include <algorithm>
@@ -60,12 +61,17 @@ public:
 
 class StoreRows : public IRowSink, public ISender {
 public:
-    void AppendRow(const DebugRecord& record) override { appended &= store.Append(record); }
-    void Reply() override { ++replies; }
+    bool AppendRow(const DebugRecord& record) override { return !full && store.Append(record); }
+    void Reply() override {
+        ++replies;
+        if (exitsOnReply)
+            exitsOnReply->processes.clear();
+    }
 
     CRowStore store;
-    bool appended = true; // whether every append succeeded
+    bool full = false; // the store keeps no row
     unsigned replies = 0;
+    FakeProcessSource* exitsOnReply = nullptr; // a one-shot sender's, gone once answered
 };
 
 // The include and the exclude text.

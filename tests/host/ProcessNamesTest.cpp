@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "Fakes.h"
@@ -11,59 +11,83 @@
 
 namespace {
 
-// Expects each lookup's name and the number of enumerations after it.
-void ExpectLookups(CProcessNames& names, const FakeProcessSource& source,
-                   const std::vector<std::tuple<DWORD, std::string, unsigned>>& steps) {
-    for (const auto& [id, name, enumerations] : steps) {
-        SCOPED_TRACE("lookup of id " + std::to_string(id));
+// A change to the process list, then a lookup's name and the number of enumerations after it.
+struct Step {
+    std::function<void(FakeProcessSource&)> change;
+    DWORD id;
+    std::string name;
+    unsigned enumerations;
+};
+
+void ExpectLookups(CProcessNames& names, FakeProcessSource& source,
+                   const std::vector<Step>& steps) {
+    for (const Step& step : steps) {
+        SCOPED_TRACE("lookup of id " + std::to_string(step.id));
+        if (step.change)
+            step.change(source);
         char buffer[128];
         memset(buffer, 'z', sizeof buffer);
-        names.Lookup(id, buffer);
+        names.Lookup(step.id, buffer);
         ASSERT_NE(nullptr, memchr(buffer, '\0', sizeof buffer)) << "the name is unterminated";
-        EXPECT_EQ(name, buffer);
-        EXPECT_EQ(enumerations, source.enumCalls);
+        EXPECT_EQ(step.name, buffer);
+        EXPECT_EQ(step.enumerations, source.enumCalls);
     }
 }
 
-TEST(ProcessNames, UnreadableSendersRefreshOnceEach) {
-    FakeProcessSource source;
-    source.Add(9, "");
-    source.Add(10, "");
-    CProcessNames names(source);
-    ExpectLookups(names, source,
-                  {{9, "", 2}, {9, "", 2}, {10, "", 3}, {9, "", 3}, {10, "", 3}, {9, "", 3}});
-    // A refresh forgets the unnamed ids it names or that are gone: 42 is no process.
-    ExpectLookups(names, source, {{42, "", 4}, {42, "", 4}});
-    source.Remove(9);
-    source.Add(9, "now.exe");
-    source.Add(50, "other.exe");
-    ExpectLookups(names, source, {{50, "other.exe", 5}, {9, "now.exe", 5}, {42, "", 6}});
-}
-
-TEST(ProcessNames, FailedEnumerationLeavesTheMapEmptyAndRefreshesAgain) {
-    FakeProcessSource source;
-    source.Add(4, "system.exe");
-    source.Add(9, "");
-    CProcessNames names(source);
-    ExpectLookups(names, source, {{9, "", 2}});
-    source.failEnum = true;
-    ExpectLookups(names, source, {{5, "", 3}, {4, "", 4}, {4, "", 5}, {9, "", 6}});
-    source.failEnum = false;
-    ExpectLookups(names, source, {{4, "system.exe", 7}, {9, "", 8}, {9, "", 8}});
-}
-
-// Names are cut to 127 bytes.
-TEST(ProcessNames, RefreshTakesTheFirst1024IdsAndDropsExitedProcesses) {
+// Ids 1 (a name cut to 127 bytes), 2 (unreadable) and 3 to 1024 are listed; 1025 to 1030 are
+// past the first 1024 and only their own reads name them.
+TEST(ProcessNames, MissesRefreshOncePerIdAndCachedNamesHoldUntilARefreshCorrectsThem) {
     const std::string cut(127, 'm');
     FakeProcessSource source;
     source.Add(1, cut + "more");
-    for (DWORD id = 2; id <= 1030; ++id)
+    source.Add(2, "");
+    for (DWORD id = 3; id <= 1030; ++id)
         source.Add(id, "p" + std::to_string(id));
     CProcessNames names(source);
-    ExpectLookups(names, source, {{1, cut, 1}, {1024, "p1024", 1}, {1025, "", 2}, {1030, "", 3}});
-    source.Remove(1);
-    // A cached name is used without checking the process still runs, until a miss.
-    ExpectLookups(names, source, {{1, cut, 3}, {2000, "", 4}, {1, "", 5}});
+    const auto fail = [](bool failing) { return [failing](auto& s) { s.failEnum = failing; }; };
+    // Listed first: the refreshes see it.
+    const auto start = [](DWORD id, const char* name) {
+        return [id, name](auto& s) { s.processes.insert(s.processes.begin(), {id, name}); };
+    };
+    ExpectLookups(names, source,
+                  {{{}, 1, cut, 1},
+                   {{}, 1024, "p1024", 1},
+                   {{}, 1025, "p1025", 2},
+                   {{}, 1025, "p1025", 2},
+                   {{}, 2, "", 3},
+                   {{}, 2, "", 3},
+                   // Ids no process owns, alternating.
+                   {{}, 3000, "", 4},
+                   {{}, 3001, "", 5},
+                   {{}, 3000, "", 5},
+                   {{}, 3001, "", 5},
+                   // A remembered id reused is unnamed until another miss's refresh names it.
+                   {start(3000, "new.exe"), 3000, "", 5},
+                   {start(5000, "other.exe"), 5000, "other.exe", 6},
+                   {{}, 3000, "new.exe", 6},
+                   {[](auto& s) { s.Remove(1); }, 1, cut, 6},
+                   {{}, 2000, "", 7},
+                   {{}, 1, "", 8},
+                   // A failed enumeration names only the missed id, by its own read.
+                   {fail(true), 2001, "", 9},
+                   {{}, 2001, "", 10},
+                   {{}, 5, "p5", 11},
+                   {{}, 5, "p5", 11},
+                   {{}, 2, "", 11},
+                   {fail(false), 2001, "", 12},
+                   {{}, 2001, "", 12}});
+}
+
+// At the cap every remembered id is forgotten, so memory stays bounded.
+TEST(ProcessNames, RemembersAtMostTheCapOfUnnamedIds) {
+    const unsigned cap = CProcessNames::kMaxUnnamed;
+    FakeProcessSource source;
+    CProcessNames names(source);
+    char buffer[128];
+    for (DWORD id = 1; id <= cap; ++id)
+        names.Lookup(id, buffer);
+    ExpectLookups(names, source,
+                  {{{}, 1, "", cap + 1}, {{}, cap + 1, "", cap + 2}, {{}, 1, "", cap + 3}});
 }
 
 } // namespace

@@ -249,7 +249,8 @@ TEST(SingleInstance, RacingStartsLeaveOneKestrinAndOneClosedInsideTheMoveLoopLet
 }
 
 // A file named on the command line is opened, whatever OLE or DDE switch comes with it; one that
-// cannot be opened is told before Kestrin ends; /Unregister ends it at once, with no window.
+// cannot be opened or printed is told in a box that no client renames or reaches a list through,
+// and Kestrin ends with status 1; /Unregister ends it at once, with no window, status 0.
 TEST(CommandLine, OpensTheNamedFileTellsWhenItCannotAndUnregisterEndsAtOnce) {
     const char kRecent[] =
         "Software\\Local AppWizard-Generated Applications\\Kestrin\\Recent File List";
@@ -268,14 +269,31 @@ TEST(CommandLine, OpensTheNamedFileTellsWhenItCannotAndUnregisterEndsAtOnce) {
     EXPECT_EQ(path, recent) << "the first recent file, written at exit";
     ::DeleteFileA(path.c_str());
 
-    CChildProcess missing, unregister;
-    ASSERT_TRUE(missing.Start(CommandLine(SiblingPath("kestrin.exe"), {path})));
-    HWND box = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (box = ModalWindowOf(missing.Id())) != nullptr; }));
-    EXPECT_EQ("Kestrin: 无法打开文件：" + path,
-              WindowText(box) + ": " + WindowText(::GetDlgItem(box, 0xFFFF)));
-    ::PostMessageA(box, WM_COMMAND, IDOK, 0);
-    EXPECT_TRUE(missing.WaitPumping(kTimeoutMs)) << "expected Kestrin to end after the message";
+    // Read by nobody; no printer is installed here.
+    const std::string printed = SiblingPath("kestrin-print.log");
+    std::ofstream(printed) << "not read";
+    const std::pair<std::vector<std::string>, std::string> failures[] = {
+        {{path}, "无法打开文件：" + path},
+        {{"/p", printed}, "没有找到打印机。请先安装打印机，再打印或预览。"},
+        {{"/pt", printed, "NoSuchPrinter", "drv", "port"},
+         "打印失败：打印机不可用，或拒绝了这份文档。"},
+    };
+    for (const auto& [args, said] : failures) {
+        CChildProcess failed;
+        ASSERT_TRUE(failed.Start(CommandLine(SiblingPath("kestrin.exe"), args)));
+        HWND box = nullptr;
+        ASSERT_TRUE(WaitFor([&] { return (box = ModalWindowOf(failed.Id())) != nullptr; }));
+        for (HWND window : KestrinWindows())
+            EXPECT_FALSE(Send(window, 1, "lost"))
+                << "taken by " << WindowText(window) << ", " << said;
+        EXPECT_EQ("Kestrin: " + said,
+                  WindowText(box) + ": " + WindowText(::GetDlgItem(box, 0xFFFF)));
+        ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+        EXPECT_TRUE(failed.WaitPumping(kTimeoutMs) && failed.ExitCode() == 1) << said;
+    }
+    ::DeleteFileA(printed.c_str());
+    CChildProcess unregister;
     ASSERT_TRUE(unregister.Start(CommandLine(SiblingPath("kestrin.exe"), {"/Unregister"})));
-    EXPECT_TRUE(unregister.WaitPumping(kTimeoutMs) && KestrinWindows().empty());
+    EXPECT_TRUE(unregister.WaitPumping(kTimeoutMs) && unregister.ExitCode() == 0 &&
+                KestrinWindows().empty());
 }

@@ -136,7 +136,7 @@ TEST_F(PrintTest, PrintAndPrintDirectPrintOneEmptyPageToTheChosenPrinter) {
 }
 
 // /p prints to the default printer, /pt to the one it names, or says it cannot; either way the
-// program ends.
+// program ends, with status 0 or 1.
 TEST_F(PrintTest, TheCommandLinePrintsTheDocumentWhereItSaysAndEnds) {
     ASSERT_NO_FATAL_FAILURE(InstallPrinters(true));
     CCommandLineInfo info;
@@ -144,16 +144,19 @@ TEST_F(PrintTest, TheCommandLinePrintsTheDocumentWhereItSaysAndEnds) {
     std::ofstream(info.m_strFileName) << "read by nobody";
     info.m_nShellCommand = CCommandLineInfo::FilePrint;
     EXPECT_FALSE(g_app->ProcessShellCommand(info));
-    EXPECT_EQ(std::make_pair(kOneEmptyPage, Strings{}), std::make_pair(Pages(0), Pages(1)));
+    EXPECT_EQ(std::make_tuple(0, kOneEmptyPage, Strings{}),
+              std::make_tuple(g_app->m_nExitCode, Pages(0), Pages(1)));
     info.m_nShellCommand = CCommandLineInfo::FilePrintTo;
     info.m_strPrinterName = kPrinters[1];
     info.m_strDriverName = "winspool";
     info.m_strPortName = kPorts[1];
     EXPECT_FALSE(g_app->ProcessShellCommand(info));
-    EXPECT_EQ(std::make_pair(Strings{}, kOneEmptyPage), std::make_pair(Pages(0), Pages(1)));
+    EXPECT_EQ(std::make_tuple(0, Strings{}, kOneEmptyPage),
+              std::make_tuple(g_app->m_nExitCode, Pages(0), Pages(1)));
     info.m_strPrinterName = "no such printer";
     EXPECT_EQ(Strings{"Kestrin: " + std::string(kPrintFailedMessage)},
               Drive([&info] { EXPECT_FALSE(g_app->ProcessShellCommand(info)); }, {Click(IDOK)}));
+    EXPECT_EQ(CWinApp::kExitFailed, g_app->m_nExitCode);
     ::DeleteFileA(info.m_strFileName.c_str());
 }
 
