@@ -280,6 +280,23 @@ TEST_F(AppTest, TheCommandLineSaysWhatToDo) {
     std::tie(__argc, __argv) = saved;
 }
 
+// No control is ever posted a request of its own: one with junk pointers ended Kestrin. Each
+// control's range, the common one included, is dropped, and the rows stay.
+TEST_F(AppTest, ControlRequestsPostedWithJunkPointersAreDropped) {
+    Send("kept");
+    HWND status = ::GetDlgItem(m_frame->m_hWnd, AFX_IDW_STATUS_BAR);
+    for (HWND control :
+         {m_view, ListView_GetHeader(m_view), ToolBar(), status, ListView_GetToolTips(m_view),
+          reinterpret_cast<HWND>(ToolBarSend(TB_GETTOOLTIPS))}) {
+        ASSERT_TRUE(::IsWindow(control));
+        for (UINT first : {UINT(WM_USER), UINT(LVM_FIRST), UINT(HDM_FIRST), UINT(CCM_FIRST)})
+            for (UINT message = first; message < first + 0x100; ++message)
+                ::PostMessageA(control, message, 0x1234, 0x1234);
+    }
+    PumpMessages();
+    EXPECT_EQ(Strings{"kept"}, Texts());
+}
+
 // Resources no window here shows whole: the string table and the accelerators.
 TEST(Resources, HoldTheStringsAndAccelerators) {
     int strings = 0;
