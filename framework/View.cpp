@@ -99,6 +99,10 @@ void CView::OnPreviewClosed() {
     }
 }
 
+HWND CView::GetFocusTarget() const {
+    return m_pPreview ? m_pPreview->m_hWnd : m_hWnd;
+}
+
 LRESULT CView::OnWindowPosChanged(WPARAM wParam, LPARAM lParam) {
     if (m_pPreview)
         m_pPreview->TakePlaceOf(*this);
