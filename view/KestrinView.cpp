@@ -276,10 +276,20 @@ void CKestrinView::MoveTo(int row, bool extend) {
     if (!extend || mark < 0)
         mark = row;
     m_selection.SelectOnly(mark, row);
+    Default(LVM_SETSELECTIONMARK, 0, mark);
+    FocusRow(row);
+}
+
+void CKestrinView::ToggleRow(int row) {
+    m_selection.Set(row, !m_selection.IsSelected(row));
+    Default(LVM_SETSELECTIONMARK, 0, row);
+    FocusRow(row);
+}
+
+void CKestrinView::FocusRow(int row) {
     LVITEMA focus = {};
     focus.state = focus.stateMask = LVIS_FOCUSED;
     Default(LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&focus));
-    Default(LVM_SETSELECTIONMARK, 0, mark);
     Default(LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
     ::InvalidateRect(m_hWnd, nullptr, FALSE);
 }
@@ -316,20 +326,15 @@ LRESULT CKestrinView::OnKeyDown(WPARAM key, LPARAM lParam) {
     default:
         return Default(WM_KEYDOWN, key, lParam);
     }
-    if (count == 0)
+    if (count == 0 || (key == VK_SPACE && focus < 0))
         return 0;
     row = std::clamp(row, 0, count - 1);
     const bool shift = ::GetKeyState(VK_SHIFT) < 0, control = ::GetKeyState(VK_CONTROL) < 0;
-    if (key == VK_SPACE && control && !shift) {
-        m_selection.Set(row, !m_selection.IsSelected(row));
-        Default(LVM_SETSELECTIONMARK, 0, row);
-        ::InvalidateRect(m_hWnd, nullptr, FALSE);
-    } else if (control && !shift) {
-        LVITEMA moved = {};
-        moved.state = moved.stateMask = LVIS_FOCUSED;
-        Default(LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&moved));
-        Default(LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
-    } else
+    if (key == VK_SPACE && control && !shift)
+        ToggleRow(row);
+    else if (control && !shift)
+        FocusRow(row);
+    else
         MoveTo(row, shift);
     return 0;
 }
@@ -338,35 +343,32 @@ LRESULT CKestrinView::OnKeyDown(WPARAM key, LPARAM lParam) {
 // rows clears the selection.
 LRESULT CKestrinView::OnLButtonDown(WPARAM flags, LPARAM point) {
     ::SetFocus(m_hWnd);
-    LVHITTESTINFO hit = {};
-    hit.pt = {GET_X_LPARAM(point), GET_Y_LPARAM(point)};
-    const int row =
-        static_cast<int>(Default(LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
-    if (row < 0 || row >= static_cast<int>(m_rows.GetCount())) {
+    const int row = RowAt(point);
+    if (row < 0) {
         if (!(flags & (MK_SHIFT | MK_CONTROL)))
             m_selection.Clear();
         ::InvalidateRect(m_hWnd, nullptr, FALSE);
-    } else if ((flags & MK_CONTROL) && !(flags & MK_SHIFT)) {
-        m_selection.Set(row, !m_selection.IsSelected(row));
-        Default(LVM_SETSELECTIONMARK, 0, row);
-        LVITEMA moved = {};
-        moved.state = moved.stateMask = LVIS_FOCUSED;
-        Default(LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&moved));
-        ::InvalidateRect(m_hWnd, nullptr, FALSE);
-    } else
+    } else if ((flags & MK_CONTROL) && !(flags & MK_SHIFT))
+        ToggleRow(row);
+    else
         MoveTo(row, flags & MK_SHIFT);
     return 0;
 }
 
 // A right click on a row outside the selection selects it alone.
 LRESULT CKestrinView::OnRButtonDown(WPARAM flags, LPARAM point) {
+    const int row = RowAt(point);
+    if (row >= 0 && !m_selection.IsSelected(row))
+        OnLButtonDown(flags & ~(MK_SHIFT | MK_CONTROL), point);
+    return 0;
+}
+
+int CKestrinView::RowAt(LPARAM point) {
     LVHITTESTINFO hit = {};
     hit.pt = {GET_X_LPARAM(point), GET_Y_LPARAM(point)};
     const int row =
         static_cast<int>(Default(LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
-    if (row >= 0 && row < static_cast<int>(m_rows.GetCount()) && !m_selection.IsSelected(row))
-        OnLButtonDown(flags & ~(MK_SHIFT | MK_CONTROL), point);
-    return 0;
+    return row < static_cast<int>(m_rows.GetCount()) ? row : -1;
 }
 
 void CKestrinView::ShowDropped() {

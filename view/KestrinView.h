@@ -57,9 +57,13 @@ private:
     int FocusedRow() {
         return static_cast<int>(Default(LVM_GETNEXTITEM, WPARAM(-1), LVNI_FOCUSED));
     }
-    // The focus moves to row, which shows; with extend, the rows from the mark to row are
-    // selected, else row alone becomes the mark and the selection.
+    // The focus moves to row, which shows. MoveTo selects the rows from the mark to row when
+    // extending, else row alone, the new mark; ToggleRow flips row's state and marks it.
     void MoveTo(int row, bool extend);
+    void ToggleRow(int row);
+    void FocusRow(int row);
+    // The row under a point of the list's client area; -1 for none.
+    int RowAt(LPARAM point);
 
     CWinProcessSource m_processes;
     CCapture m_capture;
