@@ -760,6 +760,54 @@ bool Clear(CTable& table, const CBenchKestrin& kestrin) {
     return true;
 }
 
+// Home, then Shift+End on list, as the keys reach it; the time Shift+End takes, or -1 when it
+// did not select every row. The list reads Shift from its thread's key state, which attached
+// input shares with this thread's.
+double ShiftEndMs(HWND list, size_t rows) {
+    const DWORD thread = ::GetWindowThreadProcessId(list, nullptr);
+    const bool attached = thread != ::GetCurrentThreadId() &&
+                          ::AttachThreadInput(::GetCurrentThreadId(), thread, TRUE);
+    BYTE keys[256] = {};
+    ::SetKeyboardState(keys);
+    ::SendMessageA(list, WM_KEYDOWN, VK_HOME, 0);
+    keys[VK_SHIFT] = 0x80;
+    ::SetKeyboardState(keys);
+    const LONGLONG start = Ticks();
+    ::SendMessageA(list, WM_KEYDOWN, VK_END, 0);
+    const double ms = TicksToMs(Ticks() - start);
+    keys[VK_SHIFT] = 0;
+    ::SetKeyboardState(keys);
+    if (attached)
+        ::AttachThreadInput(::GetCurrentThreadId(), thread, FALSE);
+    return static_cast<size_t>(::SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0)) == rows ? ms : -1;
+}
+
+// B12: a range selection at the list's largest size, against a bare owner-data list of this
+// process at a hundredth of the rows (the control alone takes about 0.1 ms a row).
+bool RangeSelection(CTable& table, const CBenchKestrin& kestrin) {
+    const size_t rows = kestrin.Rows(), bareRows = std::max<size_t>(rows / 100, 1);
+    const std::string what = Format("Range selection (Home, Shift+End) at %zu rows", rows);
+    Progress("B12: %s", what.c_str());
+    const double kestrinMs = ShiftEndMs(kestrin.View(), rows);
+    HWND parent = ::CreateWindowExA(0, "STATIC", nullptr, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                                    640, 480, nullptr, nullptr, nullptr, nullptr);
+    HWND bare = ::CreateWindowExA(0, WC_LISTVIEWA, nullptr,
+                                  WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_OWNERDATA, 0, 0, 620,
+                                  440, parent, nullptr, nullptr, nullptr);
+    ::SendMessageA(bare, LVM_SETITEMCOUNT, bareRows, 0);
+    const double bareMs = ShiftEndMs(bare, bareRows);
+    ::DestroyWindow(parent);
+    if (kestrinMs < 0 || bareMs < 0) {
+        table.Failed("B12", what, "Shift+End did not select every row");
+        return false;
+    }
+    table.Judge(
+        "B12", what,
+        Format("Kestrin %.1f ms / bare list at %zu rows %.0f ms", kestrinMs, bareRows, bareMs),
+        kestrinMs / bareMs, "Kestrin <= 100 ms", kestrinMs <= 100);
+    return true;
+}
+
 // The longest time within [start, end] in which no tick falls.
 double LongestGapMs(std::vector<LONGLONG> ticks, LONGLONG start, LONGLONG end) {
     std::sort(ticks.begin(), ticks.end());
@@ -876,7 +924,7 @@ bool MemoryCycles(CTable& table, const CBenchKestrin& kestrin, const Scale& scal
     return true;
 }
 
-// B1, B4, B6, B11 and B9 on one Kestrin as its list grows and is emptied. A step that fails
+// B1, B4, B6, B12, B11 and B9 on one Kestrin as its list grows and is emptied. A step that fails
 // skips the rest; Kestrin is then ended with the object.
 void GrowingList(CTable& table, HWND bare, const Scale& scale) {
     CBenchKestrin kestrin;
@@ -893,7 +941,8 @@ void GrowingList(CTable& table, HWND bare, const Scale& scale) {
         ok = ok && RoundTrips(table, kestrin, bare, scale);
     }
     ok = ok && MemoryPerRow(table, kestrin, workingSet, privateBytes) &&
-         Save(table, kestrin, scale) && Clear(table, kestrin) && Flood(table, kestrin, scale);
+         Save(table, kestrin, scale) && RangeSelection(table, kestrin) && Clear(table, kestrin) &&
+         Flood(table, kestrin, scale);
     if (ok)
         kestrin.Close();
 }
@@ -932,7 +981,7 @@ std::string Heading(bool quick) {
 }
 
 bool IsBenchmarkId(const std::string& text) {
-    for (int number = 1; number <= 11; ++number)
+    for (int number = 1; number <= 12; ++number)
         if (text == Format("B%d", number))
             return true;
     return false;
@@ -957,7 +1006,7 @@ int RunBenchmarks(bool quick, const std::string& only) {
         manySenders ? UnnamedSenderRefreshes(scale) : UnnamedInProcess{};
     if (runs({"B7"}))
         StartUp(table, scale);
-    const bool growingList = runs({"B1", "B4", "B6", "B9", "B11"});
+    const bool growingList = runs({"B1", "B4", "B6", "B9", "B11", "B12"});
     if (growingList || manySenders) {
         CProgram bare("kestrin-bench.exe", {"--bare"});
         HWND window = nullptr;
@@ -991,7 +1040,7 @@ int main(int argc, char** argv) {
                    IsBenchmarkId(argv[i + 1])) {
             only = argv[++i];
         } else {
-            fprintf(stderr, "Usage: kestrin-bench [--quick] [--only B1..B11]\n");
+            fprintf(stderr, "Usage: kestrin-bench [--quick] [--only B1..B12]\n");
             return 2;
         }
     }

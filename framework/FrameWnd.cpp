@@ -273,7 +273,7 @@ void CFrameWnd::OnSize() {
 
 void CFrameWnd::OnSetFocus() {
     if (m_pView && m_pView->m_hWnd)
-        ::SetFocus(m_pView->m_hWnd);
+        ::SetFocus(m_pView->GetFocusTarget());
 }
 
 LRESULT CFrameWnd::OnClose(WPARAM, LPARAM) {

@@ -4,6 +4,8 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cstring>
 
 #include "FrameWnd.h"
 #include "FrameworkIds.h"
@@ -57,6 +59,8 @@ CPrintPreview* CPrintPreview::Show(CView& view, std::unique_ptr<CPrintInfo> info
     preview->m_bShown = true;
     view.ShowWindow(SW_HIDE);
     ::SetWindowPos(preview->m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    // The keys come here: the controls' letters and Escape.
+    ::SetFocus(preview->m_hWnd);
     return preview;
 }
 
@@ -168,6 +172,25 @@ LRESULT CPrintPreview::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_VSCROLL:
         OnScroll(message == WM_HSCROLL ? SB_HORZ : SB_VERT, LOWORD(wParam));
         return 0;
+    case WM_MOUSEWHEEL: {
+        UINT lines = 3;
+        ::SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+        ScrollTo(SB_VERT, m_ptScroll.y - GET_WHEEL_DELTA_WPARAM(wParam) *
+                                             static_cast<int>(std::min(lines, 100u)) * kScrollLine /
+                                             WHEEL_DELTA);
+        return 0;
+    }
+    case WM_KEYDOWN:
+        if (wParam != VK_ESCAPE)
+            break;
+        OnCommand(AFX_ID_PREVIEW_CLOSE, 0);
+        return 0;
+    case WM_CHAR:
+    case WM_SYSCHAR:
+        // A letter alone or with Alt; Alt with any other goes to the menu bar.
+        if (PressMnemonic(wParam) || message == WM_CHAR)
+            return 0;
+        break;
     }
     return CWnd::WindowProc(message, wParam, lParam);
 }
@@ -269,9 +292,28 @@ void CPrintPreview::OnScroll(int bar, WORD request) {
     default:
         return;
     }
+    ScrollTo(bar, pos);
+}
+
+void CPrintPreview::ScrollTo(int bar, int pos) {
     (bar == SB_HORZ ? m_ptScroll.x : m_ptScroll.y) = pos;
     UpdateScrollBars();
     ::InvalidateRect(m_hWnd, nullptr, TRUE);
+}
+
+bool CPrintPreview::PressMnemonic(WPARAM key) {
+    if (key >= 0x80)
+        return false;
+    for (const auto& control : kControls) {
+        const char* mark = std::strchr(control.text, '&');
+        if (!mark || std::toupper(static_cast<unsigned char>(mark[1])) != std::toupper(int(key)))
+            continue;
+        // A grayed control's letter does nothing, as its button does.
+        if (::SendMessageA(m_hControls, TB_ISBUTTONENABLED, control.id, 0))
+            OnCommand(control.id, 0);
+        return true;
+    }
+    return false;
 }
 
 void CPrintPreview::OnPaint() {

@@ -44,6 +44,9 @@ private:
     // A page larger than its room scrolls, on each axis where it is.
     void UpdateScrollBars();
     void OnScroll(int bar, WORD request);
+    void ScrollTo(int bar, int pos);
+    // Presses the control whose mnemonic is key if it is enabled; false when none has it.
+    bool PressMnemonic(WPARAM key);
     void OnPaint();
     void PostNcDestroy() override;
 

@@ -99,9 +99,19 @@ void CView::OnPreviewClosed() {
     }
 }
 
+HWND CView::GetFocusTarget() const {
+    return m_pPreview ? m_pPreview->m_hWnd : m_hWnd;
+}
+
 LRESULT CView::OnWindowPosChanged(WPARAM wParam, LPARAM lParam) {
     if (m_pPreview)
         m_pPreview->TakePlaceOf(*this);
+    // A moved view's children are drawn afresh: the list's header kept its first heading's
+    // glyph clipped after a bar docked beside it.
+    if (!(reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_NOMOVE))
+        for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child;
+             child = ::GetWindow(child, GW_HWNDNEXT))
+            ::InvalidateRect(child, nullptr, TRUE);
     return Default(WM_WINDOWPOSCHANGED, wParam, lParam);
 }
 

@@ -36,6 +36,8 @@ public:
     // The preview has closed: the view shows again.
     void OnPreviewClosed();
     bool IsPreviewShown() const { return m_pPreview != nullptr; }
+    // Where the keys go: the preview while it is shown, else the view.
+    HWND GetFocusTarget() const;
     // Closes the preview if one is shown; false when there was none.
     bool ClosePreview();
 

@@ -1,6 +1,8 @@
 // CWinApp and CSingleDocTemplate: start-up services, the message loop and the File commands.
 #include "WinApp.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <iterator>
 
@@ -41,12 +43,45 @@ bool IsIdleMessage(const MSG& msg) {
 const UINT kSentOnlyMessages[] = {WM_SETTEXT,     WM_NOTIFY,      WM_MENUGETOBJECT,
                                   WM_IME_CONTROL, WM_IME_REQUEST, WM_GETTITLEBARINFOEX};
 
+// The common controls' own requests read and write through their parameters, and none is ever
+// legitimately posted. A control is known by its class's window procedure, so that a class
+// copied from one (the view's) is known too.
+struct ControlRange {
+    const char* className;
+    UINT first;
+    WNDPROC proc; // once the class is registered
+};
+ControlRange g_controlRanges[] = {
+    {WC_LISTVIEWA, LVM_FIRST, nullptr},    {WC_HEADERA, HDM_FIRST, nullptr},
+    {TOOLBARCLASSNAMEA, WM_USER, nullptr}, {STATUSCLASSNAMEA, WM_USER, nullptr},
+    {TOOLTIPS_CLASSA, WM_USER, nullptr},
+};
+const UINT kRangeSize = 0x100;
+
+bool IsPostedControlRequest(const MSG& msg) {
+    const bool own = msg.message >= WM_USER && msg.message < WM_USER + kRangeSize;
+    const bool common = msg.message >= CCM_FIRST && msg.message < CCM_FIRST + kRangeSize;
+    const bool controls = msg.message >= LVM_FIRST && msg.message < HDM_FIRST + kRangeSize;
+    if (!msg.hwnd || !(own || common || controls))
+        return false;
+    const auto proc = reinterpret_cast<WNDPROC>(::GetClassLongPtrA(msg.hwnd, GCLP_WNDPROC));
+    for (ControlRange& range : g_controlRanges) {
+        WNDCLASSA wc;
+        if (!range.proc && ::GetClassInfoA(nullptr, range.className, &wc))
+            range.proc = wc.lpfnWndProc;
+        if (range.proc && range.proc == proc)
+            return common || (msg.message >= range.first && msg.message < range.first + kRangeSize);
+    }
+    return false;
+}
+
 // Sees what every loop of the thread takes from its queue, the system's modal loops included.
 LRESULT CALLBACK GetMessageHook(int code, WPARAM removal, LPARAM lParam) {
     MSG* msg = reinterpret_cast<MSG*>(lParam);
     if (code == HC_ACTION) {
         if (std::find(std::begin(kSentOnlyMessages), std::end(kSentOnlyMessages), msg->message) !=
-            std::end(kSentOnlyMessages))
+                std::end(kSentOnlyMessages) ||
+            IsPostedControlRequest(*msg))
             *msg = MSG{msg->hwnd, WM_NULL, 0, 0, msg->time, msg->pt};
         else if (msg->message == WM_QUIT && removal == PM_REMOVE)
             // A modal loop that takes the quit message ends without passing it on: this wakes

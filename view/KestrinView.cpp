@@ -2,6 +2,8 @@
 // rows.
 #include "KestrinView.h"
 
+#include <windowsx.h>
+
 #include <algorithm>
 #include <vector>
 
@@ -65,6 +67,12 @@ const MessageEntry CKestrinView::messageEntries[] = {
     MapCommand(ID_FILE_PRINT_PREVIEW, &CView::OnFilePrintPreview),
     MapMessage(WM_TIMER, &CKestrinView::OnTimer),
     MapMessage(LVM_DELETEALLITEMS, &CKestrinView::OnDeleteAllItems),
+    MapMessage(WM_KEYDOWN, &CKestrinView::OnKeyDown),
+    MapMessage(WM_LBUTTONDOWN, &CKestrinView::OnLButtonDown),
+    MapMessage(WM_LBUTTONDBLCLK, &CKestrinView::OnLButtonDown),
+    MapMessage(WM_RBUTTONDOWN, &CKestrinView::OnRButtonDown),
+    // Typing finds no row: the list would ask for one by its text, which the view does not offer.
+    MapMessage(WM_CHAR, &CKestrinView::OnChar),
 };
 const MessageMap CKestrinView::messageMap(&CView::messageMap, CKestrinView::messageEntries);
 
@@ -110,6 +118,18 @@ LRESULT CKestrinView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     // Whoever asks the list anything finds every row in it, shown yet or not.
     if (message >= LVM_FIRST && message < LVM_FIRST + 0x100 && message != LVM_SETITEMCOUNT)
         SyncItemCount();
+    switch (message) {
+    case LVM_GETSELECTEDCOUNT:
+        return m_selection.GetCount();
+    case LVM_GETNEXTITEM:
+        if (LOWORD(lParam) == LVNI_SELECTED)
+            return m_selection.GetNext(static_cast<int>(wParam));
+        break;
+    case LVM_SETITEMSTATE:
+        if (!lParam)
+            break;
+        return SetItemState(static_cast<int>(wParam), *reinterpret_cast<const LVITEMA*>(lParam));
+    }
     return CListView::WindowProc(message, wParam, lParam);
 }
 
@@ -117,6 +137,7 @@ void CKestrinView::OnInitialUpdate() {
     CListView::OnInitialUpdate();
     CListCtrl list = GetListCtrl();
     list.SetExtendedStyle(LVS_EX_FULLROWSELECT);
+    Default(LVM_SETCALLBACKMASK, LVIS_SELECTED, 0);
     // New and Open update the view again: the header keeps the columns it has.
     if (list.GetHeaderCtrl().GetItemCount() == 0)
         for (int i = 0; i < 4; ++i)
@@ -216,6 +237,7 @@ LRESULT CKestrinView::OnTimer(WPARAM wParam, LPARAM lParam) {
 // Whoever empties the list empties the store with it.
 LRESULT CKestrinView::OnDeleteAllItems(WPARAM wParam, LPARAM lParam) {
     m_rows.Clear();
+    m_selection.Clear();
     return Default(LVM_DELETEALLITEMS, wParam, lParam);
 }
 
@@ -223,6 +245,9 @@ bool CKestrinView::OnChildNotify(NMHDR* header, LRESULT* result) {
     if (header->code != LVN_GETDISPINFOA)
         return false;
     LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(header)->item;
+    if ((item.mask & LVIF_STATE) && (item.stateMask & LVIS_SELECTED) &&
+        m_selection.IsSelected(item.iItem))
+        item.state |= LVIS_SELECTED;
     if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
         // The count may have been changed from outside: a row the store lacks is empty.
         RowCells scratch;
@@ -233,6 +258,125 @@ bool CKestrinView::OnChildNotify(NMHDR* header, LRESULT* result) {
     }
     *result = 0;
     return true;
+}
+
+LRESULT CKestrinView::SetItemState(int row, const LVITEMA& item) {
+    if (item.stateMask & LVIS_SELECTED) {
+        const bool selected = item.state & LVIS_SELECTED;
+        if (row == -1 && selected)
+            m_selection.SelectOnly(0, static_cast<int>(m_rows.GetCount()) - 1);
+        else if (row == -1)
+            m_selection.Clear();
+        else if (row < static_cast<int>(m_rows.GetCount()))
+            m_selection.Set(row, selected);
+        else
+            return FALSE;
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    }
+    LVITEMA rest = item;
+    rest.stateMask &= ~LVIS_SELECTED;
+    return !rest.stateMask ||
+           Default(LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&rest));
+}
+
+void CKestrinView::MoveTo(int row, bool extend) {
+    int mark = static_cast<int>(Default(LVM_GETSELECTIONMARK, 0, 0));
+    if (!extend || mark < 0)
+        mark = row;
+    m_selection.SelectOnly(mark, row);
+    Default(LVM_SETSELECTIONMARK, 0, mark);
+    FocusRow(row);
+}
+
+void CKestrinView::ToggleRow(int row) {
+    m_selection.Set(row, !m_selection.IsSelected(row));
+    Default(LVM_SETSELECTIONMARK, 0, row);
+    FocusRow(row);
+}
+
+void CKestrinView::FocusRow(int row) {
+    LVITEMA focus = {};
+    focus.state = focus.stateMask = LVIS_FOCUSED;
+    Default(LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&focus));
+    Default(LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+    ::InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
+// The keys that move the focus: with Shift they select from the mark, with Ctrl they only move
+// the focus, alone they select the row they reach. Space selects the focused row (Ctrl: toggles).
+LRESULT CKestrinView::OnKeyDown(WPARAM key, LPARAM lParam) {
+    const int count = static_cast<int>(m_rows.GetCount());
+    const int focus = FocusedRow();
+    const int page = std::max(1, static_cast<int>(Default(LVM_GETCOUNTPERPAGE, 0, 0)));
+    int row;
+    switch (key) {
+    case VK_HOME:
+        row = 0;
+        break;
+    case VK_END:
+        row = count - 1;
+        break;
+    case VK_UP:
+        row = focus - 1;
+        break;
+    case VK_DOWN:
+        row = focus + 1;
+        break;
+    case VK_PRIOR:
+        row = focus - page;
+        break;
+    case VK_NEXT:
+        row = focus + page;
+        break;
+    case VK_SPACE:
+        row = focus;
+        break;
+    default:
+        return Default(WM_KEYDOWN, key, lParam);
+    }
+    if (count == 0 || (key == VK_SPACE && focus < 0))
+        return 0;
+    row = std::clamp(row, 0, count - 1);
+    const bool shift = ::GetKeyState(VK_SHIFT) < 0, control = ::GetKeyState(VK_CONTROL) < 0;
+    if (key == VK_SPACE && control && !shift)
+        ToggleRow(row);
+    else if (control && !shift)
+        FocusRow(row);
+    else
+        MoveTo(row, shift);
+    return 0;
+}
+
+// A click selects its row, with Shift from the mark, with Ctrl toggles it; a click beside the
+// rows clears the selection.
+LRESULT CKestrinView::OnLButtonDown(WPARAM flags, LPARAM point) {
+    ::SetFocus(m_hWnd);
+    const int row = RowAt(point);
+    if (row < 0) {
+        if (!(flags & (MK_SHIFT | MK_CONTROL)))
+            m_selection.Clear();
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    } else if ((flags & MK_CONTROL) && !(flags & MK_SHIFT))
+        ToggleRow(row);
+    else
+        MoveTo(row, flags & MK_SHIFT);
+    return 0;
+}
+
+// A right click on a row outside the selection selects it alone.
+LRESULT CKestrinView::OnRButtonDown(WPARAM flags, LPARAM point) {
+    const int row = RowAt(point);
+    if (row >= 0 && !m_selection.IsSelected(row))
+        OnLButtonDown(flags & ~(MK_SHIFT | MK_CONTROL), point);
+    return 0;
+}
+
+int CKestrinView::RowAt(LPARAM point) {
+    LVHITTESTINFO hit = {};
+    hit.pt = {GET_X_LPARAM(point), GET_Y_LPARAM(point)};
+    const int row =
+        static_cast<int>(Default(LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    return row < static_cast<int>(m_rows.GetCount()) ? row : -1;
 }
 
 void CKestrinView::ShowDropped() {

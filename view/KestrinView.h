@@ -4,6 +4,7 @@
 #include <string>
 
 #include "Capture.h"
+#include "RowSelection.h"
 #include "RowStore.h"
 #include "View.h"
 #include "WinProcessSource.h"
@@ -34,6 +35,10 @@ protected:
     void OnSaveLog();
     LRESULT OnTimer(WPARAM wParam, LPARAM lParam);
     LRESULT OnDeleteAllItems(WPARAM wParam, LPARAM lParam);
+    LRESULT OnKeyDown(WPARAM key, LPARAM lParam);
+    LRESULT OnLButtonDown(WPARAM flags, LPARAM point);
+    LRESULT OnRButtonDown(WPARAM flags, LPARAM point);
+    LRESULT OnChar(WPARAM, LPARAM) { return 0; }
     bool OnChildNotify(NMHDR* header, LRESULT* result) override;
     const MessageMap* GetMessageMap() const override;
     static const MessageEntry messageEntries[];
@@ -46,10 +51,24 @@ private:
     void ShowRows();
     void SyncItemCount();
     void ShowDropped();
+    // The list asks the view which rows are selected: the list's own ways set and read each
+    // row's state one by one, seconds at a million rows.
+    LRESULT SetItemState(int row, const LVITEMA& item);
+    int FocusedRow() {
+        return static_cast<int>(Default(LVM_GETNEXTITEM, WPARAM(-1), LVNI_FOCUSED));
+    }
+    // The focus moves to row, which shows. MoveTo selects the rows from the mark to row when
+    // extending, else row alone, the new mark; ToggleRow flips row's state and marks it.
+    void MoveTo(int row, bool extend);
+    void ToggleRow(int row);
+    void FocusRow(int row);
+    // The row under a point of the list's client area; -1 for none.
+    int RowAt(LPARAM point);
 
     CWinProcessSource m_processes;
     CCapture m_capture;
     CRowStore m_rows;
+    CRowSelection m_selection;
     bool m_bLogToFile = false;
     std::string m_strLogPath;
     bool m_bShowPending = false; // rows the list does not count yet

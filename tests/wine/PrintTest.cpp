@@ -168,7 +168,7 @@ TEST_F(PrintTest, PreviewShowsOneEmptyPageInPlaceOfTheListWhichKeepsTakingRows) 
     HWND preview = ::FindWindowExA(m_frame->m_hWnd, nullptr, CPrintPreview::kClassName, nullptr);
     ASSERT_NE(nullptr, preview);
     HWND controls = ::FindWindowExA(preview, nullptr, TOOLBARCLASSNAMEA, nullptr);
-    const auto enabled = [controls] {
+    const auto enabled = [&controls] {
         std::vector<bool> states;
         for (UINT id : {AFX_ID_PREVIEW_PRINT, AFX_ID_PREVIEW_NEXT, AFX_ID_PREVIEW_PREV,
                         AFX_ID_PREVIEW_ZOOMIN, AFX_ID_PREVIEW_ZOOMOUT, AFX_ID_PREVIEW_CLOSE})
@@ -203,7 +203,14 @@ TEST_F(PrintTest, PreviewShowsOneEmptyPageInPlaceOfTheListWhichKeepsTakingRows) 
     ::GetWindowRect(preview, &inPreview);
     EXPECT_TRUE(::EqualRect(&inView, &inPreview)) << "the preview keeps the list's place";
     m_frame->MoveWindow(frame);
-    ::SendMessageA(preview, WM_COMMAND, AFX_ID_PREVIEW_ZOOMIN, 0);
+    // Keys and the wheel through the loop to the focus: a control's letter alone or with Alt.
+    const auto input = [](UINT message, WPARAM wParam, LPARAM lParam = 0) {
+        MSG queued;
+        ::PostMessageA(::GetFocus(), message, wParam, lParam);
+        while (::PeekMessageA(&queued, nullptr, 0, 0, PM_NOREMOVE) && g_app->PumpMessage())
+            ;
+    };
+    input(WM_KEYDOWN, 'I');
     EXPECT_EQ((std::vector<bool>{true, false, false, true, true, true}), enabled()) << "zoomed";
     // Zoomed past the window, the page scrolls: its top first below the controls, then gone.
     const auto pageTop = [&] {
@@ -216,8 +223,12 @@ TEST_F(PrintTest, PreviewShowsOneEmptyPageInPlaceOfTheListWhichKeepsTakingRows) 
         return y - (bar.bottom - bar.top);
     };
     const LONG top = pageTop();
+    input(WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA));
+    const LONG wheeled = pageTop();
+    input(WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA));
+    EXPECT_EQ(std::make_tuple(16L, 0L, 16L), std::make_tuple(top, wheeled, pageTop())) << "wheel";
     ::SendMessageA(preview, WM_VSCROLL, SB_PAGEDOWN, 0);
-    EXPECT_EQ(std::make_pair(16L, 0L), std::make_pair(top, pageTop())) << "scrolled by a page";
+    EXPECT_EQ(0L, pageTop()) << "scrolled by a page";
     EXPECT_TRUE(::GetWindowLongA(preview, GWL_STYLE) & WS_VSCROLL);
     ::SendMessageA(controls, TB_SETHOTITEM, 5, 0);
     EXPECT_EQ("关闭打印预览模式", WindowText(::GetDlgItem(m_frame->m_hWnd, AFX_IDW_STATUS_BAR)));
@@ -230,6 +241,13 @@ TEST_F(PrintTest, PreviewShowsOneEmptyPageInPlaceOfTheListWhichKeepsTakingRows) 
               std::make_tuple(::IsWindow(preview), ::IsWindowVisible(m_view),
                               ::IsWindow(m_frame->m_hWnd)));
     EXPECT_EQ((Strings{"before", "during"}), Texts());
+    Command(ID_FILE_PRINT_PREVIEW);
+    preview = ::FindWindowExA(m_frame->m_hWnd, nullptr, CPrintPreview::kClassName, nullptr);
+    input(WM_SYSKEYDOWN, 'I', 1 << 29);
+    controls = ::FindWindowExA(preview, nullptr, TOOLBARCLASSNAMEA, nullptr);
+    EXPECT_EQ((std::vector<bool>{true, false, false, true, true, true}), enabled()) << "Alt+I";
+    input(WM_KEYDOWN, VK_ESCAPE);
+    EXPECT_EQ(std::make_pair(FALSE, m_view), std::make_pair(::IsWindow(preview), ::GetFocus()));
 }
 
 } // namespace
