@@ -1,5 +1,5 @@
-// kestrin-send in a child process against a stand-in Kestrin here that takes, refuses, hangs on
-// or dies with what it is sent.
+// The clients, kestrin-send in a child process and kestrin_trace.h here, against a stand-in
+// Kestrin that takes, refuses, hangs on or dies with what it is sent.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,6 +7,10 @@
 #include <vector>
 
 #include "WineTestSupport.h"
+#include "kestrin_trace.h"
+
+extern "C" BOOL TraceFromC(const char* text);
+extern "C" int TraceOffEvaluations(void);
 
 namespace {
 
@@ -15,7 +19,8 @@ using Received = std::vector<std::pair<WPARAM, std::string>>;
 enum Receiver { kNone, kTakes, kRefuses, kHangs, kEnds };
 
 // A window titled "Kestrin" on a thread of its own, so that a receiver that ends takes only its
-// thread along. It records every message with its sender's id and answers as told; kNone: none.
+// thread along. It records every message with its sender's id and answers as the receiver set
+// then tells; kNone: none.
 class CStandIn {
 public:
     CStandIn(Receiver receiver, Received& messages) : m_receiver(receiver), m_messages(messages) {
@@ -28,6 +33,8 @@ public:
         ::PostThreadMessageA(m_threadId, WM_QUIT, 0, 0);
         ::WaitForSingleObject(m_thread.Get(), kChildTimeoutMs);
     }
+
+    Receiver m_receiver;
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -59,7 +66,6 @@ private:
         return 0;
     }
 
-    const Receiver m_receiver;
     Received& m_messages;
     CHandle m_ready{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
     CHandle m_thread;
@@ -124,5 +130,30 @@ TEST(Intake, MessagesArriveWithTheSendersIdAndTheExitStatusSaysWhetherAllWereTak
         for (const std::string& text : c.messages)
             expected.emplace_back(sender.Id(), text);
         EXPECT_EQ(expected, got) << "(sender id, text) received";
+    }
+}
+
+// Lines cut at 511 bytes, from C too; KT's arguments unevaluated when it is off; FALSE when the
+// line is refused, hung or has no window; and a new window found once the old one is gone.
+TEST(Intake, TheTraceHeaderTellsWhetherEachLineWasTaken) {
+    EXPECT_EQ(0, TraceOffEvaluations()) << "KT's arguments evaluated while it is off";
+    const WPARAM self = ::GetCurrentProcessId();
+    for (int round = 0; round < 2; ++round) {
+        Received got;
+        {
+            CStandIn standIn(kTakes, got);
+            EXPECT_TRUE(KestrinTrace("%s%0599d", "x", 6) && TraceFromC("text"));
+            standIn.m_receiver = kRefuses;
+            EXPECT_FALSE(KestrinTrace("refused") || KestrinTraceTimeout(100, "refused"));
+            standIn.m_receiver = kHangs; // no refusal, only no answer in time
+            EXPECT_FALSE(KestrinTraceTimeout(100, "hung"));
+        }
+        EXPECT_EQ((Received{{self, "x" + std::string(510, '0')},
+                            {self, "C: text"},
+                            {self, "refused"},
+                            {self, "refused"},
+                            {self, "hung"}}),
+                  got);
+        EXPECT_FALSE(KestrinTrace("gone") || KestrinTraceTimeout(100, "gone"));
     }
 }
