@@ -121,44 +121,12 @@ TEST_F(AppTest, PromptsAndTipsShowInTheBars) {
     }
 }
 
-// Files are opened by path or from the menu's recent-file entries, and none is read.
-TEST_F(AppTest, OpenedFilesLeadTheRecentListOfFourWhichTheNextStartReads) {
-    Send("kept");
-    const std::vector<Row> rows = Rows();
-    Strings paths;
-    for (const char* name : {"a", "b", "c", "d", "e"}) {
-        paths.push_back(SiblingPath("kestrin-recent-") + name + ".log");
-        std::ofstream(paths.back()) << "kestrin-send.exe\t42\t10:00:00:00\thello\t\r\n";
-        ASSERT_NE(nullptr, g_app->OpenDocumentFile(paths.back().c_str()));
-    }
-    const auto listed = [this] {
-        Strings items;
-        for (UINT id = ID_FILE_MRU_FILE1; id < ID_FILE_MRU_FILE1 + 4; ++id)
-            items.push_back(MenuText(kFilePopup, id));
-        return items;
-    };
-    EXPECT_EQ((Strings{"&1 " + paths[4], "&2 " + paths[3], "&3 " + paths[2], "&4 " + paths[1]}),
-              listed());
-    Command(ID_FILE_MRU_FILE1 + 3);
-    EXPECT_EQ((Strings{"&1 " + paths[1], "&2 " + paths[4], "&3 " + paths[3], "&4 " + paths[2]}),
-              listed())
-        << "after opening the fourth entry";
-    EXPECT_EQ(rows, Rows()) << "nothing is read";
-    g_app->GetRecentFileList()->WriteList(); // as at exit; the next start reads it back
-    CRecentFileList next(ID_FILE_MRU_FILE1,
-                         (std::string(kRegistryPath) + "\\Recent File List").c_str(), 4);
-    next.ReadList();
-    ASSERT_EQ(4u, next.GetSize());
-    EXPECT_EQ((Strings{paths[1], paths[4], paths[3], paths[2]}),
-              (Strings{next[0], next[1], next[2], next[3]}));
-    for (const std::string& path : paths)
-        ::DeleteFileA(path.c_str());
-}
-
 // The File commands as users give them: Ctrl+N, Ctrl+O and Ctrl+S through the accelerators of the
 // application's own loop. Save As writes an empty file and takes its name; a name longer than the
-// system's dialogs hold (they ended Kestrin) is told as a failure and changes nothing.
-TEST_F(AppTest, FileKeysAndSaveAsChangeTheDocumentAndLongNamesFailLeavingAllAsItWas) {
+// system's dialogs hold (they ended Kestrin) is told as a failure and changes nothing. Files
+// opened by path or from the menu's recent-file entries lead the recent list of four, which the
+// next start reads.
+TEST_F(AppTest, FileCommandsChangeTheDocumentAndTheRecentListAndLongNamesFailLeavingAllAsItWas) {
     Send("kept");
     const std::vector<Row> rows = Rows();
     const CDocument* doc = m_frame->GetActiveDocument();
@@ -202,33 +170,67 @@ TEST_F(AppTest, FileKeysAndSaveAsChangeTheDocumentAndLongNamesFailLeavingAllAsIt
     // The view's Save: its dialog, or the file an earlier test left it.
     const Strings seen = Drive(press('S'), {Click(IDCANCEL), Click(IDOK)});
     EXPECT_TRUE(!seen.empty() && seen.back().rfind("Kestrin: Open File ", 0) == 0) << seen.back();
-    EXPECT_EQ(rows, Rows());
-    ::DeleteFileA(path.c_str());
+    Strings paths;
+    for (const char* letter : {"a", "b", "c", "d", "e"}) {
+        paths.push_back(SiblingPath("kestrin-recent-") + letter + ".log");
+        std::ofstream(paths.back()) << "kestrin-send.exe\t42\t10:00:00:00\thello\t\r\n";
+        ASSERT_NE(nullptr, g_app->OpenDocumentFile(paths.back().c_str()));
+    }
+    const auto listed = [this] {
+        Strings items;
+        for (UINT id = ID_FILE_MRU_FILE1; id < ID_FILE_MRU_FILE1 + 4; ++id)
+            items.push_back(MenuText(kFilePopup, id));
+        return items;
+    };
+    EXPECT_EQ((Strings{"&1 " + paths[4], "&2 " + paths[3], "&3 " + paths[2], "&4 " + paths[1]}),
+              listed());
+    Command(ID_FILE_MRU_FILE1 + 3);
+    EXPECT_EQ((Strings{"&1 " + paths[1], "&2 " + paths[4], "&3 " + paths[3], "&4 " + paths[2]}),
+              listed())
+        << "after opening the fourth entry";
+    g_app->GetRecentFileList()->WriteList(); // as at exit; the next start reads it back
+    CRecentFileList next(ID_FILE_MRU_FILE1,
+                         (std::string(kRegistryPath) + "\\Recent File List").c_str(), 4);
+    next.ReadList();
+    ASSERT_EQ(4u, next.GetSize());
+    EXPECT_EQ((Strings{paths[1], paths[4], paths[3], paths[2]}),
+              (Strings{next[0], next[1], next[2], next[3]}));
+    EXPECT_EQ(rows, Rows()) << "no file is read";
+    paths.push_back(path);
+    for (const std::string& file : paths)
+        ::DeleteFileA(file.c_str());
 }
 
 // The switches of the standard command line, '/' or '-', any case; the first other argument
-// names the file, and /pt's next three its printer, driver and port. Each case's outcome as
-// command|file|printer|driver|port.
+// names the file, and /pt's next three its printer, driver and port.
 TEST_F(AppTest, TheCommandLineSaysWhatToDo) {
-    const std::pair<Strings, std::string> cases[] = {
-        {{}, "0||||"},
-        {{"/dde", "-Automation", "/EMBEDDING", "-", "/x", "a", "b"}, "1|a|||"},
-        {{"-P", "a"}, "2|a|||"},
-        {{"/pt", "a", "printer", "driver", "port", "more"}, "3|a|printer|driver|port"},
-        {{"a", "-unregister"}, "4|a|||"},
-        {{"/Unregserver"}, "4||||"},
+    using Info = CCommandLineInfo;
+    const struct {
+        Strings args;
+        Info::Shell command;
+        const char* names; // file|printer|driver|port
+    } cases[] = {
+        {{}, Info::FileNew, "|||"},
+        {{"/dde", "-Automation", "/EMBEDDING", "-", "/x", "a", "b"}, Info::FileOpen, "a|||"},
+        {{"-P", "a"}, Info::FilePrint, "a|||"},
+        {{"/pt", "a", "printer", "driver", "port", "more"},
+         Info::FilePrintTo,
+         "a|printer|driver|port"},
+        {{"a", "-unregister"}, Info::AppUnregister, "a|||"},
+        {{"/Unregserver"}, Info::AppUnregister, "|||"},
     };
     const auto saved = std::make_pair(__argc, __argv);
     for (const auto& c : cases) {
         std::vector<char*> args = {saved.second[0]};
-        for (const std::string& arg : c.first)
+        for (const std::string& arg : c.args)
             args.push_back(const_cast<char*>(arg.c_str()));
         std::tie(__argc, __argv) = std::make_pair(static_cast<int>(args.size()), args.data());
-        CCommandLineInfo i;
+        Info i;
         g_app->ParseCommandLine(i);
-        EXPECT_EQ(c.second, std::to_string(i.m_nShellCommand) + '|' + i.m_strFileName + '|' +
-                                i.m_strPrinterName + '|' + i.m_strDriverName + '|' +
-                                i.m_strPortName);
+        EXPECT_EQ(std::make_pair(c.command, std::string(c.names)),
+                  std::make_pair(i.m_nShellCommand, i.m_strFileName + '|' + i.m_strPrinterName +
+                                                        '|' + i.m_strDriverName + '|' +
+                                                        i.m_strPortName));
     }
     std::tie(__argc, __argv) = saved;
 }
