@@ -1,7 +1,8 @@
-// The filter under any include, exclude and message texts: the one-pass match against a
-// search per pattern, and the text form's invariants.
+// The filter under any include, exclude and message texts: the lists split as the rules say,
+// the one-pass match against a search per pattern, and the text form.
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Fakes.h"
@@ -18,17 +19,30 @@ bool AnyIn(const CLeadBytes& codePage, const std::string& text,
     return false;
 }
 
-// The patterns of a text form, which is either ";" or the start of the text it came from.
-std::vector<std::string> Patterns(const CLogFilter& filter, const std::string& form,
-                                  const std::string& from) {
+// The patterns of a text with a separator added: its pieces up to each separator that is a whole
+// character, until the first empty one; none trimmed. A last lead byte takes the separator added.
+std::vector<std::string> Split(const CLeadBytes& codePage, const std::string& text) {
+    const std::string terminated = text + ";";
     std::vector<std::string> patterns;
-    filter.SplitPatterns(form, ';', patterns);
-    std::string again;
-    for (const std::string& pattern : patterns)
-        again += pattern + ";";
-    Check((patterns.empty() ? ";" : again) == form, "a text form lists its patterns");
-    Check(form == ";" || (from + ";").compare(0, form.size(), form) == 0, "a text form's source");
+    std::string piece;
+    for (size_t pos = 0, length = 0; pos < terminated.size(); pos += length) {
+        length = codePage.CharLength(terminated.data() + pos, terminated.size() - pos);
+        if (terminated[pos] != ';')
+            piece.append(terminated, pos, length);
+        else if (piece.empty())
+            break;
+        else
+            patterns.push_back(std::exchange(piece, {}));
+    }
     return patterns;
+}
+
+// A list's text form: each pattern and a separator, or ";" for none.
+std::string Form(const std::vector<std::string>& patterns) {
+    std::string form = patterns.empty() ? ";" : "";
+    for (const std::string& pattern : patterns)
+        form += pattern + ";";
+    return form;
 }
 
 } // namespace
@@ -42,7 +56,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string &include = fields[0], &exclude = fields[1];
 
     CLogFilter filter(codePage);
-    filter.SetFilter(include.c_str(), exclude.c_str());
+    // A null text reads as an empty one.
+    filter.SetFilter(include.empty() && data[0] & 2 ? nullptr : include.c_str(),
+                     exclude.empty() && data[0] & 4 ? nullptr : exclude.c_str());
     const FilterForm form = FilterTexts(filter);
     const bool off = AnyIn(codePage, include, {"*"}) || AnyIn(codePage, exclude, {"*"});
     std::vector<std::string> includes, excludes;
@@ -51,8 +67,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const size_t rest = form.first.size() - std::min<size_t>(form.first.size(), 3);
         Check(form.first.compare(rest, 3, "*;;") == 0 && form.second == ";", "an off filter");
     } else {
-        includes = Patterns(filter, form.first, include);
-        excludes = Patterns(filter, form.second, exclude);
+        includes = Split(codePage, include);
+        excludes = Split(codePage, exclude);
+        Check(form == FilterForm{Form(includes), Form(excludes)}, "the text form of the lists");
     }
 
     // Texts made of the fields and their pairs, so that patterns occur in them.

@@ -138,6 +138,17 @@ protected:
             texts.push_back(row[3]);
         return texts;
     }
+    // The pop-up at index of the menu bar, after the frame has been told it opens.
+    HMENU OpenPopup(int index) const {
+        HMENU popup = ::GetSubMenu(::GetMenu(m_frame->m_hWnd), index);
+        m_frame->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), index);
+        return popup;
+    }
+    std::string MenuText(int popup, UINT id) const {
+        char text[MAX_PATH + 8] = "";
+        ::GetMenuStringA(OpenPopup(popup), id, text, sizeof text, MF_BYCOMMAND);
+        return text;
+    }
     // After an idle update.
     LRESULT ButtonState(UINT id) const {
         g_app->OnIdle(0);

@@ -1,7 +1,6 @@
 // Kestrin in this process: the tests drive its real frame and view as the message loop would,
 // with messages, commands, pop-ups, keys and idle updates, and read what the user would see.
 #include <fstream>
-#include <map>
 #include <set>
 #include <tuple>
 
@@ -18,51 +17,7 @@ LRESULT ToolBarSend(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
     return ::SendMessageA(ToolBar(), message, wParam, lParam);
 }
 
-class AppTest : public AppFixture {
-protected:
-    // The pop-up at index of the menu bar, after the frame has been told it opens.
-    HMENU OpenPopup(int index) const {
-        HMENU popup = ::GetSubMenu(::GetMenu(m_frame->m_hWnd), index);
-        m_frame->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), index);
-        return popup;
-    }
-    std::string MenuText(int popup, UINT id) const {
-        char text[MAX_PATH + 8] = "";
-        ::GetMenuStringA(OpenPopup(popup), id, text, sizeof text, MF_BYCOMMAND);
-        return text;
-    }
-};
-
-TEST_F(AppTest, StartUpShowsTheColumnsAndTheButtonsWithTheirPictures) {
-    std::vector<std::pair<std::string, int>> columns;
-    char heading[64];
-    LVCOLUMNA column = {};
-    column.mask = LVCF_TEXT | LVCF_WIDTH;
-    column.pszText = heading;
-    column.cchTextMax = sizeof heading;
-    for (WPARAM i = 0; ::SendMessageA(m_view, LVM_GETCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
-         ++i)
-        columns.emplace_back(heading, column.cx);
-    EXPECT_EQ((decltype(columns){{"进程名称", 150}, {"pID", 100}, {"时间", 90}, {"调试信息", 450}}),
-              columns);
-    EXPECT_EQ(LVS_EX_FULLROWSELECT, ::SendMessageA(m_view, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0))
-        << "whole rows select, and nothing else";
-    EXPECT_EQ(LVS_REPORT, ::GetWindowLongA(m_view, GWL_STYLE) & LVS_TYPEMASK);
-    // Each button's command (0: a separator) and picture; four show the extra strip's.
-    const std::vector<UINT> ids = {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE,  0, ID_LOG_TO_FILE, 0,
-                                   ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, 0, ID_FILE_PRINT,  0,
-                                   ID_CAPTURE,  ID_CLEAR,     ID_FILTER,     0, ID_APP_ABOUT};
-    const std::vector<int> pictures = {0, 1, 2, 0,          kExtra + 19, 0,          4, 5, 6,
-                                       0, 7, 0, kExtra + 2, kExtra + 6,  kExtra + 5, 0, 11};
-    std::pair<std::vector<UINT>, std::vector<int>> got;
-    for (LRESULT i = 0; i < ToolBarSend(TB_BUTTONCOUNT); ++i) {
-        TBBUTTON b = {};
-        ToolBarSend(TB_GETBUTTON, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&b));
-        got.first.push_back(b.fsStyle & TBSTYLE_SEP ? 0 : b.idCommand);
-        got.second.push_back(b.iBitmap);
-    }
-    EXPECT_EQ(std::make_pair(ids, pictures), got) << "each button's command and picture";
-}
+using AppTest = AppFixture;
 
 // A null text is an empty row, sent to the view as to the frame. Rows from other processes,
 // captions and ids are the end-to-end and stress tests' part. A frame whose view cannot be
@@ -84,18 +39,13 @@ TEST_F(AppTest, ANullTextIsAnEmptyRowAndAFrameWithoutAViewTakesNothingOrIsTold) 
     EXPECT_EQ(nullptr, opened);
 }
 
-// Items grayed (negative) or checked as the route leaves them, a command with no handler grayed,
-// the buttons alike: as started, then after toggling Capture, Log to file and Capture again.
-// Capture off drops messages, Log to file only toggles; each shows its state's picture.
-TEST_F(AppTest, MenusHoldTheirItemsInOrderAndBothBarsShowTheRoutesStates) {
-    const std::vector<std::vector<int>> expected = {
-        {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, 0, ID_LOG_TO_FILE, 0,
-         ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP, 0, -ID_FILE_MRU_FILE1, 0,
-         ID_APP_EXIT},
-        {-ID_EDIT_UNDO, 0, -ID_EDIT_CUT, -ID_EDIT_COPY, -ID_EDIT_PASTE, 0, ID_FILTER, ID_CLEAR,
-         ID_CAPTURE},
-        {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR},
-        {ID_APP_ABOUT}};
+// Items grayed or checked as the route leaves them, the commands with no handler grayed, the
+// buttons alike: as started, then after toggling Capture, Log to file and Capture again.
+// Capture off drops messages, Log to file only toggles; each shows its state's picture, and
+// Kestrin's other buttons show the extra strip's.
+TEST_F(AppTest, MenusAndBothBarsShowTheRoutesStates) {
+    const std::set<int> grayedAlways = {ID_FILE_MRU_FILE1, ID_EDIT_UNDO, ID_EDIT_CUT, ID_EDIT_COPY,
+                                        ID_EDIT_PASTE};
     const UINT toggles[] = {0, ID_CAPTURE, ID_LOG_TO_FILE, ID_CAPTURE};
     bool capture = true, log = false;
     for (int step = 0; step < 4; ++step) {
@@ -104,34 +54,37 @@ TEST_F(AppTest, MenusHoldTheirItemsInOrderAndBothBarsShowTheRoutesStates) {
             Command(toggles[step]);
         capture ^= toggles[step] == ID_CAPTURE;
         log ^= toggles[step] == ID_LOG_TO_FILE;
-        std::vector<std::vector<int>> got;
-        std::set<int> checked, differ;
+        std::set<int> grayed, checked, differ;
         for (int i = 0; i < ::GetMenuItemCount(::GetMenu(m_frame->m_hWnd)); ++i) {
             HMENU popup = OpenPopup(i);
-            got.emplace_back();
             for (int j = 0; j < ::GetMenuItemCount(popup); ++j) {
                 const int id = static_cast<int>(::GetMenuItemID(popup, j));
+                if (id == 0)
+                    continue; // a separator
                 const UINT state = ::GetMenuState(popup, static_cast<UINT>(id), 0);
                 const LRESULT button = ButtonState(static_cast<UINT>(id)); // -1 when there is none
-                got.back().push_back(state & MF_GRAYED ? -id : id);
+                if (state & MF_GRAYED)
+                    grayed.insert(id);
                 if (state & MF_CHECKED)
                     checked.insert(id);
-                if (id && button != -1 &&
-                    (!(state & MF_GRAYED) != !!(button & TBSTATE_ENABLED) ||
-                     !(state & MF_CHECKED) != !(button & TBSTATE_CHECKED)))
+                if (button != -1 && (!(state & MF_GRAYED) != !!(button & TBSTATE_ENABLED) ||
+                                     !(state & MF_CHECKED) != !(button & TBSTATE_CHECKED)))
                     differ.insert(id);
             }
         }
-        EXPECT_EQ(expected, got) << "each pop-up's items";
+        EXPECT_EQ(grayedAlways, grayed);
         std::set<int> on = {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_CAPTURE, ID_LOG_TO_FILE};
         on.erase(capture ? 0 : ID_CAPTURE);
         on.erase(log ? 0 : ID_LOG_TO_FILE);
         EXPECT_EQ(on, checked);
         EXPECT_EQ(std::set<int>{}, differ) << "buttons whose state is not their item's";
-        EXPECT_EQ(std::make_pair(LRESULT{kExtra + 1 + capture}, LRESULT{kExtra + 19 + log}),
-                  std::make_pair(ToolBarSend(TB_GETBITMAP, ID_CAPTURE),
-                                 ToolBarSend(TB_GETBITMAP, ID_LOG_TO_FILE)))
-            << "pictures of Capture and Log to file";
+        std::vector<LRESULT> pictures;
+        for (UINT id : {ID_CAPTURE, ID_LOG_TO_FILE, ID_CLEAR, ID_FILTER})
+            pictures.push_back(ToolBarSend(TB_GETBITMAP, id));
+        EXPECT_EQ(
+            (std::vector<LRESULT>{kExtra + 1 + capture, kExtra + 19 + log, kExtra + 6, kExtra + 5}),
+            pictures)
+            << "pictures of Capture, Log to file, Clear and Filter";
         EXPECT_EQ(0, Send(std::to_string(step).c_str()));
     }
     EXPECT_EQ((Strings{"0", "3"}), Texts()) << "rows taken with Capture on";
@@ -168,44 +121,12 @@ TEST_F(AppTest, PromptsAndTipsShowInTheBars) {
     }
 }
 
-// Files are opened by path or from the menu's recent-file entries, and none is read.
-TEST_F(AppTest, OpenedFilesLeadTheRecentListOfFourWhichTheNextStartReads) {
-    Send("kept");
-    const std::vector<Row> rows = Rows();
-    Strings paths;
-    for (const char* name : {"a", "b", "c", "d", "e"}) {
-        paths.push_back(SiblingPath("kestrin-recent-") + name + ".log");
-        std::ofstream(paths.back()) << "kestrin-send.exe\t42\t10:00:00:00\thello\t\r\n";
-        ASSERT_NE(nullptr, g_app->OpenDocumentFile(paths.back().c_str()));
-    }
-    const auto listed = [this] {
-        Strings items;
-        for (UINT id = ID_FILE_MRU_FILE1; id < ID_FILE_MRU_FILE1 + 4; ++id)
-            items.push_back(MenuText(kFilePopup, id));
-        return items;
-    };
-    EXPECT_EQ((Strings{"&1 " + paths[4], "&2 " + paths[3], "&3 " + paths[2], "&4 " + paths[1]}),
-              listed());
-    Command(ID_FILE_MRU_FILE1 + 3);
-    EXPECT_EQ((Strings{"&1 " + paths[1], "&2 " + paths[4], "&3 " + paths[3], "&4 " + paths[2]}),
-              listed())
-        << "after opening the fourth entry";
-    EXPECT_EQ(rows, Rows()) << "nothing is read";
-    g_app->GetRecentFileList()->WriteList(); // as at exit; the next start reads it back
-    CRecentFileList next(ID_FILE_MRU_FILE1,
-                         (std::string(kRegistryPath) + "\\Recent File List").c_str(), 4);
-    next.ReadList();
-    ASSERT_EQ(4u, next.GetSize());
-    EXPECT_EQ((Strings{paths[1], paths[4], paths[3], paths[2]}),
-              (Strings{next[0], next[1], next[2], next[3]}));
-    for (const std::string& path : paths)
-        ::DeleteFileA(path.c_str());
-}
-
 // The File commands as users give them: Ctrl+N, Ctrl+O and Ctrl+S through the accelerators of the
 // application's own loop. Save As writes an empty file and takes its name; a name longer than the
-// system's dialogs hold (they ended Kestrin) is told as a failure and changes nothing.
-TEST_F(AppTest, FileKeysAndSaveAsChangeTheDocumentAndLongNamesFailLeavingAllAsItWas) {
+// system's dialogs hold (they ended Kestrin) is told as a failure and changes nothing. Files
+// opened by path or from the menu's recent-file entries lead the recent list of four, which the
+// next start reads.
+TEST_F(AppTest, FileCommandsChangeTheDocumentAndTheRecentListAndLongNamesFailLeavingAllAsItWas) {
     Send("kept");
     const std::vector<Row> rows = Rows();
     const CDocument* doc = m_frame->GetActiveDocument();
@@ -249,33 +170,67 @@ TEST_F(AppTest, FileKeysAndSaveAsChangeTheDocumentAndLongNamesFailLeavingAllAsIt
     // The view's Save: its dialog, or the file an earlier test left it.
     const Strings seen = Drive(press('S'), {Click(IDCANCEL), Click(IDOK)});
     EXPECT_TRUE(!seen.empty() && seen.back().rfind("Kestrin: Open File ", 0) == 0) << seen.back();
-    EXPECT_EQ(rows, Rows());
-    ::DeleteFileA(path.c_str());
+    Strings paths;
+    for (const char* letter : {"a", "b", "c", "d", "e"}) {
+        paths.push_back(SiblingPath("kestrin-recent-") + letter + ".log");
+        std::ofstream(paths.back()) << "kestrin-send.exe\t42\t10:00:00:00\thello\t\r\n";
+        ASSERT_NE(nullptr, g_app->OpenDocumentFile(paths.back().c_str()));
+    }
+    const auto listed = [this] {
+        Strings items;
+        for (UINT id = ID_FILE_MRU_FILE1; id < ID_FILE_MRU_FILE1 + 4; ++id)
+            items.push_back(MenuText(kFilePopup, id));
+        return items;
+    };
+    EXPECT_EQ((Strings{"&1 " + paths[4], "&2 " + paths[3], "&3 " + paths[2], "&4 " + paths[1]}),
+              listed());
+    Command(ID_FILE_MRU_FILE1 + 3);
+    EXPECT_EQ((Strings{"&1 " + paths[1], "&2 " + paths[4], "&3 " + paths[3], "&4 " + paths[2]}),
+              listed())
+        << "after opening the fourth entry";
+    g_app->GetRecentFileList()->WriteList(); // as at exit; the next start reads it back
+    CRecentFileList next(ID_FILE_MRU_FILE1,
+                         (std::string(kRegistryPath) + "\\Recent File List").c_str(), 4);
+    next.ReadList();
+    ASSERT_EQ(4u, next.GetSize());
+    EXPECT_EQ((Strings{paths[1], paths[4], paths[3], paths[2]}),
+              (Strings{next[0], next[1], next[2], next[3]}));
+    EXPECT_EQ(rows, Rows()) << "no file is read";
+    paths.push_back(path);
+    for (const std::string& file : paths)
+        ::DeleteFileA(file.c_str());
 }
 
 // The switches of the standard command line, '/' or '-', any case; the first other argument
-// names the file, and /pt's next three its printer, driver and port. Each case's outcome as
-// command|file|printer|driver|port.
+// names the file, and /pt's next three its printer, driver and port.
 TEST_F(AppTest, TheCommandLineSaysWhatToDo) {
-    const std::pair<Strings, std::string> cases[] = {
-        {{}, "0||||"},
-        {{"/dde", "-Automation", "/EMBEDDING", "-", "/x", "a", "b"}, "1|a|||"},
-        {{"-P", "a"}, "2|a|||"},
-        {{"/pt", "a", "printer", "driver", "port", "more"}, "3|a|printer|driver|port"},
-        {{"a", "-unregister"}, "4|a|||"},
-        {{"/Unregserver"}, "4||||"},
+    using Info = CCommandLineInfo;
+    const struct {
+        Strings args;
+        Info::Shell command;
+        const char* names; // file|printer|driver|port
+    } cases[] = {
+        {{}, Info::FileNew, "|||"},
+        {{"/dde", "-Automation", "/EMBEDDING", "-", "/x", "a", "b"}, Info::FileOpen, "a|||"},
+        {{"-P", "a"}, Info::FilePrint, "a|||"},
+        {{"/pt", "a", "printer", "driver", "port", "more"},
+         Info::FilePrintTo,
+         "a|printer|driver|port"},
+        {{"a", "-unregister"}, Info::AppUnregister, "a|||"},
+        {{"/Unregserver"}, Info::AppUnregister, "|||"},
     };
     const auto saved = std::make_pair(__argc, __argv);
     for (const auto& c : cases) {
         std::vector<char*> args = {saved.second[0]};
-        for (const std::string& arg : c.first)
+        for (const std::string& arg : c.args)
             args.push_back(const_cast<char*>(arg.c_str()));
         std::tie(__argc, __argv) = std::make_pair(static_cast<int>(args.size()), args.data());
-        CCommandLineInfo i;
+        Info i;
         g_app->ParseCommandLine(i);
-        EXPECT_EQ(c.second, std::to_string(i.m_nShellCommand) + '|' + i.m_strFileName + '|' +
-                                i.m_strPrinterName + '|' + i.m_strDriverName + '|' +
-                                i.m_strPortName);
+        EXPECT_EQ(std::make_pair(c.command, std::string(c.names)),
+                  std::make_pair(i.m_nShellCommand, i.m_strFileName + '|' + i.m_strPrinterName +
+                                                        '|' + i.m_strDriverName + '|' +
+                                                        i.m_strPortName));
     }
     std::tie(__argc, __argv) = saved;
 }
@@ -345,28 +300,6 @@ TEST_F(AppTest, KeysAndClicksSelectRowsAndRanges) {
     EXPECT_EQ((Strings{"2-2 1 @2", "2-299 298 @299", "0-0 1 @0", "0-5 6 @5", "0-2 4-5 5 @3",
                        "4-4 1 @4", "0-299 300 @4", "0 @-1"}),
               seen);
-}
-
-// Resources no window here shows whole: the string table and the accelerators.
-TEST(Resources, HoldTheStringsAndAccelerators) {
-    int strings = 0;
-    for (UINT id = 0; id <= 0xFFFF; ++id) {
-        const wchar_t* text = nullptr; // with no buffer, a pointer into the resource
-        strings += ::LoadStringW(nullptr, id, reinterpret_cast<LPWSTR>(&text), 0) > 0;
-    }
-    EXPECT_EQ(68, strings) << "strings, the out-of-memory count's among them";
-    // Of the accelerators, the Ctrl+letter keys that the menu items show.
-    ACCEL entries[32];
-    const int count = ::CopyAcceleratorTableA(Frame()->GetAccelerators(), entries, 32);
-    std::map<int, int> shown;
-    for (int i = 0; i < count; ++i)
-        if (entries[i].fVirt == (FVIRTKEY | FCONTROL) && ::IsCharAlphaA(char(entries[i].key)))
-            shown[entries[i].key] = entries[i].cmd;
-    EXPECT_EQ(14, count) << "accelerators";
-    const std::map<int, int> expected = {
-        {'C', ID_EDIT_COPY}, {'N', ID_FILE_NEW},   {'O', ID_FILE_OPEN}, {'P', ID_FILE_PRINT},
-        {'S', ID_FILE_SAVE}, {'V', ID_EDIT_PASTE}, {'X', ID_EDIT_CUT},  {'Z', ID_EDIT_UNDO}};
-    EXPECT_EQ(expected, shown);
 }
 
 } // namespace

@@ -59,9 +59,7 @@ protected:
                 (a.top + a.bottom) / 2 + dy * ((a.bottom - a.top) / 2 - 5)};
     }
     bool Checked(UINT id) const {
-        HMENU view = ::GetSubMenu(::GetMenu(m_frame->m_hWnd), kViewPopup);
-        m_frame->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(view), kViewPopup);
-        return (::GetMenuState(view, id, MF_BYCOMMAND) & MF_CHECKED) != 0;
+        return ::GetMenuState(OpenPopup(kViewPopup), id, MF_BYCOMMAND) & MF_CHECKED;
     }
     // The buttons in a column, which the bar is no wider than.
     bool Vertical() const {

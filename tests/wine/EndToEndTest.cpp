@@ -1,14 +1,14 @@
 // kestrin.exe as users run it, under load and abuse from other processes: many senders at once,
-// hostile texts and ids, posted junk, captions changed, 100,000 rows, racing starts and ends.
+// 100,000 rows, hostile texts and ids, posted junk, captions changed, racing starts and ends.
 #include <atomic>
 #include <fstream>
 #include <map>
 #include <memory>
-#include <set>
 #include <sstream>
 #include <thread>
 
 #include "KestrinProcess.h"
+#include "kestrin_trace.h"
 #include "resource.h"
 
 namespace {
@@ -47,19 +47,16 @@ TEST_F(EndToEndTest, HostileTextsAndIdsGiveTheirRowsAndKestrinKeepsRunning) {
     for (int ch = 1; ch < 256; ++ch)
         (ch < 0x80 ? low : high) += static_cast<char>(ch);
     // A null text cannot cross processes under Wine (the sender's side faults before sending).
-    const std::string x127(127, 'x'), x126(126, 'x');
+    // Cuts and ids as the pipeline fuzzer checks them; here, what crosses processes.
+    const std::string x127(127, 'x');
     struct Case {
         DWORD processId;
         std::string text, shownPid, shownText;
     };
     std::vector<Case> cases = {
         {1, "", "1", ""},
-        {1, x127, "1", x127},
         {1, low, "1", low},
-        // The 127th byte leads a double-byte character: the cut leaves the whole character out.
-        {1, x126 + "\xB0\xA1", "1", x126},
         {0, "zero", "0", "zero"},
-        {0x80000000u, "high", "-2147483648", "high"},
         {0xFFFFFFFFu, "top", "-1", "top"},
     };
     // The longest are copied onto Kestrin's stack by the system before Kestrin sees them.
@@ -114,13 +111,22 @@ TEST_F(EndToEndTest, CaptionsStayKestrinAndClientsAlwaysReachTheLog) {
     EXPECT_EQ(2 * kRounds, CRemoteList(kestrin->View()).Count());
 }
 
-// The rows are checked in the saved file, which holds every cell as the list shows it.
-TEST_F(EndToEndTest, EightSendersAndTheAboutBoxRoutineLoseReorderNothingAndSaveWritesEveryRow) {
-    const int kSenders = 8, kEach = 2000;
-    const std::string path = SiblingPath("kestrin-endtoend.log");
+// Eight sender processes, the About box's routine and four threads of this process through the
+// client header send at once, 100,003 rows. Every row is checked in the file Save writes, which
+// holds every cell as the list shows it; rows either side of the store's 32,768-row blocks are
+// read back from the list.
+TEST_F(EndToEndTest, SendersLoseReorderNothingAndSaveWritesAndTheListShowsEveryRow) {
+    const int kSenders = 8, kEach = 2000, kThreads = 4, kThreadEach = 21000,
+              kRows = kSenders * kEach + 3 + kThreads * kThreadEach;
+    const std::string path = SiblingPath("kestrin-endtoend.log"),
+                      self = std::to_string(::GetCurrentProcessId());
+    ::DeleteFileA(path.c_str()); // else Save asks first whether to replace it
     SYSTEMTIME before, after;
     ::GetLocalTime(&before);
-    std::map<std::string, std::vector<std::string>> sent; // texts by sender id
+    // Texts by sender id, or by this process's id and a thread's number; names by id.
+    std::map<std::string, std::vector<std::string>> sent;
+    std::map<std::string, std::string> names = {
+        {self, ProgramPath().substr(FileNameStart(ProgramPath()))}};
     std::vector<std::unique_ptr<CProgram>> senders;
     for (int k = 0; k < kSenders; ++k) {
         std::vector<std::string> texts;
@@ -128,95 +134,72 @@ TEST_F(EndToEndTest, EightSendersAndTheAboutBoxRoutineLoseReorderNothingAndSaveW
             texts.push_back(std::to_string(k) + ":" + std::to_string(i));
         senders.push_back(std::make_unique<CProgram>("kestrin-send.exe", texts));
         sent[std::to_string(senders.back()->Id())] = texts;
+        names[std::to_string(senders.back()->Id())] = "kestrin-send.exe";
     }
     // Kestrin keeps taking messages while its Save dialog is open, and saves those rows too.
     ::PostMessageA(kestrin->Frame(), WM_COMMAND, ID_FILE_SAVE, 0);
     HWND dialog = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (dialog = ModalWindowOf(kestrin->Id())) != nullptr; }))
         << "expected the save dialog";
+    std::atomic<int> refused = 0;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        for (int i = 0; i < kThreadEach; ++i)
+            sent[self + ":" + std::to_string(t)].push_back(std::to_string(t) + ":" +
+                                                           std::to_string(i));
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < kThreadEach; ++i)
+                refused +=
+                    t % 2 ? !KT("%d:%d", t, i) : !KestrinTraceTimeout(kTimeoutMs, "%d:%d", t, i);
+        });
+    }
     CProgram sample("sample-client.exe", {"tag"});
     sample.Wait();
     sent[std::to_string(sample.Id())] = {
         "tag: 42 items, 99.50% done", "tag: [ab   |   cd] 0xBEEF K", "plain text, no conversions"};
+    names[std::to_string(sample.Id())] = "sample-client.exe";
     for (auto& sender : senders)
         sender->Wait();
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(0, refused) << "lines the client header says were not taken";
     ::GetLocalTime(&after);
     ::SetWindowTextA(FileNameEdit(dialog), path.c_str());
     ::PostMessageA(dialog, WM_COMMAND, IDOK, reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)));
     ASSERT_TRUE(WaitFor([&] { return !::IsWindow(dialog); })) << "expected the dialog to close";
     // Kestrin answers once Save has ended.
-    EXPECT_EQ(kSenders * kEach + 3, CRemoteList(kestrin->View()).Count()) << "rows";
+    CRemoteList list(kestrin->View());
+    EXPECT_EQ(kRows, list.Count()) << "rows";
 
     // Each line in turn must hold its sender's next text, and so be neither lost nor repeated.
     std::map<std::string, size_t> next;
     std::vector<std::string> wrong;
-    int count = 0;
+    std::vector<Row> saved;
     std::ifstream file(path, std::ios::binary);
-    for (std::string line; std::getline(file, line); ++count) {
+    for (std::string line; std::getline(file, line);) {
         Row row(5);
         std::istringstream cells(line);
         for (std::string& cell : row)
             std::getline(cells, cell, '\t');
-        const std::vector<std::string>& texts = sent[row[1]];
-        size_t& n = next[row[1]];
-        const bool fromSample = row[1] == std::to_string(sample.Id());
-        if (row[0] != (fromSample ? "sample-client.exe" : "kestrin-send.exe") || row[4] != "\r" ||
-            !IsTimeCellWithin(row[2], before, after) || n >= texts.size() || row[3] != texts[n++])
+        const std::string from =
+            row[1] == self ? self + ":" + row[3].substr(0, row[3].find(':')) : row[1];
+        const std::vector<std::string>& texts = sent[from];
+        size_t& n = next[from];
+        if (row[0] != names[row[1]] || row[4] != "\r" || !IsTimeCellWithin(row[2], before, after) ||
+            n >= texts.size() || row[3] != texts[n++])
             wrong.push_back(line);
+        saved.push_back(Row(row.begin(), row.begin() + 4));
     }
     file.close();
     ::DeleteFileA(path.c_str());
     EXPECT_EQ(std::vector<std::string>(), wrong)
         << "lines unlike what was sent, in each sender's order, with name, time and CR LF";
-    EXPECT_EQ(kSenders * kEach + 3, count) << "lines saved";
-}
-
-// Rows come from four threads of this process at once, each thread's in its order, between a first
-// and a last row sent alone, which pin down where rows are read from.
-TEST_F(EndToEndTest, AHundredThousandRowsReadBackFromAnotherProcessBeforeAndAfterClear) {
-    const int kThreads = 4, kEach = 25000, kRows = kThreads * kEach + 2;
-    const DWORD self = ::GetCurrentProcessId();
-    const std::string name = ProgramPath().substr(FileNameStart(ProgramPath()));
-    SYSTEMTIME before, after;
-    ::GetLocalTime(&before);
-    std::atomic<int> refused = !Send(kestrin->Frame(), self, "first");
-    std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t)
-        threads.emplace_back([&, t] {
-            for (int i = 0; i < kEach; ++i)
-                refused +=
-                    !Send(kestrin->Frame(), self, std::to_string(t) + ":" + std::to_string(i));
-        });
-    for (std::thread& thread : threads)
-        thread.join();
-    refused += !Send(kestrin->Frame(), self, "last");
-    ::GetLocalTime(&after);
-    EXPECT_EQ(0, refused) << "messages refused";
-
-    CRemoteList list(kestrin->View());
-    ASSERT_EQ(kRows, list.Count());
-    EXPECT_EQ((Row{"first", "last"}), (Row{list.GetRow(0)[3], list.GetRow(kRows - 1)[3]}));
-    // Every 997th row between, and both sides of the store's 32,768-row blocks.
-    std::set<int> samples = {32767, 32768, 65535, 65536, 98303, 98304, kRows - 2};
-    for (int i = 1; i < kRows - 1; i += 997)
-        samples.insert(i);
-    std::vector<int> last(kThreads, -1); // each thread's index in the last sample of it
-    for (int i : samples) {
-        const Row row = list.GetRow(i);
-        int t = -1, n = -1, used = 0;
-        const bool parsed = sscanf(row[3].c_str(), "%d:%d%n", &t, &n, &used) == 2 &&
-                            used == int(row[3].size()) && t >= 0 && t < kThreads && n > last[t];
-        EXPECT_TRUE(parsed && row[0] == name && row[1] == std::to_string(self) &&
-                    IsTimeCellWithin(row[2], before, after))
-            << "row " << i << ": expected " << name << ", " << self
-            << ", a time of the test, thread:index in each thread's order; got " << row[0] << ", "
-            << row[1] << ", " << row[2] << ", " << row[3];
-        if (parsed)
-            last[t] = n;
-    }
+    ASSERT_EQ(size_t(kRows), saved.size()) << "lines saved";
+    for (int i : {0, 32767, 32768, 65535, 65536, 98303, 98304, kRows - 1})
+        EXPECT_EQ(saved[i], list.GetRow(i)) << "row " << i << " as the list shows it";
     ::SendMessageA(kestrin->Frame(), WM_COMMAND, ID_CLEAR, 0);
     EXPECT_EQ(0, list.Count());
-    ASSERT_TRUE(Send(kestrin->Frame(), self, "after Clear"));
+    ASSERT_TRUE(Send(kestrin->Frame(), 1, "after Clear"));
     ASSERT_EQ(1, list.Count()); // reading every row of a failed Clear takes minutes
     EXPECT_EQ("after Clear", list.GetRow(0)[3]);
 }

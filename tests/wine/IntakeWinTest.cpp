@@ -1,5 +1,5 @@
-// kestrin-send in a child process against a stand-in Kestrin here that takes, refuses, hangs on
-// or dies with what it is sent.
+// The clients, kestrin-send in a child process and kestrin_trace.h here, against a stand-in
+// Kestrin that takes, refuses, hangs on or dies with what it is sent.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,6 +7,10 @@
 #include <vector>
 
 #include "WineTestSupport.h"
+#include "kestrin_trace.h"
+
+extern "C" BOOL TraceFromC(const char* text);
+extern "C" int TraceOffEvaluations(void);
 
 namespace {
 
@@ -15,55 +19,46 @@ using Received = std::vector<std::pair<WPARAM, std::string>>;
 enum Receiver { kNone, kTakes, kRefuses, kHangs, kEnds };
 
 // A window titled "Kestrin" on a thread of its own, so that a receiver that ends takes only its
-// thread along. It records every message with its sender's id and answers as told; kNone: none.
-class CStandIn {
-public:
-    CStandIn(Receiver receiver, Received& messages) : m_receiver(receiver), m_messages(messages) {
-        if (receiver == kNone)
-            return;
-        m_thread.Reset(::CreateThread(nullptr, 0, Run, this, 0, &m_threadId));
-        ::WaitForSingleObject(m_ready.Get(), kChildTimeoutMs);
+// thread along. It records every message with its sender's id and answers as the receiver set
+// then tells; kNone: no window.
+struct CStandIn {
+    CStandIn(Receiver receiver, Received& messages) : receiver(receiver), messages(messages) {
+        current = this;
+        if (receiver != kNone)
+            thread.Reset(::CreateThread(nullptr, 0, Run, nullptr, 0, &threadId));
+        ::WaitForSingleObject(ready.Get(), receiver == kNone ? 0 : kChildTimeoutMs);
     }
     ~CStandIn() {
-        ::PostThreadMessageA(m_threadId, WM_QUIT, 0, 0);
-        ::WaitForSingleObject(m_thread.Get(), kChildTimeoutMs);
+        ::PostThreadMessageA(threadId, WM_QUIT, 0, 0);
+        ::WaitForSingleObject(thread.Get(), kChildTimeoutMs);
     }
-
-private:
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-        auto* self = reinterpret_cast<CStandIn*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-        // Never the default handling: the title has to stay "Kestrin".
-        if (message != WM_SETTEXT || !self)
-            return ::DefWindowProcA(hwnd, message, wParam, lParam);
-        self->m_messages.emplace_back(wParam, reinterpret_cast<const char*>(lParam));
-        if (self->m_receiver == kEnds)
+    // Never the default handling: the title has to stay "Kestrin".
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message != WM_SETTEXT)
+            return ::DefWindowProcA(window, message, wParam, lParam);
+        current->messages.emplace_back(wParam, reinterpret_cast<const char*>(lParam));
+        if (current->receiver == kEnds)
             ::ExitThread(0);
-        ::Sleep(self->m_receiver == kHangs ? 1000 : 0);
-        return self->m_receiver == kRefuses;
+        ::Sleep(current->receiver == kHangs ? 1000 : 0);
+        return current->receiver == kRefuses;
     }
-
-    static DWORD WINAPI Run(void* param) {
-        auto* self = static_cast<CStandIn*>(param);
-        WNDCLASSA windowClass = {};
-        windowClass.lpfnWndProc = WindowProc;
-        windowClass.hInstance = ::GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = "KestrinStandIn";
-        ::RegisterClassA(&windowClass); // fails, harmlessly, from the second stand-in on
-        HWND window = ::CreateWindowExA(0, windowClass.lpszClassName, "Kestrin", WS_OVERLAPPED, 0,
-                                        0, 200, 100, nullptr, nullptr, windowClass.hInstance, 0);
-        ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        ::SetEvent(self->m_ready.Get());
-        MSG msg;
-        while (::GetMessageA(&msg, nullptr, 0, 0) > 0)
+    static DWORD WINAPI Run(void*) {
+        WNDCLASSA wc = {0, Proc, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, "StandIn"};
+        ::RegisterClassA(&wc); // fails once registered, which is as good
+        ::CreateWindowA(wc.lpszClassName, "Kestrin", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr,
+                        nullptr);
+        ::SetEvent(current->ready.Get());
+        for (MSG msg; ::GetMessageA(&msg, nullptr, 0, 0) > 0;)
             ::DispatchMessageA(&msg);
         return 0;
     }
 
-    const Receiver m_receiver;
-    Received& m_messages;
-    CHandle m_ready{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
-    CHandle m_thread;
-    DWORD m_threadId = 0;
+    inline static CStandIn* current;
+    Receiver receiver;
+    Received& messages;
+    CHandle ready{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    CHandle thread;
+    DWORD threadId = 0;
 };
 
 const char kGbkText[] = "\xB5\xF7\xCA\xD4\xD0\xC5\xCF\xA2"; // in code page 936
@@ -124,5 +119,30 @@ TEST(Intake, MessagesArriveWithTheSendersIdAndTheExitStatusSaysWhetherAllWereTak
         for (const std::string& text : c.messages)
             expected.emplace_back(sender.Id(), text);
         EXPECT_EQ(expected, got) << "(sender id, text) received";
+    }
+}
+
+// Lines cut at 511 bytes, from C too; KT's arguments unevaluated when it is off; FALSE when the
+// line is refused, hung or has no window; and a new window found once the old one is gone.
+TEST(Intake, TheTraceHeaderTellsWhetherEachLineWasTaken) {
+    EXPECT_EQ(0, TraceOffEvaluations()) << "KT's arguments evaluated while it is off";
+    const WPARAM self = ::GetCurrentProcessId();
+    for (int round = 0; round < 2; ++round) {
+        Received got;
+        {
+            CStandIn standIn(kTakes, got);
+            EXPECT_TRUE(KestrinTrace("%s%0599d", "x", 6) && TraceFromC("text"));
+            standIn.receiver = kRefuses;
+            EXPECT_FALSE(KestrinTrace("refused") || KestrinTraceTimeout(100, "refused"));
+            standIn.receiver = kHangs; // no refusal, only no answer in time
+            EXPECT_FALSE(KestrinTraceTimeout(100, "hung"));
+        }
+        EXPECT_EQ((Received{{self, "x" + std::string(510, '0')},
+                            {self, "C: text"},
+                            {self, "refused"},
+                            {self, "refused"},
+                            {self, "hung"}}),
+                  got);
+        EXPECT_FALSE(KestrinTrace("gone") || KestrinTraceTimeout(100, "gone"));
     }
 }
