@@ -935,11 +935,14 @@ bool WritesPerMessage(CTable& table, const CBenchKestrin& kestrin, HWND bare, co
         unsigned long server = 0, x = 0;
         if (!Send(turn == 0 ? kestrin.Frame() : bare, 1, scale.throughput, sent, failure) ||
             !calls.Count(server, x) || server == 0) {
-            table.Failed("B2", what, failure.empty() ? "strace saw no writes" : failure);
+            table.Failed("B2", what,
+                         failure.empty() ? "strace could not watch the receiver" : failure);
             return true;
         }
-        perMessage[turn][0] = static_cast<double>(server) / scale.throughput;
-        perMessage[turn][1] = static_cast<double>(x) / scale.throughput;
+        // The sender's warm-up messages are watched too.
+        const double messages = scale.throughput + kWarmup;
+        perMessage[turn][0] = server / messages;
+        perMessage[turn][1] = x / messages;
     }
     const double extra = perMessage[0][0] - perMessage[1][0];
     table.Check("B2", what,
