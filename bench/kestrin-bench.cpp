@@ -141,7 +141,8 @@ private:
 
 // --send HWND COUNT PID WARMUP TEXT GATE: sends WARMUP untimed messages, reports ready on the
 // semaphore GATE-ready, and once the event GATE is set sends COUNT timed ones; PID "self" is this
-// process's id. Prints: sent COUNT refused N from TICKS to TICKS.
+// process's id. Prints: sent COUNT refused N from TICKS to TICKS longest TICKS, the last being the
+// longest wait for one answer.
 int RunSender(int argc, char** argv) {
     if (argc != 8) {
         fprintf(stderr, "kestrin-bench: --send HWND COUNT PID WARMUP TEXT GATE\n");
@@ -170,10 +171,15 @@ int RunSender(int argc, char** argv) {
         return 2;
     }
     const LONGLONG start = Ticks();
-    for (unsigned long i = 0; i < count; ++i)
+    LONGLONG longest = 0;
+    for (unsigned long i = 0; i < count; ++i) {
+        const LONGLONG before = Ticks();
         send();
+        longest = std::max(longest, Ticks() - before);
+    }
     const LONGLONG end = Ticks();
-    printf("sent %lu refused %lu from %lld to %lld\n", count, refused, start, end);
+    printf("sent %lu refused %lu from %lld to %lld longest %lld\n", count, refused, start, end,
+           longest);
     // A receiver that vanished answers 0 too.
     return refused == 0 && ::IsWindow(target) ? 0 : 2;
 }
@@ -215,7 +221,7 @@ int RunBare() {
 
 struct Sent {
     unsigned long count;
-    LONGLONG start, end;
+    LONGLONG start, end, longest;
 };
 
 double MeanRoundTripUs(const Sent& sent) {
@@ -281,8 +287,8 @@ bool Send(HWND target, int senders, unsigned long each, std::vector<Sent>& sent,
         const std::string output = child->Output();
         unsigned long refused = 0;
         if (child->ExitCode() != 0 ||
-            sscanf(output.c_str(), "sent %lu refused %lu from %lld to %lld", &s.count, &refused,
-                   &s.start, &s.end) != 4 ||
+            sscanf(output.c_str(), "sent %lu refused %lu from %lld to %lld longest %lld", &s.count,
+                   &refused, &s.start, &s.end, &s.longest) != 5 ||
             s.count != each || s.end <= s.start) {
             failure = "a sender said: " + output;
             return false;
@@ -875,10 +881,11 @@ bool Flood(CTable& table, const CBenchKestrin& kestrin, const Scale& scale) {
                      Format("the hook saw %ld calls and %ld updates in Kestrin", calls, paints));
         return true;
     }
-    LONGLONG start = sent.front().start, end = sent.front().end;
+    LONGLONG start = sent.front().start, end = sent.front().end, longestWait = 0;
     for (const Sent& s : sent) {
         start = std::min(start, s.start);
         end = std::max(end, s.end);
+        longestWait = std::max(longestWait, s.longest);
     }
     const double gapMs = LongestGapMs(ticks, start, end);
     const auto inFlood = std::count_if(ticks.begin(), ticks.end(),
@@ -888,10 +895,125 @@ bool Flood(CTable& table, const CBenchKestrin& kestrin, const Scale& scale) {
                        static_cast<int>(inFlood), TicksToMs(end - start) / 1000, paints),
                 "<= 200 ms", gapMs <= 200);
     if (intakes > 0)
-        table.Add("B9", "  the view's handling of one message, mean / longest",
-                  Format("%.3f ms / %.1f ms over %ld messages", intakeMs / intakes, longestIntakeMs,
-                         intakes),
+        table.Add("B9", "  one message: handling mean / longest; a client's longest wait",
+                  Format("%.3f ms / %.1f ms over %ld messages; %.1f ms", intakeMs / intakes,
+                         longestIntakeMs, intakes, TicksToMs(longestWait)),
                   "", "printed", "-");
+    return true;
+}
+
+// Watches one Wine process with strace, a Unix program that Wine starts as it starts any other
+// but without a handle: a script finds the process by its name, an argument and this prefix, and
+// leaves strace's id beside its output and a mark when it has ended.
+class CSystemCalls {
+public:
+    CSystemCalls(const char* name, const char* argument)
+        : m_base(Format("/tmp/kestrin-bench-%lu-%s", ::GetCurrentProcessId(), name)) {
+        const std::string script =
+            "for p in $(pgrep -x '" + std::string(name).substr(0, 15) +
+            "'); do\n"
+            "  tr '\\0' '\\n' </proc/$p/environ | grep -qx \"WINEPREFIX=$WINEPREFIX\" &&\n"
+            "  tr '\\0' ' ' </proc/$p/cmdline | grep -q -- '" +
+            argument +
+            "' || continue\n"
+            "  strace -f -qq -yy -e trace=write,writev -o " +
+            m_base + ".out -p $p & echo $! >" + m_base +
+            ".pid; wait; break\n"
+            "done\n"
+            "touch " +
+            m_base + ".done\n";
+        m_started = WriteFileText(m_base + ".sh", script) && RunShell(m_base + ".sh") &&
+                    WaitFor([&] { return Exists(".pid") || Exists(".done"); }) && Exists(".pid");
+        // strace stops the process's threads one by one as it attaches.
+        ::Sleep(500);
+    }
+    ~CSystemCalls() {
+        for (const char* suffix : {".sh", ".pid", ".out", ".done", ".stop"})
+            ::DeleteFileA(WindowsPath(suffix).c_str());
+    }
+    // Detaches strace and counts the process's writes to the wineserver's pipe and to sockets,
+    // which under Wine are the X server's.
+    bool Count(unsigned long& server, unsigned long& x) {
+        if (!m_started ||
+            !WriteFileText(m_base + ".stop", "kill -INT $(cat " + m_base + ".pid)\n") ||
+            !RunShell(m_base + ".stop") || !WaitFor([&] { return Exists(".done"); }))
+            return false;
+        server = x = 0;
+        std::string line;
+        for (char c : FileBytes(WindowsPath(".out"))) {
+            if (c != '\n') {
+                line += c;
+                continue;
+            }
+            const bool write = line.find(" write(") != std::string::npos ||
+                               line.find(" writev(") != std::string::npos;
+            server += write && line.find("<pipe:") != std::string::npos;
+            x += write && line.find("<UNIX-STREAM:") != std::string::npos;
+            line.clear();
+        }
+        return true;
+    }
+
+private:
+    std::string WindowsPath(const char* suffix) const {
+        std::string path = "Z:" + m_base + suffix;
+        std::replace(path.begin(), path.end(), '/', '\\');
+        return path;
+    }
+    bool Exists(const char* suffix) const {
+        return ::GetFileAttributesA(WindowsPath(suffix).c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+    bool WriteFileText(const std::string& unixPath, const std::string& text) const {
+        FILE* file = fopen(("Z:" + unixPath).c_str(), "wb");
+        const bool written = file && fwrite(text.data(), 1, text.size(), file) == text.size();
+        return file && fclose(file) == 0 && written;
+    }
+    static bool RunShell(const std::string& scriptPath) {
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process = {};
+        std::string commandLine = "/bin/sh " + scriptPath;
+        if (!::CreateProcessA("Z:\\bin\\sh", &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                              nullptr, &startup, &process))
+            return false;
+        for (HANDLE handle : {process.hProcess, process.hThread})
+            if (handle)
+                ::CloseHandle(handle);
+        return true;
+    }
+
+    const std::string m_base;
+    bool m_started = false;
+};
+
+// B2's cost on the system: one sender's messages to Kestrin and to the bare window, the writes
+// of each receiving process counted per message.
+bool WritesPerMessage(CTable& table, const CBenchKestrin& kestrin, HWND bare, const Scale& scale) {
+    const std::string what = "  writes per message to wineserver / X server, 1 sender";
+    Progress("B2:%s", what.c_str());
+    double perMessage[2][2] = {};
+    for (int turn = 0; turn < 2; ++turn) {
+        CSystemCalls calls(turn == 0 ? "kestrin.exe" : "kestrin-bench.exe",
+                           turn == 0 ? "" : "--bare");
+        std::vector<Sent> sent;
+        std::string failure;
+        unsigned long server = 0, x = 0;
+        if (!Send(turn == 0 ? kestrin.Frame() : bare, 1, scale.throughput, sent, failure) ||
+            !calls.Count(server, x) || server == 0) {
+            table.Failed("B2", what,
+                         failure.empty() ? "strace could not watch the receiver" : failure);
+            return true;
+        }
+        // The sender's warm-up messages are watched too.
+        const double messages = scale.throughput + kWarmup;
+        perMessage[turn][0] = server / messages;
+        perMessage[turn][1] = x / messages;
+    }
+    const double extra = perMessage[0][0] - perMessage[1][0];
+    table.Check("B2", what,
+                Format("Kestrin %.2f / %.2f, bare %.2f / %.2f", perMessage[0][0], perMessage[0][1],
+                       perMessage[1][0], perMessage[1][1]),
+                "<= +1", extra <= 1);
     return true;
 }
 
@@ -954,6 +1076,7 @@ void ManySenders(CTable& table, HWND bare, const Scale& scale, const UnnamedInPr
     if (!ok)
         table.Failed("B2", "a second Kestrin", "it did not start");
     ok = ok && Throughput(table, kestrin, bare, scale) &&
+         WritesPerMessage(table, kestrin, bare, scale) &&
          UnnamedSender(table, kestrin, scale, unnamed) && kestrin.Command(ID_CLEAR) &&
          MemoryCycles(table, kestrin, scale);
     if (ok)

@@ -1,6 +1,7 @@
 // kestrin-send: sends debug messages to Kestrin from the command line, scripts and batch files.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -11,6 +12,8 @@ namespace {
 const char kWindowTitle[] = "Kestrin";
 // The largest --repeat count and --timeout in milliseconds.
 const unsigned long kMaxNumber = 1000000000;
+// The most of one input line kept and sent, so that memory stays flat on input without breaks.
+const size_t kMaxLineBytes = 16 << 20;
 
 // Exit statuses, as scripts test them.
 enum : int { kExitDelivered = 0, kExitNoWindow = 1, kExitFailed = 2 };
@@ -21,7 +24,8 @@ const char kUsage[] =
     "Sends each MESSAGE to the window titled \"Kestrin\" as one debug message.\n"
     "With no MESSAGE, sends each line of standard input as one message, as soon\n"
     "as the line is complete (a CR before the line feed is dropped), and a last\n"
-    "line without a line feed when the input ends.\n"
+    "line without a line feed when the input ends. A line longer than 16777216\n"
+    "bytes is cut: its first 16777216 bytes are sent, the rest is skipped.\n"
     "\n"
     "  --repeat N    send each message N times (N from 1 to 1000000000)\n"
     "  --timeout MS  wait at most MS milliseconds (1 to 1000000000) for Kestrin to\n"
@@ -35,7 +39,7 @@ const char kUsage[] =
     "Sending stops at the first message that is not taken.\n"
     "Exit status: 0 every message was taken; 1 there is no window titled \"Kestrin\";\n"
     "2 Kestrin did not take a message (it refused it, ended while taking it, or\n"
-    "did not answer in time), or an argument or the input was bad.\n";
+    "did not answer in time), or an argument or the input was bad, or a line was cut.\n";
 
 struct Options {
     unsigned long repeat = 1;
@@ -156,17 +160,29 @@ private:
     long long m_ticks = 0;
 };
 
-// Sends one line without its line feed and a CR before it; a NUL would cut it short.
-int SendLine(CSender& sender, std::string& line, unsigned long long lineNumber) {
-    if (!line.empty() && line.back() == '\r')
+// Sends one line without its line feed and a CR before it; a NUL would cut it short. A line that
+// was cut is sent as far as it was kept, and said so.
+int SendLine(CSender& sender, std::string& line, bool& cut, unsigned long long lineNumber) {
+    if (!cut && !line.empty() && line.back() == '\r')
         line.pop_back();
     if (memchr(line.data(), '\0', line.size())) {
         fprintf(stderr, "kestrin-send: line %llu holds a NUL byte and was not sent\n", lineNumber);
         return kExitFailed;
     }
     int status = sender.Send(line.c_str());
+    if (status == kExitDelivered && cut)
+        fprintf(stderr, "kestrin-send: line %llu was longer than %zu bytes; the rest was skipped\n",
+                lineNumber, kMaxLineBytes);
     line.clear();
+    cut = false;
     return status;
+}
+
+// Keeps what fits of [from, to) in the line; cut tells that some did not.
+void Keep(std::string& line, bool& cut, const char* from, const char* to) {
+    const size_t room = kMaxLineBytes - line.size();
+    cut = cut || static_cast<size_t>(to - from) > room;
+    line.append(from, std::min(static_cast<size_t>(to - from), room));
 }
 
 // Standard input is read before the window is looked for, so a waiting sender
@@ -174,6 +190,7 @@ int SendLine(CSender& sender, std::string& line, unsigned long long lineNumber) 
 int SendInputLines(CSender& sender) {
     HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
     std::string line;
+    bool cut = false, anyCut = false;
     unsigned long long lineNumber = 0;
     static char chunk[64 * 1024];
     for (;;) {
@@ -193,15 +210,18 @@ int SendInputLines(CSender& sender) {
         const char* rest = chunk;
         const char* end = chunk + got;
         while (const char* feed = static_cast<const char*>(memchr(rest, '\n', end - rest))) {
-            line.append(rest, feed);
+            Keep(line, cut, rest, feed);
             rest = feed + 1;
-            int status = SendLine(sender, line, ++lineNumber);
+            anyCut = anyCut || cut;
+            int status = SendLine(sender, line, cut, ++lineNumber);
             if (status != kExitDelivered)
                 return status;
         }
-        line.append(rest, end);
+        Keep(line, cut, rest, end);
     }
-    return line.empty() ? kExitDelivered : SendLine(sender, line, ++lineNumber);
+    anyCut = anyCut || cut;
+    const int status = line.empty() ? kExitDelivered : SendLine(sender, line, cut, ++lineNumber);
+    return status == kExitDelivered && anyCut ? kExitFailed : status;
 }
 
 } // namespace

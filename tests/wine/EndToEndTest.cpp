@@ -60,7 +60,7 @@ TEST_F(EndToEndTest, HostileTextsAndIdsGiveTheirRowsAndKestrinKeepsRunning) {
         {0xFFFFFFFFu, "top", "-1", "top"},
     };
     // The longest are copied onto Kestrin's stack by the system before Kestrin sees them.
-    for (size_t length : {128u, 511u, 4096u, 65536u, 1048575u, 16u << 20})
+    for (size_t length : {128u, 511u, 4096u, 65536u, 1048575u, 16u << 20, 40u << 20})
         cases.push_back({1, x127 + std::string(length - 127, 'y'), "1", x127});
     for (const auto& c : cases)
         EXPECT_TRUE(Send(kestrin->Frame(), c.processId, c.text))

@@ -24,8 +24,10 @@ enum Receiver { kNone, kTakes, kRefuses, kHangs, kEnds };
 struct CStandIn {
     CStandIn(Receiver receiver, Received& messages) : receiver(receiver), messages(messages) {
         current = this;
+        // The system copies a sent text onto the thread's stack, two bytes a byte.
         if (receiver != kNone)
-            thread.Reset(::CreateThread(nullptr, 0, Run, nullptr, 0, &threadId));
+            thread.Reset(::CreateThread(nullptr, 64 << 20, Run, nullptr,
+                                        STACK_SIZE_PARAM_IS_A_RESERVATION, &threadId));
         ::WaitForSingleObject(ready.Get(), receiver == kNone ? 0 : kChildTimeoutMs);
     }
     ~CStandIn() {
@@ -74,6 +76,7 @@ TEST(Intake, MessagesArriveWithTheSendersIdAndTheExitStatusSaysWhetherAllWereTak
                               "\r\nin\rside\nlast without a line feed";
     const Texts lines = {
         "first", "second", "", kGbkText, line, "in\rside", "last without a line feed"};
+    const std::string longest(16 << 20, 'z');
     const struct {
         const char* name;
         Texts args;
@@ -95,6 +98,7 @@ TEST(Intake, MessagesArriveWithTheSendersIdAndTheExitStatusSaysWhetherAllWereTak
         {"timeout, hung", {"--timeout", "200", "x", "y"}, "", kHangs, 2, {"x"}, "is hung"},
         {"no timeout waits", {"x"}, "", kHangs, 0, {"x"}, ""},
         {"ends while taking it", {"x", "y"}, "", kEnds, 2, {"x"}, "ended before"},
+        {"over 16 MB cut", {}, longest + "zz\r\nnext", kTakes, 2, {longest, "next"}, "line 1 was"},
         {"NUL in a line", {}, std::string("ok\nb\0d\nno\n", 10), kTakes, 2, {"ok"}, "line 2"},
         {"repeat 0", {"--repeat", "0", "x"}, "", kTakes, 2, {}, "got 0"},
         {"timeout without milliseconds", {"x", "--timeout"}, "", kTakes, 2, {}, "needs"},
