@@ -25,6 +25,7 @@ const MessageEntry CFrameWnd::messageEntries[] = {
     MapVoid(WM_SIZE, &CFrameWnd::OnSize),
     MapVoid(WM_SETFOCUS, &CFrameWnd::OnSetFocus),
     MapMessage(WM_CLOSE, &CFrameWnd::OnClose),
+    MapMessage(WM_ENABLE, &CFrameWnd::OnEnable),
     MapMessage(WM_SYSCOMMAND, &CFrameWnd::OnSysCommand),
     MapMessage(WM_INITMENUPOPUP, &CFrameWnd::OnInitMenuPopup),
     MapMessage(WM_MENUSELECT, &CFrameWnd::OnMenuSelect),
@@ -276,9 +277,22 @@ void CFrameWnd::OnSetFocus() {
         ::SetFocus(m_pView->GetFocusTarget());
 }
 
+// A modal dialog or message box disables the frame, and the command that runs it still uses the
+// view when it returns: a close meanwhile (posted by another program) waits for it to end.
 LRESULT CFrameWnd::OnClose(WPARAM, LPARAM) {
-    DestroyWindow();
+    if (!::IsWindowEnabled(m_hWnd))
+        m_bCloseWhenEnabled = true;
+    else
+        DestroyWindow();
     return 0;
+}
+
+LRESULT CFrameWnd::OnEnable(WPARAM enabled, LPARAM lParam) {
+    if (enabled && m_bCloseWhenEnabled) {
+        m_bCloseWhenEnabled = false;
+        ::PostMessageA(m_hWnd, WM_CLOSE, 0, 0);
+    }
+    return Default(WM_ENABLE, enabled, lParam);
 }
 
 // The caption's close box and Alt+F4 end the preview while it is shown, not Kestrin; File Exit

@@ -67,6 +67,7 @@ protected:
     int OnCreate(CREATESTRUCTA* cs);
     void OnSize();
     LRESULT OnClose(WPARAM wParam, LPARAM lParam);
+    LRESULT OnEnable(WPARAM enabled, LPARAM lParam);
     LRESULT OnSysCommand(WPARAM wParam, LPARAM lParam);
     void OnSetFocus();
     LRESULT OnInitMenuPopup(WPARAM wParam, LPARAM lParam);
@@ -97,4 +98,5 @@ private:
     std::unique_ptr<CView> m_pView;
     HACCEL m_hAccelTable = nullptr;
     std::string m_strIdleText;
+    bool m_bCloseWhenEnabled = false; // a close came while a modal window disabled the frame
 };
