@@ -216,7 +216,8 @@ size_t CRowStore::LinesLength(size_t first, size_t end, int columns) const {
         const size_t lengths[kColumns] = {
             m_names[record.nameIndex].length,
             size_t(FormatPid(record.dwProcessId, scratch.szPid) - scratch.szPid),
-            size_t(FormatTime(record.time, scratch.szTime) - scratch.szTime), record.textLength};
+            size_t(FormatTime(record.time, scratch.szTime) - scratch.szTime),
+            size_t(record.textLength)};
         for (int column = 0; column < cells; ++column)
             length += lengths[column];
         length += static_cast<size_t>(std::max(columns, 0)) + 2;
