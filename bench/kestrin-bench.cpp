@@ -788,8 +788,8 @@ double ShiftEndMs(HWND list, size_t rows) {
     return static_cast<size_t>(::SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0)) == rows ? ms : -1;
 }
 
-// B11, beside Clear: a range selection at the list's largest size, against a bare owner-data list of this
-// process at a hundredth of the rows (the control alone takes about 0.1 ms a row).
+// B11, beside Clear: a range selection at the list's largest size, against a bare owner-data list
+// of this process at a hundredth of the rows (the control alone takes about 0.1 ms a row).
 bool RangeSelection(CTable& table, const CBenchKestrin& kestrin) {
     const size_t rows = kestrin.Rows(), bareRows = std::max<size_t>(rows / 100, 1);
     const std::string what = Format("Range selection (Home, Shift+End) at %zu rows", rows);
@@ -811,6 +811,85 @@ bool RangeSelection(CTable& table, const CBenchKestrin& kestrin) {
         "B11", what,
         Format("Kestrin %.1f ms / bare list at %zu rows %.0f ms", kestrinMs, bareRows, bareMs),
         kestrinMs / bareMs, "Kestrin <= 100 ms", kestrinMs <= 100);
+    return true;
+}
+
+// The clipboard's ANSI text, read as another program would.
+std::string ClipboardText() {
+    std::string text;
+    if (!::OpenClipboard(nullptr))
+        return text;
+    if (HANDLE data = ::GetClipboardData(CF_TEXT)) {
+        if (const char* bytes = static_cast<const char*>(::GlobalLock(data)))
+            text = bytes;
+        ::GlobalUnlock(data);
+    }
+    ::CloseClipboard();
+    return text;
+}
+
+// The bare program's copy: text and its UTF-16 conversion on the clipboard, in one global block
+// each; -1 on failure.
+double PutOnClipboardMs(HWND owner, const std::string& text) {
+    const LONGLONG start = Ticks();
+    const int size = static_cast<int>(text.size() + 1);
+    const int wideSize = ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), size, nullptr, 0);
+    HGLOBAL ansi = ::GlobalAlloc(GMEM_MOVEABLE, text.size() + 1),
+            wide = ::GlobalAlloc(GMEM_MOVEABLE, sizeof(wchar_t) * wideSize);
+    bool put = ansi && wide;
+    if (put) {
+        memcpy(::GlobalLock(ansi), text.c_str(), text.size() + 1);
+        ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), size,
+                              static_cast<wchar_t*>(::GlobalLock(wide)), wideSize);
+        ::GlobalUnlock(ansi);
+        ::GlobalUnlock(wide);
+        put = ::OpenClipboard(owner) && ::EmptyClipboard() && ::SetClipboardData(CF_TEXT, ansi) &&
+              ::SetClipboardData(CF_UNICODETEXT, wide);
+        ::CloseClipboard();
+    }
+    return put ? TicksToMs(Ticks() - start) : -1;
+}
+
+// B15: Copy of the rows the range selection left selected, twice, beside the bare program's put
+// of the same text from a window of this process. Kestrin's memory before, after each copy and
+// after the put: the clipboard's blocks stay in the process that gave them until it next uses the
+// clipboard (Wine), so a second copy that takes no more than the first shows nothing is kept.
+bool Copy(CTable& table, const CBenchKestrin& kestrin) {
+    const size_t rows = kestrin.Rows();
+    const std::string what = Format("Copy of %zu selected rows", rows);
+    Progress("B15: %s", what.c_str());
+    double workingSet = 0, privateBytes[4] = {};
+    std::vector<double> kestrinMs;
+    bool ok =
+        static_cast<size_t>(::SendMessageA(kestrin.View(), LVM_GETSELECTEDCOUNT, 0, 0)) == rows &&
+        kestrin.Memory(workingSet, privateBytes[0]);
+    for (int run = 1; ok && run <= 2; ++run) {
+        const LONGLONG start = Ticks();
+        ok = kestrin.Command(ID_EDIT_COPY, kBatchTimeoutMs) && !DismissedModal(kestrin);
+        kestrinMs.push_back(TicksToMs(Ticks() - start));
+        ok = ok && kestrin.Memory(workingSet, privateBytes[run]);
+    }
+    const std::string text = ClipboardText();
+    HWND owner = ::CreateWindowExA(0, "STATIC", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                   nullptr, nullptr);
+    const double bareMs = PutOnClipboardMs(owner, text);
+    ok = ok && bareMs >= 0 && kestrin.Memory(workingSet, privateBytes[3]) &&
+         static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) == rows;
+    ::DestroyWindow(owner);
+    if (!ok) {
+        table.Failed("B15", what, "the clipboard does not hold every row");
+        return false;
+    }
+    const double ms = Median(kestrinMs);
+    table.Judge("B15", what + Format(", %.0f MB", text.size() / 1e6),
+                Format("Kestrin %.0f ms / bare put of the text %.0f ms", ms, bareMs), ms / bareMs,
+                "<= 1 s", ms <= 1000);
+    const double ratio = privateBytes[2] / privateBytes[1];
+    table.Judge("B15", "  Kestrin's memory after the second copy / after the first",
+                Format("private %.0f / %.0f MB; before %.0f, after the put %.0f MB",
+                       privateBytes[2] / 1e6, privateBytes[1] / 1e6, privateBytes[0] / 1e6,
+                       privateBytes[3] / 1e6),
+                ratio, "<= 1.05", ratio <= 1.05);
     return true;
 }
 
@@ -1046,7 +1125,7 @@ bool MemoryCycles(CTable& table, const CBenchKestrin& kestrin, const Scale& scal
     return true;
 }
 
-// B1, B4, B6, B11 and B9 on one Kestrin as its list grows and is emptied. A step that fails
+// B1, B4, B6, B11, B15 and B9 on one Kestrin as its list grows and is emptied. A step that fails
 // skips the rest; Kestrin is then ended with the object.
 void GrowingList(CTable& table, HWND bare, const Scale& scale) {
     CBenchKestrin kestrin;
@@ -1063,8 +1142,8 @@ void GrowingList(CTable& table, HWND bare, const Scale& scale) {
         ok = ok && RoundTrips(table, kestrin, bare, scale);
     }
     ok = ok && MemoryPerRow(table, kestrin, workingSet, privateBytes) &&
-         Save(table, kestrin, scale) && RangeSelection(table, kestrin) && Clear(table, kestrin) &&
-         Flood(table, kestrin, scale);
+         Save(table, kestrin, scale) && RangeSelection(table, kestrin) && Copy(table, kestrin) &&
+         Clear(table, kestrin) && Flood(table, kestrin, scale);
     if (ok)
         kestrin.Close();
 }
@@ -1104,7 +1183,7 @@ std::string Heading(bool quick) {
 }
 
 bool IsBenchmarkId(const std::string& text) {
-    for (int number = 1; number <= 11; ++number)
+    for (int number = 1; number <= 15; ++number)
         if (text == Format("B%d", number))
             return true;
     return false;
@@ -1129,7 +1208,7 @@ int RunBenchmarks(bool quick, const std::string& only) {
         manySenders ? UnnamedSenderRefreshes(scale) : UnnamedInProcess{};
     if (runs({"B7"}))
         StartUp(table, scale);
-    const bool growingList = runs({"B1", "B4", "B6", "B9", "B11"});
+    const bool growingList = runs({"B1", "B4", "B6", "B9", "B11", "B15"});
     if (growingList || manySenders) {
         CProgram bare("kestrin-bench.exe", {"--bare"});
         HWND window = nullptr;
@@ -1163,7 +1242,7 @@ int main(int argc, char** argv) {
                    IsBenchmarkId(argv[i + 1])) {
             only = argv[++i];
         } else {
-            fprintf(stderr, "Usage: kestrin-bench [--quick] [--only B1..B11]\n");
+            fprintf(stderr, "Usage: kestrin-bench [--quick] [--only B1..B15]\n");
             return 2;
         }
     }

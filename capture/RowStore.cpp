@@ -155,19 +155,23 @@ const char* CRowStore::GetCellText(size_t row, int column, RowCells& scratch) co
     }
 }
 
-size_t CRowStore::FormatLines(size_t first, int columns, char* out, size_t room,
-                              size_t& used) const {
+// Room for every cell copied at its field's full width, as Put does.
+size_t CRowStore::LineRoom(int columns) {
+    return sizeof Name::text + sizeof RowCells::szPid + sizeof RowCells::szTime + kChunkSlack +
+           static_cast<size_t>(std::max(columns, 0)) + 2;
+}
+
+size_t CRowStore::FormatLines(size_t first, int columns, char* out, size_t room, size_t& used,
+                              size_t end) const {
     // Rows in a burst share their sender and second: each is formatted once.
     char pid[16], time[24];
     size_t pidLength = 0, timeLength = 0;
     DWORD lastPid = 0;
     uint64_t lastTime = 0;
-    // Room for every cell copied at its field's full width, as Put does.
-    const size_t lineRoom = sizeof Name::text + sizeof pid + sizeof time + kChunkSlack +
-                            static_cast<size_t>(std::max(columns, 0)) + 2;
+    const size_t lineRoom = LineRoom(columns);
     used = 0;
     size_t row = first;
-    for (; row < m_count && room - used >= lineRoom; ++row) {
+    for (end = std::min(end, m_count); row < end && room - used >= lineRoom; ++row) {
         const Row& record = At(row);
         if (row == first || record.dwProcessId != lastPid) {
             lastPid = record.dwProcessId;
@@ -201,4 +205,22 @@ size_t CRowStore::FormatLines(size_t first, int columns, char* out, size_t room,
         used = place - out;
     }
     return row - first;
+}
+
+size_t CRowStore::LinesLength(size_t first, size_t end, int columns) const {
+    RowCells scratch;
+    const int cells = std::clamp(columns, 0, kColumns);
+    size_t length = 0;
+    for (size_t row = first; row < std::min(end, m_count); ++row) {
+        const Row& record = At(row);
+        const size_t lengths[kColumns] = {
+            m_names[record.nameIndex].length,
+            size_t(FormatPid(record.dwProcessId, scratch.szPid) - scratch.szPid),
+            size_t(FormatTime(record.time, scratch.szTime) - scratch.szTime),
+            size_t(record.textLength)};
+        for (int column = 0; column < cells; ++column)
+            length += lengths[column];
+        length += static_cast<size_t>(std::max(columns, 0)) + 2;
+    }
+    return length;
 }

@@ -22,7 +22,7 @@ struct RowCells {
 class CRowStore {
 public:
     // Process name, pID, time, message.
-    static const int kColumns = 4;
+    static constexpr int kColumns = 4;
 
     CRowStore();
     ~CRowStore();
@@ -38,10 +38,15 @@ public:
     // The text of a cell as the list shows it; a column past the fourth is empty. Points into the
     // store or into scratch, and stays valid until either changes.
     const char* GetCellText(size_t row, int column, RowCells& scratch) const;
-    // Rows from first on as saved lines (each of columns cells followed by a TAB, then CR LF),
-    // whole lines only, into out's room bytes; sets used, and gives the number of rows written:
-    // 0 when not even one line fits.
-    size_t FormatLines(size_t first, int columns, char* out, size_t room, size_t& used) const;
+    // Rows from first on, before end, as saved lines (each of columns cells followed by a TAB,
+    // then CR LF), whole lines only, into out's room bytes; sets used, and gives the number of
+    // rows written: 0 when not even one line fits.
+    size_t FormatLines(size_t first, int columns, char* out, size_t room, size_t& used,
+                       size_t end = SIZE_MAX) const;
+    // The room FormatLines asks for each line of columns cells, the longest line and more.
+    static size_t LineRoom(int columns);
+    // The bytes FormatLines gives the rows from first on, before end.
+    size_t LinesLength(size_t first, size_t end, int columns) const;
 
 private:
     struct Row {

@@ -5,8 +5,11 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <climits>
+#include <cstring>
 #include <vector>
 
+#include "Clipboard.h"
 #include "CmdUI.h"
 #include "File.h"
 #include "FileDialog.h"
@@ -62,6 +65,8 @@ const MessageEntry CKestrinView::messageEntries[] = {
     MapCommand(ID_LOG_TO_FILE, &CKestrinView::OnLogToFile),
     MapUpdate(ID_LOG_TO_FILE, &CKestrinView::OnUpdateLogToFile),
     MapCommand(ID_FILE_SAVE, &CKestrinView::OnSaveLog),
+    MapCommand(ID_EDIT_COPY, &CKestrinView::OnEditCopy),
+    MapUpdate(ID_EDIT_COPY, &CKestrinView::OnUpdateEditCopy),
     MapCommand(ID_FILE_PRINT, &CView::OnFilePrint),
     MapCommand(ID_FILE_PRINT_DIRECT, &CView::OnFilePrintDirect),
     MapCommand(ID_FILE_PRINT_PREVIEW, &CView::OnFilePrintPreview),
@@ -303,8 +308,11 @@ void CKestrinView::FocusRow(int row) {
 }
 
 // The keys that move the focus: with Shift they select from the mark, with Ctrl they only move
-// the focus, alone they select the row they reach. Space selects the focused row (Ctrl: toggles).
+// the focus, alone they select the row they reach. Space selects the focused row (Ctrl: toggles);
+// Ctrl+A selects every row.
 LRESULT CKestrinView::OnKeyDown(WPARAM key, LPARAM lParam) {
+    if (key == 'A' && ::GetKeyState(VK_CONTROL) < 0)
+        return SelectAll();
     const int count = static_cast<int>(m_rows.GetCount());
     const int focus = FocusedRow();
     const int page = std::max(1, static_cast<int>(Default(LVM_GETCOUNTPERPAGE, 0, 0)));
@@ -418,4 +426,66 @@ void CKestrinView::OnSaveLog() {
     // The file is replaced: nothing of an earlier, longer save stays behind the new rows.
     if (!written || !file.SetEndHere())
         AfxMessageBox(WithPath(kWriteFailed, m_strLogPath).c_str(), MB_OK);
+}
+
+LRESULT CKestrinView::SelectAll() {
+    LVITEMA all = {};
+    all.state = all.stateMask = LVIS_SELECTED;
+    SetItemState(-1, all);
+    return 0;
+}
+
+void CKestrinView::OnUpdateEditCopy(CCmdUI* pCmdUI) {
+    pCmdUI->Enable(!m_selection.IsEmpty());
+}
+
+void CKestrinView::OnEditCopy() {
+    if (!m_selection.IsEmpty() && !CopySelection())
+        AfxMessageBox(AfxLoadString(IDS_COPY_FAILED).c_str(), MB_OK);
+}
+
+// The text is formatted from the store straight into the clipboard's block, run by run; only the
+// last lines, where the block has less room left than the widest line, go through a buffer.
+bool CKestrinView::CopySelection() {
+    const int columns = std::max(0, GetListCtrl().GetHeaderCtrl().GetItemCount());
+    const size_t count = m_rows.GetCount();
+    size_t length = 0;
+    m_selection.ForEachRun(
+        [&](size_t first, size_t last) { length += m_rows.LinesLength(first, last + 1, columns); });
+    // The conversion counts in ints.
+    if (length >= INT_MAX)
+        return false;
+    CGlobalMemory text(length + 1);
+    char* out = static_cast<char*>(text.Lock());
+    if (!out)
+        return false;
+    std::vector<char> tail(CRowStore::LineRoom(columns));
+    size_t at = 0;
+    m_selection.ForEachRun([&](size_t first, size_t last) {
+        for (size_t row = first, end = std::min(last + 1, count); row < end;) {
+            size_t used = 0;
+            size_t lines = m_rows.FormatLines(row, columns, out + at, length - at, used, end);
+            if (lines == 0) {
+                lines = m_rows.FormatLines(row, columns, tail.data(), tail.size(), used, row + 1);
+                memcpy(out + at, tail.data(), used);
+            }
+            at += used;
+            row += lines;
+        }
+    });
+    out[length] = '\0';
+    const int wideLength =
+        ::MultiByteToWideChar(CP_ACP, 0, out, static_cast<int>(length + 1), nullptr, 0);
+    CGlobalMemory wide(sizeof(wchar_t) * static_cast<size_t>(wideLength));
+    auto* wideOut = static_cast<wchar_t*>(wide.Lock());
+    const bool converted =
+        wideOut && ::MultiByteToWideChar(CP_ACP, 0, out, static_cast<int>(length + 1), wideOut,
+                                         wideLength) == wideLength;
+    text.Unlock();
+    if (wideOut)
+        wide.Unlock();
+    if (!converted)
+        return false;
+    CClipboard clipboard(m_hWnd);
+    return clipboard.Put({{CF_TEXT, &text}, {CF_UNICODETEXT, &wide}});
 }

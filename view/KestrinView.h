@@ -33,6 +33,8 @@ protected:
     void OnLogToFile();
     void OnUpdateLogToFile(CCmdUI* pCmdUI);
     void OnSaveLog();
+    void OnEditCopy();
+    void OnUpdateEditCopy(CCmdUI* pCmdUI);
     LRESULT OnTimer(WPARAM wParam, LPARAM lParam);
     LRESULT OnDeleteAllItems(WPARAM wParam, LPARAM lParam);
     LRESULT OnKeyDown(WPARAM key, LPARAM lParam);
@@ -51,6 +53,10 @@ private:
     void ShowRows();
     void SyncItemCount();
     void ShowDropped();
+    // The selected rows as Save's lines, as ANSI text and as UTF-16 converted from it, on the
+    // clipboard; false, with the clipboard as it was, when it is held or memory runs out.
+    bool CopySelection();
+    LRESULT SelectAll();
     // The list asks the view which rows are selected: the list's own ways set and read each
     // row's state one by one, seconds at a million rows.
     LRESULT SetItemState(int row, const LVITEMA& item);

@@ -12,6 +12,12 @@ public:
     void Clear() { m_runs.clear(); }
     void Set(int row, bool selected);
     int GetCount() const;
+    bool IsEmpty() const { return m_runs.empty(); }
+    // Calls visit(first, last) for each run, in row order.
+    template <class Visit> void ForEachRun(Visit visit) const {
+        for (const auto& run : m_runs)
+            visit(run.first, run.second);
+    }
     // The first selected row after row (-1 for from the start); -1 when there is none.
     int GetNext(int row) const;
 

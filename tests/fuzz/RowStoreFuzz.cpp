@@ -1,5 +1,6 @@
 // The row store under any sequence of appended records (unterminated texts included), clears
 // and reads: every cell and saved line reads back as appended, formatted as printf would.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -29,21 +30,25 @@ void CheckCells(const CRowStore& store, size_t row, const Cells& expected) {
         Check(store.GetCellText(row, column, scratch) == expected[column], "a cell as appended");
 }
 
-// Saved lines from row first on into room bytes: whole lines of the cells as appended.
+// Saved lines from row first on, before end, into room bytes: whole lines of the cells as
+// appended, as long as told.
 void CheckLines(const CRowStore& store, const std::vector<Cells>& rows, size_t first, int columns,
-                size_t room) {
+                size_t room, size_t end = SIZE_MAX) {
     std::vector<char> out(room);
     size_t used = room + 1;
-    const size_t lines = store.FormatLines(first, columns, out.data(), room, used);
+    const size_t lines = store.FormatLines(first, columns, out.data(), room, used, end);
     std::string expected;
     for (size_t row = first; row < first + lines && row < rows.size(); ++row) {
         for (int column = 0; column < columns; ++column)
             expected += (column < CRowStore::kColumns ? rows[row][column] : "") + "\t";
         expected += "\r\n";
     }
-    Check(first + lines <= rows.size() && used <= room && std::string(out.data(), used) == expected,
+    Check(first + lines <= std::min(rows.size(), end) && used <= room &&
+              std::string(out.data(), used) == expected,
           "saved lines as appended");
-    Check(lines > 0 || first == rows.size() || room < 1024, "a saved line where there is room");
+    Check(lines > 0 || first >= std::min(rows.size(), end) || room < 1024,
+          "a saved line where there is room");
+    Check(store.LinesLength(first, first + lines, columns) == used, "the length of saved lines");
 }
 
 } // namespace
@@ -57,12 +62,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (op % 8 == 0) {
             store.Clear();
             rows.clear();
-        } else if (op % 8 == 1 && !rows.empty() && size - i >= 3) {
+        } else if (op % 8 == 1 && !rows.empty() && size - i >= 4) {
             const size_t first = data[i] % (rows.size() + 1);
             if (first < rows.size())
                 CheckCells(store, first, rows[first]);
-            CheckLines(store, rows, first, data[i + 1] % 6, data[i + 2] * size_t(16));
-            i += 3;
+            CheckLines(store, rows, first, data[i + 1] % 6, data[i + 2] * size_t(16),
+                       first + data[i + 3] % 16);
+            i += 4;
         } else {
             DebugRecord record = {};
             const size_t take = std::min(size - i, sizeof record);

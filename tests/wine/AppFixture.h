@@ -144,6 +144,17 @@ protected:
         m_frame->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), index);
         return popup;
     }
+    // Ctrl+key on the list through the application's loop and its accelerators.
+    void PressControl(char key) const {
+        BYTE keys[256] = {};
+        keys[VK_CONTROL] = 0x80; // held while the key goes through the loop
+        ::SetKeyboardState(keys);
+        PumpMessages();
+        ::PostMessageA(m_view, WM_KEYDOWN, static_cast<WPARAM>(key), 0);
+        g_app->PumpMessage();
+        keys[VK_CONTROL] = 0;
+        ::SetKeyboardState(keys);
+    }
     std::string MenuText(int popup, UINT id) const {
         char text[MAX_PATH + 8] = "";
         ::GetMenuStringA(OpenPopup(popup), id, text, sizeof text, MF_BYCOMMAND);

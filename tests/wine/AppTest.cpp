@@ -1,7 +1,9 @@
 // Kestrin in this process: the tests drive its real frame and view as the message loop would,
 // with messages, commands, pop-ups, keys and idle updates, and read what the user would see.
 #include <fstream>
+#include <future>
 #include <set>
+#include <thread>
 #include <tuple>
 
 #include "AppFixture.h"
@@ -130,18 +132,7 @@ TEST_F(AppTest, FileCommandsChangeTheDocumentAndTheRecentListAndLongNamesFailLea
     Send("kept");
     const std::vector<Row> rows = Rows();
     const CDocument* doc = m_frame->GetActiveDocument();
-    const auto press = [this](char key) {
-        return [this, key] {
-            BYTE keys[256] = {};
-            keys[VK_CONTROL] = 0x80; // held while the key goes through the loop
-            ::SetKeyboardState(keys);
-            PumpMessages();
-            ::PostMessageA(m_view, WM_KEYDOWN, static_cast<WPARAM>(key), 0);
-            g_app->PumpMessage();
-            keys[VK_CONTROL] = 0;
-            ::SetKeyboardState(keys);
-        };
-    };
+    const auto press = [this](char key) { return [this, key] { PressControl(key); }; };
     std::string offered;
     const auto name = [&offered](const std::string& path) {
         return [&offered, path](HWND dialog) {
@@ -300,6 +291,72 @@ TEST_F(AppTest, KeysAndClicksSelectRowsAndRanges) {
     EXPECT_EQ((Strings{"2-2 1 @2", "2-299 298 @299", "0-0 1 @0", "0-5 6 @5", "0-2 4-5 5 @3",
                        "4-4 1 @4", "0-299 300 @4", "0 @-1"}),
               seen);
+}
+
+// Copy puts the selected runs of rows on the clipboard as Save's lines, as ANSI text and as
+// UTF-16 from it; while no row is selected it is grayed and Ctrl+C does nothing. Ctrl+A selects
+// every row. A clipboard another program holds is told, and stays as it was.
+TEST_F(AppTest, CopyPutsTheSelectedRowsOnTheClipboardAsSavedLines) {
+    using Texts = std::pair<std::string, std::wstring>;
+    const auto clipboard = [] {
+        Texts texts;
+        EXPECT_TRUE(::OpenClipboard(nullptr));
+        if (HANDLE text = ::GetClipboardData(CF_TEXT))
+            texts.first = static_cast<const char*>(::GlobalLock(text)), ::GlobalUnlock(text);
+        if (HANDLE wide = ::GetClipboardData(CF_UNICODETEXT))
+            texts.second = static_cast<const wchar_t*>(::GlobalLock(wide)), ::GlobalUnlock(wide);
+        ::CloseClipboard();
+        return texts;
+    };
+    // Long lines too, so that some are formatted in place and the last through a buffer.
+    const std::pair<std::string, std::wstring> sent[] = {
+        {std::string(120, 'a'), std::wstring(120, L'a')},
+        {"中文消息", L"中文消息"},
+        {std::string(120, 'c'), std::wstring(120, L'c')},
+        {"d", L"d"}};
+    for (const auto& text : sent)
+        Send(text.first.c_str());
+    const std::vector<Row> rows = Rows();
+    const auto lines = [&](std::vector<size_t> selected) {
+        Texts texts;
+        for (size_t i : selected) {
+            std::string line;
+            for (const std::string& cell : rows[i])
+                line += cell + "\t";
+            texts.first += line + "\r\n";
+            // The cells before the text are ASCII.
+            line.resize(line.size() - sent[i].first.size() - 1);
+            texts.second += std::wstring(line.begin(), line.end()) + sent[i].second + L"\t\r\n";
+        }
+        return texts;
+    };
+    ::OpenClipboard(m_frame->m_hWnd), ::EmptyClipboard(), ::CloseClipboard();
+    PressControl('C');
+    EXPECT_EQ(Texts(), clipboard()) << "Ctrl+C with no row selected";
+    for (int row : {0, 2, 3})
+        ListView_SetItemState(m_view, row, LVIS_SELECTED, LVIS_SELECTED);
+    EXPECT_EQ(
+        std::make_pair(UINT{MF_ENABLED}, LRESULT{TBSTATE_ENABLED}),
+        std::make_pair(::GetMenuState(OpenPopup(1), ID_EDIT_COPY, 0), ButtonState(ID_EDIT_COPY)));
+    Command(ID_EDIT_COPY);
+    EXPECT_EQ(lines({0, 2, 3}), clipboard());
+    PressControl('A');
+    PressControl('C');
+    EXPECT_EQ(std::make_pair(4u, lines({0, 1, 2, 3})),
+              std::make_pair(ListView_GetSelectedCount(m_view), clipboard()));
+    std::promise<void> opened, done;
+    std::thread holder([&] {
+        ::OpenClipboard(nullptr);
+        opened.set_value();
+        done.get_future().wait();
+        ::CloseClipboard();
+    });
+    opened.get_future().wait();
+    EXPECT_EQ(Strings{"Kestrin: 未能复制到剪贴板：剪贴板被其他程序占用，或内存不足。"},
+              Drive(ID_EDIT_COPY, {Click(IDOK)}));
+    done.set_value();
+    holder.join();
+    EXPECT_EQ(lines({0, 1, 2, 3}), clipboard()) << "after a copy to a held clipboard";
 }
 
 } // namespace
