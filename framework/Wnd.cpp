@@ -139,7 +139,7 @@ LRESULT CALLBACK CWnd::StandardProc(HWND hWnd, UINT message, WPARAM wParam, LPAR
     if (!wnd)
         return ::DefWindowProcA(hWnd, message, wParam, lParam);
     const LRESULT result = AfxCallbackEdge([&] { return wnd->WindowProc(message, wParam, lParam); },
-                                           LRESULT(message == WM_CREATE ? -1 : 0));
+                                           [&] { return wnd->FailedAnswer(message); });
     if (message == WM_NCDESTROY) {
         wnd->Detach();
         wnd->PostNcDestroy();

@@ -49,7 +49,7 @@ protected:
 };
 
 // A window owned by a C++ object. One place binds (creation) and one unbinds
-// (WM_NCDESTROY); a message whose handler throws fails (-1 for WM_CREATE, else 0).
+// (WM_NCDESTROY); a message whose handler throws fails with FailedAnswer.
 class CWnd : public CCmdTarget {
 public:
     HWND m_hWnd = nullptr;
@@ -89,6 +89,9 @@ public:
     // A control's notification, offered back to the control's own object before its parent.
     virtual bool OnChildNotify(NMHDR*, LRESULT*) { return false; }
     virtual void PostNcDestroy() {}
+    // The answer to a message whose handling threw: -1 refuses WM_CREATE, else 0. A window whose
+    // answers mean otherwise says what failure is for it.
+    virtual LRESULT FailedAnswer(UINT message) const { return message == WM_CREATE ? -1 : 0; }
 
 protected:
     LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam);
