@@ -1,4 +1,4 @@
-// CWnd: creation with binding, the shared window procedure and default handling.
+// CWnd: creation with binding, the shared window procedure, and the edge that stops exceptions.
 #include "Wnd.h"
 
 #include <atomic>
