@@ -62,34 +62,50 @@ bool CControlBar::IsVisible() const {
     return shown && (::GetWindowLongPtrA(shown, GWL_STYLE) & WS_VISIBLE);
 }
 
-LRESULT CControlBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_NCLBUTTONDOWN:
-        if (wParam != HTCAPTION || !m_dwDockStyle || IsFloating() || !m_pDockSite)
-            break;
-        BeginDrag(POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
-        return 0;
-    case WM_MOUSEMOVE:
-        if (!m_bDragging)
-            break;
-        TrackDrag(ScreenPoint(m_hWnd, lParam));
-        return 0;
-    case WM_LBUTTONUP:
-        if (!m_bDragging)
-            break;
-        EndDrag(true, ScreenPoint(m_hWnd, lParam));
-        return 0;
-    case WM_CAPTURECHANGED:
-        if (m_bDragging)
-            EndDrag(false, POINT{});
-        break;
-    case WM_KEYDOWN:
-        if (!m_bDragging || wParam != VK_ESCAPE)
-            break;
+const MessageEntry CControlBar::messageEntries[] = {
+    MapMessage(WM_NCLBUTTONDOWN, &CControlBar::OnNcLButtonDown),
+    MapMessage(WM_MOUSEMOVE, &CControlBar::OnMouseMove),
+    MapMessage(WM_LBUTTONUP, &CControlBar::OnLButtonUp),
+    MapVoid(WM_CAPTURECHANGED, &CControlBar::OnCaptureChanged),
+    MapMessage(WM_KEYDOWN, &CControlBar::OnKeyDown),
+};
+const MessageMap CControlBar::messageMap(&CWnd::messageMap, CControlBar::messageEntries);
+
+const MessageMap* CControlBar::GetMessageMap() const {
+    return &messageMap;
+}
+
+LRESULT CControlBar::OnNcLButtonDown(WPARAM hit, LPARAM point) {
+    if (hit != HTCAPTION || !m_dwDockStyle || IsFloating() || !m_pDockSite)
+        return Default(WM_NCLBUTTONDOWN, hit, point);
+    BeginDrag(POINT{static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point))});
+    return 0;
+}
+
+LRESULT CControlBar::OnMouseMove(WPARAM flags, LPARAM point) {
+    if (!m_bDragging)
+        return Default(WM_MOUSEMOVE, flags, point);
+    TrackDrag(ScreenPoint(m_hWnd, point));
+    return 0;
+}
+
+LRESULT CControlBar::OnLButtonUp(WPARAM flags, LPARAM point) {
+    if (!m_bDragging)
+        return Default(WM_LBUTTONUP, flags, point);
+    EndDrag(true, ScreenPoint(m_hWnd, point));
+    return 0;
+}
+
+void CControlBar::OnCaptureChanged() {
+    if (m_bDragging)
         EndDrag(false, POINT{});
-        return 0;
-    }
-    return CWnd::WindowProc(message, wParam, lParam);
+}
+
+LRESULT CControlBar::OnKeyDown(WPARAM key, LPARAM lParam) {
+    if (!m_bDragging || key != VK_ESCAPE)
+        return Default(WM_KEYDOWN, key, lParam);
+    EndDrag(false, POINT{});
+    return 0;
 }
 
 void CControlBar::BeginDrag(POINT point) {

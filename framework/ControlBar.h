@@ -62,7 +62,6 @@ public:
     void BeginDrag(POINT point);
     // Brings commands' states up to date during idle time; route is the frame.
     virtual void OnUpdateCmdUI(CCmdTarget& route) = 0;
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 protected:
     // Keeps the bar bits of style and returns the rest, the window style.
@@ -77,10 +76,19 @@ protected:
     void AddToFrame(CWnd& parent);
     virtual void OnBarStyleChange(DWORD oldStyle, DWORD newStyle);
     void PostNcDestroy() override;
+    const MessageMap* GetMessageMap() const override;
+    static const MessageEntry messageEntries[];
+    static const MessageMap messageMap;
 
     DWORD m_dwStyle = 0;
 
 private:
+    // The drag's messages; outside a drag each has its default handling.
+    LRESULT OnNcLButtonDown(WPARAM hit, LPARAM point);
+    LRESULT OnMouseMove(WPARAM flags, LPARAM point);
+    LRESULT OnLButtonUp(WPARAM flags, LPARAM point);
+    void OnCaptureChanged();
+    LRESULT OnKeyDown(WPARAM key, LPARAM lParam);
     void TrackDrag(POINT point);
     void EndDrag(bool drop, POINT point);
     // Where the bar would go for the pointer at point, and that place on the screen.

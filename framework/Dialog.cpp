@@ -1,8 +1,6 @@
 // CDialog: modal run, centring, OK and Cancel, and mapped messages of dialogs.
 #include "Dialog.h"
 
-#include <new>
-
 #include "WinApp.h"
 
 CDialog::CDialog(UINT templateId, CWnd* parent) : m_nTemplateId(templateId), m_pParent(parent) {}
@@ -54,13 +52,16 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPA
         if (!dialog)
             return FALSE;
     }
-    INT_PTR result = FALSE;
-    try {
-        result = message == WM_INITDIALOG ? dialog->OnInitDialog()
-                                          : dialog->OnDialogMessage(message, wParam);
-    } catch (const std::bad_alloc&) {
-        dialog->EndDialog(-1);
-    }
+    // A dialog half set up or half read would lose what the user typed: it ends as not run.
+    const INT_PTR result = AfxCallbackEdge(
+        [&]() -> INT_PTR {
+            return message == WM_INITDIALOG ? dialog->OnInitDialog()
+                                            : dialog->OnDialogMessage(message, wParam, lParam);
+        },
+        [dialog]() -> INT_PTR {
+            dialog->EndDialog(-1);
+            return FALSE;
+        });
     if (message == WM_NCDESTROY) {
         ::SetWindowLongPtrA(hWnd, DWLP_USER, 0);
         dialog->m_hWnd = nullptr;
@@ -68,7 +69,7 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPA
     return result;
 }
 
-INT_PTR CDialog::OnDialogMessage(UINT message, WPARAM wParam) {
+INT_PTR CDialog::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     // Enter, Escape and the close box arrive as IDOK and IDCANCEL.
     if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
         if (LOWORD(wParam) == IDOK) {
@@ -81,7 +82,9 @@ INT_PTR CDialog::OnDialogMessage(UINT message, WPARAM wParam) {
         }
         return FALSE;
     }
-    if (const MessageEntry* entry = GetMessageMap()->Find(MessageEntry::Void, message))
-        (this->*std::get<PfnCommand>(entry->handler))();
-    return FALSE;
+    LRESULT result = 0;
+    if (!DispatchMapped(message, wParam, lParam, result))
+        return FALSE;
+    ::SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, result);
+    return TRUE;
 }

@@ -17,7 +17,7 @@ public:
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
-    INT_PTR OnDialogMessage(UINT message, WPARAM wParam);
+    INT_PTR OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam);
     HWND Owner() const;
 
     UINT m_nTemplateId;

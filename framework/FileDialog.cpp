@@ -74,14 +74,17 @@ int CFileDialog::DoModal() {
 UINT_PTR CALLBACK CFileDialog::HookProc(HWND hook, UINT message, WPARAM, LPARAM lParam) {
     if (message != WM_INITDIALOG)
         return 0;
-    auto* self =
-        reinterpret_cast<CFileDialog*>(reinterpret_cast<OPENFILENAMEA*>(lParam)->lCustData);
-    HWND dialog = ::GetParent(hook);
-    if (!::SetPropA(dialog, kSelfProperty, self))
-        return 0;
-    self->m_dialogProc = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DialogProc)));
-    return 0;
+    return AfxCallbackEdge(
+        [&]() -> UINT_PTR {
+            auto* self =
+                reinterpret_cast<CFileDialog*>(reinterpret_cast<OPENFILENAMEA*>(lParam)->lCustData);
+            HWND dialog = ::GetParent(hook);
+            if (::SetPropA(dialog, kSelfProperty, self))
+                self->m_dialogProc = reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(
+                    dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DialogProc)));
+            return 0;
+        },
+        UINT_PTR(0));
 }
 
 LRESULT CALLBACK CFileDialog::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -91,12 +94,18 @@ LRESULT CALLBACK CFileDialog::DialogProc(HWND dialog, UINT message, WPARAM wPara
         ::SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc));
         ::RemovePropA(dialog, kSelfProperty);
     }
-    // The dialog closes as if cancelled, and DoModal answers with the name.
-    if (message == WM_COMMAND && LOWORD(wParam) == IDOK && self->NoteConfirmedName(dialog)) {
-        self->m_bTakenOver = true;
-        return ::CallWindowProcA(proc, dialog, WM_COMMAND, IDCANCEL, 0);
-    }
+    // An OK that could not be checked does nothing: the system's own handling might overflow.
+    if (message == WM_COMMAND && LOWORD(wParam) == IDOK)
+        return AfxCallbackEdge([&] { return self->OnConfirm(dialog, wParam, lParam); }, LRESULT(0));
     return ::CallWindowProcA(proc, dialog, message, wParam, lParam);
+}
+
+LRESULT CFileDialog::OnConfirm(HWND dialog, WPARAM wParam, LPARAM lParam) {
+    if (!NoteConfirmedName(dialog))
+        return ::CallWindowProcA(m_dialogProc, dialog, WM_COMMAND, wParam, lParam);
+    // The dialog closes as if cancelled, and DoModal answers with the name.
+    m_bTakenOver = true;
+    return ::CallWindowProcA(m_dialogProc, dialog, WM_COMMAND, IDCANCEL, 0);
 }
 
 // The system's dialog joins folder and name in a buffer of MAX_PATH characters on its stack and

@@ -23,6 +23,8 @@ public:
 private:
     static UINT_PTR CALLBACK HookProc(HWND hook, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+    // OK pressed: the system's dialog handles it, unless the name is too long for it.
+    LRESULT OnConfirm(HWND dialog, WPARAM wParam, LPARAM lParam);
     // Notes the full path of the name confirmed in dialog; true when it is too long for the
     // system's dialog to handle.
     bool NoteConfirmedName(HWND dialog);

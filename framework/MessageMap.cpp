@@ -4,12 +4,31 @@
 #include "CmdUI.h"
 #include "Wnd.h"
 
-const MessageEntry* MessageMap::Find(MessageEntry::Kind kind, UINT code) const {
-    for (const MessageMap* map = this; map; map = map->base)
+namespace {
+// Command and update entries are keyed by command id, the other shapes by window message.
+bool IsWindowMessage(MessageEntry::Kind kind) {
+    return kind != MessageEntry::Command && kind != MessageEntry::Update;
+}
+
+template <class Matches> const MessageEntry* FindFirst(const MessageMap* map, Matches matches) {
+    for (; map; map = map->base)
         for (size_t i = 0; i < map->count; ++i)
-            if (map->entries[i].kind == kind && map->entries[i].code == code)
+            if (matches(map->entries[i]))
                 return &map->entries[i];
     return nullptr;
+}
+} // namespace
+
+const MessageEntry* MessageMap::FindMessage(UINT message) const {
+    return FindFirst(this, [message](const MessageEntry& entry) {
+        return entry.code == message && IsWindowMessage(entry.kind);
+    });
+}
+
+const MessageEntry* MessageMap::FindCommand(MessageEntry::Kind kind, UINT id) const {
+    return FindFirst(this, [kind, id](const MessageEntry& entry) {
+        return entry.code == id && entry.kind == kind;
+    });
 }
 
 const MessageMap CCmdTarget::messageMap(nullptr);
@@ -21,13 +40,13 @@ const MessageMap* CCmdTarget::GetMessageMap() const {
 bool CCmdTarget::OnCmdMsg(UINT id, int code, CCmdUI* pCmdUI) {
     const MessageMap* map = GetMessageMap();
     if (code == CN_UPDATE_COMMAND_UI) {
-        const MessageEntry* entry = map->Find(MessageEntry::Update, id);
+        const MessageEntry* entry = map->FindCommand(MessageEntry::Update, id);
         if (!entry)
             return false;
         (this->*std::get<PfnUpdate>(entry->handler))(pCmdUI);
         return true;
     }
-    const MessageEntry* entry = map->Find(MessageEntry::Command, id);
+    const MessageEntry* entry = map->FindCommand(MessageEntry::Command, id);
     if (!entry)
         return false;
     if (code == CN_COMMAND)

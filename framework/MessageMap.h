@@ -33,8 +33,11 @@ struct MessageMap {
     constexpr explicit MessageMap(const MessageMap* baseMap)
         : base(baseMap), entries(nullptr), count(0) {}
 
-    // The first entry of this map or its bases for kind and code, or null.
-    const MessageEntry* Find(MessageEntry::Kind kind, UINT code) const;
+    // The first entry for a window message, from this map to its bases, whatever its shape:
+    // a base's entry never hides a derived one. Null when none.
+    const MessageEntry* FindMessage(UINT message) const;
+    // The first command (or update) entry for id, likewise.
+    const MessageEntry* FindCommand(MessageEntry::Kind kind, UINT id) const;
 };
 
 // Entry builders: the member pointers of a derived class are stored as the base's.

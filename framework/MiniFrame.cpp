@@ -63,9 +63,40 @@ void CMiniFrameWnd::FitBar() {
     m_pBar->MoveWindow(client);
 }
 
+const MessageEntry CMiniFrameWnd::messageEntries[] = {
+    MapMessage(WM_NCLBUTTONDOWN, &CMiniFrameWnd::OnNcLButtonDown),
+    MapMessage(WM_NCLBUTTONDBLCLK, &CMiniFrameWnd::OnNcLButtonDblClk),
+    MapMessage(WM_SIZING, &CMiniFrameWnd::OnSizing),
+    MapVoid(WM_SIZE, &CMiniFrameWnd::OnSize),
+    MapMessage(WM_GETMINMAXINFO, &CMiniFrameWnd::OnGetMinMaxInfo),
+    MapMessage(WM_CLOSE, &CMiniFrameWnd::OnClose),
+};
+const MessageMap CMiniFrameWnd::messageMap(&CWnd::messageMap, CMiniFrameWnd::messageEntries);
+
+const MessageMap* CMiniFrameWnd::GetMessageMap() const {
+    return &messageMap;
+}
+
+LRESULT CMiniFrameWnd::OnNcLButtonDown(WPARAM hit, LPARAM point) {
+    if (hit != HTCAPTION || !m_pBar)
+        return Default(WM_NCLBUTTONDOWN, hit, point);
+    m_pBar->BeginDrag(POINT{static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point))});
+    return 0;
+}
+
+LRESULT CMiniFrameWnd::OnNcLButtonDblClk(WPARAM hit, LPARAM point) {
+    if (hit != HTCAPTION || !m_pBar)
+        return Default(WM_NCLBUTTONDBLCLK, hit, point);
+    m_pDockSite->DockControlBar(m_pBar);
+    return 0;
+}
+
 // The bar takes the width the drag asks for and the window its shape, growing or shrinking
 // away from the edges that are not dragged.
-void CMiniFrameWnd::OnSizing(WPARAM edge, RECT& rect) {
+LRESULT CMiniFrameWnd::OnSizing(WPARAM edge, LPARAM lParam) {
+    if (!m_pBar)
+        return Default(WM_SIZING, edge, lParam);
+    RECT& rect = *reinterpret_cast<RECT*>(lParam);
     const RECT frame = WindowRectFor(m_pBar, SIZE{}, POINT{});
     const SIZE size = m_pBar->CalcDynamicLayout((rect.right - rect.left) - frame.right);
     RECT fit = WindowRectFor(m_pBar, size, POINT{rect.left, rect.top});
@@ -74,43 +105,25 @@ void CMiniFrameWnd::OnSizing(WPARAM edge, RECT& rect) {
     if (edge == WMSZ_TOP || edge == WMSZ_TOPLEFT || edge == WMSZ_TOPRIGHT)
         ::OffsetRect(&fit, 0, rect.bottom - fit.bottom);
     rect = fit;
+    return TRUE;
 }
 
-LRESULT CMiniFrameWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_NCLBUTTONDOWN:
-        // Moved by its caption as its bar is by the gripper, so that it can dock at an edge.
-        if (wParam != HTCAPTION || !m_pBar)
-            break;
-        m_pBar->BeginDrag(
-            POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
-        return 0;
-    case WM_NCLBUTTONDBLCLK:
-        if (wParam != HTCAPTION || !m_pBar)
-            break;
-        m_pDockSite->DockControlBar(m_pBar);
-        return 0;
-    case WM_SIZING:
-        if (!m_pBar)
-            break;
-        OnSizing(wParam, *reinterpret_cast<RECT*>(lParam));
-        return TRUE;
-    case WM_SIZE:
-        if (m_pBar)
-            FitBar();
-        break;
-    case WM_GETMINMAXINFO: {
-        // The system's smallest sizable window is wider than a column of buttons.
-        const RECT frame = WindowRectFor(m_pBar, SIZE{1, 1}, POINT{});
-        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {frame.right, frame.bottom};
-        return 0;
-    }
-    case WM_CLOSE:
-        if (m_pBar)
-            m_pDockSite->ShowControlBar(m_pBar, false);
-        return 0;
-    }
-    return CWnd::WindowProc(message, wParam, lParam);
+void CMiniFrameWnd::OnSize() {
+    if (m_pBar)
+        FitBar();
+}
+
+LRESULT CMiniFrameWnd::OnGetMinMaxInfo(WPARAM, LPARAM info) {
+    // The system's smallest sizable window is wider than a column of buttons.
+    const RECT frame = WindowRectFor(m_pBar, SIZE{1, 1}, POINT{});
+    reinterpret_cast<MINMAXINFO*>(info)->ptMinTrackSize = {frame.right, frame.bottom};
+    return 0;
+}
+
+LRESULT CMiniFrameWnd::OnClose(WPARAM, LPARAM) {
+    if (m_pBar)
+        m_pDockSite->ShowControlBar(m_pBar, false);
+    return 0;
 }
 
 bool CMiniFrameWnd::OnCommand(WPARAM wParam, LPARAM lParam) {

@@ -20,13 +20,23 @@ public:
     // The window rectangle of the tool window for bar whose client area has size, at topLeft.
     static RECT WindowRectFor(const CControlBar* bar, SIZE size, POINT topLeft);
 
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     bool OnCommand(WPARAM wParam, LPARAM lParam) override;
     bool OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
+protected:
+    const MessageMap* GetMessageMap() const override;
+    static const MessageEntry messageEntries[];
+    static const MessageMap messageMap;
+
 private:
     void FitBar();
-    void OnSizing(WPARAM edge, RECT& rect);
+    // Moved by its caption as its bar is by the gripper, so that it can dock at an edge.
+    LRESULT OnNcLButtonDown(WPARAM hit, LPARAM point);
+    LRESULT OnNcLButtonDblClk(WPARAM hit, LPARAM point);
+    LRESULT OnSizing(WPARAM edge, LPARAM rect);
+    void OnSize();
+    LRESULT OnGetMinMaxInfo(WPARAM wParam, LPARAM info);
+    LRESULT OnClose(WPARAM wParam, LPARAM lParam);
 
     CFrameWnd* m_pDockSite = nullptr;
     CControlBar* m_pBar = nullptr;

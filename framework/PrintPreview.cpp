@@ -146,53 +146,65 @@ bool CPrintPreview::OnNotify(WPARAM, LPARAM lParam, LRESULT* result) {
     return true;
 }
 
-LRESULT CPrintPreview::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_PAINT:
-        OnPaint();
-        return 0;
-    case WM_ERASEBKGND: {
-        // The controls' strip in the buttons' colour (the toolbar shows what is behind it), the
-        // rest as the space around a page.
-        RECT client, controls;
-        ::GetClientRect(m_hWnd, &client);
-        ::GetWindowRect(m_hControls, &controls);
-        RECT strip = {client.left, client.top, client.right, controls.bottom - controls.top};
-        client.top = strip.bottom;
-        ::FillRect(reinterpret_cast<HDC>(wParam), &strip, ::GetSysColorBrush(COLOR_BTNFACE));
-        ::FillRect(reinterpret_cast<HDC>(wParam), &client, ::GetSysColorBrush(COLOR_APPWORKSPACE));
-        return 1;
-    }
-    case WM_SIZE:
-        ::SendMessageA(m_hControls, TB_AUTOSIZE, 0, 0);
-        UpdateScrollBars();
-        ::InvalidateRect(m_hWnd, nullptr, TRUE);
-        break;
-    case WM_HSCROLL:
-    case WM_VSCROLL:
-        OnScroll(message == WM_HSCROLL ? SB_HORZ : SB_VERT, LOWORD(wParam));
-        return 0;
-    case WM_MOUSEWHEEL: {
-        UINT lines = 3;
-        ::SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
-        ScrollTo(SB_VERT, m_ptScroll.y - GET_WHEEL_DELTA_WPARAM(wParam) *
-                                             static_cast<int>(std::min(lines, 100u)) * kScrollLine /
-                                             WHEEL_DELTA);
-        return 0;
-    }
-    case WM_KEYDOWN:
-        if (wParam != VK_ESCAPE)
-            break;
-        OnCommand(AFX_ID_PREVIEW_CLOSE, 0);
-        return 0;
-    case WM_CHAR:
-    case WM_SYSCHAR:
-        // A letter alone or with Alt; Alt with any other goes to the menu bar.
-        if (PressMnemonic(wParam) || message == WM_CHAR)
-            return 0;
-        break;
-    }
-    return CWnd::WindowProc(message, wParam, lParam);
+const MessageEntry CPrintPreview::messageEntries[] = {
+    MapMessage(WM_PAINT, &CPrintPreview::OnPaint),
+    MapMessage(WM_ERASEBKGND, &CPrintPreview::OnEraseBkgnd),
+    MapVoid(WM_SIZE, &CPrintPreview::OnSize),
+    MapMessage(WM_HSCROLL, &CPrintPreview::OnHScroll),
+    MapMessage(WM_VSCROLL, &CPrintPreview::OnVScroll),
+    MapMessage(WM_MOUSEWHEEL, &CPrintPreview::OnMouseWheel),
+    MapMessage(WM_KEYDOWN, &CPrintPreview::OnKeyDown),
+    MapMessage(WM_CHAR, &CPrintPreview::OnChar),
+    MapMessage(WM_SYSCHAR, &CPrintPreview::OnSysChar),
+};
+const MessageMap CPrintPreview::messageMap(&CWnd::messageMap, CPrintPreview::messageEntries);
+
+const MessageMap* CPrintPreview::GetMessageMap() const {
+    return &messageMap;
+}
+
+// The controls' strip in the buttons' colour (the toolbar shows what is behind it), the rest as
+// the space around a page.
+LRESULT CPrintPreview::OnEraseBkgnd(WPARAM dc, LPARAM) {
+    RECT client, controls;
+    ::GetClientRect(m_hWnd, &client);
+    ::GetWindowRect(m_hControls, &controls);
+    RECT strip = {client.left, client.top, client.right, controls.bottom - controls.top};
+    client.top = strip.bottom;
+    ::FillRect(reinterpret_cast<HDC>(dc), &strip, ::GetSysColorBrush(COLOR_BTNFACE));
+    ::FillRect(reinterpret_cast<HDC>(dc), &client, ::GetSysColorBrush(COLOR_APPWORKSPACE));
+    return 1;
+}
+
+void CPrintPreview::OnSize() {
+    ::SendMessageA(m_hControls, TB_AUTOSIZE, 0, 0);
+    UpdateScrollBars();
+    ::InvalidateRect(m_hWnd, nullptr, TRUE);
+}
+
+LRESULT CPrintPreview::OnMouseWheel(WPARAM wParam, LPARAM) {
+    UINT lines = 3;
+    ::SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+    ScrollTo(SB_VERT, m_ptScroll.y - GET_WHEEL_DELTA_WPARAM(wParam) *
+                                         static_cast<int>(std::min(lines, 100u)) * kScrollLine /
+                                         WHEEL_DELTA);
+    return 0;
+}
+
+LRESULT CPrintPreview::OnKeyDown(WPARAM key, LPARAM lParam) {
+    if (key != VK_ESCAPE)
+        return Default(WM_KEYDOWN, key, lParam);
+    OnCommand(AFX_ID_PREVIEW_CLOSE, 0);
+    return 0;
+}
+
+LRESULT CPrintPreview::OnChar(WPARAM key, LPARAM) {
+    PressMnemonic(key);
+    return 0;
+}
+
+LRESULT CPrintPreview::OnSysChar(WPARAM key, LPARAM lParam) {
+    return PressMnemonic(key) ? 0 : Default(WM_SYSCHAR, key, lParam);
 }
 
 RECT CPrintPreview::Room() const {
@@ -260,13 +272,13 @@ void CPrintPreview::UpdateScrollBars() {
     }
 }
 
-void CPrintPreview::OnScroll(int bar, WORD request) {
+LRESULT CPrintPreview::OnScroll(int bar, WPARAM request) {
     SCROLLINFO info = {sizeof info, SIF_ALL, 0, 0, 0, 0, 0};
     if (!::GetScrollInfo(m_hWnd, bar, &info))
-        return;
+        return 0;
     const int page = static_cast<int>(info.nPage);
     int pos = info.nPos;
-    switch (request) {
+    switch (LOWORD(request)) {
     case SB_LINEUP:
         pos -= kScrollLine;
         break;
@@ -290,9 +302,10 @@ void CPrintPreview::OnScroll(int bar, WORD request) {
         pos = info.nMax;
         break;
     default:
-        return;
+        return 0;
     }
     ScrollTo(bar, pos);
+    return 0;
 }
 
 void CPrintPreview::ScrollTo(int bar, int pos) {
@@ -316,7 +329,7 @@ bool CPrintPreview::PressMnemonic(WPARAM key) {
     return false;
 }
 
-void CPrintPreview::OnPaint() {
+LRESULT CPrintPreview::OnPaint(WPARAM, LPARAM) {
     PAINTSTRUCT ps;
     HDC dc = ::BeginPaint(m_hWnd, &ps);
     const RECT page = PageRect();
@@ -337,6 +350,7 @@ void CPrintPreview::OnPaint() {
     m_view.OnPrint(dc, m_pInfo.get());
     ::RestoreDC(dc, saved);
     ::EndPaint(m_hWnd, &ps);
+    return 0;
 }
 
 void CPrintPreview::PostNcDestroy() {

@@ -29,7 +29,11 @@ public:
 
     bool OnCommand(WPARAM wParam, LPARAM lParam) override;
     bool OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) override;
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+protected:
+    const MessageMap* GetMessageMap() const override;
+    static const MessageEntry messageEntries[];
+    static const MessageMap messageMap;
 
 private:
     CPrintPreview(CView& view, std::unique_ptr<CPrintInfo> info);
@@ -43,11 +47,21 @@ private:
     RECT PageRect() const;
     // A page larger than its room scrolls, on each axis where it is.
     void UpdateScrollBars();
-    void OnScroll(int bar, WORD request);
+    LRESULT OnScroll(int bar, WPARAM request);
+    LRESULT OnHScroll(WPARAM request, LPARAM) { return OnScroll(SB_HORZ, request); }
+    LRESULT OnVScroll(WPARAM request, LPARAM) { return OnScroll(SB_VERT, request); }
+    LRESULT OnMouseWheel(WPARAM wParam, LPARAM lParam);
     void ScrollTo(int bar, int pos);
+    // Escape closes the preview.
+    LRESULT OnKeyDown(WPARAM key, LPARAM lParam);
+    // A letter alone or with Alt presses its control; Alt with any other goes to the menu bar.
+    LRESULT OnChar(WPARAM key, LPARAM);
+    LRESULT OnSysChar(WPARAM key, LPARAM lParam);
     // Presses the control whose mnemonic is key if it is enabled; false when none has it.
     bool PressMnemonic(WPARAM key);
-    void OnPaint();
+    LRESULT OnPaint(WPARAM wParam, LPARAM lParam);
+    LRESULT OnEraseBkgnd(WPARAM dc, LPARAM lParam);
+    void OnSize();
     void PostNcDestroy() override;
 
     CView& m_view;

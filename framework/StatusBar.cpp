@@ -146,10 +146,18 @@ void CStatusBar::OnUpdateCmdUI(CCmdTarget&) {
     UpdateIndicators();
 }
 
-LRESULT CStatusBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    LRESULT result = CControlBar::WindowProc(message, wParam, lParam);
-    if (message == WM_SIZE)
-        LayoutPanes();
+const MessageEntry CStatusBar::messageEntries[] = {
+    MapMessage(WM_SIZE, &CStatusBar::OnSize),
+};
+const MessageMap CStatusBar::messageMap(&CControlBar::messageMap, CStatusBar::messageEntries);
+
+const MessageMap* CStatusBar::GetMessageMap() const {
+    return &messageMap;
+}
+
+LRESULT CStatusBar::OnSize(WPARAM type, LPARAM size) {
+    const LRESULT result = Default(WM_SIZE, type, size);
+    LayoutPanes();
     return result;
 }
 

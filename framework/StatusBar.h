@@ -18,7 +18,11 @@ public:
     // Its height; the frame stretches it across.
     SIZE CalcFixedLayout() const override;
     void OnUpdateCmdUI(CCmdTarget& route) override;
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+protected:
+    const MessageMap* GetMessageMap() const override;
+    static const MessageEntry messageEntries[];
+    static const MessageMap messageMap;
 
 private:
     struct Pane {
@@ -27,6 +31,8 @@ private:
         int width;        // fits text in the bar's font
         bool shown;       // whether the control shows text now
     };
+    // The control places itself first; the panes follow its new width.
+    LRESULT OnSize(WPARAM type, LPARAM size);
     void LayoutPanes();
     void UpdateIndicators();
 

@@ -300,38 +300,42 @@ void CToolBar::OnUpdateCmdUI(CCmdTarget& route) {
     }
 }
 
-LRESULT CToolBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_NCCALCSIZE: {
-        LRESULT result = Default(message, wParam, lParam);
-        // Both forms of lParam start with the rectangle that becomes the client area.
-        RECT& rect = *reinterpret_cast<RECT*>(lParam);
-        const RECT insets = NonClientInsets();
-        rect.left = std::min(rect.left + insets.left, rect.right);
-        rect.top = std::min(rect.top + insets.top, rect.bottom);
-        rect.right = std::max(rect.right - insets.right, rect.left);
-        rect.bottom = std::max(rect.bottom - insets.bottom, rect.top);
-        return result;
-    }
-    case WM_NCPAINT:
-        Default(message, wParam, lParam);
-        PaintNonClient();
-        return 0;
-    case WM_NCHITTEST: {
-        // The gripper is the bar's caption: pressed there, the bar is dragged.
-        RECT window = {};
-        ::GetWindowRect(m_hWnd, &window);
-        RECT gripper = GripperRect();
-        ::OffsetRect(&gripper, window.left, window.top);
-        const POINT point = {static_cast<short>(LOWORD(lParam)),
-                             static_cast<short>(HIWORD(lParam))};
-        if (::PtInRect(&gripper, point))
-            return HTCAPTION;
-        return CControlBar::WindowProc(message, wParam, lParam);
-    }
-    default:
-        return CControlBar::WindowProc(message, wParam, lParam);
-    }
+const MessageEntry CToolBar::messageEntries[] = {
+    MapMessage(WM_NCCALCSIZE, &CToolBar::OnNcCalcSize),
+    MapMessage(WM_NCPAINT, &CToolBar::OnNcPaint),
+    MapMessage(WM_NCHITTEST, &CToolBar::OnNcHitTest),
+};
+const MessageMap CToolBar::messageMap(&CControlBar::messageMap, CToolBar::messageEntries);
+
+const MessageMap* CToolBar::GetMessageMap() const {
+    return &messageMap;
+}
+
+LRESULT CToolBar::OnNcCalcSize(WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = Default(WM_NCCALCSIZE, wParam, lParam);
+    // Both forms of lParam start with the rectangle that becomes the client area.
+    RECT& rect = *reinterpret_cast<RECT*>(lParam);
+    const RECT insets = NonClientInsets();
+    rect.left = std::min(rect.left + insets.left, rect.right);
+    rect.top = std::min(rect.top + insets.top, rect.bottom);
+    rect.right = std::max(rect.right - insets.right, rect.left);
+    rect.bottom = std::max(rect.bottom - insets.bottom, rect.top);
+    return result;
+}
+
+LRESULT CToolBar::OnNcPaint(WPARAM wParam, LPARAM lParam) {
+    Default(WM_NCPAINT, wParam, lParam);
+    PaintNonClient();
+    return 0;
+}
+
+LRESULT CToolBar::OnNcHitTest(WPARAM wParam, LPARAM lParam) {
+    RECT window = {};
+    ::GetWindowRect(m_hWnd, &window);
+    RECT gripper = GripperRect();
+    ::OffsetRect(&gripper, window.left, window.top);
+    const POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    return ::PtInRect(&gripper, point) ? HTCAPTION : Default(WM_NCHITTEST, wParam, lParam);
 }
 
 bool CToolBar::HasGripper() const {

@@ -32,16 +32,22 @@ public:
     SIZE CalcFixedLayout() const override;
     SIZE CalcDynamicLayout(int width) override;
     void OnUpdateCmdUI(CCmdTarget& route) override;
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 protected:
     void OnBarStyleChange(DWORD oldStyle, DWORD newStyle) override;
+    const MessageMap* GetMessageMap() const override;
+    static const MessageEntry messageEntries[];
+    static const MessageMap messageMap;
 
 private:
     // Width 0 makes a column: every button a row of its own.
     void WrapButtons(int width);
     bool IsSeparator(int index) const;
     void SetWrap(int index, bool wrap);
+    // The borders and the gripper are the bar's non-client area, and the gripper its caption.
+    LRESULT OnNcCalcSize(WPARAM wParam, LPARAM lParam);
+    LRESULT OnNcPaint(WPARAM wParam, LPARAM lParam);
+    LRESULT OnNcHitTest(WPARAM wParam, LPARAM lParam);
     bool HasGripper() const;
     RECT NonClientInsets() const;
     RECT GripperRect() const;

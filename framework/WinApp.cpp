@@ -76,18 +76,21 @@ bool IsPostedControlRequest(const MSG& msg) {
 }
 
 // Sees what every loop of the thread takes from its queue, the system's modal loops included.
+void FilterTakenMessage(MSG& msg, WPARAM removal) {
+    if (std::find(std::begin(kSentOnlyMessages), std::end(kSentOnlyMessages), msg.message) !=
+            std::end(kSentOnlyMessages) ||
+        IsPostedControlRequest(msg))
+        msg = MSG{msg.hwnd, WM_NULL, 0, 0, msg.time, msg.pt};
+    else if (msg.message == WM_QUIT && removal == PM_REMOVE)
+        // A modal loop that takes the quit message ends without passing it on: this wakes
+        // the loop beneath, which ends once the main window is gone.
+        ::PostThreadMessageA(::GetCurrentThreadId(), WM_NULL, 0, 0);
+}
+
 LRESULT CALLBACK GetMessageHook(int code, WPARAM removal, LPARAM lParam) {
-    MSG* msg = reinterpret_cast<MSG*>(lParam);
-    if (code == HC_ACTION) {
-        if (std::find(std::begin(kSentOnlyMessages), std::end(kSentOnlyMessages), msg->message) !=
-                std::end(kSentOnlyMessages) ||
-            IsPostedControlRequest(*msg))
-            *msg = MSG{msg->hwnd, WM_NULL, 0, 0, msg->time, msg->pt};
-        else if (msg->message == WM_QUIT && removal == PM_REMOVE)
-            // A modal loop that takes the quit message ends without passing it on: this wakes
-            // the loop beneath, which ends once the main window is gone.
-            ::PostThreadMessageA(::GetCurrentThreadId(), WM_NULL, 0, 0);
-    }
+    if (code == HC_ACTION)
+        AfxCallbackEdge([&] { FilterTakenMessage(*reinterpret_cast<MSG*>(lParam), removal); },
+                        [] {});
     return ::CallNextHookEx(nullptr, code, removal, lParam);
 }
 } // namespace
@@ -112,17 +115,26 @@ HHOOK g_boxHook = nullptr;
 // main window, as if they had found that, and the box keeps its caption. Before there is a main
 // window nothing takes the message: the answer is 1, as a frame without a view gives.
 LRESULT CALLBACK BoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
-    CWnd* main = AfxGetMainWnd();
-    if (message == WM_SETTEXT)
-        return main ? main->SendMessage(WM_SETTEXT, wParam, lParam) : 1;
-    return ::CallWindowProcA(g_boxProc, box, message, wParam, lParam);
+    return AfxCallbackEdge(
+        [&] {
+            CWnd* main = AfxGetMainWnd();
+            if (message == WM_SETTEXT)
+                return main ? main->SendMessage(WM_SETTEXT, wParam, lParam) : 1;
+            return ::CallWindowProcA(g_boxProc, box, message, wParam, lParam);
+        },
+        LRESULT(0));
 }
 
 // The box has its caption once it is first activated: from then on it forwards.
 LRESULT CALLBACK BoxHook(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HCBT_ACTIVATE && !g_boxProc)
-        g_boxProc = reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(
-            reinterpret_cast<HWND>(wParam), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(BoxProc)));
+        AfxCallbackEdge(
+            [&] {
+                g_boxProc = reinterpret_cast<WNDPROC>(
+                    ::SetWindowLongPtrA(reinterpret_cast<HWND>(wParam), GWLP_WNDPROC,
+                                        reinterpret_cast<LONG_PTR>(BoxProc)));
+            },
+            [] {});
     return ::CallNextHookEx(g_boxHook, code, wParam, lParam);
 }
 } // namespace

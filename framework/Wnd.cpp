@@ -1,6 +1,9 @@
-// CWnd: creation with binding, the shared window procedure and default handling.
+// CWnd: creation with binding, the shared window procedure, and the edge that stops exceptions.
 #include "Wnd.h"
 
+#include <atomic>
+#include <cstdio>
+#include <exception>
 #include <new>
 
 namespace {
@@ -8,8 +11,28 @@ namespace {
 // before the window sees its first message.
 thread_local CWnd* t_pWndInit = nullptr;
 
-const char kOutOfMemory[] = "内存不足。";
+std::atomic<unsigned long long> g_outOfMemory{0};
 } // namespace
+
+void AfxOnCallbackException() noexcept {
+    const char* what = "an exception of unknown type";
+    try {
+        throw;
+    } catch (const std::bad_alloc&) {
+        ++g_outOfMemory;
+        return;
+    } catch (const std::exception& error) {
+        what = error.what();
+    } catch (...) {
+    }
+    char line[512];
+    std::snprintf(line, sizeof line, "Kestrin: a call from the system failed: %s\n", what);
+    ::OutputDebugStringA(line);
+}
+
+unsigned long long AfxGetOutOfMemoryCount() noexcept {
+    return g_outOfMemory;
+}
 
 const MessageMap CWnd::messageMap(&CCmdTarget::messageMap);
 const RECT CWnd::rectDefault = {CW_USEDEFAULT, CW_USEDEFAULT, 0, 0};
@@ -89,7 +112,7 @@ LRESULT CALLBACK CWnd::CbtHook(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HCBT_CREATEWND && t_pWndInit) {
         CWnd* wnd = t_pWndInit;
         t_pWndInit = nullptr;
-        wnd->Attach(reinterpret_cast<HWND>(wParam));
+        AfxCallbackEdge([&] { wnd->Attach(reinterpret_cast<HWND>(wParam)); }, [] {});
     }
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -115,12 +138,8 @@ LRESULT CALLBACK CWnd::StandardProc(HWND hWnd, UINT message, WPARAM wParam, LPAR
     CWnd* wnd = reinterpret_cast<CWnd*>(::GetWindowLongPtrA(hWnd, GWLP_USERDATA));
     if (!wnd)
         return ::DefWindowProcA(hWnd, message, wParam, lParam);
-    LRESULT result = 0;
-    try {
-        result = wnd->WindowProc(message, wParam, lParam);
-    } catch (const std::bad_alloc&) {
-        ::MessageBoxA(nullptr, kOutOfMemory, nullptr, MB_OK | MB_ICONSTOP | MB_TASKMODAL);
-    }
+    const LRESULT result = AfxCallbackEdge([&] { return wnd->WindowProc(message, wParam, lParam); },
+                                           [&] { return wnd->FailedAnswer(message); });
     if (message == WM_NCDESTROY) {
         wnd->Detach();
         wnd->PostNcDestroy();
@@ -157,22 +176,21 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 bool CWnd::DispatchMapped(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    const MessageMap* map = GetMessageMap();
-    if (const MessageEntry* entry = map->Find(MessageEntry::Create, message)) {
+    const MessageEntry* entry = GetMessageMap()->FindMessage(message);
+    if (!entry)
+        return false;
+    switch (entry->kind) {
+    case MessageEntry::Create:
         result =
             (this->*std::get<PfnCreate>(entry->handler))(reinterpret_cast<CREATESTRUCTA*>(lParam));
         return true;
-    }
-    if (const MessageEntry* entry = map->Find(MessageEntry::Void, message)) {
-        (this->*std::get<PfnCommand>(entry->handler))();
-        result = Default(message, wParam, lParam);
-        return true;
-    }
-    if (const MessageEntry* entry = map->Find(MessageEntry::Message, message)) {
+    case MessageEntry::Message:
         result = (this->*std::get<PfnMessage>(entry->handler))(wParam, lParam);
         return true;
+    default:
+        (this->*std::get<PfnCommand>(entry->handler))();
+        return false;
     }
-    return false;
 }
 
 int CWnd::OnCreate(CREATESTRUCTA* cs) {

@@ -4,8 +4,33 @@
 #include <windows.h>
 
 #include <string>
+#include <type_traits>
 
 #include "MessageMap.h"
+
+// The edge of every function the system calls back (window, dialog and hook procedures, thread
+// procedures): no exception crosses into USER32.
+
+// Handles the exception being caught at an edge: running out of memory is counted, anything else
+// is traced with OutputDebugString.
+void AfxOnCallbackException() noexcept;
+// How many calls from the system failed for want of memory.
+unsigned long long AfxGetOutOfMemoryCount() noexcept;
+
+// Answers body(); when it throws, the exception is handled and the call fails: failure is its
+// answer (a value, or a callable that undoes what it must and returns the value).
+template <class Body, class Failure>
+auto AfxCallbackEdge(Body&& body, Failure&& failure) noexcept -> decltype(body()) {
+    try {
+        return body();
+    } catch (...) {
+        AfxOnCallbackException();
+        if constexpr (std::is_invocable_v<Failure>)
+            return failure();
+        else
+            return failure;
+    }
+}
 
 enum { CN_COMMAND, CN_PROBE, CN_UPDATE_COMMAND_UI };
 
@@ -24,7 +49,7 @@ protected:
 };
 
 // A window owned by a C++ object. One place binds (creation) and one unbinds
-// (WM_NCDESTROY); no exception crosses into USER32.
+// (WM_NCDESTROY); a message whose handler throws fails with FailedAnswer.
 class CWnd : public CCmdTarget {
 public:
     HWND m_hWnd = nullptr;
@@ -64,6 +89,9 @@ public:
     // A control's notification, offered back to the control's own object before its parent.
     virtual bool OnChildNotify(NMHDR*, LRESULT*) { return false; }
     virtual void PostNcDestroy() {}
+    // The answer to a message whose handling threw: -1 refuses WM_CREATE, else 0. A window whose
+    // answers mean otherwise says what failure is for it.
+    virtual LRESULT FailedAnswer(UINT message) const { return message == WM_CREATE ? -1 : 0; }
 
 protected:
     LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam);
@@ -71,13 +99,15 @@ protected:
     int OnCreate(CREATESTRUCTA* cs);
     const MessageMap* GetMessageMap() const override;
     static const MessageMap messageMap;
+    // Runs the first handler mapped to message, whatever its shape. True when result is the
+    // answer; false when none is mapped or a void handler ran, and the default handling follows.
+    bool DispatchMapped(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
 private:
     static LRESULT CALLBACK StandardProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam);
     void Attach(HWND hWnd);
     void Detach();
-    bool DispatchMapped(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
     WNDPROC m_superProc = nullptr;
 };

@@ -1,0 +1,134 @@
+// The framework's own dispatch: one lookup for a message whatever the shapes mapped, the command
+// route with disabled commands, and exceptions stopped at the window procedure.
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+
+#include "CmdUI.h"
+#include "FrameWnd.h"
+#include "WinApp.h"
+
+namespace {
+std::string g_ran; // who handled the last message or command
+
+// Each message is mapped by the base in one shape and by the derived class in the other.
+enum : UINT { kVoidUnderMessage = WM_APP, kMessageUnderVoid, kThrows };
+
+struct BaseWnd : CWnd {
+    void Ran() { g_ran = "base"; }
+    LRESULT Answer(WPARAM, LPARAM) { return 1; }
+    const MessageMap* GetMessageMap() const override { return &map; }
+    static inline const MessageEntry entries[] = {
+        MapVoid(kVoidUnderMessage, &BaseWnd::Ran),
+        MapMessage(kMessageUnderVoid, &BaseWnd::Answer),
+    };
+    static inline const MessageMap map{&CWnd::messageMap, entries};
+};
+
+struct DerivedWnd : BaseWnd {
+    void Ran() { g_ran = "derived"; }
+    LRESULT Answer(WPARAM, LPARAM) {
+        g_ran = "derived";
+        return 2;
+    }
+    LRESULT Throw(WPARAM outOfMemory, LPARAM) {
+        if (outOfMemory)
+            throw std::bad_alloc();
+        throw std::runtime_error("handler failed");
+    }
+    const MessageMap* GetMessageMap() const override { return &map; }
+    static inline const MessageEntry entries[] = {
+        MapMessage(kVoidUnderMessage, &DerivedWnd::Answer),
+        MapVoid(kMessageUnderVoid, &DerivedWnd::Ran),
+        MapMessage(kThrows, &DerivedWnd::Throw),
+    };
+    static inline const MessageMap map{&BaseWnd::map, entries};
+};
+
+struct RefusedWnd : CWnd {
+    int OnCreate(CREATESTRUCTA*) { throw std::runtime_error("creation failed"); }
+    const MessageMap* GetMessageMap() const override { return &map; }
+    static inline const MessageEntry entries[] = {MapCreate(&RefusedWnd::OnCreate)};
+    static inline const MessageMap map{&CWnd::messageMap, entries};
+};
+
+// The k-th on the route (view, document, frame, application) handles commands 1..k, so command
+// n runs on the n-th; command 5 has no handler.
+const char* const kRoute[] = {"view", "document", "frame", "application"};
+template <class Base, int K> struct Routed : Base {
+    void Ran() { g_ran = kRoute[K - 1]; }
+    const MessageMap* GetMessageMap() const override { return &map; }
+    static inline const MessageEntry entries[] = {
+        MapCommand(1, &Routed::Ran), MapCommand(K < 2 ? K : 2, &Routed::Ran),
+        MapCommand(K < 3 ? K : 3, &Routed::Ran), MapCommand(K, &Routed::Ran)};
+    static inline const MessageMap map{&Base::messageMap, entries};
+};
+struct TestView : Routed<CView, 1> {
+    bool PreCreateWindow(CREATESTRUCTA& cs) override {
+        cs.lpszClass = "STATIC";
+        return true;
+    }
+};
+using TestDocument = Routed<CDocument, 2>;
+using TestFrame = Routed<CFrameWnd, 3>;
+using TestApp = Routed<CWinApp, 4>;
+
+HWND MessageWindow(CWnd& wnd) {
+    RECT none = {};
+    return wnd.CreateEx(0, "STATIC", "", 0, none, HWND_MESSAGE, nullptr) ? wnd.m_hWnd : nullptr;
+}
+} // namespace
+
+TEST(Framework, TheMostDerivedEntryForAMessageRunsWhateverItsShape) {
+    DerivedWnd wnd;
+    ASSERT_TRUE(MessageWindow(wnd));
+    const struct {
+        UINT message;
+        LRESULT answer; // a void handler's is the default's
+    } cases[] = {{kVoidUnderMessage, 2}, {kMessageUnderVoid, 0}};
+    for (const auto& c : cases) {
+        g_ran.clear();
+        EXPECT_EQ(wnd.SendMessage(c.message), c.answer) << "message " << c.message;
+        EXPECT_EQ(g_ran, "derived") << "message " << c.message;
+    }
+}
+
+TEST(Framework, CommandsGoFromViewToApplicationAndOneWithoutHandlerIsDisabled) {
+    TestApp app;
+    TestDocument document;
+    const CRuntimeClass viewClass = {"TestView", CreateObject<TestView>};
+    CCreateContext context;
+    context.m_pNewViewClass = &viewClass;
+    context.m_pCurrentDoc = &document;
+    TestFrame frame;
+    ASSERT_TRUE(frame.LoadFrame(0, WS_OVERLAPPEDWINDOW, &context));
+    HMENU menu = ::CreatePopupMenu();
+    for (UINT id = 1; id <= 5; ++id) {
+        g_ran.clear();
+        frame.SendMessage(WM_COMMAND, id);
+        EXPECT_EQ(g_ran, id <= 4 ? kRoute[id - 1] : "") << "command " << id;
+        ::AppendMenuA(menu, MF_STRING, id, "item");
+        CCmdUI item;
+        item.m_nID = id;
+        item.m_hMenu = menu;
+        item.m_nIndex = id - 1;
+        item.DoUpdate(frame);
+        EXPECT_EQ((::GetMenuState(menu, id - 1, MF_BYPOSITION) & MF_GRAYED) != 0, id == 5)
+            << "command " << id;
+    }
+    ::DestroyMenu(menu);
+    frame.DestroyWindow();
+}
+
+TEST(Framework, AHandlerThatThrowsFailsItsMessageAndNothingElse) {
+    DerivedWnd wnd;
+    ASSERT_TRUE(MessageWindow(wnd));
+    const unsigned long long outOfMemory = AfxGetOutOfMemoryCount();
+    EXPECT_EQ(wnd.SendMessage(kThrows, false), 0);
+    EXPECT_EQ(wnd.SendMessage(kThrows, true), 0);
+    EXPECT_EQ(AfxGetOutOfMemoryCount(), outOfMemory + 1);
+    EXPECT_EQ(wnd.SendMessage(kVoidUnderMessage), 2) << "the window works on";
+    RefusedWnd refused;
+    EXPECT_FALSE(MessageWindow(refused)) << "a throwing WM_CREATE refuses the window";
+}
