@@ -17,6 +17,10 @@ public:
 
     bool PreCreateWindow(CREATESTRUCTA& cs) override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // A client's line whose handling failed was not taken.
+    LRESULT FailedAnswer(UINT message) const override {
+        return message == WM_SETTEXT ? 1 : CListView::FailedAnswer(message);
+    }
     void OnInitialUpdate() override;
     // The list paints itself on the screen: a printed page or a preview is empty.
     void OnDraw(HDC hdc) override;
