@@ -32,10 +32,8 @@ protected:
         ::SendMessageA(window, WM_NCLBUTTONDOWN, static_cast<WPARAM>(hit), at);
         ::ScreenToClient(Bar(), &target);
         ::SendMessageA(Bar(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(target.x, target.y));
-        MSG queued;
-        if (cancel && ::PostMessageA(m_view, WM_KEYDOWN, VK_ESCAPE, 0))
-            while (::PeekMessageA(&queued, nullptr, 0, 0, PM_NOREMOVE) && g_app->PumpMessage())
-                ;
+        if (cancel)
+            Input(m_view, WM_KEYDOWN, VK_ESCAPE);
         ::SendMessageA(Bar(), WM_LBUTTONUP, 0, MAKELPARAM(target.x, target.y));
     }
     void DragBarTo(POINT target, bool cancel = false) const {

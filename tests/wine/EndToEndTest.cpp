@@ -81,16 +81,29 @@ TEST_F(EndToEndTest, HostileTextsAndIdsGiveTheirRowsAndKestrinKeepsRunning) {
     EXPECT_TRUE(end == shownHigh.size() && end <= 127) << "high bytes shown as " << shownHigh;
 }
 
+// Notifications and the controls' own requests, each range of each control and the common one,
+// are only ever sent: posted with junk pointers, they ended Kestrin.
 TEST_F(EndToEndTest, PostedJunkIsDroppedInEveryLoopAndACloseWaitsForTheDialog) {
+    HWND frame = kestrin->Frame(), view = kestrin->View(),
+         toolBar = ::GetDlgItem(frame, AFX_IDW_TOOLBAR);
     for (bool modal : {false, true}) {
         SCOPED_TRACE(modal ? "About box open" : "main loop");
         if (modal) {
-            ::PostMessageA(kestrin->Frame(), WM_COMMAND, ID_APP_ABOUT, 0);
+            ::PostMessageA(frame, WM_COMMAND, ID_APP_ABOUT, 0);
             ASSERT_TRUE(WaitFor([] { return ModalWindowOf(kestrin->Id()) != nullptr; }));
         }
-        for (HWND target : {kestrin->Frame(), kestrin->View()})
+        for (HWND target : {frame, view})
             EXPECT_TRUE(::PostMessageA(target, WM_NOTIFY, 0, 0x7FF1));
-        EXPECT_TRUE(Send(kestrin->Frame(), 1, "after the junk")) << "Kestrin still answers";
+        for (HWND control :
+             {view, ListView_GetHeader(view), toolBar, ::GetDlgItem(frame, AFX_IDW_STATUS_BAR),
+              ListView_GetToolTips(view),
+              reinterpret_cast<HWND>(::SendMessageA(toolBar, TB_GETTOOLTIPS, 0, 0))}) {
+            ASSERT_TRUE(::IsWindow(control));
+            for (UINT first : {UINT(WM_USER), UINT(LVM_FIRST), UINT(HDM_FIRST), UINT(CCM_FIRST)})
+                for (UINT message = first; message < first + 0x100; ++message)
+                    ::PostMessageA(control, message, 0x1234, 0x1234);
+        }
+        EXPECT_TRUE(Send(frame, 1, "after the junk")) << "Kestrin still answers";
     }
     EXPECT_EQ(2, CRemoteList(kestrin->View()).Count()) << "rows: one per loop, none from the junk";
     // A close sent while a dialog is open waits for it: the command that opened it may still
