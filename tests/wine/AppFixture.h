@@ -10,10 +10,6 @@
 #include "RecentFileList.h"
 #include "resource.h"
 
-inline const char kRegistryPath[] = "Software\\Local AppWizard-Generated Applications\\Kestrin";
-
-using Strings = std::vector<std::string>;
-
 inline CKestrinApp* g_app = nullptr;
 
 inline CMainFrame* Frame() {

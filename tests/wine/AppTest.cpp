@@ -192,40 +192,6 @@ TEST_F(AppTest, FileCommandsChangeTheDocumentAndTheRecentListAndLongNamesFailLea
         ::DeleteFileA(file.c_str());
 }
 
-// The switches of the standard command line, '/' or '-', any case; the first other argument
-// names the file, and /pt's next three its printer, driver and port.
-TEST_F(AppTest, TheCommandLineSaysWhatToDo) {
-    using Info = CCommandLineInfo;
-    const struct {
-        Strings args;
-        Info::Shell command;
-        const char* names; // file|printer|driver|port
-    } cases[] = {
-        {{}, Info::FileNew, "|||"},
-        {{"/dde", "-Automation", "/EMBEDDING", "-", "/x", "a", "b"}, Info::FileOpen, "a|||"},
-        {{"-P", "a"}, Info::FilePrint, "a|||"},
-        {{"/pt", "a", "printer", "driver", "port", "more"},
-         Info::FilePrintTo,
-         "a|printer|driver|port"},
-        {{"a", "-unregister"}, Info::AppUnregister, "a|||"},
-        {{"/Unregserver"}, Info::AppUnregister, "|||"},
-    };
-    const auto saved = std::make_pair(__argc, __argv);
-    for (const auto& c : cases) {
-        std::vector<char*> args = {saved.second[0]};
-        for (const std::string& arg : c.args)
-            args.push_back(const_cast<char*>(arg.c_str()));
-        std::tie(__argc, __argv) = std::make_pair(static_cast<int>(args.size()), args.data());
-        Info i;
-        g_app->ParseCommandLine(i);
-        EXPECT_EQ(std::make_pair(c.command, std::string(c.names)),
-                  std::make_pair(i.m_nShellCommand, i.m_strFileName + '|' + i.m_strPrinterName +
-                                                        '|' + i.m_strDriverName + '|' +
-                                                        i.m_strPortName));
-    }
-    std::tie(__argc, __argv) = saved;
-}
-
 // Keys and clicks through the loop select rows and ranges, as the list alone would, each in one
 // step however many rows: the selected runs and the focus after each.
 TEST_F(AppTest, KeysAndClicksSelectRowsAndRanges) {

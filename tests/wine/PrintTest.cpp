@@ -7,6 +7,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 #include "AppFixture.h"
 #include "PrintPreview.h"
@@ -117,20 +118,24 @@ TEST_F(PrintTest, WithoutAPrinterEachCommandSaysSoAndChangesNothing) {
 }
 
 // Each command prints one empty page to its printer, or none when cancelled: /p to the default
-// printer, /pt to the one it names and leaves the choice as it was, both ending the program with
-// status 0; Print Setup's choice is where Print Direct prints from then on.
+// printer, /pt to the one its next three arguments name and leaves the choice as it was, both
+// ending the program with status 0; Print Setup's choice is where Print Direct prints from then on.
+// Switches start with '/' or '-', in any case.
 TEST_F(PrintTest, EachPrintCommandPrintsOneEmptyPageToItsPrinter) {
     ASSERT_NO_FATAL_FAILURE(InstallPrinters(true));
-    CCommandLineInfo print, printTo;
-    print.m_strFileName = printTo.m_strFileName = Output(2);
-    std::ofstream(Output(2)) << "read by nobody";
-    print.m_nShellCommand = CCommandLineInfo::FilePrint;
-    printTo.m_nShellCommand = CCommandLineInfo::FilePrintTo;
-    printTo.m_strPrinterName = kPrinters[1];
-    printTo.m_strDriverName = "winspool";
-    printTo.m_strPortName = kPorts[1];
-    const auto shell = [](CCommandLineInfo& info) {
-        return [&info] {
+    const std::string file = Output(2);
+    std::ofstream(file) << "read by nobody";
+    // Parsed from the program's arguments, as at start.
+    const auto shell = [](const Strings& args) {
+        return [args] {
+            std::vector<char*> argv = {__argv[0]};
+            for (const std::string& arg : args)
+                argv.push_back(const_cast<char*>(arg.c_str()));
+            const auto saved = std::make_pair(__argc, __argv);
+            std::tie(__argc, __argv) = std::make_pair(static_cast<int>(argv.size()), argv.data());
+            CCommandLineInfo info;
+            g_app->ParseCommandLine(info);
+            std::tie(__argc, __argv) = saved;
             g_app->m_nExitCode = CWinApp::kExitFailed;
             EXPECT_FALSE(g_app->ProcessShellCommand(info));
             EXPECT_EQ(0, g_app->m_nExitCode);
@@ -151,8 +156,8 @@ TEST_F(PrintTest, EachPrintCommandPrintsOneEmptyPageToItsPrinter) {
         {command(ID_FILE_PRINT), {Click(IDCANCEL)}, {"打印"}, -1},
         {command(ID_FILE_PRINT), {Click(IDOK)}, {"打印"}, 0},
         {command(ID_FILE_PRINT_DIRECT), {}, {}, 0},
-        {shell(print), {}, {}, 0},
-        {shell(printTo), {}, {}, 1},
+        {shell({"-P", file}), {}, {}, 0},
+        {shell({"/pt", file, kPrinters[1], "winspool", kPorts[1], "more"}), {}, {}, 1},
         {command(ID_FILE_PRINT_DIRECT), {}, {}, 0},
         {command(ID_FILE_PRINT_SETUP), {second, Click(IDOK)}, {"打印设置"}, -1},
         {command(ID_FILE_PRINT_DIRECT), {}, {}, 1},
@@ -164,7 +169,7 @@ TEST_F(PrintTest, EachPrintCommandPrintsOneEmptyPageToItsPrinter) {
                                         c.printer == 1 ? kOneEmptyPage : Strings{}}),
                   (std::vector<Strings>{Pages(0), Pages(1)}));
     }
-    ::DeleteFileA(Output(2).c_str());
+    ::DeleteFileA(file.c_str());
 }
 
 // The page is the only white below the controls: a box of A4's shape, white throughout.
