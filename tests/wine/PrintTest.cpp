@@ -172,7 +172,8 @@ TEST_F(PrintTest, EachPrintCommandPrintsOneEmptyPageToItsPrinter) {
     ::DeleteFileA(file.c_str());
 }
 
-// The page is the only white below the controls: a box of A4's shape, white throughout.
+// The page is the only white below the controls: a box of A4's shape, white throughout; zoomed
+// past the window, it scrolls: its top first below the controls, then gone.
 TEST_F(PrintTest, PreviewShowsOneEmptyPageInPlaceOfTheListWhichKeepsTakingRows) {
     ASSERT_NO_FATAL_FAILURE(InstallPrinters(true));
     Send("before");
@@ -191,21 +192,28 @@ TEST_F(PrintTest, PreviewShowsOneEmptyPageInPlaceOfTheListWhichKeepsTakingRows) 
     EXPECT_EQ(std::make_pair(FALSE, TRUE),
               std::make_pair(::IsWindowVisible(m_view), ::IsWindowVisible(preview)));
 
-    ::UpdateWindow(preview);
-    RECT client, bar, white = {LONG_MAX, LONG_MAX, 0, 0};
+    RECT client, bar;
     ::GetClientRect(preview, &client);
     ::GetWindowRect(controls, &bar);
-    HDC dc = ::GetDC(preview);
-    long count = 0;
-    for (LONG y = bar.bottom - bar.top; y < client.bottom; ++y)
-        for (LONG x = 0; x < client.right; ++x)
-            if (::GetPixel(dc, x, y) == RGB(255, 255, 255) && ++count)
-                white = {std::min(white.left, x), std::min(white.top, y),
-                         std::max(white.right, x + 1), std::max(white.bottom, y + 1)};
-    ::ReleaseDC(preview, dc);
+    const LONG below = bar.bottom - bar.top; // the controls' height
+    const auto page = [&] {                  // the white below the controls, which must be a box
+        ::UpdateWindow(preview);
+        RECT white = {LONG_MAX, LONG_MAX, 0, 0};
+        long count = 0;
+        HDC dc = ::GetDC(preview);
+        for (LONG y = below; y < client.bottom; ++y)
+            for (LONG x = 0; x < client.right; ++x)
+                if (::GetPixel(dc, x, y) == RGB(255, 255, 255) && ++count)
+                    white = {std::min(white.left, x), std::min(white.top, y),
+                             std::max(white.right, x + 1), std::max(white.bottom, y + 1)};
+        ::ReleaseDC(preview, dc);
+        EXPECT_EQ((white.right - white.left) * (white.bottom - white.top), count)
+            << "pixels drawn on the page";
+        return white;
+    };
+    const RECT white = page();
     const long width = white.right - white.left, height = white.bottom - white.top;
     EXPECT_GT(height, client.bottom / 2) << "the page fits the window";
-    EXPECT_EQ(width * height, count) << "pixels drawn on the page";
     EXPECT_NEAR(595.0 / 842, double(width) / std::max(1L, height), 0.02) << "the page's shape";
 
     RECT frame, inView, inPreview;
@@ -218,23 +226,14 @@ TEST_F(PrintTest, PreviewShowsOneEmptyPageInPlaceOfTheListWhichKeepsTakingRows) 
     // Keys and the wheel through the loop to the focus: a control's letter alone or with Alt.
     Input(::GetFocus(), WM_KEYDOWN, 'I');
     EXPECT_EQ((std::vector<bool>{true, false, false, true, true, true}), enabled()) << "zoomed";
-    // Zoomed past the window, the page scrolls: its top first below the controls, then gone.
-    const auto pageTop = [&] {
-        ::UpdateWindow(preview);
-        HDC dc = ::GetDC(preview);
-        LONG y = bar.bottom - bar.top;
-        while (y < client.bottom && ::GetPixel(dc, client.right / 2, y) != RGB(255, 255, 255))
-            ++y;
-        ::ReleaseDC(preview, dc);
-        return y - (bar.bottom - bar.top);
-    };
-    const LONG top = pageTop();
+    const LONG top = page().top - below;
     Input(::GetFocus(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA));
-    const LONG wheeled = pageTop();
+    const LONG wheeled = page().top - below;
     Input(::GetFocus(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA));
-    EXPECT_EQ(std::make_tuple(16L, 0L, 16L), std::make_tuple(top, wheeled, pageTop())) << "wheel";
+    EXPECT_EQ(std::make_tuple(16L, 0L, 16L), std::make_tuple(top, wheeled, page().top - below))
+        << "wheel";
     ::SendMessageA(preview, WM_VSCROLL, SB_PAGEDOWN, 0);
-    EXPECT_EQ(0L, pageTop()) << "scrolled by a page";
+    EXPECT_EQ(below, page().top) << "scrolled by a page";
     EXPECT_TRUE(::GetWindowLongA(preview, GWL_STYLE) & WS_VSCROLL);
     ::SendMessageA(controls, TB_SETHOTITEM, 5, 0);
     EXPECT_EQ("关闭打印预览模式", WindowText(::GetDlgItem(m_frame->m_hWnd, AFX_IDW_STATUS_BAR)));
