@@ -98,7 +98,20 @@ protected:
     }
 };
 
-TEST_F(DockingTest, TheToolbarDocksAtEachEdgeAndFloatsInAToolWindowItsCaptionDocksBack) {
+// Each bar's View item hides it, unchecked, and the view takes its strip; again, all is back.
+TEST_F(DockingTest, ViewItemsHideTheBarsWhichDockAtEachEdgeAndFloatInAToolWindowThatDocksBack) {
+    for (UINT id : {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR}) {
+        HWND bar = ::GetDlgItem(m_frame->m_hWnd, static_cast<int>(id));
+        const RECT view = WindowRect(m_view), strip = WindowRect(bar);
+        Command(id);
+        RECT grown = WindowRect(m_view), overlap = {};
+        EXPECT_FALSE(::IsWindowVisible(bar) || Checked(id)) << "hidden, unchecked: " << id;
+        EXPECT_TRUE(::IntersectRect(&overlap, &grown, &strip)) << "the view takes its strip";
+        Command(id);
+        grown = WindowRect(m_view);
+        EXPECT_TRUE(::IsWindowVisible(bar) && Checked(id)) << "shown, checked: " << id;
+        EXPECT_TRUE(::EqualRect(&view, &grown)) << "the view as before: " << id;
+    }
     const struct {
         int dx, dy;
         const char* place; // null: floating, as over the middle of the view
@@ -162,22 +175,6 @@ TEST_F(DockingTest, TheToolbarDocksAtEachEdgeAndFloatsInAToolWindowItsCaptionDoc
     DragBarTo(POINT{frame.right + 40, frame.top + 40});
     Drag(::GetParent(Bar()), Caption(::GetParent(Bar())), Near(-1, 0));
     EXPECT_EQ("left vertical", Place()) << "the floating caption dragged to an edge";
-}
-
-// Each bar's View item hides it, unchecked, and the view takes its strip; again, all is back.
-TEST_F(DockingTest, ViewItemsHideAndShowTheirBarsWithTheirCheckMarks) {
-    for (UINT id : {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR}) {
-        HWND bar = ::GetDlgItem(m_frame->m_hWnd, static_cast<int>(id));
-        const RECT view = WindowRect(m_view), strip = WindowRect(bar);
-        Command(id);
-        RECT grown = WindowRect(m_view), overlap = {};
-        EXPECT_FALSE(::IsWindowVisible(bar) || Checked(id)) << "hidden, unchecked: " << id;
-        EXPECT_TRUE(::IntersectRect(&overlap, &grown, &strip)) << "the view takes its strip";
-        Command(id);
-        grown = WindowRect(m_view);
-        EXPECT_TRUE(::IsWindowVisible(bar) && Checked(id)) << "shown, checked: " << id;
-        EXPECT_TRUE(::EqualRect(&view, &grown)) << "the view as before: " << id;
-    }
 }
 
 } // namespace
