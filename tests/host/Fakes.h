@@ -1,7 +1,5 @@
-// The capture core's surroundings for tests: a process list with settable entries and
-// failures and counted enumerations, a clock that always tells the same time, rows kept in a
-// store (or refused by a full one) with the replies to their senders counted; and a filter's lists
-// in their text form.
+// The capture core's surroundings for tests: a process list, a clock and a row store, settable
+// and counted; and a filter's lists in their text form.
 #pragma once
 
 #include <algorithm>

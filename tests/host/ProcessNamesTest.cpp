@@ -36,7 +36,7 @@ void ExpectLookups(CProcessNames& names, FakeProcessSource& source,
 
 // Ids 1 (a name cut to 127 bytes), 2 (unreadable) and 3 to 1024 are listed; 1025 to 1030 are
 // past the first 1024 and only their own reads name them.
-TEST(ProcessNames, MissesRefreshOncePerIdAndCachedNamesHoldUntilARefreshCorrectsThem) {
+TEST(ProcessNames, MissesRefreshOncePerIdCachedNamesHoldUntilARefreshAndUnnamedIdsAreCapped) {
     const std::string cut(127, 'm');
     FakeProcessSource source;
     source.Add(1, cut + "more");
@@ -76,18 +76,15 @@ TEST(ProcessNames, MissesRefreshOncePerIdAndCachedNamesHoldUntilARefreshCorrects
                    {{}, 2, "", 11},
                    {fail(false), 2001, "", 12},
                    {{}, 2001, "", 12}});
-}
-
-// At the cap every remembered id is forgotten, so memory stays bounded.
-TEST(ProcessNames, RemembersAtMostTheCapOfUnnamedIds) {
+    // At the cap every remembered id is forgotten, so memory stays bounded.
     const unsigned cap = CProcessNames::kMaxUnnamed;
-    FakeProcessSource source;
-    CProcessNames names(source);
+    CProcessNames capped(source);
+    source.processes.clear();
     char buffer[128];
     for (DWORD id = 1; id <= cap; ++id)
-        names.Lookup(id, buffer);
-    ExpectLookups(names, source,
-                  {{{}, 1, "", cap + 1}, {{}, cap + 1, "", cap + 2}, {{}, 1, "", cap + 3}});
+        capped.Lookup(id, buffer);
+    ExpectLookups(capped, source,
+                  {{{}, 1, "", cap + 13}, {{}, cap + 1, "", cap + 14}, {{}, 1, "", cap + 15}});
 }
 
 } // namespace

@@ -10,10 +10,6 @@
 #include "RecentFileList.h"
 #include "resource.h"
 
-inline const char kRegistryPath[] = "Software\\Local AppWizard-Generated Applications\\Kestrin";
-
-using Strings = std::vector<std::string>;
-
 inline CKestrinApp* g_app = nullptr;
 
 inline CMainFrame* Frame() {
@@ -144,16 +140,21 @@ protected:
         m_frame->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), index);
         return popup;
     }
-    // Ctrl+key on the list through the application's loop and its accelerators.
-    void PressControl(char key) const {
+    // Posted to the window and taken through the application's loop and its accelerators, with
+    // the key held (0: none) meanwhile.
+    static void Input(HWND to, UINT message, WPARAM wParam, LPARAM lParam = 0, BYTE held = 0) {
         BYTE keys[256] = {};
-        keys[VK_CONTROL] = 0x80; // held while the key goes through the loop
+        keys[held] = 0x80;
         ::SetKeyboardState(keys);
-        PumpMessages();
-        ::PostMessageA(m_view, WM_KEYDOWN, static_cast<WPARAM>(key), 0);
-        g_app->PumpMessage();
-        keys[VK_CONTROL] = 0;
+        MSG queued;
+        ::PostMessageA(to, message, wParam, lParam);
+        while (::PeekMessageA(&queued, nullptr, 0, 0, PM_NOREMOVE) && g_app->PumpMessage()) {
+        }
+        keys[held] = 0;
         ::SetKeyboardState(keys);
+    }
+    void PressControl(char key) const {
+        Input(m_view, WM_KEYDOWN, static_cast<WPARAM>(key), 0, VK_CONTROL);
     }
     std::string MenuText(int popup, UINT id) const {
         char text[MAX_PATH + 8] = "";

@@ -192,78 +192,16 @@ TEST_F(AppTest, FileCommandsChangeTheDocumentAndTheRecentListAndLongNamesFailLea
         ::DeleteFileA(file.c_str());
 }
 
-// The switches of the standard command line, '/' or '-', any case; the first other argument
-// names the file, and /pt's next three its printer, driver and port.
-TEST_F(AppTest, TheCommandLineSaysWhatToDo) {
-    using Info = CCommandLineInfo;
-    const struct {
-        Strings args;
-        Info::Shell command;
-        const char* names; // file|printer|driver|port
-    } cases[] = {
-        {{}, Info::FileNew, "|||"},
-        {{"/dde", "-Automation", "/EMBEDDING", "-", "/x", "a", "b"}, Info::FileOpen, "a|||"},
-        {{"-P", "a"}, Info::FilePrint, "a|||"},
-        {{"/pt", "a", "printer", "driver", "port", "more"},
-         Info::FilePrintTo,
-         "a|printer|driver|port"},
-        {{"a", "-unregister"}, Info::AppUnregister, "a|||"},
-        {{"/Unregserver"}, Info::AppUnregister, "|||"},
-    };
-    const auto saved = std::make_pair(__argc, __argv);
-    for (const auto& c : cases) {
-        std::vector<char*> args = {saved.second[0]};
-        for (const std::string& arg : c.args)
-            args.push_back(const_cast<char*>(arg.c_str()));
-        std::tie(__argc, __argv) = std::make_pair(static_cast<int>(args.size()), args.data());
-        Info i;
-        g_app->ParseCommandLine(i);
-        EXPECT_EQ(std::make_pair(c.command, std::string(c.names)),
-                  std::make_pair(i.m_nShellCommand, i.m_strFileName + '|' + i.m_strPrinterName +
-                                                        '|' + i.m_strDriverName + '|' +
-                                                        i.m_strPortName));
-    }
-    std::tie(__argc, __argv) = saved;
-}
-
-// No control is ever posted a request of its own: one with junk pointers ended Kestrin. Each
-// control's range, the common one included, is dropped, and the rows stay.
-TEST_F(AppTest, ControlRequestsPostedWithJunkPointersAreDropped) {
-    Send("kept");
-    HWND status = ::GetDlgItem(m_frame->m_hWnd, AFX_IDW_STATUS_BAR);
-    for (HWND control :
-         {m_view, ListView_GetHeader(m_view), ToolBar(), status, ListView_GetToolTips(m_view),
-          reinterpret_cast<HWND>(ToolBarSend(TB_GETTOOLTIPS))}) {
-        ASSERT_TRUE(::IsWindow(control));
-        for (UINT first : {UINT(WM_USER), UINT(LVM_FIRST), UINT(HDM_FIRST), UINT(CCM_FIRST)})
-            for (UINT message = first; message < first + 0x100; ++message)
-                ::PostMessageA(control, message, 0x1234, 0x1234);
-    }
-    PumpMessages();
-    EXPECT_EQ(Strings{"kept"}, Texts());
-}
-
 // Keys and clicks through the loop select rows and ranges, as the list alone would, each in one
 // step however many rows: the selected runs and the focus after each.
 TEST_F(AppTest, KeysAndClicksSelectRowsAndRanges) {
     for (int i = 0; i < 300; ++i)
         Send("row");
-    const auto input = [](HWND view, UINT message, WPARAM wParam, LPARAM lParam, BYTE held) {
-        BYTE keys[256] = {};
-        keys[held] = 0x80;
-        ::SetKeyboardState(keys);
-        MSG queued;
-        ::PostMessageA(view, message, wParam, lParam);
-        while (::PeekMessageA(&queued, nullptr, 0, 0, PM_NOREMOVE) && g_app->PumpMessage())
-            ;
-        keys[held] = 0;
-        ::SetKeyboardState(keys);
-    };
     const auto click = [&](int row, WPARAM flags, BYTE held) {
         RECT rect = {LVIR_BOUNDS, 0, 0, 0};
         ::SendMessageA(m_view, LVM_ENSUREVISIBLE, row, FALSE);
         ::SendMessageA(m_view, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&rect));
-        input(m_view, WM_LBUTTONDOWN, flags, MAKELPARAM(rect.left + 300, rect.top + 2), held);
+        Input(m_view, WM_LBUTTONDOWN, flags, MAKELPARAM(rect.left + 300, rect.top + 2), held);
     };
     Strings seen;
     const auto note = [&] {
@@ -279,11 +217,11 @@ TEST_F(AppTest, KeysAndClicksSelectRowsAndRanges) {
                        std::to_string(ListView_GetNextItem(m_view, -1, LVNI_FOCUSED)));
     };
     click(2, 0, 0), note();
-    input(m_view, WM_KEYDOWN, VK_END, 0, VK_SHIFT), note();
-    input(m_view, WM_KEYDOWN, VK_HOME, 0, 0), note();
+    Input(m_view, WM_KEYDOWN, VK_END, 0, VK_SHIFT), note();
+    Input(m_view, WM_KEYDOWN, VK_HOME), note();
     click(5, MK_SHIFT, VK_SHIFT), note();
     click(3, MK_CONTROL, VK_CONTROL), note();
-    input(m_view, WM_KEYDOWN, VK_DOWN, 0, 0), note();
+    Input(m_view, WM_KEYDOWN, VK_DOWN), note();
     LVITEMA all = {};
     all.state = all.stateMask = LVIS_SELECTED;
     ::SendMessageA(m_view, LVM_SETITEMSTATE, WPARAM(-1), reinterpret_cast<LPARAM>(&all)), note();

@@ -7,14 +7,6 @@ namespace {
 
 const Strings kFilter = {"调试信息过滤设置"};
 
-// The include and exclude texts the Filter dialog shows.
-ModalStep Look(Strings& seen) {
-    return [&seen](HWND dialog) {
-        seen = {WindowText(::GetDlgItem(dialog, IDC_INCLUDE)),
-                WindowText(::GetDlgItem(dialog, IDC_EXCLUDE))};
-    };
-}
-
 using DialogsTest = AppFixture;
 
 // Each row types its texts (null: none) and closes the dialog one way: only OK and Enter apply
@@ -62,6 +54,10 @@ TEST_F(DialogsTest, FiltersOfAnyTextAreAppliedByOkOrEnterMatchedAndShownWhole) {
     Command(ID_FILE_NEW);
     EXPECT_EQ(Strings{"kept"}, Texts()) << "after File New";
     Strings current = all, whileOpen, seen;
+    const ModalStep look = [&seen](HWND dialog) { // the include and exclude texts shown
+        seen = {WindowText(::GetDlgItem(dialog, IDC_INCLUDE)),
+                WindowText(::GetDlgItem(dialog, IDC_EXCLUDE))};
+    };
     for (const auto& c : cases) {
         SCOPED_TRACE("row " + std::to_string(&c - cases));
         std::vector<ModalStep> steps = {[&](HWND) { whileOpen = passed(); }, c.close};
@@ -72,7 +68,7 @@ TEST_F(DialogsTest, FiltersOfAnyTextAreAppliedByOkOrEnterMatchedAndShownWhole) {
         EXPECT_EQ(current, whileOpen) << "sent while open";
         current = c.passed;
         EXPECT_EQ(c.passed, passed());
-        EXPECT_EQ(kFilter, Drive(ID_FILTER, {Look(seen), Click(IDCANCEL)}));
+        EXPECT_EQ(kFilter, Drive(ID_FILTER, {look, Click(IDCANCEL)}));
         EXPECT_EQ(c.shown, seen);
     }
 }

@@ -32,10 +32,8 @@ protected:
         ::SendMessageA(window, WM_NCLBUTTONDOWN, static_cast<WPARAM>(hit), at);
         ::ScreenToClient(Bar(), &target);
         ::SendMessageA(Bar(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(target.x, target.y));
-        MSG queued;
-        if (cancel && ::PostMessageA(m_view, WM_KEYDOWN, VK_ESCAPE, 0))
-            while (::PeekMessageA(&queued, nullptr, 0, 0, PM_NOREMOVE) && g_app->PumpMessage())
-                ;
+        if (cancel)
+            Input(m_view, WM_KEYDOWN, VK_ESCAPE);
         ::SendMessageA(Bar(), WM_LBUTTONUP, 0, MAKELPARAM(target.x, target.y));
     }
     void DragBarTo(POINT target, bool cancel = false) const {
@@ -100,7 +98,20 @@ protected:
     }
 };
 
-TEST_F(DockingTest, TheToolbarDocksAtEachEdgeAndFloatsInAToolWindowItsCaptionDocksBack) {
+// Each bar's View item hides it, unchecked, and the view takes its strip; again, all is back.
+TEST_F(DockingTest, ViewItemsHideTheBarsWhichDockAtEachEdgeAndFloatInAToolWindowThatDocksBack) {
+    for (UINT id : {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR}) {
+        HWND bar = ::GetDlgItem(m_frame->m_hWnd, static_cast<int>(id));
+        const RECT view = WindowRect(m_view), strip = WindowRect(bar);
+        Command(id);
+        RECT grown = WindowRect(m_view), overlap = {};
+        EXPECT_FALSE(::IsWindowVisible(bar) || Checked(id)) << "hidden, unchecked: " << id;
+        EXPECT_TRUE(::IntersectRect(&overlap, &grown, &strip)) << "the view takes its strip";
+        Command(id);
+        grown = WindowRect(m_view);
+        EXPECT_TRUE(::IsWindowVisible(bar) && Checked(id)) << "shown, checked: " << id;
+        EXPECT_TRUE(::EqualRect(&view, &grown)) << "the view as before: " << id;
+    }
     const struct {
         int dx, dy;
         const char* place; // null: floating, as over the middle of the view
@@ -164,22 +175,6 @@ TEST_F(DockingTest, TheToolbarDocksAtEachEdgeAndFloatsInAToolWindowItsCaptionDoc
     DragBarTo(POINT{frame.right + 40, frame.top + 40});
     Drag(::GetParent(Bar()), Caption(::GetParent(Bar())), Near(-1, 0));
     EXPECT_EQ("left vertical", Place()) << "the floating caption dragged to an edge";
-}
-
-// Each bar's View item hides it, unchecked, and the view takes its strip; again, all is back.
-TEST_F(DockingTest, ViewItemsHideAndShowTheirBarsWithTheirCheckMarks) {
-    for (UINT id : {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR}) {
-        HWND bar = ::GetDlgItem(m_frame->m_hWnd, static_cast<int>(id));
-        const RECT view = WindowRect(m_view), strip = WindowRect(bar);
-        Command(id);
-        RECT grown = WindowRect(m_view), overlap = {};
-        EXPECT_FALSE(::IsWindowVisible(bar) || Checked(id)) << "hidden, unchecked: " << id;
-        EXPECT_TRUE(::IntersectRect(&overlap, &grown, &strip)) << "the view takes its strip";
-        Command(id);
-        grown = WindowRect(m_view);
-        EXPECT_TRUE(::IsWindowVisible(bar) && Checked(id)) << "shown, checked: " << id;
-        EXPECT_TRUE(::EqualRect(&view, &grown)) << "the view as before: " << id;
-    }
 }
 
 } // namespace

@@ -14,8 +14,10 @@
 #include "WineTestSupport.h"
 
 inline const DWORD kTimeoutMs = 30000;
+inline const char kRegistryPath[] = "Software\\Local AppWizard-Generated Applications\\Kestrin";
 
-using Row = std::vector<std::string>;
+using Strings = std::vector<std::string>;
+using Row = Strings;
 
 // The item record and text buffer must live in the list's own process; both processes are of
 // one build, so have the same pointer width.

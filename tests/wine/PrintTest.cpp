@@ -7,6 +7,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 #include "AppFixture.h"
 #include "PrintPreview.h"
@@ -116,51 +117,63 @@ TEST_F(PrintTest, WithoutAPrinterEachCommandSaysSoAndChangesNothing) {
     EXPECT_EQ(Strings{"kept"}, Texts());
 }
 
-// Print Setup's choice is where Print Direct prints from then on.
-TEST_F(PrintTest, PrintAndPrintDirectPrintOneEmptyPageToTheChosenPrinter) {
+// Each command prints one empty page to its printer, or none when cancelled: /p to the default
+// printer, /pt to the one its next three arguments name and leaves the choice as it was, both
+// ending the program with status 0; Print Setup's choice is where Print Direct prints from then on.
+// Switches start with '/' or '-', in any case.
+TEST_F(PrintTest, EachPrintCommandPrintsOneEmptyPageToItsPrinter) {
     ASSERT_NO_FATAL_FAILURE(InstallPrinters(true));
-    EXPECT_EQ(Strings{"打印"}, Drive(ID_FILE_PRINT, {Click(IDCANCEL)}));
-    EXPECT_EQ(Strings{}, Pages(0)) << "cancelled";
-    EXPECT_EQ(Strings{"打印"}, Drive(ID_FILE_PRINT, {Click(IDOK)}));
-    EXPECT_EQ(kOneEmptyPage, Pages(0));
-    EXPECT_EQ(Strings{}, Drive(ID_FILE_PRINT_DIRECT, {}));
-    EXPECT_EQ(kOneEmptyPage, Pages(0));
+    const std::string file = Output(2);
+    std::ofstream(file) << "read by nobody";
+    // Parsed from the program's arguments, as at start.
+    const auto shell = [](const Strings& args) {
+        return [args] {
+            std::vector<char*> argv = {__argv[0]};
+            for (const std::string& arg : args)
+                argv.push_back(const_cast<char*>(arg.c_str()));
+            const auto saved = std::make_pair(__argc, __argv);
+            std::tie(__argc, __argv) = std::make_pair(static_cast<int>(argv.size()), argv.data());
+            CCommandLineInfo info;
+            g_app->ParseCommandLine(info);
+            std::tie(__argc, __argv) = saved;
+            g_app->m_nExitCode = CWinApp::kExitFailed;
+            EXPECT_FALSE(g_app->ProcessShellCommand(info));
+            EXPECT_EQ(0, g_app->m_nExitCode);
+        };
+    };
+    const auto command = [this](UINT id) { return [this, id] { Command(id); }; };
     const ModalStep second = [](HWND setup) {
         ::SendDlgItemMessageA(setup, cmb1, CB_SELECTSTRING, WPARAM(-1), LPARAM(kPrinters[1]));
         ::SendMessageA(setup, WM_COMMAND, MAKEWPARAM(cmb1, CBN_SELCHANGE),
                        LPARAM(::GetDlgItem(setup, cmb1)));
     };
-    EXPECT_EQ(Strings{"打印设置"}, Drive(ID_FILE_PRINT_SETUP, {second, Click(IDOK)}));
-    Command(ID_FILE_PRINT_DIRECT);
-    EXPECT_EQ(std::make_pair(Strings{}, kOneEmptyPage), std::make_pair(Pages(0), Pages(1)));
+    const struct {
+        std::function<void()> action;
+        std::vector<ModalStep> steps;
+        Strings seen;
+        int printer; // -1: none
+    } cases[] = {
+        {command(ID_FILE_PRINT), {Click(IDCANCEL)}, {"打印"}, -1},
+        {command(ID_FILE_PRINT), {Click(IDOK)}, {"打印"}, 0},
+        {command(ID_FILE_PRINT_DIRECT), {}, {}, 0},
+        {shell({"-P", file}), {}, {}, 0},
+        {shell({"/pt", file, kPrinters[1], "winspool", kPorts[1], "more"}), {}, {}, 1},
+        {command(ID_FILE_PRINT_DIRECT), {}, {}, 0},
+        {command(ID_FILE_PRINT_SETUP), {second, Click(IDOK)}, {"打印设置"}, -1},
+        {command(ID_FILE_PRINT_DIRECT), {}, {}, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("row " + std::to_string(&c - cases));
+        EXPECT_EQ(c.seen, Drive(c.action, c.steps));
+        EXPECT_EQ((std::vector<Strings>{c.printer == 0 ? kOneEmptyPage : Strings{},
+                                        c.printer == 1 ? kOneEmptyPage : Strings{}}),
+                  (std::vector<Strings>{Pages(0), Pages(1)}));
+    }
+    ::DeleteFileA(file.c_str());
 }
 
-// /p prints to the default printer, /pt to the one it names, or says it cannot; either way the
-// program ends, with status 0 or 1.
-TEST_F(PrintTest, TheCommandLinePrintsTheDocumentWhereItSaysAndEnds) {
-    ASSERT_NO_FATAL_FAILURE(InstallPrinters(true));
-    CCommandLineInfo info;
-    info.m_strFileName = Output(2);
-    std::ofstream(info.m_strFileName) << "read by nobody";
-    info.m_nShellCommand = CCommandLineInfo::FilePrint;
-    EXPECT_FALSE(g_app->ProcessShellCommand(info));
-    EXPECT_EQ(std::make_tuple(0, kOneEmptyPage, Strings{}),
-              std::make_tuple(g_app->m_nExitCode, Pages(0), Pages(1)));
-    info.m_nShellCommand = CCommandLineInfo::FilePrintTo;
-    info.m_strPrinterName = kPrinters[1];
-    info.m_strDriverName = "winspool";
-    info.m_strPortName = kPorts[1];
-    EXPECT_FALSE(g_app->ProcessShellCommand(info));
-    EXPECT_EQ(std::make_tuple(0, Strings{}, kOneEmptyPage),
-              std::make_tuple(g_app->m_nExitCode, Pages(0), Pages(1)));
-    info.m_strPrinterName = "no such printer";
-    EXPECT_EQ(Strings{"Kestrin: " + std::string(kPrintFailedMessage)},
-              Drive([&info] { EXPECT_FALSE(g_app->ProcessShellCommand(info)); }, {Click(IDOK)}));
-    EXPECT_EQ(CWinApp::kExitFailed, g_app->m_nExitCode);
-    ::DeleteFileA(info.m_strFileName.c_str());
-}
-
-// The page is the only white below the controls: a box of A4's shape, white throughout.
+// The page is the only white below the controls: a box of A4's shape, white throughout; zoomed
+// past the window, it scrolls: its top first below the controls, then gone.
 TEST_F(PrintTest, PreviewShowsOneEmptyPageInPlaceOfTheListWhichKeepsTakingRows) {
     ASSERT_NO_FATAL_FAILURE(InstallPrinters(true));
     Send("before");
@@ -179,21 +192,28 @@ TEST_F(PrintTest, PreviewShowsOneEmptyPageInPlaceOfTheListWhichKeepsTakingRows) 
     EXPECT_EQ(std::make_pair(FALSE, TRUE),
               std::make_pair(::IsWindowVisible(m_view), ::IsWindowVisible(preview)));
 
-    ::UpdateWindow(preview);
-    RECT client, bar, white = {LONG_MAX, LONG_MAX, 0, 0};
+    RECT client, bar;
     ::GetClientRect(preview, &client);
     ::GetWindowRect(controls, &bar);
-    HDC dc = ::GetDC(preview);
-    long count = 0;
-    for (LONG y = bar.bottom - bar.top; y < client.bottom; ++y)
-        for (LONG x = 0; x < client.right; ++x)
-            if (::GetPixel(dc, x, y) == RGB(255, 255, 255) && ++count)
-                white = {std::min(white.left, x), std::min(white.top, y),
-                         std::max(white.right, x + 1), std::max(white.bottom, y + 1)};
-    ::ReleaseDC(preview, dc);
+    const LONG below = bar.bottom - bar.top; // the controls' height
+    const auto page = [&] {                  // the white below the controls, which must be a box
+        ::UpdateWindow(preview);
+        RECT white = {LONG_MAX, LONG_MAX, 0, 0};
+        long count = 0;
+        HDC dc = ::GetDC(preview);
+        for (LONG y = below; y < client.bottom; ++y)
+            for (LONG x = 0; x < client.right; ++x)
+                if (::GetPixel(dc, x, y) == RGB(255, 255, 255) && ++count)
+                    white = {std::min(white.left, x), std::min(white.top, y),
+                             std::max(white.right, x + 1), std::max(white.bottom, y + 1)};
+        ::ReleaseDC(preview, dc);
+        EXPECT_EQ((white.right - white.left) * (white.bottom - white.top), count)
+            << "pixels drawn on the page";
+        return white;
+    };
+    const RECT white = page();
     const long width = white.right - white.left, height = white.bottom - white.top;
     EXPECT_GT(height, client.bottom / 2) << "the page fits the window";
-    EXPECT_EQ(width * height, count) << "pixels drawn on the page";
     EXPECT_NEAR(595.0 / 842, double(width) / std::max(1L, height), 0.02) << "the page's shape";
 
     RECT frame, inView, inPreview;
@@ -204,31 +224,16 @@ TEST_F(PrintTest, PreviewShowsOneEmptyPageInPlaceOfTheListWhichKeepsTakingRows) 
     EXPECT_TRUE(::EqualRect(&inView, &inPreview)) << "the preview keeps the list's place";
     m_frame->MoveWindow(frame);
     // Keys and the wheel through the loop to the focus: a control's letter alone or with Alt.
-    const auto input = [](UINT message, WPARAM wParam, LPARAM lParam = 0) {
-        MSG queued;
-        ::PostMessageA(::GetFocus(), message, wParam, lParam);
-        while (::PeekMessageA(&queued, nullptr, 0, 0, PM_NOREMOVE) && g_app->PumpMessage())
-            ;
-    };
-    input(WM_KEYDOWN, 'I');
+    Input(::GetFocus(), WM_KEYDOWN, 'I');
     EXPECT_EQ((std::vector<bool>{true, false, false, true, true, true}), enabled()) << "zoomed";
-    // Zoomed past the window, the page scrolls: its top first below the controls, then gone.
-    const auto pageTop = [&] {
-        ::UpdateWindow(preview);
-        HDC dc = ::GetDC(preview);
-        LONG y = bar.bottom - bar.top;
-        while (y < client.bottom && ::GetPixel(dc, client.right / 2, y) != RGB(255, 255, 255))
-            ++y;
-        ::ReleaseDC(preview, dc);
-        return y - (bar.bottom - bar.top);
-    };
-    const LONG top = pageTop();
-    input(WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA));
-    const LONG wheeled = pageTop();
-    input(WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA));
-    EXPECT_EQ(std::make_tuple(16L, 0L, 16L), std::make_tuple(top, wheeled, pageTop())) << "wheel";
+    const LONG top = page().top - below;
+    Input(::GetFocus(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA));
+    const LONG wheeled = page().top - below;
+    Input(::GetFocus(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA));
+    EXPECT_EQ(std::make_tuple(16L, 0L, 16L), std::make_tuple(top, wheeled, page().top - below))
+        << "wheel";
     ::SendMessageA(preview, WM_VSCROLL, SB_PAGEDOWN, 0);
-    EXPECT_EQ(0L, pageTop()) << "scrolled by a page";
+    EXPECT_EQ(below, page().top) << "scrolled by a page";
     EXPECT_TRUE(::GetWindowLongA(preview, GWL_STYLE) & WS_VSCROLL);
     ::SendMessageA(controls, TB_SETHOTITEM, 5, 0);
     EXPECT_EQ("关闭打印预览模式", WindowText(::GetDlgItem(m_frame->m_hWnd, AFX_IDW_STATUS_BAR)));
@@ -243,10 +248,10 @@ TEST_F(PrintTest, PreviewShowsOneEmptyPageInPlaceOfTheListWhichKeepsTakingRows) 
     EXPECT_EQ((Strings{"before", "during"}), Texts());
     Command(ID_FILE_PRINT_PREVIEW);
     preview = ::FindWindowExA(m_frame->m_hWnd, nullptr, CPrintPreview::kClassName, nullptr);
-    input(WM_SYSKEYDOWN, 'I', 1 << 29);
+    Input(::GetFocus(), WM_SYSKEYDOWN, 'I', 1 << 29);
     controls = ::FindWindowExA(preview, nullptr, TOOLBARCLASSNAMEA, nullptr);
     EXPECT_EQ((std::vector<bool>{true, false, false, true, true, true}), enabled()) << "Alt+I";
-    input(WM_KEYDOWN, VK_ESCAPE);
+    Input(::GetFocus(), WM_KEYDOWN, VK_ESCAPE);
     EXPECT_EQ(std::make_pair(FALSE, m_view), std::make_pair(::IsWindow(preview), ::GetFocus()));
 }
 

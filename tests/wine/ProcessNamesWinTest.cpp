@@ -10,30 +10,10 @@
 #include "WineTestSupport.h"
 
 // New handles take free slots, the lowest first: a handle a refresh left open would hold one.
-TEST(ProcessNamesWin, RefreshesReadNamesAndCloseEveryProcessHandleTheyOpen) {
-    CWinProcessSource source;
-    CProcessNames names(source);
-    const auto freeSlots = [] {
-        std::vector<HANDLE> slots(64);
-        for (HANDLE& slot : slots)
-            slot = ::CreateEventA(nullptr, FALSE, FALSE, nullptr);
-        std::for_each(slots.begin(), slots.end(), ::CloseHandle);
-        std::sort(slots.begin(), slots.end());
-        return slots;
-    };
-    const std::vector<HANDLE> before = freeSlots();
-    for (int i = 0; i < 50; ++i)
-        names.Refresh();
-    EXPECT_EQ(before, freeSlots()) << "the handles new objects get, before and after refreshes";
-    char name[128] = "";
-    names.Lookup(::GetCurrentProcessId(), name);
-    EXPECT_EQ(ProgramPath().substr(FileNameStart(ProgramPath())), name);
-}
-
 // kestrin-send with no message reads its input first: a process that stays until its input is
 // closed. The system may leave a cut name unterminated. The name starts with a double-byte
 // character whose trail byte is a backslash's.
-TEST(ProcessNamesWin, NamesAreCutTo127BytesAndEndedProcessesHaveNone) {
+TEST(ProcessNamesWin, NamesAreCutTo127BytesEndedProcessesHaveNoneAndRefreshesLeakNoHandle) {
     const std::string trailBackslash = "\x81\x5c";
     const std::string path = SiblingPath("") + trailBackslash + std::string(148, 'x') + ".exe";
     ASSERT_TRUE(::CopyFileA(SiblingPath("kestrin-send.exe").c_str(), path.c_str(), FALSE))
@@ -50,6 +30,21 @@ TEST(ProcessNamesWin, NamesAreCutTo127BytesAndEndedProcessesHaveNone) {
     EXPECT_EQ(std::make_pair(trailBackslash + std::string(125, 'x'), DWORD{127}),
               std::make_pair(std::string(name, strnlen(name, sizeof name)), length))
         << "name and length returned";
+    const auto freeSlots = [] {
+        std::vector<HANDLE> slots(64);
+        for (HANDLE& slot : slots)
+            slot = ::CreateEventA(nullptr, FALSE, FALSE, nullptr);
+        std::for_each(slots.begin(), slots.end(), ::CloseHandle);
+        std::sort(slots.begin(), slots.end());
+        return slots;
+    };
+    CProcessNames names(source);
+    const std::vector<HANDLE> before = freeSlots();
+    for (int i = 0; i < 50; ++i)
+        names.Refresh();
+    EXPECT_EQ(before, freeSlots()) << "the handles new objects get, before and after refreshes";
+    names.Lookup(::GetCurrentProcessId(), name);
+    EXPECT_EQ(ProgramPath().substr(FileNameStart(ProgramPath())), name);
     child.CloseInput();
     ASSERT_TRUE(child.WaitPumping(kChildTimeoutMs)) << "expected the sender to end";
     EXPECT_EQ(0u, source.ReadName(child.Id(), name)) << "once ended";
