@@ -14,6 +14,7 @@
 
 // Strings.
 #define IDS_ROWS_DROPPED 140
+#define IDS_LOG_FAILED 141
 
 // Dialogs.
 #define IDD_ABOUTBOX 100

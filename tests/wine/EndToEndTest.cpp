@@ -1,5 +1,6 @@
 // kestrin.exe as users run it, under load and abuse from other processes: many senders at once,
 // hostile texts and ids, posted junk, captions changed, 100,000 rows, racing starts and ends.
+#include <algorithm>
 #include <atomic>
 #include <fstream>
 #include <map>
@@ -169,6 +170,54 @@ TEST_F(EndToEndTest, EightSendersAndTheAboutBoxRoutineLoseReorderNothingAndSaveW
     EXPECT_EQ(std::vector<std::string>(), wrong)
         << "lines unlike what was sent, in each sender's order, with name, time and CR LF";
     EXPECT_EQ(kSenders * kEach + 3, count) << "lines saved";
+}
+
+// Log to file during a flood: 200 ms after the last row was taken, the file holds, as Save writes
+// them, the rows taken since it was turned on; the session's end writes the rest at once, so that
+// a Kestrin killed then loses nothing.
+TEST_F(EndToEndTest, LogToFileKeepsUpWithAFloodAndTheSessionsEnd) {
+    const int kSenders = 8, kEach = 1000;
+    const std::string path = SiblingPath("kestrin-endtoend-log.log");
+    ::DeleteFileA(path.c_str());
+    kestrin->Close(); // a new one asks for the file
+    kestrin = std::make_unique<CKestrin>();
+    ASSERT_NO_FATAL_FAILURE(kestrin->Start());
+    ASSERT_TRUE(Send(kestrin->Frame(), 1, "before"));
+    ::PostMessageA(kestrin->Frame(), WM_COMMAND, ID_LOG_TO_FILE, 0);
+    HWND dialog = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        return (dialog = ModalWindowOf(kestrin->Id())) && FileNameEdit(dialog);
+    })) << "expected the file dialog";
+    ::SetWindowTextA(FileNameEdit(dialog), path.c_str());
+    ::PostMessageA(dialog, WM_COMMAND, IDOK, reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)));
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(dialog); })) << "expected the dialog to close";
+    std::vector<std::unique_ptr<CProgram>> senders;
+    for (int k = 0; k < kSenders; ++k) {
+        std::vector<std::string> texts;
+        for (int i = 0; i < kEach; ++i)
+            texts.push_back(std::to_string(k) + ":" + std::to_string(i));
+        senders.push_back(std::make_unique<CProgram>("kestrin-send.exe", texts));
+    }
+    for (auto& sender : senders)
+        sender->Wait();
+    ::Sleep(200);
+    const std::string logged = Content(path);
+    CRemoteList list(kestrin->View());
+    std::vector<Row> rows = list.GetRows();
+    ASSERT_EQ(kSenders * kEach + 1u, rows.size());
+    rows.erase(rows.begin());
+    EXPECT_TRUE(Lines(rows) == logged)
+        << "expected the " << rows.size() << " rows of the flood, got "
+        << std::count(logged.begin(), logged.end(), '\n') << " lines";
+
+    ASSERT_TRUE(Send(kestrin->Frame(), 1, "last"));
+    const std::string last = Lines({list.GetRow(list.Count() - 1)});
+    ::SendMessageA(kestrin->Frame(), WM_ENDSESSION, TRUE, 0);
+    CHandle process(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, kestrin->Id()));
+    ::TerminateProcess(process.Get(), 0);
+    ::WaitForSingleObject(process.Get(), kTimeoutMs);
+    EXPECT_EQ(logged + last, Content(path)) << "the file after the session's end and a kill";
+    ::DeleteFileA(path.c_str());
 }
 
 // Rows come from four threads of this process at once, each thread's in its order, between a first
