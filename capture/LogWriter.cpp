@@ -6,7 +6,8 @@
 
 CLogWriter::CLogWriter(ILogSink& sink, std::chrono::milliseconds period,
                        std::function<void()> onFailed)
-    : m_sink(sink), m_period(period), m_onFailed(std::move(onFailed)), m_thread([this] { Run(); }) {}
+    : m_sink(sink), m_period(period), m_onFailed(std::move(onFailed)), m_thread([this] { Run(); }) {
+}
 
 CLogWriter::~CLogWriter() {
     {

@@ -9,15 +9,13 @@ CLogFile::~CLogFile() {
 }
 
 bool CLogFile::Open(const std::string& path, HWND window, UINT message) {
-    if (!m_file.Open(path.c_str(),
-                     CFile::modeCreate | CFile::modeNoTruncate | CFile::modeWrite |
-                         CFile::shareDenyWrite) ||
+    if (!m_file.Open(path.c_str(), CFile::modeCreate | CFile::modeNoTruncate | CFile::modeWrite |
+                                       CFile::shareDenyWrite) ||
         !m_file.SeekToEnd())
         return false;
-    m_writer = std::make_unique<CLogWriter>(static_cast<ILogSink&>(*this), std::chrono::milliseconds(kWriteEveryMs),
-                                            [window, message] {
-                                                ::PostMessageA(window, message, 0, 0);
-                                            });
+    m_writer = std::make_unique<CLogWriter>(
+        static_cast<ILogSink&>(*this), std::chrono::milliseconds(kWriteEveryMs),
+        [window, message] { ::PostMessageA(window, message, 0, 0); });
     return true;
 }
 

@@ -183,14 +183,18 @@ TEST_F(EndToEndTest, LogToFileKeepsUpWithAFloodAndTheSessionsEnd) {
     kestrin = std::make_unique<CKestrin>();
     ASSERT_NO_FATAL_FAILURE(kestrin->Start());
     ASSERT_TRUE(Send(kestrin->Frame(), 1, "before"));
-    ::PostMessageA(kestrin->Frame(), WM_COMMAND, ID_LOG_TO_FILE, 0);
-    HWND dialog = nullptr;
-    ASSERT_TRUE(WaitFor([&] {
-        return (dialog = ModalWindowOf(kestrin->Id())) && FileNameEdit(dialog);
-    })) << "expected the file dialog";
-    ::SetWindowTextA(FileNameEdit(dialog), path.c_str());
-    ::PostMessageA(dialog, WM_COMMAND, IDOK, reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)));
-    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(dialog); })) << "expected the dialog to close";
+    // Cancelled, the dialog leaves it off: the next command asks again.
+    for (const int button : {IDCANCEL, IDOK}) {
+        ::PostMessageA(kestrin->Frame(), WM_COMMAND, ID_LOG_TO_FILE, 0);
+        HWND dialog = nullptr;
+        ASSERT_TRUE(WaitFor([&] {
+            return (dialog = ModalWindowOf(kestrin->Id())) && FileNameEdit(dialog);
+        })) << "expected the file dialog";
+        ::SetWindowTextA(FileNameEdit(dialog), path.c_str());
+        ::PostMessageA(dialog, WM_COMMAND, button,
+                       reinterpret_cast<LPARAM>(::GetDlgItem(dialog, button)));
+        ASSERT_TRUE(WaitFor([&] { return !::IsWindow(dialog); })) << "expected the dialog to close";
+    }
     std::vector<std::unique_ptr<CProgram>> senders;
     for (int k = 0; k < kSenders; ++k) {
         std::vector<std::string> texts;
