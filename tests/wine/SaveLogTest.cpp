@@ -234,7 +234,7 @@ TEST_F(SaveLogTest, LogToFileAppendsEachNewRowOnceAndAFailedWriteTurnsItOff) {
         EXPECT_EQ(rows, Rows()) << cause.name;
         Command(ID_CLEAR);
         if (LogButton() == kLogOn)
-            Command(ID_LOG_TO_FILE);
+            Drive(ID_LOG_TO_FILE, {Click(IDOK)});
         ResetLogFolder();
     }
     ::RemoveDirectoryA(kLogFolder.c_str());
