@@ -703,26 +703,33 @@ bool DismissedModal(const CBenchKestrin& kestrin) {
     return modal != nullptr;
 }
 
+std::string TempPath(const char* fileName) {
+    char folder[MAX_PATH];
+    const DWORD length = ::GetTempPathA(sizeof folder, folder);
+    return std::string(folder, length) + fileName;
+}
+
+// A command whose file dialog is given path; false when none came or the command failed.
+bool CommandWithPath(const CBenchKestrin& kestrin, UINT id, const std::string& path) {
+    ::PostMessageA(kestrin.Frame(), WM_COMMAND, id, 0);
+    HWND dialog = nullptr;
+    if (!WaitFor([&] { return (dialog = ModalWindowOf(kestrin.Id())) && FileNameEdit(dialog); }))
+        return false;
+    ::SetWindowTextA(FileNameEdit(dialog), path.c_str());
+    ::PostMessageA(dialog, WM_COMMAND, IDOK, reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)));
+    return WaitFor([&] { return !::IsWindow(dialog); }) && kestrin.Sync(kBatchTimeoutMs) &&
+           !DismissedModal(kestrin);
+}
+
 // B6: Save of every row; the first Save asks for the file name, the later ones are timed beside
 // the bare program's writes of the same bytes.
 bool Save(CTable& table, const CBenchKestrin& kestrin, const Scale& scale) {
     const std::string what = Format("Save of %zu rows", kestrin.Rows());
     Progress("B6: %s", what.c_str());
-    char folder[MAX_PATH];
-    const DWORD length = ::GetTempPathA(sizeof folder, folder);
-    const std::string saved = std::string(folder, length) + "kestrin-bench-save.log";
-    const std::string written = std::string(folder, length) + "kestrin-bench-write.log";
+    const std::string saved = TempPath("kestrin-bench-save.log");
+    const std::string written = TempPath("kestrin-bench-write.log");
 
-    ::PostMessageA(kestrin.Frame(), WM_COMMAND, ID_FILE_SAVE, 0);
-    HWND dialog = nullptr;
-    if (!WaitFor([&] { return (dialog = ModalWindowOf(kestrin.Id())) && FileNameEdit(dialog); })) {
-        table.Failed("B6", what, "no save dialog");
-        return false;
-    }
-    ::SetWindowTextA(FileNameEdit(dialog), saved.c_str());
-    ::PostMessageA(dialog, WM_COMMAND, IDOK, reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)));
-    if (!WaitFor([&] { return !::IsWindow(dialog); }) || !kestrin.Sync(kBatchTimeoutMs) ||
-        DismissedModal(kestrin)) {
+    if (!CommandWithPath(kestrin, ID_FILE_SAVE, saved)) {
         table.Failed("B6", what, "the first Save did not write " + saved);
         return false;
     }
@@ -1125,6 +1132,111 @@ bool MemoryCycles(CTable& table, const CBenchKestrin& kestrin, const Scale& scal
     return true;
 }
 
+// B14, round trips: one sender with Log to file on and off, interleaved; at 0 rows the list is
+// cleared before each run.
+bool LogRoundTrips(CTable& table, const CBenchKestrin& kestrin, const Scale& scale, bool& on) {
+    const size_t rows = kestrin.Rows();
+    const std::string what = Format("round trip at %zu rows, Log to file on / off", rows);
+    Progress("B14: %s", what.c_str());
+    std::vector<double> onUs, offUs;
+    std::vector<Sent> sent;
+    std::string failure;
+    for (int run = 0; run < scale.runs; ++run) {
+        for (int turn = 0; turn < 2; ++turn) {
+            const bool logging = (run + turn) % 2 == 0;
+            if ((logging != on && !kestrin.Command(ID_LOG_TO_FILE)) ||
+                (rows == 0 && !kestrin.Command(ID_CLEAR)) ||
+                !Send(kestrin.Frame(), 1, scale.roundTrip, sent, failure)) {
+                table.Failed("B14", what, failure.empty() ? "a command did not end" : failure);
+                return false;
+            }
+            on = logging;
+            (logging ? onUs : offUs).push_back(MeanRoundTripUs(sent[0]));
+        }
+    }
+    const double ratio = Median(onUs) / Median(offUs);
+    table.Judge("B14", what, Format("on %.0f us / off %.0f us", Median(onUs), Median(offUs)), ratio,
+                "<= 1.05", ratio <= 1.05);
+    return true;
+}
+
+// B14, delay: during an 8-sender flood, probes read Kestrin's row count and the log's lines. A row
+// counted by a probe was taken after the one before it began; the first probe that finds its line
+// bounds its delay from above.
+bool LogDelay(CTable& table, const CBenchKestrin& kestrin, const Scale& scale,
+              const std::string& path) {
+    const std::string what =
+        Format("8-sender flood of %lu messages: worst delay row to file", 8 * scale.floodEach);
+    Progress("B14: %s", what.c_str());
+    CHandle file(::CreateFileA(path.c_str(), GENERIC_READ,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const size_t before = kestrin.Rows();
+    size_t lines = 0;
+    struct Probe {
+        LONGLONG start, end;
+        size_t rows, lines;
+    };
+    std::vector<Probe> probes;
+    const auto probe = [&] {
+        Probe p = {Ticks(), 0, kestrin.Rows() - before, 0};
+        char chunk[65536];
+        DWORD got = 0;
+        while (file && ::ReadFile(file.Get(), chunk, sizeof chunk, &got, nullptr) && got != 0)
+            lines += static_cast<size_t>(std::count(chunk, chunk + got, '\n'));
+        p.lines = lines;
+        p.end = Ticks();
+        probes.push_back(p);
+        ::Sleep(5);
+    };
+    ::SetFilePointer(file.Get(), 0, nullptr, FILE_END);
+    std::vector<Sent> sent;
+    std::string failure;
+    const bool flooded = Send(kestrin.Frame(), 8, scale.floodEach, sent, failure, "self", 0, probe);
+    for (int i = 0;
+         flooded && i < 400 && (probes.empty() || probes.back().lines < probes.back().rows); ++i)
+        probe();
+    if (!flooded || probes.empty() || probes.back().lines != 8 * scale.floodEach) {
+        table.Failed("B14", what,
+                     flooded ? Format("the log holds %zu of %lu rows", lines, 8 * scale.floodEach)
+                             : failure);
+        return false;
+    }
+    double worstMs = 0;
+    for (size_t k = 1, j = 0; k < probes.size(); ++k) {
+        while (probes[j].lines < probes[k].rows)
+            ++j;
+        worstMs = std::max(worstMs, TicksToMs(probes[j].end - probes[k - 1].start));
+    }
+    table.Check("B14", what, Format("%.0f ms over %zu probes", worstMs, probes.size()), "<= 200 ms",
+                worstMs <= 200);
+    return true;
+}
+
+// B14 on a Kestrin of its own: Log to file is turned on once through its dialog, which remembers
+// the file.
+void LogToFile(CTable& table, const Scale& scale) {
+    CBenchKestrin kestrin;
+    const std::string path = TempPath("kestrin-bench-log.log");
+    ::DeleteFileA(path.c_str());
+    bool on = true;
+    bool ok = kestrin.Open() && CommandWithPath(kestrin, ID_LOG_TO_FILE, path);
+    if (!ok)
+        table.Failed("B14", "Log to file", "it could not be turned on");
+    std::string failure;
+    for (size_t rows : {scale.sizes[0], scale.sizes[2]}) {
+        if (ok && !kestrin.FillTo(rows, failure)) {
+            table.Failed("B14", Format("filling the list to %zu rows", rows), failure);
+            ok = false;
+        }
+        ok = ok && LogRoundTrips(table, kestrin, scale, on);
+    }
+    ok = ok && (on || kestrin.Command(ID_LOG_TO_FILE)) && LogDelay(table, kestrin, scale, path);
+    if (ok)
+        kestrin.Close();
+    ::DeleteFileA(path.c_str());
+}
+
 // B1, B4, B6, B11, B15 and B9 on one Kestrin as its list grows and is emptied. A step that fails
 // skips the rest; Kestrin is then ended with the object.
 void GrowingList(CTable& table, HWND bare, const Scale& scale) {
@@ -1208,6 +1320,8 @@ int RunBenchmarks(bool quick, const std::string& only) {
         manySenders ? UnnamedSenderRefreshes(scale) : UnnamedInProcess{};
     if (runs({"B7"}))
         StartUp(table, scale);
+    if (runs({"B14"}))
+        LogToFile(table, scale);
     const bool growingList = runs({"B1", "B4", "B6", "B9", "B11", "B15"});
     if (growingList || manySenders) {
         CProgram bare("kestrin-bench.exe", {"--bare"});

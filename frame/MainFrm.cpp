@@ -80,6 +80,10 @@ void CMainFrame::UpdateLogButton(bool bOn) {
 void CMainFrame::OnUpdateFrameTitle(bool) {}
 
 LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    // Only top-level windows hear that the session ends, and then may not be destroyed: the
+    // view, which keeps the log, hears it too.
+    if ((message == WM_QUERYENDSESSION || message == WM_ENDSESSION) && GetActiveView())
+        GetActiveView()->SendMessage(message, wParam, lParam);
     if (message != WM_SETTEXT)
         return CFrameWnd::WindowProc(message, wParam, lParam);
     // Every text sent to the caption is a debug message for the view.

@@ -10,7 +10,9 @@ public:
     enum OpenFlags : UINT {
         modeRead = 0x0000,
         modeWrite = 0x0001,
+        shareDenyWrite = 0x0020,
         modeCreate = 0x1000,
+        modeNoTruncate = 0x2000,
     };
 
     CFile() = default;
@@ -22,12 +24,16 @@ public:
     static bool GetStatus(const char* path);
     // modeCreate alone creates the file empty; modeWrite alone opens an existing file for
     // writing at its start, held exclusively while open; modeRead opens it for reading,
-    // shared with other programs.
+    // shared with other programs. modeNoTruncate keeps the content of a file that modeCreate
+    // finds; shareDenyWrite lets others read and remove a file open for writing.
     bool Open(const char* path, UINT flags);
     // Writes all of data at the current position; false on any failure.
     bool Write(const void* data, DWORD length);
     // Ends the file at the current position, dropping what a longer earlier content left.
     bool SetEndHere();
+    bool SeekToEnd();
+    // True once the open file was removed, by this program or another.
+    bool IsRemoved() const;
     void Close();
     bool IsOpen() const { return m_hFile != INVALID_HANDLE_VALUE; }
 

@@ -15,6 +15,7 @@
 // Strings.
 #define IDS_ROWS_DROPPED 140
 #define IDS_COPY_FAILED 142
+#define IDS_LOG_FAILED 141
 
 // Dialogs.
 #define IDD_ABOUTBOX 100

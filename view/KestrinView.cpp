@@ -35,6 +35,8 @@ const size_t kSaveChunkBytes = 64 * 1024;
 
 const char kOpenFailed[] = "Open File %s failed";
 const char kWriteFailed[] = "Write File %s failed";
+// Posted by the log's writer thread when a write failed.
+const UINT kLogFailed = WM_APP + 14;
 
 // One of the message formats above with the path in place of %s; the path is never a format.
 std::string WithPath(const char* message, const std::string& path) {
@@ -67,6 +69,10 @@ const MessageEntry CKestrinView::messageEntries[] = {
     MapCommand(ID_FILE_SAVE, &CKestrinView::OnSaveLog),
     MapCommand(ID_EDIT_COPY, &CKestrinView::OnEditCopy),
     MapUpdate(ID_EDIT_COPY, &CKestrinView::OnUpdateEditCopy),
+    MapMessage(kLogFailed, &CKestrinView::OnLogFailed),
+    MapMessage(WM_QUERYENDSESSION, &CKestrinView::OnEndSession),
+    MapMessage(WM_ENDSESSION, &CKestrinView::OnEndSession),
+    MapMessage(WM_DESTROY, &CKestrinView::OnDestroy),
     MapCommand(ID_FILE_PRINT, &CView::OnFilePrint),
     MapCommand(ID_FILE_PRINT_DIRECT, &CView::OnFilePrintDirect),
     MapCommand(ID_FILE_PRINT_PREVIEW, &CView::OnFilePrintPreview),
@@ -183,13 +189,14 @@ void CKestrinView::OnUpdateCapture(CCmdUI* pCmdUI) {
 }
 
 void CKestrinView::OnLogToFile() {
-    m_bLogToFile = !m_bLogToFile;
-    if (CMainFrame* frame = MainFrame())
-        frame->UpdateLogButton(m_bLogToFile);
+    if (m_log)
+        CloseLog();
+    else if (AskLogPath())
+        OpenLog();
 }
 
 void CKestrinView::OnUpdateLogToFile(CCmdUI* pCmdUI) {
-    pCmdUI->SetCheck(m_bLogToFile ? 1 : 0);
+    pCmdUI->SetCheck(m_log ? 1 : 0);
 }
 
 void CKestrinView::Reply() {
@@ -202,6 +209,8 @@ bool CKestrinView::AppendRow(const DebugRecord& record) {
         ShowDropped();
         return false;
     }
+    if (m_log)
+        LogRow(m_rows.GetCount() - 1);
     if (!m_bShowPending) {
         m_bShowPending = true;
         m_pendingSince = ::GetTickCount64();
@@ -392,12 +401,27 @@ void CKestrinView::ShowDropped() {
         frame->SetIdleText((AfxLoadString(IDS_ROWS_DROPPED) + std::to_string(m_nDropped)).c_str());
 }
 
-void CKestrinView::OnSaveLog() {
+bool CKestrinView::AskLogPath() {
     if (m_strLogPath.empty()) {
         CFileDialog dialog(false, nullptr, nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT);
         if (dialog.DoModal() == IDOK)
             m_strLogPath = dialog.GetPathName();
     }
+    return !m_strLogPath.empty();
+}
+
+// Save replaces the file the log appends to: the log lets it go and, once every row is saved,
+// appends the rows that come after them.
+void CKestrinView::OnSaveLog() {
+    const bool logging = m_log != nullptr;
+    m_log.reset();
+    SaveLog();
+    if (logging)
+        OpenLog();
+}
+
+void CKestrinView::SaveLog() {
+    AskLogPath();
     if (!CFile::GetStatus(m_strLogPath.c_str())) {
         CFile created;
         created.Open(m_strLogPath.c_str(), CFile::modeCreate);
@@ -488,4 +512,55 @@ bool CKestrinView::CopySelection() {
         return false;
     CClipboard clipboard(m_hWnd);
     return clipboard.Put({{CF_TEXT, &text}, {CF_UNICODETEXT, &wide}});
+}
+
+void CKestrinView::OpenLog() {
+    auto log = std::make_unique<CLogFile>();
+    if (log->Open(m_strLogPath, m_hWnd, kLogFailed)) {
+        m_log = std::move(log);
+        m_nLogColumns = std::max(0, GetListCtrl().GetHeaderCtrl().GetItemCount());
+    } else
+        AfxMessageBox(WithPath(kOpenFailed, m_strLogPath).c_str(), MB_OK);
+    if (CMainFrame* frame = MainFrame())
+        frame->UpdateLogButton(m_log != nullptr);
+}
+
+// The row's line as Save writes it; the writer thread takes it from memory, so the client's
+// wait stays free of the disk.
+void CKestrinView::LogRow(size_t row) {
+    if (m_logLine.empty())
+        m_logLine.resize(1024);
+    size_t used = 0;
+    while (m_rows.FormatLines(row, m_nLogColumns, m_logLine.data(), m_logLine.size(), used) == 0)
+        m_logLine.resize(m_logLine.size() * 2);
+    m_log->Add(m_logLine.data(), used);
+}
+
+void CKestrinView::CloseLog() {
+    const bool written = m_log->Flush();
+    m_log.reset();
+    if (CMainFrame* frame = MainFrame())
+        frame->UpdateLogButton(false);
+    if (!written)
+        AfxMessageBox(WithPath(AfxLoadString(IDS_LOG_FAILED).c_str(), m_strLogPath).c_str(), MB_OK);
+}
+
+// A posted copy from elsewhere finds the log writing and changes nothing.
+LRESULT CKestrinView::OnLogFailed(WPARAM, LPARAM) {
+    if (m_log && m_log->Failed())
+        CloseLog();
+    return 0;
+}
+
+// The session may end without the windows being destroyed: every row goes to the file first.
+LRESULT CKestrinView::OnEndSession(WPARAM, LPARAM) {
+    if (m_log)
+        m_log->Flush();
+    return TRUE;
+}
+
+// File Exit and closing the window destroy the view: the log is written whole and closed.
+LRESULT CKestrinView::OnDestroy(WPARAM wParam, LPARAM lParam) {
+    m_log.reset();
+    return Default(WM_DESTROY, wParam, lParam);
 }

@@ -1,9 +1,12 @@
 // CKestrinView: the log list, its capture state and the commands that act on it.
 #pragma once
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "Capture.h"
+#include "LogFile.h"
 #include "RowSelection.h"
 #include "RowStore.h"
 #include "View.h"
@@ -39,6 +42,9 @@ protected:
     void OnSaveLog();
     void OnEditCopy();
     void OnUpdateEditCopy(CCmdUI* pCmdUI);
+    LRESULT OnLogFailed(WPARAM, LPARAM);
+    LRESULT OnEndSession(WPARAM, LPARAM);
+    LRESULT OnDestroy(WPARAM wParam, LPARAM lParam);
     LRESULT OnTimer(WPARAM wParam, LPARAM lParam);
     LRESULT OnDeleteAllItems(WPARAM wParam, LPARAM lParam);
     LRESULT OnKeyDown(WPARAM key, LPARAM lParam);
@@ -61,6 +67,14 @@ private:
     // clipboard; false, with the clipboard as it was, when it is held or memory runs out.
     bool CopySelection();
     LRESULT SelectAll();
+    // The path Save and Log to file share, asked for the first time; false when there is none.
+    bool AskLogPath();
+    void SaveLog();
+    // Log to file: rows added from now on go to the file at m_strLogPath.
+    void OpenLog();
+    void LogRow(size_t row);
+    // Writes what is pending and closes the file; says so when not every row reached it.
+    void CloseLog();
     // The list asks the view which rows are selected: the list's own ways set and read each
     // row's state one by one, seconds at a million rows.
     LRESULT SetItemState(int row, const LVITEMA& item);
@@ -79,7 +93,9 @@ private:
     CCapture m_capture;
     CRowStore m_rows;
     CRowSelection m_selection;
-    bool m_bLogToFile = false;
+    std::unique_ptr<CLogFile> m_log; // while Log to file is on
+    int m_nLogColumns = 0;
+    std::vector<char> m_logLine;
     std::string m_strLogPath;
     bool m_bShowPending = false; // rows the list does not count yet
     ULONGLONG m_pendingSince = 0;

@@ -43,8 +43,9 @@ TEST_F(AppTest, ANullTextIsAnEmptyRowAndAFrameWithoutAViewTakesNothingOrIsTold) 
 
 // Items grayed or checked as the route leaves them, the commands with no handler grayed, the
 // buttons alike: as started, then after toggling Capture, Log to file and Capture again.
-// Capture off drops messages, Log to file only toggles; each shows its state's picture, and
-// Kestrin's other buttons show the extra strip's.
+// Capture off drops messages; Log to file goes on with the path Save remembers, or stays off when
+// its file dialog is cancelled. Each shows its state's picture, and Kestrin's other buttons show
+// the extra strip's.
 TEST_F(AppTest, MenusAndBothBarsShowTheRoutesStates) {
     const std::set<int> grayedAlways = {ID_FILE_MRU_FILE1, ID_EDIT_UNDO, ID_EDIT_CUT, ID_EDIT_COPY,
                                         ID_EDIT_PASTE};
@@ -52,10 +53,11 @@ TEST_F(AppTest, MenusAndBothBarsShowTheRoutesStates) {
     bool capture = true, log = false;
     for (int step = 0; step < 4; ++step) {
         SCOPED_TRACE("step " + std::to_string(step));
-        if (toggles[step])
+        if (toggles[step] == ID_LOG_TO_FILE)
+            log = Drive(ID_LOG_TO_FILE, {Click(IDCANCEL)}).empty();
+        else if (toggles[step])
             Command(toggles[step]);
         capture ^= toggles[step] == ID_CAPTURE;
-        log ^= toggles[step] == ID_LOG_TO_FILE;
         std::set<int> grayed, checked, differ;
         for (int i = 0; i < ::GetMenuItemCount(::GetMenu(m_frame->m_hWnd)); ++i) {
             HMENU popup = OpenPopup(i);

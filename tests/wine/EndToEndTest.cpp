@@ -1,5 +1,6 @@
 // kestrin.exe as users run it, under load and abuse from other processes: many senders at once,
 // 100,000 rows, hostile texts and ids, posted junk, captions changed, racing starts and ends.
+#include <algorithm>
 #include <atomic>
 #include <fstream>
 #include <map>
@@ -210,6 +211,65 @@ TEST_F(EndToEndTest, SendersLoseReorderNothingAndSaveWritesAndTheListShowsEveryR
 
 // A window closed inside the move loop, which eats the quit message, still ends its process and
 // frees the mutex; the loop runs inside the main loop's dispatch (posted) or a sent message.
+// Log to file during a flood: 200 ms after the last row was taken, the file holds, as Save writes
+// them, the rows taken since it was turned on; the session's end writes the rest at once, so that
+// a Kestrin killed then loses nothing.
+TEST_F(EndToEndTest, LogToFileKeepsUpWithAFloodAndTheSessionsEnd) {
+    const int kSenders = 8, kEach = 1000;
+    const std::string path = SiblingPath("kestrin-endtoend-log.log");
+    ::DeleteFileA(path.c_str());
+    kestrin->Close(); // a new one asks for the file
+    kestrin = std::make_unique<CKestrin>();
+    ASSERT_NO_FATAL_FAILURE(kestrin->Start());
+    ASSERT_TRUE(Send(kestrin->Frame(), 1, "before"));
+    // Cancelled, the dialog leaves it off: the next command asks again.
+    for (const int button : {IDCANCEL, IDOK}) {
+        ::PostMessageA(kestrin->Frame(), WM_COMMAND, ID_LOG_TO_FILE, 0);
+        HWND dialog = nullptr;
+        ASSERT_TRUE(WaitFor([&] {
+            return (dialog = ModalWindowOf(kestrin->Id())) && FileNameEdit(dialog);
+        })) << "expected the file dialog";
+        ::SetWindowTextA(FileNameEdit(dialog), path.c_str());
+        ::PostMessageA(dialog, WM_COMMAND, button,
+                       reinterpret_cast<LPARAM>(::GetDlgItem(dialog, button)));
+        ASSERT_TRUE(WaitFor([&] { return !::IsWindow(dialog); })) << "expected the dialog to close";
+    }
+    std::vector<std::unique_ptr<CProgram>> senders;
+    for (int k = 0; k < kSenders; ++k) {
+        std::vector<std::string> texts;
+        for (int i = 0; i < kEach; ++i)
+            texts.push_back(std::to_string(k) + ":" + std::to_string(i));
+        senders.push_back(std::make_unique<CProgram>("kestrin-send.exe", texts));
+    }
+    for (auto& sender : senders)
+        sender->Wait();
+    ::Sleep(200);
+    const std::string logged = Content(path);
+    CRemoteList list(kestrin->View());
+    std::vector<Row> rows = list.GetRows();
+    ASSERT_EQ(kSenders * kEach + 1u, rows.size());
+    rows.erase(rows.begin());
+    EXPECT_TRUE(Lines(rows) == logged)
+        << "expected the " << rows.size() << " rows of the flood, got "
+        << std::count(logged.begin(), logged.end(), '\n') << " lines";
+
+    // Ended at once after the last row, the writer's thread had no time to write it.
+    CHandle process(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, kestrin->Id()));
+    ASSERT_TRUE(Send(kestrin->Frame(), 1, "last"));
+    ::SendMessageA(kestrin->Frame(), WM_ENDSESSION, TRUE, 0);
+    ::TerminateProcess(process.Get(), 0);
+    ::WaitForSingleObject(process.Get(), kTimeoutMs);
+    const std::string ended = Content(path);
+    const std::string lastLine = "\tlast\t\r\n";
+    EXPECT_TRUE(ended.compare(0, logged.size(), logged) == 0 &&
+                ended.find('\n', logged.size()) == ended.size() - 1 &&
+                ended.size() >= lastLine.size() &&
+                ended.compare(ended.size() - lastLine.size(), lastLine.size(), lastLine) == 0)
+        << "expected the session's end to write the last row before the kill; got "
+        << ended.substr(logged.size());
+    ::DeleteFileA(path.c_str());
+}
+
 TEST(SingleInstance, RacingStartsLeaveOneKestrinAndOneClosedInsideTheMoveLoopLetsANewOneStart) {
     ASSERT_TRUE(KestrinWindows().empty()) << "expected no Kestrin running before the test";
     std::vector<CChildProcess> starts(5);

@@ -8,6 +8,8 @@
 
 #include <commctrl.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -76,6 +78,23 @@ private:
     CHandle m_process;
     char* m_remote = nullptr;
 };
+
+// A file's bytes, or what stands there instead.
+inline std::string Content(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || attributes & FILE_ATTRIBUTE_DIRECTORY)
+        return attributes == INVALID_FILE_ATTRIBUTES ? "<nothing>" : "<folder>";
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+// The rows as Save writes them: every cell and a tab, CR LF after each row.
+inline std::string Lines(const std::vector<Row>& rows) {
+    std::string lines;
+    for (const Row& row : rows)
+        lines += row[0] + '\t' + row[1] + '\t' + row[2] + '\t' + row[3] + "\t\r\n";
+    return lines;
+}
 
 inline std::vector<HWND> KestrinWindows() {
     std::vector<HWND> windows;

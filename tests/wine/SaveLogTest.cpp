@@ -2,6 +2,7 @@
 // and to the same file at every later one; failures told in a message box, the rows kept.
 #include <algorithm>
 #include <fstream>
+#include <iostream>
 #include <iterator>
 #include <utility>
 
@@ -15,47 +16,49 @@ const std::string kLogFolder =
 const std::string kLogPath = kLogFolder + "saved.log";
 std::string g_mountPoint; // the log folder's Unix path while a small disk is mounted on it
 
-// A file's bytes, or what stands there instead.
-std::string Content(const std::string& path) {
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || attributes & FILE_ATTRIBUTE_DIRECTORY)
-        return attributes == INVALID_FILE_ATTRIBUTES ? "<nothing>" : "<folder>";
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
+bool SmallDisk() {
+    ULARGE_INTEGER size = {};
+    return ::GetDiskFreeSpaceExA(kLogFolder.c_str(), nullptr, &size, nullptr) &&
+           size.QuadPart < 65536;
 }
 
-// The rows as Save writes them: every cell and a tab, CR LF after each row.
-std::string Lines(const std::vector<Row>& rows) {
-    std::string lines;
-    for (const Row& row : rows)
-        lines += row[0] + '\t' + row[1] + '\t' + row[2] + '\t' + row[3] + "\t\r\n";
-    return lines;
-}
-
-// Wine starts a Unix program but gives no handle to wait on: this waits until the log folder's
-// disk is small, or until it is not. False when that does not come within 5 s.
-bool RunUnixUntil(const std::string& command, bool small) {
+// Wine starts a Unix program but gives no handle to wait on: this waits until done() holds; false
+// when that does not come within 5 s.
+bool RunUnixUntil(const std::string& command, bool (*done)()) {
     std::string line = "/bin/sh -c \"" + command + "\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
-    ULARGE_INTEGER size = {};
     if (::CreateProcessA("Z:\\bin\\sh", &line[0], nullptr, nullptr, FALSE, DETACHED_PROCESS,
                          nullptr, nullptr, &startup, &info))
         for (int waited = 0; waited < 5000; waited += 50, ::Sleep(50))
-            if (::GetDiskFreeSpaceExA(kLogFolder.c_str(), nullptr, &size, nullptr) &&
-                (size.QuadPart < 65536) == small)
+            if (done())
                 return true;
     return false;
 }
 
-// Mounts a disk of 8 KB on the log folder, reached through Wine's Z: drive, the Unix root.
-void MountSmallDisk() {
-    std::string unixPath = kLogFolder.substr(2);
+// A path of Wine's Z: drive, the Unix root, as Unix names it; empty for any other.
+std::string UnixPath(const std::string& path) {
+    std::string unixPath = path.compare(0, 3, "Z:\\") == 0 ? path.substr(2) : "";
     std::replace(unixPath.begin(), unixPath.end(), '\\', '/');
-    if (kLogFolder.compare(0, 3, "Z:\\") == 0 &&
-        RunUnixUntil("mount -t tmpfs -o size=8k kestrin-full '" + unixPath + "'", true))
+    return unixPath;
+}
+
+// Mounts a disk of 8 KB on the log folder.
+void MountSmallDisk() {
+    const std::string unixPath = UnixPath(kLogFolder);
+    if (!unixPath.empty() &&
+        RunUnixUntil("mount -t tmpfs -o size=8k kestrin-full '" + unixPath + "'", SmallDisk))
         g_mountPoint = unixPath;
+}
+
+// Wine removes a file that is open only once it is closed: a Unix program removes it at once.
+void RemoveLog() {
+    const std::string unixPath = UnixPath(kLogPath);
+    if (unixPath.empty() || !RunUnixUntil("rm '" + unixPath + "'", [] {
+            return ::GetFileAttributesA(kLogPath.c_str()) == INVALID_FILE_ATTRIBUTES;
+        }))
+        ::DeleteFileA(kLogPath.c_str());
 }
 
 // Undoes whatever a test made of the log folder, and leaves it empty. The save dialog makes the
@@ -63,7 +66,8 @@ void MountSmallDisk() {
 void ResetLogFolder() {
     ::SetCurrentDirectoryA(SiblingPath("").c_str());
     EXPECT_TRUE(g_mountPoint.empty() ||
-                RunUnixUntil("umount -l '" + std::exchange(g_mountPoint, {}) + "'", false))
+                RunUnixUntil("umount -l '" + std::exchange(g_mountPoint, {}) + "'",
+                             [] { return !SmallDisk(); }))
         << "expected the small disk on " << kLogFolder << " unmounted";
     ::DeleteFileA(kLogPath.c_str());
     ::RemoveDirectoryA(kLogPath.c_str());
@@ -136,3 +140,69 @@ TEST_F(SaveLogTest, FirstSaveAsksLaterOnesReplaceTheFileAndFailuresKeepTheRows) 
 }
 
 } // namespace
+
+// Log to file's check mark and picture (the extra strip's, after the toolbar's own 12).
+std::pair<bool, LRESULT> LogButton() {
+    g_app->OnIdle(0);
+    return {(::SendMessageA(ToolBar(), TB_GETSTATE, ID_LOG_TO_FILE, 0) & TBSTATE_CHECKED) != 0,
+            ::SendMessageA(ToolBar(), TB_GETBITMAP, ID_LOG_TO_FILE, 0)};
+}
+const std::pair<bool, LRESULT> kLogOn = {true, 12 + 20}, kLogOff = {false, 12 + 19};
+
+// Rows before Log to file is turned on stay out of the file; a Save to it while logging leaves
+// each row once; turning it off writes what is pending. A failed write turns it off and says so.
+TEST_F(SaveLogTest, LogToFileAppendsEachNewRowOnceAndAFailedWriteTurnsItOff) {
+    ResetLogFolder();
+    const ModalStep saveAs = [](HWND dialog) {
+        ::SetWindowTextA(FileNameEdit(dialog), kLogPath.c_str());
+        Click(IDOK)(dialog);
+    };
+    Send("before");
+    Drive(ID_LOG_TO_FILE, {saveAs}); // asks when Save has not
+    EXPECT_EQ(kLogOn, LogButton());
+    Send("one");
+    EXPECT_EQ(Strings{}, Drive(ID_FILE_SAVE, {}));
+    Send("two");
+    Command(ID_LOG_TO_FILE);
+    EXPECT_EQ(kLogOff, LogButton());
+    EXPECT_EQ(Lines(Rows()), Content(kLogPath)) << "every row once, the last written at once";
+
+    const struct {
+        const char* name;
+        void (*make)();
+        bool logging; // made while the log is on
+    } causes[] = {
+        {"full disk", MountSmallDisk, false},
+        {"file removed", RemoveLog, true},
+    };
+    for (const auto& cause : causes) {
+        if (!cause.logging)
+            cause.make();
+        Command(ID_LOG_TO_FILE);
+        if (cause.logging)
+            cause.make();
+        for (int i = 0; i < 100; ++i) // more than the small disk holds
+            Send((std::to_string(i) + std::string(120, '.')).c_str());
+        const std::vector<Row> rows = Rows();
+        const Strings seen = Drive(
+            [] {
+                for (int waited = 0; waited < 1000 && LogButton() == kLogOn; waited += 10) {
+                    ::Sleep(10);
+                    PumpMessages();
+                }
+            },
+            {Click(IDOK)});
+        if (cause.logging || !g_mountPoint.empty()) {
+            EXPECT_EQ(Strings{"Kestrin: 写入日志文件 " + kLogPath + " 失败，已停止记录到文件。"},
+                      seen)
+                << cause.name;
+            EXPECT_EQ(kLogOff, LogButton()) << cause.name;
+        }
+        EXPECT_EQ(rows, Rows()) << cause.name;
+        Command(ID_CLEAR);
+        if (LogButton() == kLogOn)
+            Drive(ID_LOG_TO_FILE, {Click(IDOK)});
+        ResetLogFolder();
+    }
+    ::RemoveDirectoryA(kLogFolder.c_str());
+}
