@@ -31,7 +31,7 @@ const ULONGLONG kLongestWaitMs = 120;
 // show waits this many times as long as the last one took, but not longer than kLongestGapMs,
 // so that while messages keep coming the list still moves several times a second.
 const ULONGLONG kShowCostShare = 20;
-const ULONGLONG kLongestGapMs = 400;
+const ULONGLONG kLongestGapMs = 300;
 // Save hands the file this much at a time.
 const size_t kSaveChunkBytes = 64 * 1024;
 
