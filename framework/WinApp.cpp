@@ -22,7 +22,8 @@ bool IsRecentFileCommand(UINT id) {
     return id >= ID_FILE_MRU_FILE1 && id < ID_FILE_MRU_FILE1 + kRecentFileCount;
 }
 
-// Mouse moves that do not move, paints and the caret's timer are not activity.
+// Mouse moves that do not move, paints and timers are not activity: timers are the program's
+// own doing and change no command's state.
 bool IsIdleMessage(const MSG& msg) {
     static POINT lastPoint = {-1, -1};
     static UINT lastMessage = 0;
@@ -34,7 +35,7 @@ bool IsIdleMessage(const MSG& msg) {
         return !same;
     }
     const UINT kSysTimer = 0x0118;
-    return msg.message != WM_PAINT && msg.message != kSysTimer;
+    return msg.message != WM_PAINT && msg.message != WM_TIMER && msg.message != kSysTimer;
 }
 
 // Posted messages whose parameters point into the receiver's memory are junk from another

@@ -25,11 +25,16 @@ struct Column {
     const char* heading;
     int width;
 };
-// Rows that arrive in a burst are shown together once this long has passed; during a flood,
-// which starves timers, they are shown from the intake at least this often.
+// Rows that arrive after a quiet spell are shown together this long after the first; a flood
+// starves timers, so then the intake shows them, no sooner than the longer wait after the first.
 const UINT_PTR kShowTimer = 0x4B52;
 const UINT kShowDelayMs = 50;
 const ULONGLONG kLongestWaitMs = 120;
+// A show costs milliseconds under Wine, and messages that come meanwhile wait for it: the next
+// show waits this many times as long as the last one took, but not longer than kLongestGapMs,
+// so that while messages keep coming the list still moves about six times a second.
+const ULONGLONG kShowCostShare = 20;
+const ULONGLONG kLongestGapMs = 160;
 // Save hands the file this much at a time.
 const size_t kSaveChunkBytes = 64 * 1024;
 
@@ -211,14 +216,16 @@ bool CKestrinView::AppendRow(const DebugRecord& record) {
     }
     if (m_log)
         LogRow(m_rows.GetCount() - 1);
+    const ULONGLONG now = ::GetTickCount64();
     if (!m_bShowPending) {
         m_bShowPending = true;
-        m_pendingSince = ::GetTickCount64();
+        m_pendingSince = now;
+        const ULONGLONG due = std::max(now + kShowDelayMs, m_shownAt + m_showGap);
         // Without the timer nothing would show a burst's last rows: show them as they come.
-        if (!::SetTimer(m_hWnd, kShowTimer, kShowDelayMs, nullptr))
-            m_pendingSince = 0;
+        if (!::SetTimer(m_hWnd, kShowTimer, static_cast<UINT>(due - now), nullptr))
+            m_pendingSince = m_shownAt = m_showGap = 0;
     }
-    if (::GetTickCount64() - m_pendingSince >= kLongestWaitMs) {
+    if (now >= std::max(m_pendingSince + kLongestWaitMs, m_shownAt + m_showGap)) {
         // Showing takes milliseconds: the client does not wait for it.
         Reply();
         ShowRows();
@@ -227,12 +234,17 @@ bool CKestrinView::AppendRow(const DebugRecord& record) {
 }
 
 // Each change of the list's count redraws its scroll bar, which costs milliseconds under Wine:
-// the list learns the count of a burst's rows at once, and then paints only what changed.
+// the list learns the count of a burst's rows at once, and then paints only what changed. A
+// show's cost sets the least time until the next one.
 void CKestrinView::ShowRows() {
+    const ULONGLONG start = ::GetTickCount64();
     ::KillTimer(m_hWnd, kShowTimer);
     m_bShowPending = false;
     SyncItemCount();
     ::UpdateWindow(m_hWnd);
+    m_shownAt = ::GetTickCount64();
+    m_showGap =
+        std::min(std::max((m_shownAt - start) * kShowCostShare, kLongestWaitMs), kLongestGapMs);
 }
 
 void CKestrinView::SyncItemCount() {

@@ -99,5 +99,7 @@ private:
     std::string m_strLogPath;
     bool m_bShowPending = false; // rows the list does not count yet
     ULONGLONG m_pendingSince = 0;
+    ULONGLONG m_shownAt = 0;           // when the last show ended
+    ULONGLONG m_showGap = 0;           // the least time from then to the next show
     unsigned long long m_nDropped = 0; // messages accepted but not stored: memory ran out
 };
