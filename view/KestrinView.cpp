@@ -510,20 +510,17 @@ bool CKestrinView::CopySelection() {
         }
     });
     out[length] = '\0';
-    const int wideLength =
-        ::MultiByteToWideChar(CP_ACP, 0, out, static_cast<int>(length + 1), nullptr, 0);
-    CGlobalMemory wide(sizeof(wchar_t) * static_cast<size_t>(wideLength));
-    auto* wideOut = static_cast<wchar_t*>(wide.Lock());
-    const bool converted =
-        wideOut && ::MultiByteToWideChar(CP_ACP, 0, out, static_cast<int>(length + 1), wideOut,
-                                         wideLength) == wideLength;
     text.Unlock();
-    if (wideOut)
-        wide.Unlock();
-    if (!converted)
+    // The system converts the text for those who ask for UTF-16, in the code page of the locale
+    // given with it: ours, whose ANSI code page the text is in.
+    CGlobalMemory locale(sizeof(LCID));
+    auto* lcid = static_cast<LCID*>(locale.Lock());
+    if (!lcid)
         return false;
+    *lcid = ::GetSystemDefaultLCID();
+    locale.Unlock();
     CClipboard clipboard(m_hWnd);
-    return clipboard.Put({{CF_TEXT, &text}, {CF_UNICODETEXT, &wide}});
+    return clipboard.Put({{CF_TEXT, &text}, {CF_LOCALE, &locale}});
 }
 
 void CKestrinView::OpenLog() {
