@@ -782,8 +782,8 @@ double ShiftEndMs(HWND list, size_t rows) {
     return static_cast<size_t>(::SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0)) == rows ? ms : -1;
 }
 
-// B11, beside Clear: a range selection at the list's largest size, against a bare owner-data list of this
-// process at a hundredth of the rows (the control alone takes about 0.1 ms a row).
+// B11, beside Clear: a range selection at the list's largest size, against a bare owner-data list
+// of this process at a hundredth of the rows (the control alone takes about 0.1 ms a row).
 bool RangeSelection(CTable& table, const CBenchKestrin& kestrin) {
     const size_t rows = kestrin.Rows(), bareRows = std::max<size_t>(rows / 100, 1);
     const std::string what = Format("Range selection (Home, Shift+End) at %zu rows", rows);

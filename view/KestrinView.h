@@ -1,9 +1,12 @@
 // CKestrinView: the log list, its capture state and the commands that act on it.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "Capture.h"
+#include "DebugLines.h"
+#include "DebugOutputReader.h"
 #include "RowSelection.h"
 #include "RowStore.h"
 #include "View.h"
@@ -12,6 +15,9 @@
 class CKestrinView : public CListView, private IRowSink, private ISender {
 public:
     static const CRuntimeClass runtimeClass;
+    // Where Capture debug output is remembered, beside the recent-file list.
+    static constexpr const char* kSettingsSection = "Settings";
+    static constexpr const char* kCaptureDebugOutputEntry = "CaptureDebugOutput";
 
     CKestrinView();
 
@@ -33,6 +39,10 @@ protected:
     void OnLogToFile();
     void OnUpdateLogToFile(CCmdUI* pCmdUI);
     void OnSaveLog();
+    void OnCaptureDebugOutput();
+    void OnUpdateCaptureDebugOutput(CCmdUI* pCmdUI);
+    // The reader's wake-up: its waiting lines become rows.
+    LRESULT OnDebugOutput(WPARAM, LPARAM);
     LRESULT OnTimer(WPARAM wParam, LPARAM lParam);
     LRESULT OnDeleteAllItems(WPARAM wParam, LPARAM lParam);
     LRESULT OnKeyDown(WPARAM key, LPARAM lParam);
@@ -74,4 +84,7 @@ private:
     bool m_bShowPending = false; // rows the list does not count yet
     ULONGLONG m_pendingSince = 0;
     unsigned long long m_nDropped = 0; // messages accepted but not stored: memory ran out
+    CDebugLineQueue m_debugLines;
+    CDebugLineQueue::Batch m_debugBatch;
+    std::unique_ptr<CDebugOutputReader> m_debugReader; // while Capture debug output is on
 };

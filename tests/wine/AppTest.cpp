@@ -85,7 +85,8 @@ TEST_F(AppTest, ANullTextIsAnEmptyRowAndAFrameWithoutAViewTakesNothingOrIsTold) 
 }
 
 // Items grayed (negative) or checked as the route leaves them, a command with no handler grayed,
-// the buttons alike: as started, then after toggling Capture, Log to file and Capture again.
+// the buttons alike: as started, then after toggling Capture, Log to file, Capture debug output,
+// Capture and Capture debug output again.
 // Capture off drops messages, Log to file only toggles; each shows its state's picture.
 TEST_F(AppTest, MenusHoldTheirItemsInOrderAndBothBarsShowTheRoutesStates) {
     const std::vector<std::vector<int>> expected = {
@@ -93,17 +94,23 @@ TEST_F(AppTest, MenusHoldTheirItemsInOrderAndBothBarsShowTheRoutesStates) {
          ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP, 0, -ID_FILE_MRU_FILE1, 0,
          ID_APP_EXIT},
         {-ID_EDIT_UNDO, 0, -ID_EDIT_CUT, -ID_EDIT_COPY, -ID_EDIT_PASTE, 0, ID_FILTER, ID_CLEAR,
-         ID_CAPTURE},
+         ID_CAPTURE, ID_CAPTURE_DEBUG_OUTPUT},
         {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR},
         {ID_APP_ABOUT}};
-    const UINT toggles[] = {0, ID_CAPTURE, ID_LOG_TO_FILE, ID_CAPTURE};
-    bool capture = true, log = false;
-    for (int step = 0; step < 4; ++step) {
+    const UINT toggles[] = {0,
+                            ID_CAPTURE,
+                            ID_LOG_TO_FILE,
+                            ID_CAPTURE_DEBUG_OUTPUT,
+                            ID_CAPTURE,
+                            ID_CAPTURE_DEBUG_OUTPUT};
+    bool capture = true, log = false, debugOutput = false;
+    for (int step = 0; step < int(std::size(toggles)); ++step) {
         SCOPED_TRACE("step " + std::to_string(step));
         if (toggles[step])
             Command(toggles[step]);
         capture ^= toggles[step] == ID_CAPTURE;
         log ^= toggles[step] == ID_LOG_TO_FILE;
+        debugOutput ^= toggles[step] == ID_CAPTURE_DEBUG_OUTPUT;
         std::vector<std::vector<int>> got;
         std::set<int> checked, differ;
         for (int i = 0; i < ::GetMenuItemCount(::GetMenu(m_frame->m_hWnd)); ++i) {
@@ -123,9 +130,11 @@ TEST_F(AppTest, MenusHoldTheirItemsInOrderAndBothBarsShowTheRoutesStates) {
             }
         }
         EXPECT_EQ(expected, got) << "each pop-up's items";
-        std::set<int> on = {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_CAPTURE, ID_LOG_TO_FILE};
+        std::set<int> on = {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_CAPTURE, ID_LOG_TO_FILE,
+                            ID_CAPTURE_DEBUG_OUTPUT};
         on.erase(capture ? 0 : ID_CAPTURE);
         on.erase(log ? 0 : ID_LOG_TO_FILE);
+        on.erase(debugOutput ? 0 : ID_CAPTURE_DEBUG_OUTPUT);
         EXPECT_EQ(on, checked);
         EXPECT_EQ(std::set<int>{}, differ) << "buttons whose state is not their item's";
         EXPECT_EQ(std::make_pair(LRESULT{kExtra + 1 + capture}, LRESULT{kExtra + 19 + log}),
@@ -134,7 +143,7 @@ TEST_F(AppTest, MenusHoldTheirItemsInOrderAndBothBarsShowTheRoutesStates) {
             << "pictures of Capture and Log to file";
         EXPECT_EQ(0, Send(std::to_string(step).c_str()));
     }
-    EXPECT_EQ((Strings{"0", "3"}), Texts()) << "rows taken with Capture on";
+    EXPECT_EQ((Strings{"0", "4", "5"}), Texts()) << "rows taken with Capture on";
     EXPECT_EQ("最近文件", MenuText(kFilePopup, ID_FILE_MRU_FILE1));
 }
 
