@@ -3,8 +3,8 @@
 
 #include <new>
 
-bool CDebugLineQueue::Push(DWORD processId, const SYSTEMTIME& time, const char* text,
-                           size_t length, bool& wake) {
+bool CDebugLineQueue::Push(DWORD processId, const SYSTEMTIME& time, const char* text, size_t length,
+                           bool& wake) {
     std::lock_guard<std::mutex> hold(m_lock);
     const bool kept = Keep(processId, time, text, length);
     if (!kept)

@@ -34,8 +34,7 @@ public:
 
     // Keeps a copy of the text; false when it was dropped (the queue was full or memory ran out)
     // and counted. Sets wake when the user-interface thread is to be woken.
-    bool Push(DWORD processId, const SYSTEMTIME& time, const char* text, size_t length,
-              bool& wake);
+    bool Push(DWORD processId, const SYSTEMTIME& time, const char* text, size_t length, bool& wake);
     // Moves every waiting line and the count of dropped ones into batch, whose earlier
     // contents are discarded (its memory is reused).
     void TakeAll(Batch& batch);
