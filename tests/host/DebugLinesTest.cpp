@@ -19,9 +19,9 @@ Texts Lines(std::string text) {
 
 TEST(DebugLines, LfOrCrLfEndsALineATrailingBreakAddsNoneAndAnEmptyTextIsOneLine) {
     const std::pair<std::string, Texts> cases[] = {
-        {"", {""}},          {"a", {"a"}},           {"\n", {""}},
-        {"\r\n", {""}},      {"a\nb", {"a", "b"}},   {"a\r\nb\r\n", {"a", "b"}},
-        {"\n\n", {"", ""}},  {"a\rb\r", {"a\rb\r"}}, {"\r\r\n", {"\r"}},
+        {"", {""}},         {"a", {"a"}},           {"\n", {""}},
+        {"\r\n", {""}},     {"a\nb", {"a", "b"}},   {"a\r\nb\r\n", {"a", "b"}},
+        {"\n\n", {"", ""}}, {"a\rb\r", {"a\rb\r"}}, {"\r\r\n", {"\r"}},
     };
     for (const auto& [text, lines] : cases)
         EXPECT_EQ(lines, Lines(text)) << "text " << testing::PrintToString(text);
