@@ -5,6 +5,9 @@
 
 bool CDebugLineQueue::Push(DWORD processId, const SYSTEMTIME& time, const char* text, size_t length,
                            bool& wake) {
+    wake = false;
+    if (!m_capture)
+        return true;
     std::lock_guard<std::mutex> hold(m_lock);
     const bool kept = Keep(processId, time, text, length);
     if (!kept)

@@ -2,6 +2,7 @@
 // for it, and a text cut into lines.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstring>
 #include <mutex>
@@ -32,19 +33,23 @@ public:
 
     explicit CDebugLineQueue(size_t maxBytes = kMaxBytes) : m_maxBytes(maxBytes) {}
 
-    // Keeps a copy of the text; false when it was dropped (the queue was full or memory ran out)
-    // and counted. Sets wake when the user-interface thread is to be woken.
+    // Keeps a copy of the text (none while Capture is off); false when it was dropped (the queue
+    // was full or memory ran out) and counted. Sets wake when the user-interface thread is to be
+    // woken.
     bool Push(DWORD processId, const SYSTEMTIME& time, const char* text, size_t length, bool& wake);
     // Moves every waiting line and the count of dropped ones into batch, whose earlier
     // contents are discarded (its memory is reused).
     void TakeAll(Batch& batch);
     // The wake-up could not be delivered: the next Push asks again.
     void WakeFailed();
+    // While Capture is off lines are dropped as they come, uncounted, like intake messages.
+    void SetCapture(bool on) { m_capture = on; }
 
 private:
     bool Keep(DWORD processId, const SYSTEMTIME& time, const char* text, size_t length);
 
     const size_t m_maxBytes;
+    std::atomic<bool> m_capture{true};
     std::mutex m_lock;
     Batch m_waiting;
     bool m_wakePending = false;

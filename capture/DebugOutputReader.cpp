@@ -20,6 +20,9 @@ struct SharedBuffer {
 // each line, one after the other. So the reader lets go once none has written for kQuietMs,
 // serving and dropping their lines meanwhile, for at most kDrainMs.
 const DWORD kQuietMs = 20;
+// Lines are shown this long after the writers pause, and at least this often while they write.
+const DWORD kPauseMs = 5;
+const ULONGLONG kPostEveryMs = 20;
 const ULONGLONG kDrainMs = 2000;
 } // namespace
 
@@ -79,7 +82,23 @@ void CDebugOutputReader::Run() {
     // The stop event first: during a flood the data event is always set.
     const HANDLE events[] = {m_stop.Get(), m_dataReady.Get()};
     ::SetEvent(m_bufferReady.Get());
-    while (::WaitForMultipleObjects(2, events, FALSE, INFINITE) == WAIT_OBJECT_0 + 1) {
+    // The wake-up a batch is owed is posted once the writers pause, or kPostEveryMs after its
+    // first line: a wake-up is a round trip to the system for both threads, too dear a line.
+    bool owed = false;
+    ULONGLONG owedSince = 0;
+    const auto post = [&] {
+        if (!::PostMessageA(m_notify, m_message, 0, 0))
+            m_queue.WakeFailed();
+        owed = false;
+    };
+    for (;;) {
+        const DWORD woken = ::WaitForMultipleObjects(2, events, FALSE, owed ? kPauseMs : INFINITE);
+        if (woken == WAIT_TIMEOUT) {
+            post();
+            continue;
+        }
+        if (woken != WAIT_OBJECT_0 + 1)
+            break;
         const DWORD processId = buffer.processId;
         const size_t length = strnlen(buffer.text, sizeof text - 1);
         memcpy(text, buffer.text, length);
@@ -91,9 +110,14 @@ void CDebugOutputReader::Run() {
         IClock::System().Now(time);
         bool wake = false;
         m_queue.Push(processId, time, text, length, wake);
-        if (wake && !::PostMessageA(m_notify, m_message, 0, 0))
-            m_queue.WakeFailed();
+        const ULONGLONG now = ::GetTickCount64();
+        if (wake)
+            owed = true, owedSince = now;
+        if (owed && now - owedSince >= kPostEveryMs)
+            post();
     }
+    if (owed)
+        post();
     const ULONGLONG until = ::GetTickCount64() + kDrainMs;
     while (::GetTickCount64() < until &&
            ::WaitForSingleObject(m_dataReady.Get(), kQuietMs) == WAIT_OBJECT_0)

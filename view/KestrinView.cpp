@@ -177,6 +177,7 @@ void CKestrinView::OnClear() {
 
 void CKestrinView::OnCapture() {
     m_capture.m_bCapture = !m_capture.m_bCapture;
+    m_debugLines.SetCapture(m_capture.m_bCapture);
     if (CMainFrame* frame = MainFrame())
         frame->UpdateCaptureButton(m_capture.m_bCapture);
 }

@@ -28,7 +28,7 @@ TEST(DebugLines, LfOrCrLfEndsALineATrailingBreakAddsNoneAndAnEmptyTextIsOneLine)
 }
 
 // Room for three 3-byte texts: the fourth is dropped and counted; one wake-up a batch, asked
-// again after a failed one.
+// again after a failed one; none kept while Capture is off.
 TEST(DebugLines, TheQueueHoldsWhatFitsCountsTheRestAndWakesOnceABatch) {
     CDebugLineQueue queue(3 * (sizeof(DebugLine) + 4));
     const SYSTEMTIME time = {2024, 5, 0, 5, 3, 4, 9, 0};
@@ -58,9 +58,11 @@ TEST(DebugLines, TheQueueHoldsWhatFitsCountsTheRestAndWakesOnceABatch) {
     queue.WakeFailed();
     push("ab5");
     EXPECT_EQ(2u, take().size());
-    EXPECT_EQ(0u, batch.dropped);
-    EXPECT_EQ((std::vector<bool>{true, true, true, false, true, true}), kept);
-    EXPECT_EQ((std::vector<bool>{true, false, false, false, true, true}), wakes);
+    queue.SetCapture(false);
+    push("ab6");
+    EXPECT_EQ(0u, take().size() + batch.dropped) << "lines kept or counted with Capture off";
+    EXPECT_EQ((std::vector<bool>{true, true, true, false, true, true, true}), kept);
+    EXPECT_EQ((std::vector<bool>{true, false, false, false, true, true, false}), wakes);
 }
 
 } // namespace
