@@ -30,7 +30,7 @@ const ULONGLONG kLongestWaitMs = 120;
 // Save hands the file this much at a time.
 const size_t kSaveChunkBytes = 64 * 1024;
 
-// Posted by the reader thread when lines are waiting for none before them.
+// Posted by the reader thread once for each batch of lines.
 const UINT kDebugOutputReady = WM_APP + 1;
 // A batch's memory is kept for the next one up to this size.
 const size_t kKeptBatchBytes = 1u << 20;
