@@ -363,7 +363,7 @@ TEST(Resources, HoldTheStringsAndAccelerators) {
         const wchar_t* text = nullptr; // with no buffer, a pointer into the resource
         strings += ::LoadStringW(nullptr, id, reinterpret_cast<LPWSTR>(&text), 0) > 0;
     }
-    EXPECT_EQ(68, strings) << "strings, the out-of-memory count's among them";
+    EXPECT_EQ(71, strings) << "strings, the out-of-memory count's and debug output's among them";
     // Of the accelerators, the Ctrl+letter keys that the menu items show.
     ACCEL entries[32];
     const int count = ::CopyAcceleratorTableA(Frame()->GetAccelerators(), entries, 32);
