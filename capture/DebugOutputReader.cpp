@@ -19,11 +19,11 @@ struct SharedBuffer {
 // it open: a reader that lets go while writers keep writing leaves them waiting that long for
 // each line, one after the other. So the reader lets go once none has written for kQuietMs,
 // serving and dropping their lines meanwhile, for at most kDrainMs.
-const DWORD kQuietMs = 20;
+const DWORD kQuietMs = 100;
 // Lines are shown this long after the writers pause, and at least this often while they write.
 const DWORD kPauseMs = 5;
 const ULONGLONG kPostEveryMs = 20;
-const ULONGLONG kDrainMs = 2000;
+const ULONGLONG kDrainMs = 3000;
 } // namespace
 
 CDebugOutputReader::CDebugOutputReader(CDebugLineQueue& queue, HWND notify, UINT message)

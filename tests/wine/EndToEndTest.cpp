@@ -344,7 +344,7 @@ TEST_F(EndToEndTest, DebugOutputIsOnAgainAtStartAndWritersGoOnWhenKestrinEnds) {
     std::vector<std::unique_ptr<CProgram>> writers;
     for (const char* tag : {"a", "b"})
         writers.push_back(
-            std::make_unique<CProgram>("debug-writer.exe", std::vector<std::string>{"1000", tag}));
+            std::make_unique<CProgram>("debug-writer.exe", std::vector<std::string>{"500", tag}));
     EXPECT_TRUE(WaitFor([&] { return CRemoteList(restarted.View()).Count() > 0; }));
     restarted.Close();
     for (auto& writer : writers)
