@@ -45,6 +45,8 @@ bool CKestrinApp::InitInstance() {
 
     m_pMainWnd->ShowWindow(SW_SHOW);
     ::UpdateWindow(m_pMainWnd->m_hWnd);
+    if (GetProfileInt(CKestrinView::kSettingsSection, CKestrinView::kCaptureDebugOutputEntry, 0))
+        m_pMainWnd->SendMessage(WM_COMMAND, ID_CAPTURE_DEBUG_OUTPUT);
     return true;
 }
 

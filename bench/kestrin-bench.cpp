@@ -20,6 +20,7 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Capture.h"
@@ -139,6 +140,19 @@ private:
 
 // ---- The stand-ins, run as children of the bench.
 
+// Reports ready on the semaphore GATE-ready and waits for the event GATE to be set.
+bool PassGate(const char* name) {
+    CHandle ready(
+        ::OpenSemaphoreA(SEMAPHORE_MODIFY_STATE, FALSE, (std::string(name) + "-ready").c_str()));
+    CHandle gate(::OpenEventA(SYNCHRONIZE, FALSE, name));
+    if (!ready || !gate || !::ReleaseSemaphore(ready.Get(), 1, nullptr) ||
+        ::WaitForSingleObject(gate.Get(), kChildTimeoutMs) != WAIT_OBJECT_0) {
+        fprintf(stderr, "kestrin-bench: the gate %s did not open\n", name);
+        return false;
+    }
+    return true;
+}
+
 // --send HWND COUNT PID WARMUP TEXT GATE: sends WARMUP untimed messages, reports ready on the
 // semaphore GATE-ready, and once the event GATE is set sends COUNT timed ones; PID "self" is this
 // process's id. Prints: sent COUNT refused N from TICKS to TICKS longest TICKS, the last being the
@@ -162,14 +176,8 @@ int RunSender(int argc, char** argv) {
     };
     for (unsigned long i = 0; i < warmup; ++i)
         send();
-    CHandle ready(
-        ::OpenSemaphoreA(SEMAPHORE_MODIFY_STATE, FALSE, (std::string(argv[7]) + "-ready").c_str()));
-    CHandle gate(::OpenEventA(SYNCHRONIZE, FALSE, argv[7]));
-    if (!ready || !gate || !::ReleaseSemaphore(ready.Get(), 1, nullptr) ||
-        ::WaitForSingleObject(gate.Get(), kChildTimeoutMs) != WAIT_OBJECT_0) {
-        fprintf(stderr, "kestrin-bench: the gate %s did not open\n", argv[7]);
+    if (!PassGate(argv[7]))
         return 2;
-    }
     const LONGLONG start = Ticks();
     LONGLONG longest = 0;
     for (unsigned long i = 0; i < count; ++i) {
@@ -182,6 +190,19 @@ int RunSender(int argc, char** argv) {
            longest);
     // A receiver that vanished answers 0 too.
     return refused == 0 && ::IsWindow(target) ? 0 : 2;
+}
+
+// --write COUNT GATE: once the gate opens, writes COUNT lines of debug output. Prints as a
+// sender does.
+int RunWriter(int argc, char** argv) {
+    if (argc != 4 || !PassGate(argv[3]))
+        return 2;
+    const unsigned long count = strtoul(argv[2], nullptr, 10);
+    const LONGLONG start = Ticks();
+    for (unsigned long i = 0; i < count; ++i)
+        ::OutputDebugStringA(kMessage);
+    printf("sent %lu refused 0 from %lld to %lld\n", count, start, Ticks());
+    return 0;
 }
 
 LRESULT CALLBACK BareWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -240,11 +261,12 @@ double PerSecond(const std::vector<Sent>& sent) {
     return total * 1000.0 / TicksToMs(end - start);
 }
 
-// Sender processes against one window; they meet at a gate after warming up, so that all start
-// sending at once. meanwhile, if given, runs over and over while they send.
-bool Send(HWND target, int senders, unsigned long each, std::vector<Sent>& sent,
-          std::string& failure, const std::string& pid = "self", unsigned long warmup = kWarmup,
-          const std::function<void()>& meanwhile = nullptr) {
+// Child processes of the bench, each started with args and a gate's name; they meet at the gate,
+// so that all start at once, and each does each things. meanwhile, if given, runs over and over
+// while they run.
+bool RunGated(int senders, const std::vector<std::string>& args, unsigned long each,
+              std::vector<Sent>& sent, std::string& failure,
+              const std::function<void()>& meanwhile = nullptr) {
     static int batches = 0;
     const std::string gateName =
         Format("KestrinBenchGate-%lu-%d", ::GetCurrentProcessId(), ++batches);
@@ -257,10 +279,9 @@ bool Send(HWND target, int senders, unsigned long each, std::vector<Sent>& sent,
     std::vector<std::unique_ptr<CChildProcess>> children;
     for (int i = 0; i < senders; ++i) {
         children.push_back(std::make_unique<CChildProcess>());
-        if (!children.back()->Start(CommandLine(
-                ProgramPath(),
-                {"--send", std::to_string(reinterpret_cast<uintptr_t>(target)),
-                 std::to_string(each), pid, std::to_string(warmup), kMessage, gateName}))) {
+        std::vector<std::string> line = args;
+        line.push_back(gateName);
+        if (!children.back()->Start(CommandLine(ProgramPath(), line))) {
             failure = "cannot start a sender";
             return false;
         }
@@ -296,6 +317,16 @@ bool Send(HWND target, int senders, unsigned long each, std::vector<Sent>& sent,
         sent.push_back(s);
     }
     return true;
+}
+
+// Sender processes against one window, after warmup messages each.
+bool Send(HWND target, int senders, unsigned long each, std::vector<Sent>& sent,
+          std::string& failure, const std::string& pid = "self", unsigned long warmup = kWarmup,
+          const std::function<void()>& meanwhile = nullptr) {
+    return RunGated(senders,
+                    {"--send", std::to_string(reinterpret_cast<uintptr_t>(target)),
+                     std::to_string(each), pid, std::to_string(warmup), kMessage},
+                    each, sent, failure, meanwhile);
 }
 
 // Kestrin in a process of its own, with what the bench reads from outside.
@@ -1274,6 +1305,171 @@ void ManySenders(CTable& table, HWND bare, const Scale& scale, const UnnamedInPr
         kestrin.Close();
 }
 
+// B12's stand-in: takes the debug-output buffer on a thread of the bench and only copies each
+// line out and re-arms, counting the lines.
+class CBareReader {
+public:
+    bool Start() {
+        m_section.Reset(::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                             kBufferBytes, "DBWIN_BUFFER"));
+        if (!m_section || ::GetLastError() == ERROR_ALREADY_EXISTS)
+            return false;
+        m_view = static_cast<const char*>(
+            ::MapViewOfFile(m_section.Get(), FILE_MAP_READ, 0, 0, kBufferBytes));
+        m_bufferReady.Reset(::CreateEventA(nullptr, FALSE, FALSE, "DBWIN_BUFFER_READY"));
+        m_dataReady.Reset(::CreateEventA(nullptr, FALSE, FALSE, "DBWIN_DATA_READY"));
+        m_stop.Reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+        if (!m_view || !m_bufferReady || !m_dataReady || !m_stop)
+            return false;
+        m_thread = std::thread([this] { Run(); });
+        return true;
+    }
+    // The lines read.
+    unsigned long Stop() {
+        if (m_thread.joinable()) {
+            ::SetEvent(m_stop.Get());
+            m_thread.join();
+        }
+        if (m_view)
+            ::UnmapViewOfFile(m_view);
+        m_view = nullptr;
+        m_section.Reset();
+        m_bufferReady.Reset();
+        m_dataReady.Reset();
+        return m_lines;
+    }
+    ~CBareReader() { Stop(); }
+
+private:
+    static const DWORD kBufferBytes = 4096;
+
+    void Run() {
+        char text[kBufferBytes];
+        const HANDLE events[] = {m_stop.Get(), m_dataReady.Get()};
+        ::SetEvent(m_bufferReady.Get());
+        while (::WaitForMultipleObjects(2, events, FALSE, INFINITE) == WAIT_OBJECT_0 + 1) {
+            const size_t length = strnlen(m_view + sizeof(DWORD), kBufferBytes - sizeof(DWORD));
+            memcpy(text, m_view + sizeof(DWORD), length);
+            ::SetEvent(m_bufferReady.Get());
+            ++m_lines;
+        }
+    }
+
+    CHandle m_section, m_bufferReady, m_dataReady, m_stop;
+    const char* m_view = nullptr;
+    std::thread m_thread;
+    unsigned long m_lines = 0;
+};
+
+// B12: debug-output lines per second of 1, 4 and 8 writer processes, read by Kestrin and by the
+// bare reader in turn. A line Kestrin shows no row for, or the bare reader did not count, is lost.
+bool DebugOutputThroughput(CTable& table, const CBenchKestrin& kestrin, const Scale& scale) {
+    for (int writers : {1, 4, 8}) {
+        const std::string what = Format("debug-output lines/s, %d writer process(es)", writers);
+        Progress("B12: %s", what.c_str());
+        const unsigned long each = scale.throughput / writers, total = each * writers;
+        std::vector<double> kestrinRate, bareRate;
+        unsigned long lost = 0;
+        std::vector<Sent> sent;
+        std::string failure;
+        for (int run = 0; run < scale.runs; ++run) {
+            for (int turn = 0; turn < 2; ++turn) {
+                const bool toKestrin = (run + turn) % 2 == 0;
+                CBareReader bare;
+                if (toKestrin
+                        ? !kestrin.Command(ID_CLEAR) || !kestrin.Command(ID_CAPTURE_DEBUG_OUTPUT)
+                        : !bare.Start())
+                    failure = "the reader could not take the buffer";
+                else
+                    RunGated(writers, {"--write", std::to_string(each)}, each, sent, failure);
+                unsigned long read = 0;
+                if (toKestrin) {
+                    WaitFor([&] { return kestrin.Rows() >= total; });
+                    read = static_cast<unsigned long>(kestrin.Rows());
+                    kestrin.Command(ID_CAPTURE_DEBUG_OUTPUT);
+                } else
+                    read = bare.Stop();
+                if (!failure.empty()) {
+                    table.Failed("B12", what, failure);
+                    return false;
+                }
+                lost += read > total ? read - total : total - read;
+                (toKestrin ? kestrinRate : bareRate).push_back(PerSecond(sent));
+            }
+        }
+        const double ratio = Median(kestrinRate) / Median(bareRate);
+        table.Judge("B12", what,
+                    Format("Kestrin %.0f / bare %.0f; %lu lost or twice", Median(kestrinRate),
+                           Median(bareRate), lost),
+                    ratio, ">= 0.90", ratio >= 0.90 && lost == 0);
+    }
+    return true;
+}
+
+// B13: this process's WM_SETTEXT round trips to Kestrin with no debug output, during an 8-writer
+// flood that Kestrin reads, and during the same flood read by the bare reader instead, which
+// tells the writers' own load on the machine from Kestrin's; interleaved.
+bool DebugOutputRoundTrip(CTable& table, const CBenchKestrin& kestrin, const Scale& scale) {
+    const std::string what = Format("round trip during an 8-writer debug-output flood of %lu lines",
+                                    8 * scale.floodEach);
+    Progress("B13: %s", what.c_str());
+    double ms = 0;
+    unsigned long count = 0;
+    const auto roundTrips = [&] {
+        const LONGLONG start = Ticks();
+        for (int i = 0; i < 20; ++i)
+            ::SendMessageA(kestrin.Frame(), WM_SETTEXT, ::GetCurrentProcessId(),
+                           reinterpret_cast<LPARAM>(kMessage));
+        ms += TicksToMs(Ticks() - start);
+        count += 20;
+    };
+    std::vector<double> idleUs, kestrinUs, bareUs;
+    std::vector<Sent> sent;
+    std::string failure;
+    for (int run = 0; run < scale.runs; ++run) {
+        ms = 0, count = 0;
+        while (count < scale.roundTrip)
+            roundTrips();
+        idleUs.push_back(ms * 1000 / count);
+        for (bool byKestrin : {true, false}) {
+            CBareReader bare;
+            if (byKestrin ? !kestrin.Command(ID_CAPTURE_DEBUG_OUTPUT) : !bare.Start())
+                failure = "the reader could not take the buffer";
+            ms = 0, count = 0;
+            if (failure.empty())
+                RunGated(8, {"--write", std::to_string(scale.floodEach)}, scale.floodEach, sent,
+                         failure, roundTrips);
+            if (byKestrin)
+                kestrin.Command(ID_CAPTURE_DEBUG_OUTPUT);
+            if (!failure.empty() || count == 0) {
+                table.Failed("B13", what, failure.empty() ? "no round trip in the flood" : failure);
+                return false;
+            }
+            (byKestrin ? kestrinUs : bareUs).push_back(ms * 1000 / count);
+        }
+    }
+    const double ratio = Median(kestrinUs) / Median(idleUs);
+    table.Judge("B13", what,
+                Format("flood %.0f us / idle %.0f us", Median(kestrinUs), Median(idleUs)), ratio,
+                "<= 1.5", ratio <= 1.5);
+    table.Add("B13", "  the same, the flood read by the bare reader",
+              Format("Kestrin's flood %.0f us / bare reader's flood %.0f us", Median(kestrinUs),
+                     Median(bareUs)),
+              Format("%.2f", Median(kestrinUs) / Median(bareUs)), "printed", "-");
+    return true;
+}
+
+// B12 and B13 on a Kestrin of their own.
+void DebugOutput(CTable& table, const Scale& scale) {
+    CBenchKestrin kestrin;
+    if (!kestrin.Open()) {
+        table.Failed("B12", "a Kestrin for debug output", "it did not start");
+        return;
+    }
+    if (DebugOutputThroughput(table, kestrin, scale) && DebugOutputRoundTrip(table, kestrin, scale))
+        kestrin.Close();
+}
+
 // The processor, memory and Wine version the figures were measured on.
 std::string Heading(bool quick) {
     char processor[128] = "unknown processor";
@@ -1336,6 +1532,8 @@ int RunBenchmarks(bool quick, const std::string& only) {
         ::PostMessageA(window, WM_CLOSE, 0, 0);
         bare.Wait();
     }
+    if (runs({"B12", "B13"}))
+        DebugOutput(table, scale);
     table.Print(Heading(quick), only);
     return table.AnyFailed() ? 1 : 0;
 }
@@ -1345,6 +1543,8 @@ int RunBenchmarks(bool quick, const std::string& only) {
 int main(int argc, char** argv) {
     if (argc >= 2 && strcmp(argv[1], "--send") == 0)
         return RunSender(argc, argv);
+    if (argc >= 2 && strcmp(argv[1], "--write") == 0)
+        return RunWriter(argc, argv);
     if (argc == 2 && strcmp(argv[1], "--bare") == 0)
         return RunBare();
     bool quick = false;

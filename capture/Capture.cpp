@@ -23,6 +23,14 @@ CCapture::CCapture(IProcessSource& processes, IRowSink& rows, ISender& sender, I
       m_codePage(codePage) {}
 
 long CCapture::OnDebugMessage(DWORD processId, const char* text) {
+    return Take(processId, text, nullptr);
+}
+
+long CCapture::OnDebugOutput(DWORD processId, const char* text, const SYSTEMTIME& time) {
+    return Take(processId, text, &time);
+}
+
+long CCapture::Take(DWORD processId, const char* text, const SYSTEMTIME* time) {
     if (!m_bCapture)
         return 0;
     if (!text)
@@ -37,7 +45,10 @@ long CCapture::OnDebugMessage(DWORD processId, const char* text) {
     // The sender waits while its name is read, so one that exits right after its send is named.
     char name[128] = {};
     const bool missed = processId != 0 && !m_procNames.Find(processId, name);
-    m_clock.Now(record.stTime);
+    if (time)
+        record.stTime = *time;
+    else
+        m_clock.Now(record.stTime);
     CopyFitting(m_codePage, record.szProcessName, name);
     const bool kept = !shown || m_rows.AppendRow(record);
     if (missed) {

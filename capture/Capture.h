@@ -40,12 +40,17 @@ public:
     // Handles one intake message; the result is the window message's: 0 when taken, 1 when its
     // row could not be kept.
     long OnDebugMessage(DWORD processId, const char* text);
+    // The same for one line of another program's debug output, received at time.
+    long OnDebugOutput(DWORD processId, const char* text, const SYSTEMTIME& time);
 
     CProcessNames m_procNames;
     CLogFilter m_filter;
     bool m_bCapture = true;
 
 private:
+    // A null time of receipt is now.
+    long Take(DWORD processId, const char* text, const SYSTEMTIME* time);
+
     IRowSink& m_rows;
     ISender& m_sender;
     IClock& m_clock;

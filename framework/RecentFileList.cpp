@@ -3,27 +3,12 @@
 
 #include <algorithm>
 
+#include "RegKey.h"
+
 namespace {
 std::string ValueName(size_t index) {
     return "File" + std::to_string(index + 1);
 }
-
-// Owns an open registry key.
-class CRegKey {
-public:
-    CRegKey() = default;
-    CRegKey(const CRegKey&) = delete;
-    CRegKey& operator=(const CRegKey&) = delete;
-    ~CRegKey() {
-        if (m_key)
-            ::RegCloseKey(m_key);
-    }
-    HKEY* operator&() { return &m_key; }
-    operator HKEY() const { return m_key; }
-
-private:
-    HKEY m_key = nullptr;
-};
 
 // A menu item's text: '&' is doubled so that a path shows whole.
 std::string MenuText(size_t index, const std::string& path) {

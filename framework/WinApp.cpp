@@ -10,6 +10,7 @@
 #include "ControlBar.h"
 #include "FileDialog.h"
 #include "FrameworkIds.h"
+#include "RegKey.h"
 
 namespace {
 CWinApp* g_pApp = nullptr;
@@ -304,6 +305,27 @@ std::string CWinApp::GetRegistryPath() const {
     if (m_strRegistryKey.empty())
         return std::string();
     return "Software\\" + m_strRegistryKey + "\\" + m_strAppName;
+}
+
+UINT CWinApp::GetProfileInt(const char* section, const char* entry, UINT fallback) const {
+    CRegKey key;
+    DWORD value = 0, type = 0, size = sizeof value;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, (GetRegistryPath() + "\\" + section).c_str(), 0,
+                        KEY_READ, &key) != ERROR_SUCCESS ||
+        ::RegQueryValueExA(key, entry, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
+            ERROR_SUCCESS ||
+        type != REG_DWORD)
+        return fallback;
+    return value;
+}
+
+bool CWinApp::WriteProfileInt(const char* section, const char* entry, UINT value) const {
+    CRegKey key;
+    const DWORD data = value;
+    return ::RegCreateKeyExA(HKEY_CURRENT_USER, (GetRegistryPath() + "\\" + section).c_str(), 0,
+                             nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) == ERROR_SUCCESS &&
+           ::RegSetValueExA(key, entry, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
+                            sizeof data) == ERROR_SUCCESS;
 }
 
 void CWinApp::LoadStdProfileSettings(UINT maxRecentFiles) {

@@ -86,6 +86,9 @@ public:
     CRecentFileList* GetRecentFileList() const { return m_pRecentFileList.get(); }
     // HKCU\Software\<company>\<application>; empty before SetRegistryKey.
     std::string GetRegistryPath() const;
+    // A number under the section's key beside the recent-file list; fallback when there is none.
+    UINT GetProfileInt(const char* section, const char* entry, UINT fallback) const;
+    bool WriteProfileInt(const char* section, const char* entry, UINT value) const;
     // The printer every print job and preview uses.
     CPrinterChoice& GetPrinter() { return m_printer; }
 

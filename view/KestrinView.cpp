@@ -38,6 +38,11 @@ const ULONGLONG kLongestGapMs = 160;
 // Save hands the file this much at a time.
 const size_t kSaveChunkBytes = 64 * 1024;
 
+// Posted by the reader thread once for each batch of lines.
+const UINT kDebugOutputReady = WM_APP + 1;
+// A batch's memory is kept for the next one up to this size.
+const size_t kKeptBatchBytes = 1u << 20;
+
 const char kOpenFailed[] = "Open File %s failed";
 const char kWriteFailed[] = "Write File %s failed";
 // Posted by the log's writer thread when a write failed.
@@ -78,6 +83,9 @@ const MessageEntry CKestrinView::messageEntries[] = {
     MapMessage(WM_QUERYENDSESSION, &CKestrinView::OnEndSession),
     MapMessage(WM_ENDSESSION, &CKestrinView::OnEndSession),
     MapMessage(WM_DESTROY, &CKestrinView::OnDestroy),
+    MapCommand(ID_CAPTURE_DEBUG_OUTPUT, &CKestrinView::OnCaptureDebugOutput),
+    MapUpdate(ID_CAPTURE_DEBUG_OUTPUT, &CKestrinView::OnUpdateCaptureDebugOutput),
+    MapMessage(kDebugOutputReady, &CKestrinView::OnDebugOutput),
     MapCommand(ID_FILE_PRINT, &CView::OnFilePrint),
     MapCommand(ID_FILE_PRINT_DIRECT, &CView::OnFilePrintDirect),
     MapCommand(ID_FILE_PRINT_PREVIEW, &CView::OnFilePrintPreview),
@@ -185,6 +193,7 @@ void CKestrinView::OnClear() {
 
 void CKestrinView::OnCapture() {
     m_capture.m_bCapture = !m_capture.m_bCapture;
+    m_debugLines.SetCapture(m_capture.m_bCapture);
     if (CMainFrame* frame = MainFrame())
         frame->UpdateCaptureButton(m_capture.m_bCapture);
 }
@@ -572,4 +581,49 @@ LRESULT CKestrinView::OnEndSession(WPARAM, LPARAM) {
 LRESULT CKestrinView::OnDestroy(WPARAM wParam, LPARAM lParam) {
     m_log.reset();
     return Default(WM_DESTROY, wParam, lParam);
+}
+
+void CKestrinView::OnCaptureDebugOutput() {
+    CMainFrame* frame = MainFrame();
+    const bool on = !m_debugReader;
+    m_debugReader.reset();
+    if (on) {
+        auto reader = std::make_unique<CDebugOutputReader>(m_debugLines, m_hWnd, kDebugOutputReady);
+        const CDebugOutputReader::Result result = reader->Start();
+        if (result != CDebugOutputReader::kStarted) {
+            // Left off, and remembered as the user wanted it.
+            if (frame)
+                frame->SetIdleText(AfxLoadString(result == CDebugOutputReader::kOtherReader
+                                                     ? IDS_DEBUG_OUTPUT_TAKEN
+                                                     : IDS_DEBUG_OUTPUT_FAILED)
+                                       .c_str());
+            return;
+        }
+        m_debugReader = std::move(reader);
+        if (m_nDropped)
+            ShowDropped();
+        else if (frame)
+            frame->SetIdleText("");
+    }
+    AfxGetApp()->WriteProfileInt(kSettingsSection, kCaptureDebugOutputEntry, on ? 1 : 0);
+}
+
+void CKestrinView::OnUpdateCaptureDebugOutput(CCmdUI* pCmdUI) {
+    pCmdUI->SetCheck(m_debugReader ? 1 : 0);
+}
+
+// Each line of a text becomes a row as an intake message would, stamped when it was read.
+LRESULT CKestrinView::OnDebugOutput(WPARAM, LPARAM) {
+    m_debugLines.TakeAll(m_debugBatch);
+    for (const DebugLine& line : m_debugBatch.lines)
+        ForEachLine(&m_debugBatch.texts[line.offset], line.length, [&](const char* text) {
+            m_capture.OnDebugOutput(line.dwProcessId, text, line.stTime);
+        });
+    if (m_debugBatch.dropped) {
+        m_nDropped += m_debugBatch.dropped;
+        ShowDropped();
+    }
+    if (m_debugBatch.texts.capacity() > kKeptBatchBytes)
+        m_debugBatch = CDebugLineQueue::Batch();
+    return 0;
 }

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "Capture.h"
+#include "DebugLines.h"
+#include "DebugOutputReader.h"
 #include "LogFile.h"
 #include "RowSelection.h"
 #include "RowStore.h"
@@ -15,6 +17,9 @@
 class CKestrinView : public CListView, private IRowSink, private ISender {
 public:
     static const CRuntimeClass runtimeClass;
+    // Where Capture debug output is remembered, beside the recent-file list.
+    static constexpr const char* kSettingsSection = "Settings";
+    static constexpr const char* kCaptureDebugOutputEntry = "CaptureDebugOutput";
 
     CKestrinView();
 
@@ -45,6 +50,10 @@ protected:
     LRESULT OnLogFailed(WPARAM, LPARAM);
     LRESULT OnEndSession(WPARAM, LPARAM);
     LRESULT OnDestroy(WPARAM wParam, LPARAM lParam);
+    void OnCaptureDebugOutput();
+    void OnUpdateCaptureDebugOutput(CCmdUI* pCmdUI);
+    // The reader's wake-up: its waiting lines become rows.
+    LRESULT OnDebugOutput(WPARAM, LPARAM);
     LRESULT OnTimer(WPARAM wParam, LPARAM lParam);
     LRESULT OnDeleteAllItems(WPARAM wParam, LPARAM lParam);
     LRESULT OnKeyDown(WPARAM key, LPARAM lParam);
@@ -102,4 +111,7 @@ private:
     ULONGLONG m_shownAt = 0;           // when the last show ended
     ULONGLONG m_showGap = 0;           // the least time from then to the next show
     unsigned long long m_nDropped = 0; // messages accepted but not stored: memory ran out
+    CDebugLineQueue m_debugLines;
+    CDebugLineQueue::Batch m_debugBatch;
+    std::unique_ptr<CDebugOutputReader> m_debugReader; // while Capture debug output is on
 };

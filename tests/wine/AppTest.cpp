@@ -42,22 +42,29 @@ TEST_F(AppTest, ANullTextIsAnEmptyRowAndAFrameWithoutAViewTakesNothingOrIsTold) 
 }
 
 // Items grayed or checked as the route leaves them, the commands with no handler grayed, the
-// buttons alike: as started, then after toggling Capture, Log to file and Capture again.
+// buttons alike: as started, then after toggling Capture, Log to file, Capture debug output,
+// Capture and Capture debug output again.
 // Capture off drops messages; Log to file goes on with the path Save remembers, or stays off when
 // its file dialog is cancelled. Each shows its state's picture, and Kestrin's other buttons show
 // the extra strip's.
 TEST_F(AppTest, MenusAndBothBarsShowTheRoutesStates) {
     const std::set<int> grayedAlways = {ID_FILE_MRU_FILE1, ID_EDIT_UNDO, ID_EDIT_CUT, ID_EDIT_COPY,
                                         ID_EDIT_PASTE};
-    const UINT toggles[] = {0, ID_CAPTURE, ID_LOG_TO_FILE, ID_CAPTURE};
-    bool capture = true, log = false;
-    for (int step = 0; step < 4; ++step) {
+    const UINT toggles[] = {0,
+                            ID_CAPTURE,
+                            ID_LOG_TO_FILE,
+                            ID_CAPTURE_DEBUG_OUTPUT,
+                            ID_CAPTURE,
+                            ID_CAPTURE_DEBUG_OUTPUT};
+    bool capture = true, log = false, debugOutput = false;
+    for (int step = 0; step < int(std::size(toggles)); ++step) {
         SCOPED_TRACE("step " + std::to_string(step));
         if (toggles[step] == ID_LOG_TO_FILE)
             log = Drive(ID_LOG_TO_FILE, {Click(IDCANCEL)}).empty();
         else if (toggles[step])
             Command(toggles[step]);
         capture ^= toggles[step] == ID_CAPTURE;
+        debugOutput ^= toggles[step] == ID_CAPTURE_DEBUG_OUTPUT;
         std::set<int> grayed, checked, differ;
         for (int i = 0; i < ::GetMenuItemCount(::GetMenu(m_frame->m_hWnd)); ++i) {
             HMENU popup = OpenPopup(i);
@@ -77,9 +84,11 @@ TEST_F(AppTest, MenusAndBothBarsShowTheRoutesStates) {
             }
         }
         EXPECT_EQ(grayedAlways, grayed);
-        std::set<int> on = {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_CAPTURE, ID_LOG_TO_FILE};
+        std::set<int> on = {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_CAPTURE, ID_LOG_TO_FILE,
+                            ID_CAPTURE_DEBUG_OUTPUT};
         on.erase(capture ? 0 : ID_CAPTURE);
         on.erase(log ? 0 : ID_LOG_TO_FILE);
+        on.erase(debugOutput ? 0 : ID_CAPTURE_DEBUG_OUTPUT);
         EXPECT_EQ(on, checked);
         EXPECT_EQ(std::set<int>{}, differ) << "buttons whose state is not their item's";
         std::vector<LRESULT> pictures;
@@ -91,7 +100,7 @@ TEST_F(AppTest, MenusAndBothBarsShowTheRoutesStates) {
             << "pictures of Capture, Log to file, Clear and Filter";
         EXPECT_EQ(0, Send(std::to_string(step).c_str()));
     }
-    EXPECT_EQ((Strings{"0", "3"}), Texts()) << "rows taken with Capture on";
+    EXPECT_EQ((Strings{"0", "4", "5"}), Texts()) << "rows taken with Capture on";
     EXPECT_EQ("最近文件", MenuText(kFilePopup, ID_FILE_MRU_FILE1));
 }
 

@@ -209,6 +209,137 @@ TEST_F(EndToEndTest, SendersLoseReorderNothingAndSaveWritesAndTheListShowsEveryR
     EXPECT_EQ("after Clear", list.GetRow(0)[3]);
 }
 
+// Debug output as the command turns it on or off, read back as rows or from the status bar.
+void ToggleDebugOutput(HWND frame) {
+    ::SendMessageA(frame, WM_COMMAND, ID_CAPTURE_DEBUG_OUTPUT, 0);
+}
+
+std::string StatusText(HWND frame) {
+    char text[256] = "";
+    ::SendMessageA(::FindWindowExA(frame, nullptr, STATUSCLASSNAMEA, nullptr), WM_GETTEXT,
+                   sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+// Writers' texts become rows line by line, each writer's in its order, none lost or twice; the
+// writers' buffer holds 4,091 bytes of text, of which the row shows 127 in whole characters.
+TEST_F(EndToEndTest, DebugOutputOfEveryWriterBecomesRowsLineByLineInEachWritersOrder) {
+    const int kWriters = 4, kEach = 500;
+    ToggleDebugOutput(kestrin->Frame());
+    std::string wide(126, 'x');
+    while (wide.size() < 4095)
+        wide += "\xB0\xA1";
+    const std::pair<std::string, Row> texts[] = {
+        {"", {""}},
+        {"\n", {""}},
+        {"a\nb", {"a", "b"}},
+        {"c\r\nd\r\n", {"c", "d"}},
+        {"\n\ne\r", {"", "", "e\r"}},
+        {wide, {std::string(126, 'x')}},
+    };
+    std::vector<std::string> hex;
+    Row lines;
+    for (const auto& [text, shown] : texts) {
+        hex.emplace_back();
+        for (unsigned char ch : text)
+            hex.back() += "0123456789ABCDEF"[ch >> 4], hex.back() += "0123456789ABCDEF"[ch & 15];
+        lines.insert(lines.end(), shown.begin(), shown.end());
+    }
+    std::vector<std::unique_ptr<CProgram>> writers;
+    std::map<std::string, std::string> tags; // by process id
+    for (int k = 0; k < kWriters; ++k) {
+        writers.push_back(std::make_unique<CProgram>(
+            "debug-writer.exe",
+            std::vector<std::string>{std::to_string(kEach), "w" + std::to_string(k)}));
+        tags[std::to_string(writers.back()->Id())] = "w" + std::to_string(k);
+    }
+    CProgram multiline("debug-writer.exe", [&] {
+        std::vector<std::string> args = {"-"};
+        args.insert(args.end(), hex.begin(), hex.end());
+        return args;
+    }());
+    multiline.Wait();
+    for (auto& writer : writers)
+        writer->Wait();
+    const int expected = kWriters * kEach + int(lines.size());
+    CRemoteList list(kestrin->View());
+    EXPECT_TRUE(WaitFor([&] { return list.Count() >= expected; }));
+    ::Sleep(200);
+    ToggleDebugOutput(kestrin->Frame());
+
+    std::map<std::string, int> next;
+    Row wrong, gotLines;
+    for (const Row& row : list.GetRows()) {
+        if (row[1] == std::to_string(multiline.Id())) {
+            gotLines.push_back(row[3]);
+            continue;
+        }
+        const std::string& tag = tags[row[1]];
+        if (tag.empty() || row[0] != "debug-writer.exe" ||
+            row[3] != tag + " " + std::to_string(next[tag]++))
+            wrong.push_back(row[0] + " " + row[1] + " " + row[3]);
+    }
+    EXPECT_EQ(Row{}, wrong) << "rows unlike their writer's next line";
+    EXPECT_EQ(lines, gotLines) << "a row per line, the long text cut";
+    EXPECT_EQ(expected, list.Count());
+}
+
+// With Capture off lines are read and dropped at once. A reader that was there first keeps the
+// writers' lines, Kestrin says so and takes messages as ever; once Kestrin lets go, another
+// reader gets the buffer.
+TEST_F(EndToEndTest, DebugOutputWithCaptureOffOrAnotherReaderFirstLeavesWritersAndIntakeAlone) {
+    ::SendMessageA(kestrin->Frame(), WM_COMMAND, ID_CAPTURE, 0);
+    ToggleDebugOutput(kestrin->Frame());
+    // A writer waits 10 s on a reader that does not re-arm: the wait would outlast the test's.
+    CProgram("debug-writer.exe", {"300", "off"}).Wait();
+    ::SendMessageA(kestrin->Frame(), WM_COMMAND, ID_CAPTURE, 0);
+    ToggleDebugOutput(kestrin->Frame());
+    EXPECT_EQ(0, CRemoteList(kestrin->View()).Count()) << "rows with Capture off";
+
+    CHandle section(::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096,
+                                         "DBWIN_BUFFER"));
+    ASSERT_TRUE(section && ::GetLastError() != ERROR_ALREADY_EXISTS)
+        << "expected Kestrin to have let go";
+    CHandle bufferReady(::CreateEventA(nullptr, FALSE, TRUE, "DBWIN_BUFFER_READY"));
+    CHandle dataReady(::CreateEventA(nullptr, FALSE, FALSE, "DBWIN_DATA_READY"));
+    ToggleDebugOutput(kestrin->Frame());
+    EXPECT_EQ("另一个程序正在读取调试输出", StatusText(kestrin->Frame()));
+    EXPECT_TRUE(Send(kestrin->Frame(), 1, "intake"));
+    CProgram("debug-writer.exe", {"1", "mine"}).Wait();
+    const char* view =
+        static_cast<const char*>(::MapViewOfFile(section.Get(), FILE_MAP_READ, 0, 0, 0));
+    EXPECT_TRUE(::WaitForSingleObject(dataReady.Get(), 0) == WAIT_OBJECT_0 && view &&
+                std::string(view + 4) == "mine 0")
+        << "the first reader's line";
+    ::UnmapViewOfFile(view);
+    EXPECT_EQ(1, CRemoteList(kestrin->View()).Count()) << "rows: the intake's";
+    section.Reset(nullptr), bufferReady.Reset(nullptr), dataReady.Reset(nullptr);
+    ToggleDebugOutput(kestrin->Frame());
+    EXPECT_EQ("就绪", StatusText(kestrin->Frame())) << "taken once free";
+    ToggleDebugOutput(kestrin->Frame());
+}
+
+// Capture debug output on is remembered, and a Kestrin started so reads at once; one that ends
+// while writers write lets them go on.
+TEST_F(EndToEndTest, DebugOutputIsOnAgainAtStartAndWritersGoOnWhenKestrinEnds) {
+    kestrin->Close();
+    const char kSettings[] = "Software\\Local AppWizard-Generated Applications\\Kestrin\\Settings";
+    const DWORD on = 1;
+    ::RegSetKeyValueA(HKEY_CURRENT_USER, kSettings, "CaptureDebugOutput", REG_DWORD, &on,
+                      sizeof on);
+    CKestrin restarted;
+    ASSERT_NO_FATAL_FAILURE(restarted.Start());
+    std::vector<std::unique_ptr<CProgram>> writers;
+    for (const char* tag : {"a", "b"})
+        writers.push_back(
+            std::make_unique<CProgram>("debug-writer.exe", std::vector<std::string>{"500", tag}));
+    EXPECT_TRUE(WaitFor([&] { return CRemoteList(restarted.View()).Count() > 0; }));
+    restarted.Close();
+    for (auto& writer : writers)
+        writer->Wait();
+    ::RegDeleteKeyValueA(HKEY_CURRENT_USER, kSettings, "CaptureDebugOutput");
+}
+
 // A window closed inside the move loop, which eats the quit message, still ends its process and
 // frees the mutex; the loop runs inside the main loop's dispatch (posted) or a sent message.
 // Log to file during a flood: 200 ms after the last row was taken, the file holds, as Save writes

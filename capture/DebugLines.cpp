@@ -1,0 +1,51 @@
+// The bounded queue of debug-output lines between the reader and the user-interface thread.
+#include "DebugLines.h"
+
+#include <new>
+
+bool CDebugLineQueue::Push(DWORD processId, const SYSTEMTIME& time, const char* text, size_t length,
+                           bool& wake) {
+    wake = false;
+    if (!m_capture)
+        return true;
+    std::lock_guard<std::mutex> hold(m_lock);
+    const bool kept = Keep(processId, time, text, length);
+    if (!kept)
+        ++m_waiting.dropped;
+    wake = !m_wakePending;
+    m_wakePending = true;
+    return kept;
+}
+
+bool CDebugLineQueue::Keep(DWORD processId, const SYSTEMTIME& time, const char* text,
+                           size_t length) {
+    const size_t held = m_waiting.texts.size() + m_waiting.lines.size() * sizeof(DebugLine);
+    if (length + 1 + sizeof(DebugLine) > m_maxBytes - held)
+        return false;
+    const size_t offset = m_waiting.texts.size();
+    try {
+        m_waiting.texts.insert(m_waiting.texts.end(), text, text + length);
+        m_waiting.texts.push_back('\0');
+        m_waiting.lines.push_back({processId, time, offset, length});
+    } catch (const std::bad_alloc&) {
+        m_waiting.texts.resize(offset);
+        return false;
+    }
+    return true;
+}
+
+void CDebugLineQueue::TakeAll(Batch& batch) {
+    batch.lines.clear();
+    batch.texts.clear();
+    std::lock_guard<std::mutex> hold(m_lock);
+    std::swap(batch.lines, m_waiting.lines);
+    std::swap(batch.texts, m_waiting.texts);
+    batch.dropped = m_waiting.dropped;
+    m_waiting.dropped = 0;
+    m_wakePending = false;
+}
+
+void CDebugLineQueue::WakeFailed() {
+    std::lock_guard<std::mutex> hold(m_lock);
+    m_wakePending = false;
+}

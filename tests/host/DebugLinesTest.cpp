@@ -1,0 +1,68 @@
+// Debug output on its way to rows: texts cut into lines, and the bounded queue that wakes the
+// user-interface thread once a batch.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "DebugLines.h"
+
+namespace {
+
+using Texts = std::vector<std::string>;
+
+Texts Lines(std::string text) {
+    Texts lines;
+    ForEachLine(&text[0], text.size(), [&](const char* line) { lines.emplace_back(line); });
+    return lines;
+}
+
+TEST(DebugLines, LfOrCrLfEndsALineATrailingBreakAddsNoneAndAnEmptyTextIsOneLine) {
+    const std::pair<std::string, Texts> cases[] = {
+        {"", {""}},         {"a", {"a"}},           {"\n", {""}},
+        {"\r\n", {""}},     {"a\nb", {"a", "b"}},   {"a\r\nb\r\n", {"a", "b"}},
+        {"\n\n", {"", ""}}, {"a\rb\r", {"a\rb\r"}}, {"\r\r\n", {"\r"}},
+    };
+    for (const auto& [text, lines] : cases)
+        EXPECT_EQ(lines, Lines(text)) << "text " << testing::PrintToString(text);
+}
+
+// Room for three 3-byte texts: the fourth is dropped and counted; one wake-up a batch, asked
+// again after a failed one; none kept while Capture is off.
+TEST(DebugLines, TheQueueHoldsWhatFitsCountsTheRestAndWakesOnceABatch) {
+    CDebugLineQueue queue(3 * (sizeof(DebugLine) + 4));
+    const SYSTEMTIME time = {2024, 5, 0, 5, 3, 4, 9, 0};
+    std::vector<bool> kept, wakes;
+    const auto push = [&](const char* text) {
+        bool wake = false;
+        kept.push_back(queue.Push(7, time, text, 3, wake));
+        wakes.push_back(wake);
+    };
+    CDebugLineQueue::Batch batch;
+    const auto take = [&] {
+        queue.TakeAll(batch);
+        Texts texts;
+        for (const DebugLine& line : batch.lines)
+            texts.push_back(std::to_string(line.dwProcessId) + ":" +
+                            std::to_string(line.stTime.wSecond) + ":" +
+                            std::string(&batch.texts[line.offset], line.length + 1));
+        return texts;
+    };
+    for (const char* text : {"ab0", "ab1", "ab2", "ab3"})
+        push(text);
+    EXPECT_EQ((Texts{std::string("7:9:ab0\0", 8), std::string("7:9:ab1\0", 8),
+                     std::string("7:9:ab2\0", 8)}),
+              take());
+    EXPECT_EQ(1u, batch.dropped);
+    push("ab4");
+    queue.WakeFailed();
+    push("ab5");
+    EXPECT_EQ(2u, take().size());
+    queue.SetCapture(false);
+    push("ab6");
+    EXPECT_EQ(0u, take().size() + batch.dropped) << "lines kept or counted with Capture off";
+    EXPECT_EQ((std::vector<bool>{true, true, true, false, true, true, true}), kept);
+    EXPECT_EQ((std::vector<bool>{true, false, false, false, true, true, false}), wakes);
+}
+
+} // namespace
