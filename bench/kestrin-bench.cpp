@@ -199,9 +199,13 @@ int RunWriter(int argc, char** argv) {
         return 2;
     const unsigned long count = strtoul(argv[2], nullptr, 10);
     const LONGLONG start = Ticks();
-    for (unsigned long i = 0; i < count; ++i)
+    LONGLONG longest = 0;
+    for (unsigned long i = 0; i < count; ++i) {
+        const LONGLONG before = Ticks();
         ::OutputDebugStringA(kMessage);
-    printf("sent %lu refused 0 from %lld to %lld\n", count, start, Ticks());
+        longest = std::max(longest, Ticks() - before);
+    }
+    printf("sent %lu refused 0 from %lld to %lld longest %lld\n", count, start, Ticks(), longest);
     return 0;
 }
 
