@@ -136,7 +136,8 @@ TEST_F(EndToEndTest, PostedJunkIsDroppedInEveryLoopAndACloseWaitsForTheDialog) {
 // client header send at once, then five debug-output writers, 102,010 rows. Every row is checked
 // in the file Save and Log to file write, which holds every cell as the list shows it; rows either
 // side of the store's 32,768-row blocks are read back from the list. Writers' texts become rows
-// line by line; their buffer holds 4,091 bytes of text, of which the row shows 127 in whole
+// line by line: LF or CR LF ends a line, a lone CR does not, a trailing break adds no line and an
+// empty text is one; their buffer holds 4,091 bytes of text, of which the row shows 127 in whole
 // characters.
 TEST_F(EndToEndTest, SendersLoseReorderNothingTheLogFileHoldsEveryRowAndTheListShowsIt) {
     const int kSenders = 8, kEach = 2000, kWriters = 4, kWriterEach = 500, kThreads = 4,
@@ -203,12 +204,12 @@ TEST_F(EndToEndTest, SendersLoseReorderNothingTheLogFileHoldsEveryRowAndTheListS
         wide += "\xB0\xA1";
     Strings hex = {"-"};
     for (const std::string& text :
-         {std::string(), std::string("a\nb\r\n"), std::string("\n\ne\r"), wide}) {
+         {std::string(), std::string("a\nb\r\n"), std::string("\n\ne\rf\r\r\n"), wide}) {
         hex.emplace_back();
         for (unsigned char ch : text)
             hex.back() += "0123456789ABCDEF"[ch >> 4], hex.back() += "0123456789ABCDEF"[ch & 15];
     }
-    start("debug-writer.exe", hex, {"", "a", "b", "", "", "e\r", std::string(126, 'x')});
+    start("debug-writer.exe", hex, {"", "a", "b", "", "", "e\rf\r", std::string(126, 'x')});
     names.erase(std::to_string(senders.back()->Id())); // it may end before its lines are named
     for (auto& sender : senders)
         sender->Wait();
