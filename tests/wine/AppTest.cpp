@@ -107,30 +107,26 @@ TEST_F(AppTest, MenusAndBothBarsShowTheRoutesStates) {
 // A string's first field is the prompt the status bar shows while the menu item is highlighted
 // or the pointer rests on the button; the second is the button's tip, or there is none.
 TEST_F(AppTest, PromptsAndTipsShowInTheBars) {
-    const struct {
-        UINT id;
-        const char* prompt;
-        const wchar_t* tip;
-    } commands[] = {{ID_FILE_NEW, "建立新文档", L"新建"}, {ID_FILTER, "Set logs Filters", L""}};
     const auto paneAfter = [](HWND to, UINT message, WPARAM wParam, LPARAM lParam) {
         ::SendMessageA(to, message, wParam, lParam);
         return WindowText(::GetDlgItem(Frame()->m_hWnd, AFX_IDW_STATUS_BAR)); // its first pane
     };
     HWND frame = m_frame->m_hWnd;
-    for (const auto& c : commands) {
+    for (const auto& [id, prompt, tip] : {std::tuple{UINT{ID_FILE_NEW}, "建立新文档", L"新建"},
+                                          std::tuple{UINT{ID_FILTER}, "Set logs Filters", L""}}) {
         EXPECT_EQ(
-            (Strings{c.prompt, "就绪", c.prompt, "就绪"}),
-            (Strings{paneAfter(frame, WM_MENUSELECT, MAKEWPARAM(c.id, MF_HILITE),
+            (Strings{prompt, "就绪", prompt, "就绪"}),
+            (Strings{paneAfter(frame, WM_MENUSELECT, MAKEWPARAM(id, MF_HILITE),
                                reinterpret_cast<LPARAM>(::GetMenu(frame))),
                      paneAfter(frame, WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0),
-                     paneAfter(ToolBar(), TB_SETHOTITEM, ToolBarSend(TB_COMMANDTOINDEX, c.id), 0),
+                     paneAfter(ToolBar(), TB_SETHOTITEM, ToolBarSend(TB_COMMANDTOINDEX, id), 0),
                      paneAfter(ToolBar(), TB_SETHOTITEM, static_cast<WPARAM>(-1), 0)}))
-            << "item highlighted, menu closed, button hot, none hot; command " << c.id;
-        wchar_t tip[256] = {};
-        TTTOOLINFOW tool = {sizeof tool, 0, ToolBar(), c.id, {}, nullptr, tip, 0, nullptr};
+            << "item highlighted, menu closed, button hot, none hot; command " << id;
+        wchar_t shown[256] = {};
+        TTTOOLINFOW tool = {sizeof tool, 0, ToolBar(), id, {}, nullptr, shown, 0, nullptr};
         ::SendMessageW(reinterpret_cast<HWND>(ToolBarSend(TB_GETTOOLTIPS)), TTM_GETTEXTW,
-                       ARRAYSIZE(tip), reinterpret_cast<LPARAM>(&tool));
-        EXPECT_EQ(std::wstring(c.tip), tip) << "tip of " << c.id;
+                       ARRAYSIZE(shown), reinterpret_cast<LPARAM>(&tool));
+        EXPECT_EQ(std::wstring(tip), shown) << "tip of " << id;
     }
 }
 
