@@ -62,6 +62,18 @@ protected:
         return WaitFor([&] { return !::IsWindow(dialog); });
     }
 
+    // debug-writer's arguments: each text's bytes in hexadecimal.
+    static Strings Hex(const Strings& texts) {
+        Strings args;
+        for (const std::string& text : texts) {
+            args.emplace_back();
+            for (unsigned char ch : text)
+                args.back() += "0123456789ABCDEF"[ch >> 4],
+                    args.back() += "0123456789ABCDEF"[ch & 15];
+        }
+        return args;
+    }
+
     inline static std::unique_ptr<CKestrin> kestrin;
 };
 
@@ -157,14 +169,14 @@ TEST_F(EndToEndTest, SendersLoseReorderNothingTheLogFileHoldsEveryRowAndTheListS
         sent[std::to_string(senders.back()->Id())] = texts;
         names[std::to_string(senders.back()->Id())] = program;
     };
-    const auto counted = [](int k, int each, const char* between) {
+    const auto counted = [](int k, int each) {
         Strings texts;
         for (int i = 0; i < each; ++i)
-            texts.push_back(std::to_string(k) + between + std::to_string(i));
+            texts.push_back(std::to_string(k) + ":" + std::to_string(i));
         return texts;
     };
     for (int k = 0; k < kSenders; ++k)
-        start("kestrin-send.exe", counted(k, kEach, ":"), counted(k, kEach, ":"));
+        start("kestrin-send.exe", counted(k, kEach), counted(k, kEach));
     // Kestrin keeps taking messages while a file dialog is open.
     ::PostMessageA(kestrin->Frame(), WM_COMMAND, ID_LOG_TO_FILE, 0);
     HWND dialog = FileDialog();
@@ -199,19 +211,12 @@ TEST_F(EndToEndTest, SendersLoseReorderNothingTheLogFileHoldsEveryRowAndTheListS
     // Debug output once the flood is in, so that each writer's name is found while it runs.
     Command(ID_CAPTURE_DEBUG_OUTPUT);
     for (int k = kSenders; k < kSenders + kWriters; ++k)
-        start("debug-writer.exe", {std::to_string(kWriterEach), std::to_string(k)},
-              counted(k, kWriterEach, " "));
+        start("debug-writer.exe", Hex(counted(k, kWriterEach)), counted(k, kWriterEach));
     std::string wide(126, 'x');
     while (wide.size() < 4095)
         wide += "\xB0\xA1";
-    Strings hex = {"-"};
-    for (const std::string& text :
-         {std::string(), std::string("a\nb\r\n"), std::string("\n\ne\rf\r\r\n"), wide}) {
-        hex.emplace_back();
-        for (unsigned char ch : text)
-            hex.back() += "0123456789ABCDEF"[ch >> 4], hex.back() += "0123456789ABCDEF"[ch & 15];
-    }
-    start("debug-writer.exe", hex, {"", "a", "b", "", "", "e\rf\r", std::string(126, 'x')});
+    start("debug-writer.exe", Hex({"", "a\nb\r\n", "\n\ne\rf\r\r\n", wide}),
+          {"", "a", "b", "", "", "e\rf\r", std::string(126, 'x')});
     names.erase(std::to_string(senders.back()->Id())); // it may end before its lines are named
     for (auto& sender : senders)
         sender->Wait();
@@ -288,7 +293,7 @@ TEST_F(EndToEndTest, DebugOutputIsLeftToOtherReadersAndWritersAndIsOnAgainAtStar
     Command(ID_CAPTURE);
     Command(ID_CAPTURE_DEBUG_OUTPUT);
     // A writer waits 10 s on a reader that does not re-arm: the wait would outlast the test's.
-    CProgram("debug-writer.exe", {"300", "off"}).Wait();
+    CProgram("debug-writer.exe", Hex(Strings(300, "off"))).Wait();
     Command(ID_CAPTURE);
     Command(ID_CAPTURE_DEBUG_OUTPUT);
     EXPECT_EQ(0, CRemoteList(kestrin->View()).Count()) << "rows with Capture off";
@@ -302,11 +307,11 @@ TEST_F(EndToEndTest, DebugOutputIsLeftToOtherReadersAndWritersAndIsOnAgainAtStar
     Command(ID_CAPTURE_DEBUG_OUTPUT);
     EXPECT_EQ("另一个程序正在读取调试输出", StatusText(kestrin->Frame()));
     EXPECT_TRUE(Send(kestrin->Frame(), 1, "intake"));
-    CProgram("debug-writer.exe", {"1", "mine"}).Wait();
+    CProgram("debug-writer.exe", Hex({"mine"})).Wait();
     const char* view =
         static_cast<const char*>(::MapViewOfFile(section.Get(), FILE_MAP_READ, 0, 0, 0));
     EXPECT_TRUE(::WaitForSingleObject(dataReady.Get(), 0) == WAIT_OBJECT_0 && view &&
-                std::string(view + 4) == "mine 0")
+                std::string(view + 4) == "mine")
         << "the first reader's line";
     ::UnmapViewOfFile(view);
     EXPECT_EQ(1, CRemoteList(kestrin->View()).Count()) << "rows: the intake's";
@@ -315,12 +320,12 @@ TEST_F(EndToEndTest, DebugOutputIsLeftToOtherReadersAndWritersAndIsOnAgainAtStar
     EXPECT_EQ("就绪", StatusText(kestrin->Frame())) << "taken once free";
     // Capture debug output on is remembered, and a Kestrin started so reads at once; one that
     // ends while a writer writes lets it go on.
-    CProgram writer("debug-writer.exe", {"500", "a"});
+    CProgram writer("debug-writer.exe", Hex(Strings(500, "a")));
     EXPECT_TRUE(WaitFor([&] { return CRemoteList(kestrin->View()).Count() > 1; }));
     kestrin->Close();
     writer.Wait();
     ASSERT_NO_FATAL_FAILURE(SetUp()); // another Kestrin
-    CProgram("debug-writer.exe", {"1", "b"}).Wait();
+    CProgram("debug-writer.exe", Hex({"b"})).Wait();
     EXPECT_TRUE(WaitFor([&] { return CRemoteList(kestrin->View()).Count() > 0; }));
     Command(ID_CAPTURE_DEBUG_OUTPUT);
 }
