@@ -102,7 +102,6 @@ TEST_F(AppTest, MenusAndBothBarsShowTheRoutesStates) {
         EXPECT_EQ(0, Send(std::to_string(step).c_str()));
     }
     EXPECT_EQ((Strings{"0", "4", "5"}), Texts()) << "rows taken with Capture on";
-    EXPECT_EQ("最近文件", MenuText(kFilePopup, ID_FILE_MRU_FILE1));
 }
 
 // A string's first field is the prompt the status bar shows while the menu item is highlighted

@@ -379,7 +379,7 @@ TEST(CommandLine, OpensTheNamedFileTellsWhenItCannotAndUnregisterEndsAtOnce) {
     EXPECT_EQ(path, file1) << "the first recent file, written at exit";
     ::DeleteFileA(path.c_str());
 
-    // Read by nobody; no printer is installed here.
+    // Read by nobody; no printer is installed here. Unregistering says nothing.
     const std::string printed = SiblingPath("kestrin-print.log");
     std::ofstream(printed) << "not read";
     const std::pair<Strings, std::string> failures[] = {
@@ -387,26 +387,25 @@ TEST(CommandLine, OpensTheNamedFileTellsWhenItCannotAndUnregisterEndsAtOnce) {
         {{"/p", printed}, "没有找到打印机。请先安装打印机，再打印或预览。"},
         {{"/pt", printed, "NoSuchPrinter", "drv", "port"},
          "打印失败：打印机不可用，或拒绝了这份文档。"},
+        {{"a", "-unregister"}, ""},
+        {{"/Unregserver"}, ""},
     };
     for (const auto& [args, said] : failures) {
-        CChildProcess failed;
-        ASSERT_TRUE(failed.Start(CommandLine(SiblingPath("kestrin.exe"), args)));
+        CChildProcess started;
+        ASSERT_TRUE(started.Start(CommandLine(SiblingPath("kestrin.exe"), args)));
         HWND box = nullptr;
-        ASSERT_TRUE(WaitFor([&] { return (box = ModalWindowOf(failed.Id())) != nullptr; }));
-        for (HWND window : KestrinWindows())
-            EXPECT_FALSE(Send(window, 1, "lost"))
-                << "taken by " << WindowText(window) << ", " << said;
-        EXPECT_EQ("Kestrin: " + said,
-                  WindowText(box) + ": " + WindowText(::GetDlgItem(box, 0xFFFF)));
-        ::PostMessageA(box, WM_COMMAND, IDOK, 0);
-        EXPECT_TRUE(failed.WaitPumping(kTimeoutMs) && failed.ExitCode() == 1) << said;
-    }
-    ::DeleteFileA(printed.c_str());
-    for (const Strings& args : {Strings{"a", "-unregister"}, Strings{"/Unregserver"}}) {
-        CChildProcess unregister;
-        ASSERT_TRUE(unregister.Start(CommandLine(SiblingPath("kestrin.exe"), args)));
-        EXPECT_TRUE(unregister.WaitPumping(kTimeoutMs) && unregister.ExitCode() == 0 &&
-                    KestrinWindows().empty())
+        if (!said.empty()) {
+            ASSERT_TRUE(WaitFor([&] { return (box = ModalWindowOf(started.Id())) != nullptr; }));
+            for (HWND window : KestrinWindows())
+                EXPECT_FALSE(Send(window, 1, "lost"))
+                    << "taken by " << WindowText(window) << ", " << said;
+            EXPECT_EQ("Kestrin: " + said,
+                      WindowText(box) + ": " + WindowText(::GetDlgItem(box, 0xFFFF)));
+            ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+        }
+        EXPECT_TRUE(started.WaitPumping(kTimeoutMs) &&
+                    started.ExitCode() == (said.empty() ? 0u : 1u) && KestrinWindows().empty())
             << args.back();
     }
+    ::DeleteFileA(printed.c_str());
 }
