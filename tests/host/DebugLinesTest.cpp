@@ -1,5 +1,5 @@
-// Debug output on its way to rows: texts cut into lines, and the bounded queue that wakes the
-// user-interface thread once a batch.
+// Debug output on its way to rows: the bounded queue that wakes the user-interface thread once a
+// batch.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -10,22 +10,6 @@
 namespace {
 
 using Texts = std::vector<std::string>;
-
-Texts Lines(std::string text) {
-    Texts lines;
-    ForEachLine(&text[0], text.size(), [&](const char* line) { lines.emplace_back(line); });
-    return lines;
-}
-
-TEST(DebugLines, LfOrCrLfEndsALineATrailingBreakAddsNoneAndAnEmptyTextIsOneLine) {
-    const std::pair<std::string, Texts> cases[] = {
-        {"", {""}},         {"a", {"a"}},           {"\n", {""}},
-        {"\r\n", {""}},     {"a\nb", {"a", "b"}},   {"a\r\nb\r\n", {"a", "b"}},
-        {"\n\n", {"", ""}}, {"a\rb\r", {"a\rb\r"}}, {"\r\r\n", {"\r"}},
-    };
-    for (const auto& [text, lines] : cases)
-        EXPECT_EQ(lines, Lines(text)) << "text " << testing::PrintToString(text);
-}
 
 // Room for three 3-byte texts: the fourth is dropped and counted; one wake-up a batch, asked
 // again after a failed one; none kept while Capture is off.

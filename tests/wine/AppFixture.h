@@ -120,9 +120,6 @@ protected:
     Strings Drive(UINT id, std::vector<ModalStep> steps) const {
         return Drive([this, id] { Command(id); }, std::move(steps));
     }
-    void SetFilter(const std::string& include, const std::string& exclude = ";") const {
-        Drive(ID_FILTER, {Type(IDC_INCLUDE, include), Type(IDC_EXCLUDE, exclude), Click(IDOK)});
-    }
     LRESULT Send(const char* text, HWND target = nullptr) const {
         return ::SendMessageA(target ? target : m_frame->m_hWnd, WM_SETTEXT,
                               ::GetCurrentProcessId(), reinterpret_cast<LPARAM>(text));

@@ -2,6 +2,7 @@
 // with messages, commands, pop-ups, keys and idle updates, and read what the user would see.
 #include <fstream>
 #include <future>
+#include <numeric>
 #include <set>
 #include <thread>
 #include <tuple>
@@ -101,36 +102,31 @@ TEST_F(AppTest, MenusAndBothBarsShowTheRoutesStates) {
         EXPECT_EQ(0, Send(std::to_string(step).c_str()));
     }
     EXPECT_EQ((Strings{"0", "4", "5"}), Texts()) << "rows taken with Capture on";
-    EXPECT_EQ("最近文件", MenuText(kFilePopup, ID_FILE_MRU_FILE1));
 }
 
 // A string's first field is the prompt the status bar shows while the menu item is highlighted
 // or the pointer rests on the button; the second is the button's tip, or there is none.
 TEST_F(AppTest, PromptsAndTipsShowInTheBars) {
-    const struct {
-        UINT id;
-        const char* prompt;
-        const wchar_t* tip;
-    } commands[] = {{ID_FILE_NEW, "建立新文档", L"新建"}, {ID_FILTER, "Set logs Filters", L""}};
     const auto paneAfter = [](HWND to, UINT message, WPARAM wParam, LPARAM lParam) {
         ::SendMessageA(to, message, wParam, lParam);
         return WindowText(::GetDlgItem(Frame()->m_hWnd, AFX_IDW_STATUS_BAR)); // its first pane
     };
     HWND frame = m_frame->m_hWnd;
-    for (const auto& c : commands) {
+    for (const auto& [id, prompt, tip] : {std::tuple{UINT{ID_FILE_NEW}, "建立新文档", L"新建"},
+                                          std::tuple{UINT{ID_FILTER}, "Set logs Filters", L""}}) {
         EXPECT_EQ(
-            (Strings{c.prompt, "就绪", c.prompt, "就绪"}),
-            (Strings{paneAfter(frame, WM_MENUSELECT, MAKEWPARAM(c.id, MF_HILITE),
+            (Strings{prompt, "就绪", prompt, "就绪"}),
+            (Strings{paneAfter(frame, WM_MENUSELECT, MAKEWPARAM(id, MF_HILITE),
                                reinterpret_cast<LPARAM>(::GetMenu(frame))),
                      paneAfter(frame, WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0),
-                     paneAfter(ToolBar(), TB_SETHOTITEM, ToolBarSend(TB_COMMANDTOINDEX, c.id), 0),
+                     paneAfter(ToolBar(), TB_SETHOTITEM, ToolBarSend(TB_COMMANDTOINDEX, id), 0),
                      paneAfter(ToolBar(), TB_SETHOTITEM, static_cast<WPARAM>(-1), 0)}))
-            << "item highlighted, menu closed, button hot, none hot; command " << c.id;
-        wchar_t tip[256] = {};
-        TTTOOLINFOW tool = {sizeof tool, 0, ToolBar(), c.id, {}, nullptr, tip, 0, nullptr};
+            << "item highlighted, menu closed, button hot, none hot; command " << id;
+        wchar_t shown[256] = {};
+        TTTOOLINFOW tool = {sizeof tool, 0, ToolBar(), id, {}, nullptr, shown, 0, nullptr};
         ::SendMessageW(reinterpret_cast<HWND>(ToolBarSend(TB_GETTOOLTIPS)), TTM_GETTEXTW,
-                       ARRAYSIZE(tip), reinterpret_cast<LPARAM>(&tool));
-        EXPECT_EQ(std::wstring(c.tip), tip) << "tip of " << c.id;
+                       ARRAYSIZE(shown), reinterpret_cast<LPARAM>(&tool));
+        EXPECT_EQ(std::wstring(tip), shown) << "tip of " << id;
     }
 }
 
@@ -204,10 +200,46 @@ TEST_F(AppTest, FileCommandsChangeTheDocumentAndTheRecentListAndLongNamesFailLea
 }
 
 // Keys and clicks through the loop select rows and ranges, as the list alone would, each in one
-// step however many rows: the selected runs and the focus after each.
-TEST_F(AppTest, KeysAndClicksSelectRowsAndRanges) {
-    for (int i = 0; i < 300; ++i)
-        Send("row");
+// step however many rows: the selected runs and the focus after each. Copy puts the selected runs
+// on the clipboard as Save's lines, as ANSI text and as UTF-16 from it; while no row is selected
+// it is grayed and Ctrl+C does nothing. A clipboard another program holds is told, and stays as
+// it was.
+TEST_F(AppTest, KeysAndClicksSelectRowsAndRangesAndCopyPutsThemOnTheClipboardAsSavedLines) {
+    using Texts = std::pair<std::string, std::wstring>;
+    const auto clipboard = [] {
+        Texts texts;
+        EXPECT_TRUE(::OpenClipboard(nullptr));
+        if (HANDLE text = ::GetClipboardData(CF_TEXT))
+            texts.first = static_cast<const char*>(::GlobalLock(text)), ::GlobalUnlock(text);
+        if (HANDLE wide = ::GetClipboardData(CF_UNICODETEXT))
+            texts.second = static_cast<const wchar_t*>(::GlobalLock(wide)), ::GlobalUnlock(wide);
+        ::CloseClipboard();
+        return texts;
+    };
+    // Long lines too, so that some are formatted in place and the last through a buffer.
+    std::vector<Texts> sent = {{std::string(120, 'a'), std::wstring(120, L'a')},
+                               {"中文消息", L"中文消息"},
+                               {std::string(120, 'c'), std::wstring(120, L'c')}};
+    sent.resize(300, {"row", L"row"});
+    for (const auto& text : sent)
+        Send(text.first.c_str());
+    const std::vector<Row> rows = Rows();
+    const auto lines = [&](std::vector<size_t> selected) {
+        Texts texts;
+        for (size_t i : selected) {
+            std::string line;
+            for (const std::string& cell : rows[i])
+                line += cell + "\t";
+            texts.first += line + "\r\n";
+            // The cells before the text are ASCII.
+            line.resize(line.size() - sent[i].first.size() - 1);
+            texts.second += std::wstring(line.begin(), line.end()) + sent[i].second + L"\t\r\n";
+        }
+        return texts;
+    };
+    ::OpenClipboard(m_frame->m_hWnd), ::EmptyClipboard(), ::CloseClipboard();
+    PressControl('C');
+    EXPECT_EQ(Texts(), clipboard()) << "Ctrl+C with no row selected";
     const auto click = [&](int row, WPARAM flags, BYTE held) {
         RECT rect = {LVIR_BOUNDS, 0, 0, 0};
         ::SendMessageA(m_view, LVM_ENSUREVISIBLE, row, FALSE);
@@ -232,67 +264,17 @@ TEST_F(AppTest, KeysAndClicksSelectRowsAndRanges) {
     Input(m_view, WM_KEYDOWN, VK_HOME), note();
     click(5, MK_SHIFT, VK_SHIFT), note();
     click(3, MK_CONTROL, VK_CONTROL), note();
-    Input(m_view, WM_KEYDOWN, VK_DOWN), note();
-    LVITEMA all = {};
-    all.state = all.stateMask = LVIS_SELECTED;
-    ::SendMessageA(m_view, LVM_SETITEMSTATE, WPARAM(-1), reinterpret_cast<LPARAM>(&all)), note();
-    Command(ID_CLEAR), note();
-    EXPECT_EQ((Strings{"2-2 1 @2", "2-299 298 @299", "0-0 1 @0", "0-5 6 @5", "0-2 4-5 5 @3",
-                       "4-4 1 @4", "0-299 300 @4", "0 @-1"}),
-              seen);
-}
-
-// Copy puts the selected runs of rows on the clipboard as Save's lines, as ANSI text and as
-// UTF-16 from it; while no row is selected it is grayed and Ctrl+C does nothing. Ctrl+A selects
-// every row. A clipboard another program holds is told, and stays as it was.
-TEST_F(AppTest, CopyPutsTheSelectedRowsOnTheClipboardAsSavedLines) {
-    using Texts = std::pair<std::string, std::wstring>;
-    const auto clipboard = [] {
-        Texts texts;
-        EXPECT_TRUE(::OpenClipboard(nullptr));
-        if (HANDLE text = ::GetClipboardData(CF_TEXT))
-            texts.first = static_cast<const char*>(::GlobalLock(text)), ::GlobalUnlock(text);
-        if (HANDLE wide = ::GetClipboardData(CF_UNICODETEXT))
-            texts.second = static_cast<const wchar_t*>(::GlobalLock(wide)), ::GlobalUnlock(wide);
-        ::CloseClipboard();
-        return texts;
-    };
-    // Long lines too, so that some are formatted in place and the last through a buffer.
-    const std::pair<std::string, std::wstring> sent[] = {
-        {std::string(120, 'a'), std::wstring(120, L'a')},
-        {"中文消息", L"中文消息"},
-        {std::string(120, 'c'), std::wstring(120, L'c')},
-        {"d", L"d"}};
-    for (const auto& text : sent)
-        Send(text.first.c_str());
-    const std::vector<Row> rows = Rows();
-    const auto lines = [&](std::vector<size_t> selected) {
-        Texts texts;
-        for (size_t i : selected) {
-            std::string line;
-            for (const std::string& cell : rows[i])
-                line += cell + "\t";
-            texts.first += line + "\r\n";
-            // The cells before the text are ASCII.
-            line.resize(line.size() - sent[i].first.size() - 1);
-            texts.second += std::wstring(line.begin(), line.end()) + sent[i].second + L"\t\r\n";
-        }
-        return texts;
-    };
-    ::OpenClipboard(m_frame->m_hWnd), ::EmptyClipboard(), ::CloseClipboard();
-    PressControl('C');
-    EXPECT_EQ(Texts(), clipboard()) << "Ctrl+C with no row selected";
-    for (int row : {0, 2, 3})
-        ListView_SetItemState(m_view, row, LVIS_SELECTED, LVIS_SELECTED);
     EXPECT_EQ(
         std::make_pair(UINT{MF_ENABLED}, LRESULT{TBSTATE_ENABLED}),
         std::make_pair(::GetMenuState(OpenPopup(1), ID_EDIT_COPY, 0), ButtonState(ID_EDIT_COPY)));
     Command(ID_EDIT_COPY);
-    EXPECT_EQ(lines({0, 2, 3}), clipboard());
-    PressControl('A');
+    EXPECT_EQ(lines({0, 1, 2, 4, 5}), clipboard());
+    Input(m_view, WM_KEYDOWN, VK_DOWN), note();
+    PressControl('A'), note();
     PressControl('C');
-    EXPECT_EQ(std::make_pair(4u, lines({0, 1, 2, 3})),
-              std::make_pair(ListView_GetSelectedCount(m_view), clipboard()));
+    std::vector<size_t> all(rows.size());
+    std::iota(all.begin(), all.end(), 0);
+    EXPECT_EQ(lines(all), clipboard());
     std::promise<void> opened, done;
     std::thread holder([&] {
         ::OpenClipboard(nullptr);
@@ -305,7 +287,11 @@ TEST_F(AppTest, CopyPutsTheSelectedRowsOnTheClipboardAsSavedLines) {
               Drive(ID_EDIT_COPY, {Click(IDOK)}));
     done.set_value();
     holder.join();
-    EXPECT_EQ(lines({0, 1, 2, 3}), clipboard()) << "after a copy to a held clipboard";
+    EXPECT_EQ(lines(all), clipboard()) << "after a copy to a held clipboard";
+    Command(ID_CLEAR), note();
+    EXPECT_EQ((Strings{"2-2 1 @2", "2-299 298 @299", "0-0 1 @0", "0-5 6 @5", "0-2 4-5 5 @3",
+                       "4-4 1 @4", "0-299 300 @4", "0 @-1"}),
+              seen);
 }
 
 } // namespace

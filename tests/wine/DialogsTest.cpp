@@ -50,7 +50,7 @@ TEST_F(DialogsTest, FiltersOfAnyTextAreAppliedByOkOrEnterMatchedAndShownWhole) {
     };
     // File New resets the filter and keeps the rows.
     Send("kept");
-    SetFilter("no such text");
+    Drive(ID_FILTER, {Type(IDC_INCLUDE, "no such text"), Click(IDOK)});
     Command(ID_FILE_NEW);
     EXPECT_EQ(Strings{"kept"}, Texts()) << "after File New";
     Strings current = all, whileOpen, seen;

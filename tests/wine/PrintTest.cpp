@@ -105,23 +105,18 @@ protected:
     }
 };
 
-TEST_F(PrintTest, WithoutAPrinterEachCommandSaysSoAndChangesNothing) {
+// Each command prints one empty page to its printer, or none when cancelled: /p to the default
+// printer, /pt to the one its next three arguments name and leaves the choice as it was, both
+// ending the program with status 0; Print Setup's choice is where Print Direct prints from then on.
+// Switches start with '/' or '-', in any case. Without a printer each command says so.
+TEST_F(PrintTest, EachPrintCommandPrintsOneEmptyPageToItsPrinterOrSaysThereIsNone) {
     InstallPrinters(false);
-    Send("kept");
     for (UINT id :
          {ID_FILE_PRINT, ID_FILE_PRINT_DIRECT, ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP})
         EXPECT_EQ(Strings{"Kestrin: " + std::string(kNoPrinterMessage)}, Drive(id, {Click(IDOK)}))
             << "command " << id;
     EXPECT_EQ(nullptr,
               ::FindWindowExA(m_frame->m_hWnd, nullptr, CPrintPreview::kClassName, nullptr));
-    EXPECT_EQ(Strings{"kept"}, Texts());
-}
-
-// Each command prints one empty page to its printer, or none when cancelled: /p to the default
-// printer, /pt to the one its next three arguments name and leaves the choice as it was, both
-// ending the program with status 0; Print Setup's choice is where Print Direct prints from then on.
-// Switches start with '/' or '-', in any case.
-TEST_F(PrintTest, EachPrintCommandPrintsOneEmptyPageToItsPrinter) {
     ASSERT_NO_FATAL_FAILURE(InstallPrinters(true));
     const std::string file = Output(2);
     std::ofstream(file) << "read by nobody";
@@ -234,7 +229,6 @@ TEST_F(PrintTest, PreviewShowsOneEmptyPageInPlaceOfTheListWhichKeepsTakingRows) 
         << "wheel";
     ::SendMessageA(preview, WM_VSCROLL, SB_PAGEDOWN, 0);
     EXPECT_EQ(below, page().top) << "scrolled by a page";
-    EXPECT_TRUE(::GetWindowLongA(preview, GWL_STYLE) & WS_VSCROLL);
     ::SendMessageA(controls, TB_SETHOTITEM, 5, 0);
     EXPECT_EQ("关闭打印预览模式", WindowText(::GetDlgItem(m_frame->m_hWnd, AFX_IDW_STATUS_BAR)));
     ::SendMessageA(m_frame->m_hWnd, WM_MENUSELECT, MAKEWPARAM(SC_CLOSE, MF_SYSMENU), 0);
