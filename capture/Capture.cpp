@@ -23,14 +23,16 @@ CCapture::CCapture(IProcessSource& processes, IRowSink& rows, ISender& sender, I
       m_codePage(codePage) {}
 
 long CCapture::OnDebugMessage(DWORD processId, const char* text) {
-    return Take(processId, text, nullptr);
+    return Take(processId, text, nullptr, "");
 }
 
-long CCapture::OnDebugOutput(DWORD processId, const char* text, const SYSTEMTIME& time) {
-    return Take(processId, text, &time);
+long CCapture::OnDebugOutput(DWORD processId, const char* text, const SYSTEMTIME& time,
+                             const char* name) {
+    return Take(processId, text, &time, name);
 }
 
-long CCapture::Take(DWORD processId, const char* text, const SYSTEMTIME* time) {
+long CCapture::Take(DWORD processId, const char* text, const SYSTEMTIME* time,
+                    const char* readName) {
     if (!m_bCapture)
         return 0;
     if (!text)
@@ -45,6 +47,8 @@ long CCapture::Take(DWORD processId, const char* text, const SYSTEMTIME* time) {
     // The sender waits while its name is read, so one that exits right after its send is named.
     char name[128] = {};
     const bool missed = processId != 0 && !m_procNames.Find(processId, name);
+    if (processId != 0 && !name[0])
+        strncpy(name, readName, sizeof name - 1);
     if (time)
         record.stTime = *time;
     else

@@ -41,7 +41,9 @@ public:
     // row could not be kept.
     long OnDebugMessage(DWORD processId, const char* text);
     // The same for one line of another program's debug output, received at time.
-    long OnDebugOutput(DWORD processId, const char* text, const SYSTEMTIME& time);
+    // A line of debug output, read at time; name is its writer's as the reader read it, used
+    // when the writer has ended before its name could be looked up here.
+    long OnDebugOutput(DWORD processId, const char* text, const SYSTEMTIME& time, const char* name);
 
     CProcessNames m_procNames;
     CLogFilter m_filter;
@@ -49,7 +51,7 @@ public:
 
 private:
     // A null time of receipt is now.
-    long Take(DWORD processId, const char* text, const SYSTEMTIME* time);
+    long Take(DWORD processId, const char* text, const SYSTEMTIME* time, const char* readName);
 
     IRowSink& m_rows;
     ISender& m_sender;

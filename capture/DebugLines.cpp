@@ -3,13 +3,13 @@
 
 #include <new>
 
-bool CDebugLineQueue::Push(DWORD processId, const SYSTEMTIME& time, const char* text, size_t length,
-                           bool& wake) {
+bool CDebugLineQueue::Push(DWORD processId, const SYSTEMTIME& time, const std::string& name,
+                           const char* text, size_t length, bool& wake) {
     wake = false;
     if (!m_capture)
         return true;
     std::lock_guard<std::mutex> hold(m_lock);
-    const bool kept = Keep(processId, time, text, length);
+    const bool kept = Keep(processId, time, name, text, length);
     if (!kept)
         ++m_waiting.dropped;
     wake = !m_wakePending;
@@ -17,16 +17,17 @@ bool CDebugLineQueue::Push(DWORD processId, const SYSTEMTIME& time, const char* 
     return kept;
 }
 
-bool CDebugLineQueue::Keep(DWORD processId, const SYSTEMTIME& time, const char* text,
-                           size_t length) {
+bool CDebugLineQueue::Keep(DWORD processId, const SYSTEMTIME& time, const std::string& name,
+                           const char* text, size_t length) {
     const size_t held = m_waiting.texts.size() + m_waiting.lines.size() * sizeof(DebugLine);
-    if (length + 1 + sizeof(DebugLine) > m_maxBytes - held)
+    if (length + name.size() + 2 + sizeof(DebugLine) > m_maxBytes - held)
         return false;
     const size_t offset = m_waiting.texts.size();
     try {
         m_waiting.texts.insert(m_waiting.texts.end(), text, text + length);
         m_waiting.texts.push_back('\0');
-        m_waiting.lines.push_back({processId, time, offset, length});
+        m_waiting.texts.insert(m_waiting.texts.end(), name.c_str(), name.c_str() + name.size() + 1);
+        m_waiting.lines.push_back({processId, time, offset, length, offset + length + 1});
     } catch (const std::bad_alloc&) {
         m_waiting.texts.resize(offset);
         return false;

@@ -6,16 +6,19 @@
 #include <cstddef>
 #include <cstring>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "WinTypes.h"
 
-// One text as the reader received it; its bytes live in the batch's texts.
+// One text as the reader received it, with its writer's name as the reader read it (empty when
+// it could not); both live in the batch's texts, each followed by a NUL.
 struct DebugLine {
     DWORD dwProcessId;
     SYSTEMTIME stTime; // of receipt
     size_t offset;
     size_t length;
+    size_t nameOffset;
 };
 
 // Lines the reader thread has taken and the user-interface thread has not, bounded in bytes.
@@ -27,7 +30,7 @@ public:
 
     struct Batch {
         std::vector<DebugLine> lines;
-        std::vector<char> texts; // each line's text followed by a NUL
+        std::vector<char> texts; // each line's text and name, each followed by a NUL
         unsigned long long dropped = 0;
     };
 
@@ -36,7 +39,8 @@ public:
     // Keeps a copy of the text (none while Capture is off); false when it was dropped (the queue
     // was full or memory ran out) and counted. Sets wake when the user-interface thread is to be
     // woken.
-    bool Push(DWORD processId, const SYSTEMTIME& time, const char* text, size_t length, bool& wake);
+    bool Push(DWORD processId, const SYSTEMTIME& time, const std::string& name, const char* text,
+              size_t length, bool& wake);
     // Moves every waiting line and the count of dropped ones into batch, whose earlier
     // contents are discarded (its memory is reused).
     void TakeAll(Batch& batch);
@@ -46,7 +50,8 @@ public:
     void SetCapture(bool on) { m_capture = on; }
 
 private:
-    bool Keep(DWORD processId, const SYSTEMTIME& time, const char* text, size_t length);
+    bool Keep(DWORD processId, const SYSTEMTIME& time, const std::string& name, const char* text,
+              size_t length);
 
     const size_t m_maxBytes;
     std::atomic<bool> m_capture{true};

@@ -2,6 +2,9 @@
 // and two auto-reset events shared with every writer.
 #include "DebugOutputReader.h"
 
+#include <map>
+#include <string>
+
 #include "Capture.h"
 
 namespace {
@@ -86,10 +89,14 @@ void CDebugOutputReader::Run() {
     // first line: a wake-up is a round trip to the system for both threads, too dear a line.
     bool owed = false;
     ULONGLONG owedSince = 0;
+    // A writer may end before its line is shown: its name is read here, once a batch.
+    CWinProcessSource processes;
+    std::map<DWORD, std::string> names;
     const auto post = [&] {
         if (!::PostMessageA(m_notify, m_message, 0, 0))
             m_queue.WakeFailed();
         owed = false;
+        names.clear();
     };
     for (;;) {
         const DWORD woken = ::WaitForMultipleObjects(2, events, FALSE, owed ? kPauseMs : INFINITE);
@@ -108,8 +115,15 @@ void CDebugOutputReader::Run() {
 
         SYSTEMTIME time;
         IClock::System().Now(time);
+        auto named = names.find(processId);
+        if (named == names.end()) {
+            char name[128] = {};
+            if (processId != 0)
+                processes.ReadName(processId, name);
+            named = names.emplace(processId, name).first;
+        }
         bool wake = false;
-        m_queue.Push(processId, time, text, length, wake);
+        m_queue.Push(processId, time, named->second, text, length, wake);
         const ULONGLONG now = ::GetTickCount64();
         if (wake)
             owed = true, owedSince = now;

@@ -617,7 +617,8 @@ LRESULT CKestrinView::OnDebugOutput(WPARAM, LPARAM) {
     m_debugLines.TakeAll(m_debugBatch);
     for (const DebugLine& line : m_debugBatch.lines)
         ForEachLine(&m_debugBatch.texts[line.offset], line.length, [&](const char* text) {
-            m_capture.OnDebugOutput(line.dwProcessId, text, line.stTime);
+            m_capture.OnDebugOutput(line.dwProcessId, text, line.stTime,
+                                    &m_debugBatch.texts[line.nameOffset]);
         });
     if (m_debugBatch.dropped) {
         m_nDropped += m_debugBatch.dropped;

@@ -14,12 +14,12 @@ using Texts = std::vector<std::string>;
 // Room for three 3-byte texts: the fourth is dropped and counted; one wake-up a batch, asked
 // again after a failed one; none kept while Capture is off.
 TEST(DebugLines, TheQueueHoldsWhatFitsCountsTheRestAndWakesOnceABatch) {
-    CDebugLineQueue queue(3 * (sizeof(DebugLine) + 4));
+    CDebugLineQueue queue(3 * (sizeof(DebugLine) + 7));
     const SYSTEMTIME time = {2024, 5, 0, 5, 3, 4, 9, 0};
     std::vector<bool> kept, wakes;
     const auto push = [&](const char* text) {
         bool wake = false;
-        kept.push_back(queue.Push(7, time, text, 3, wake));
+        kept.push_back(queue.Push(7, time, "w", text, 3, wake));
         wakes.push_back(wake);
     };
     CDebugLineQueue::Batch batch;
@@ -29,13 +29,14 @@ TEST(DebugLines, TheQueueHoldsWhatFitsCountsTheRestAndWakesOnceABatch) {
         for (const DebugLine& line : batch.lines)
             texts.push_back(std::to_string(line.dwProcessId) + ":" +
                             std::to_string(line.stTime.wSecond) + ":" +
-                            std::string(&batch.texts[line.offset], line.length + 1));
+                            std::string(&batch.texts[line.offset], line.length + 1) +
+                            &batch.texts[line.nameOffset]);
         return texts;
     };
     for (const char* text : {"ab0", "ab1", "ab2", "ab3"})
         push(text);
-    EXPECT_EQ((Texts{std::string("7:9:ab0\0", 8), std::string("7:9:ab1\0", 8),
-                     std::string("7:9:ab2\0", 8)}),
+    EXPECT_EQ((Texts{std::string("7:9:ab0\0w", 9), std::string("7:9:ab1\0w", 9),
+                     std::string("7:9:ab2\0w", 9)}),
               take());
     EXPECT_EQ(1u, batch.dropped);
     push("ab4");
