@@ -15,8 +15,12 @@ const int kDockZone = 32;
 // Edges in the order their bars take strips: the top and bottom ones span the whole width.
 const DWORD kEdges[] = {CBRS_ALIGN_TOP, CBRS_ALIGN_BOTTOM, CBRS_ALIGN_LEFT, CBRS_ALIGN_RIGHT};
 
+// The low four bits of a system command are the system's own; commands are 16 apart.
+const UINT kSysCommandMask = 0xFFF0;
+const UINT kSysCommandStep = 0x10;
+
 bool IsRecentFileEntry(UINT id) {
-    return id > ID_FILE_MRU_FILE1 && id <= ID_FILE_MRU_FILE1 + 15;
+    return id > ID_FILE_MRU_FILE1 && id <= ID_FILE_MRU_FILE16;
 }
 } // namespace
 
@@ -298,7 +302,7 @@ LRESULT CFrameWnd::OnEnable(WPARAM enabled, LPARAM lParam) {
 // The caption's close box and Alt+F4 end the preview while it is shown, not Kestrin; File Exit
 // and WM_CLOSE still end Kestrin.
 LRESULT CFrameWnd::OnSysCommand(WPARAM wParam, LPARAM lParam) {
-    if ((wParam & 0xFFF0) == SC_CLOSE && m_pView && m_pView->ClosePreview())
+    if ((wParam & kSysCommandMask) == SC_CLOSE && m_pView && m_pView->ClosePreview())
         return 0;
     return Default(WM_SYSCOMMAND, wParam, lParam);
 }
@@ -359,8 +363,9 @@ LRESULT CFrameWnd::OnMenuSelect(WPARAM wParam, LPARAM lParam) {
     else if ((flags & MF_SYSMENU) && id == SC_CLOSE && m_pView && m_pView->IsPreviewShown())
         SetMessageText(AFX_IDS_PREVIEW_CLOSE);
     else if (flags & MF_SYSMENU)
-        // System commands SC_SIZE (0xF000) onwards have their prompts from 0xEF00, one per 16.
-        SetMessageText(id >= 0xF000 ? AFX_IDS_SCSIZE + ((id - 0xF000) >> 4) : AFX_IDS_IDLEMESSAGE);
+        // System commands from SC_SIZE on have their prompts from AFX_IDS_SCSIZE on, one a command.
+        SetMessageText(id >= SC_SIZE ? AFX_IDS_SCSIZE + (id - SC_SIZE) / kSysCommandStep
+                                     : AFX_IDS_IDLEMESSAGE);
     else
         SetMessageText(id);
     return 0;

@@ -17,10 +17,9 @@ CWinApp* g_pApp = nullptr;
 
 const char kAllFilesFilter[] = "所有文件 (*.*)|*.*|";
 const char kCreateFailed[] = "无法创建文档窗口。";
-const UINT kRecentFileCount = 16;
 
 bool IsRecentFileCommand(UINT id) {
-    return id >= ID_FILE_MRU_FILE1 && id < ID_FILE_MRU_FILE1 + kRecentFileCount;
+    return id >= ID_FILE_MRU_FILE1 && id <= ID_FILE_MRU_FILE16;
 }
 
 // Mouse moves that do not move, paints and timers are not activity: timers are the program's

@@ -25,9 +25,11 @@ struct Column {
     const char* heading;
     int width;
 };
+// The list view's own messages run from LVM_FIRST to here.
+const UINT kListMessagesEnd = LVM_FIRST + 0x100;
 // Rows that arrive after a quiet spell are shown together this long after the first; a flood
 // starves timers, so then the intake shows them, no sooner than the longer wait after the first.
-const UINT_PTR kShowTimer = 0x4B52;
+const UINT_PTR kShowTimer = 0x4B52; // "KR": no id of the list's own
 const UINT kShowDelayMs = 50;
 const ULONGLONG kLongestWaitMs = 120;
 // A show costs milliseconds under Wine, and messages that come meanwhile wait for it: the next
@@ -140,7 +142,7 @@ LRESULT CKestrinView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
                                         reinterpret_cast<const char*>(lParam));
     }
     // Whoever asks the list anything finds every row in it, shown yet or not.
-    if (message >= LVM_FIRST && message < LVM_FIRST + 0x100 && message != LVM_SETITEMCOUNT)
+    if (message >= LVM_FIRST && message < kListMessagesEnd && message != LVM_SETITEMCOUNT)
         SyncItemCount();
     switch (message) {
     case LVM_GETSELECTEDCOUNT:
