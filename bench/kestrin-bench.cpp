@@ -146,7 +146,7 @@ bool PassGate(const char* name) {
         ::OpenSemaphoreA(SEMAPHORE_MODIFY_STATE, FALSE, (std::string(name) + "-ready").c_str()));
     CHandle gate(::OpenEventA(SYNCHRONIZE, FALSE, name));
     if (!ready || !gate || !::ReleaseSemaphore(ready.Get(), 1, nullptr) ||
-        ::WaitForSingleObject(gate.Get(), kChildTimeoutMs) != WAIT_OBJECT_0) {
+        ::WaitForSingleObject(gate.Get(), kTimeoutMs) != WAIT_OBJECT_0) {
         fprintf(stderr, "kestrin-bench: the gate %s did not open\n", name);
         return false;
     }
@@ -292,7 +292,7 @@ bool RunGated(int senders, const std::vector<std::string>& args, unsigned long e
         children.back()->CloseInput();
     }
     for (int i = 0; i < senders; ++i)
-        if (::WaitForSingleObject(ready.Get(), kChildTimeoutMs) != WAIT_OBJECT_0) {
+        if (::WaitForSingleObject(ready.Get(), kTimeoutMs) != WAIT_OBJECT_0) {
             failure = "a sender did not warm up";
             return false;
         }
@@ -502,7 +502,7 @@ DWORD EndedProcessId() {
     if (!child.Start(CommandLine(SiblingPath("kestrin-send.exe"), {"--help"})))
         return 0;
     child.CloseInput();
-    if (!child.WaitPumping(kChildTimeoutMs))
+    if (!child.WaitPumping(kTimeoutMs))
         return 0;
     DWORD ids[CProcessNames::kMaxProcesses];
     DWORD bytes = 0;

@@ -45,35 +45,6 @@ protected:
                                      &answer) != 0;
     }
 
-    // Kestrin's open or save dialog, once shown; null when none came.
-    static HWND FileDialog() {
-        HWND dialog = nullptr;
-        EXPECT_TRUE(WaitFor([&] {
-            return (dialog = ModalWindowOf(kestrin->Id())) && FileNameEdit(dialog);
-        })) << "expected the file dialog";
-        return dialog;
-    }
-
-    // Names path in the dialog and presses button; false when the dialog stays.
-    static bool Answer(HWND dialog, const std::string& path, int button) {
-        ::SetWindowTextA(FileNameEdit(dialog), path.c_str());
-        ::PostMessageA(dialog, WM_COMMAND, button,
-                       reinterpret_cast<LPARAM>(::GetDlgItem(dialog, button)));
-        return WaitFor([&] { return !::IsWindow(dialog); });
-    }
-
-    // debug-writer's arguments: each text's bytes in hexadecimal.
-    static Strings Hex(const Strings& texts) {
-        Strings args;
-        for (const std::string& text : texts) {
-            args.emplace_back();
-            for (unsigned char ch : text)
-                args.back() += "0123456789ABCDEF"[ch >> 4],
-                    args.back() += "0123456789ABCDEF"[ch & 15];
-        }
-        return args;
-    }
-
     inline static std::unique_ptr<CKestrin> kestrin;
 };
 
@@ -176,8 +147,10 @@ TEST_F(EndToEndTest, SendersLoseReorderNothingTheLogFileHoldsEveryRowAndTheListS
         start("kestrin-send.exe", counted(k, kEach), counted(k, kEach));
     // Kestrin keeps taking messages while a file dialog is open.
     ::PostMessageA(kestrin->Frame(), WM_COMMAND, ID_LOG_TO_FILE, 0);
-    HWND dialog = FileDialog();
-    ASSERT_TRUE(dialog);
+    HWND dialog = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        return (dialog = ModalWindowOf(kestrin->Id())) && FileNameEdit(dialog);
+    })) << "expected the file dialog";
     std::atomic<int> refused = 0;
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t) {
@@ -200,7 +173,9 @@ TEST_F(EndToEndTest, SendersLoseReorderNothingTheLogFileHoldsEveryRowAndTheListS
     for (std::thread& thread : threads)
         thread.join();
     EXPECT_EQ(0, refused) << "lines the client header says were not taken";
-    ASSERT_TRUE(Answer(dialog, path, IDOK)) << "expected the dialog to close";
+    ::SetWindowTextA(FileNameEdit(dialog), path.c_str());
+    ::PostMessageA(dialog, WM_COMMAND, IDOK, reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)));
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(dialog); })) << "expected the dialog to close";
     ::Sleep(200);
     EXPECT_EQ("", Content(path)) << "rows logged that were taken before Log to file was on";
     // Save writes those to the log's file, once; the log adds the later ones.
@@ -208,11 +183,11 @@ TEST_F(EndToEndTest, SendersLoseReorderNothingTheLogFileHoldsEveryRowAndTheListS
     // Debug output once the flood is in, so that each writer's name is found while it runs.
     Command(ID_CAPTURE_DEBUG_OUTPUT);
     for (int k = kSenders; k < kSenders + kWriters; ++k)
-        start("debug-writer.exe", Hex(counted(k, kWriterEach)), counted(k, kWriterEach));
+        start("debug-writer.exe", counted(k, kWriterEach), counted(k, kWriterEach));
     std::string wide(126, 'x');
     while (wide.size() < 4095)
         wide += "\xB0\xA1";
-    start("debug-writer.exe", Hex({"", "a\nb\r\n", "\n\ne\rf\r\r\n", wide}),
+    start("debug-writer.exe", {"", "a\nb\r\n", "\n\ne\rf\r\r\n", wide},
           {"", "a", "b", "", "", "e\rf\r", std::string(126, 'x')});
     names.erase(std::to_string(senders.back()->Id())); // it may end before its lines are named
     for (auto& sender : senders)
@@ -253,7 +228,6 @@ TEST_F(EndToEndTest, SendersLoseReorderNothingTheLogFileHoldsEveryRowAndTheListS
     for (int i : {0, 32767, 32768, 65535, 65536, 98303, 98304, rows - 1})
         EXPECT_EQ(saved[i], list.GetRow(i)) << "row " << i << " as the list shows it";
     Command(ID_CLEAR);
-    EXPECT_EQ(0, list.Count());
     ASSERT_TRUE(Send(kestrin->Frame(), 1, "after Clear"));
     ASSERT_EQ(1, list.Count()); // reading every row of a failed Clear takes minutes
     EXPECT_EQ("after Clear", list.GetRow(0)[3]);
@@ -276,13 +250,6 @@ TEST_F(EndToEndTest, SendersLoseReorderNothingTheLogFileHoldsEveryRowAndTheListS
     ::DeleteFileA(path.c_str());
 }
 
-std::string StatusText(HWND frame) {
-    char text[256] = "";
-    ::SendMessageA(::FindWindowExA(frame, nullptr, STATUSCLASSNAMEA, nullptr), WM_GETTEXT,
-                   sizeof text, reinterpret_cast<LPARAM>(text));
-    return text;
-}
-
 // With Capture off lines are read and dropped at once. A reader that was there first keeps the
 // writers' lines, Kestrin says so and takes messages as ever; once Kestrin lets go, another
 // reader gets the buffer.
@@ -290,7 +257,7 @@ TEST_F(EndToEndTest, DebugOutputIsLeftToOtherReadersAndWritersAndIsOnAgainAtStar
     Command(ID_CAPTURE);
     Command(ID_CAPTURE_DEBUG_OUTPUT);
     // A writer waits 10 s on a reader that does not re-arm: the wait would outlast the test's.
-    CProgram("debug-writer.exe", Hex(Strings(300, "off"))).Wait();
+    CProgram("debug-writer.exe", Strings(300, "off")).Wait();
     Command(ID_CAPTURE);
     Command(ID_CAPTURE_DEBUG_OUTPUT);
     EXPECT_EQ(0, CRemoteList(kestrin->View()).Count()) << "rows with Capture off";
@@ -302,9 +269,10 @@ TEST_F(EndToEndTest, DebugOutputIsLeftToOtherReadersAndWritersAndIsOnAgainAtStar
     CHandle bufferReady(::CreateEventA(nullptr, FALSE, TRUE, "DBWIN_BUFFER_READY"));
     CHandle dataReady(::CreateEventA(nullptr, FALSE, FALSE, "DBWIN_DATA_READY"));
     Command(ID_CAPTURE_DEBUG_OUTPUT);
-    EXPECT_EQ("另一个程序正在读取调试输出", StatusText(kestrin->Frame()));
+    EXPECT_EQ("另一个程序正在读取调试输出",
+              WindowText(::GetDlgItem(kestrin->Frame(), AFX_IDW_STATUS_BAR)));
     EXPECT_TRUE(Send(kestrin->Frame(), 1, "intake"));
-    CProgram("debug-writer.exe", Hex({"mine"})).Wait();
+    CProgram("debug-writer.exe", {"mine"}).Wait();
     const char* view =
         static_cast<const char*>(::MapViewOfFile(section.Get(), FILE_MAP_READ, 0, 0, 0));
     EXPECT_TRUE(::WaitForSingleObject(dataReady.Get(), 0) == WAIT_OBJECT_0 && view &&
@@ -314,15 +282,16 @@ TEST_F(EndToEndTest, DebugOutputIsLeftToOtherReadersAndWritersAndIsOnAgainAtStar
     EXPECT_EQ(1, CRemoteList(kestrin->View()).Count()) << "rows: the intake's";
     section.Reset(nullptr), bufferReady.Reset(nullptr), dataReady.Reset(nullptr);
     Command(ID_CAPTURE_DEBUG_OUTPUT);
-    EXPECT_EQ("就绪", StatusText(kestrin->Frame())) << "taken once free";
+    EXPECT_EQ("就绪", WindowText(::GetDlgItem(kestrin->Frame(), AFX_IDW_STATUS_BAR)))
+        << "taken once free";
     // Capture debug output on is remembered, and a Kestrin started so reads at once; one that
     // ends while a writer writes lets it go on.
-    CProgram writer("debug-writer.exe", Hex(Strings(500, "a")));
+    CProgram writer("debug-writer.exe", Strings(500, "a"));
     EXPECT_TRUE(WaitFor([&] { return CRemoteList(kestrin->View()).Count() > 1; }));
     kestrin->Close();
     writer.Wait();
     ASSERT_NO_FATAL_FAILURE(SetUp()); // another Kestrin
-    CProgram("debug-writer.exe", Hex({"b"})).Wait();
+    CProgram("debug-writer.exe", {"b"}).Wait();
     EXPECT_TRUE(WaitFor([&] { return CRemoteList(kestrin->View()).Count() > 0; }));
     Command(ID_CAPTURE_DEBUG_OUTPUT);
 }

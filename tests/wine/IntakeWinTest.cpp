@@ -28,11 +28,11 @@ struct CStandIn {
         if (receiver != kNone)
             thread.Reset(::CreateThread(nullptr, 64 << 20, Run, nullptr,
                                         STACK_SIZE_PARAM_IS_A_RESERVATION, &threadId));
-        ::WaitForSingleObject(ready.Get(), receiver == kNone ? 0 : kChildTimeoutMs);
+        ::WaitForSingleObject(ready.Get(), receiver == kNone ? 0 : kTimeoutMs);
     }
     ~CStandIn() {
         ::PostThreadMessageA(threadId, WM_QUIT, 0, 0);
-        ::WaitForSingleObject(thread.Get(), kChildTimeoutMs);
+        ::WaitForSingleObject(thread.Get(), kTimeoutMs);
     }
     // Never the default handling: the title has to stay "Kestrin".
     static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -113,7 +113,7 @@ TEST(Intake, MessagesArriveWithTheSendersIdAndTheExitStatusSaysWhetherAllWereTak
             ASSERT_TRUE(sender.Start(CommandLine(SiblingPath("kestrin-send.exe"), c.args)))
                 << "expected kestrin-send to start, got error " << ::GetLastError();
             sender.CloseInput(c.input);
-            ASSERT_TRUE(sender.WaitPumping(kChildTimeoutMs)) << "expected kestrin-send to end";
+            ASSERT_TRUE(sender.WaitPumping(kTimeoutMs)) << "expected kestrin-send to end";
         } // the stand-in's thread has ended: got is complete
         const std::string said = sender.Output();
         EXPECT_TRUE(sender.ExitCode() == c.exit && said.find(c.said) != std::string::npos)

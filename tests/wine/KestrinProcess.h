@@ -15,7 +15,6 @@
 
 #include "WineTestSupport.h"
 
-inline const DWORD kTimeoutMs = 30000;
 inline const char kRegistryPath[] = "Software\\Local AppWizard-Generated Applications\\Kestrin";
 
 using Strings = std::vector<std::string>;
@@ -101,14 +100,6 @@ inline std::vector<HWND> KestrinWindows() {
     for (HWND window = nullptr; (window = ::FindWindowExA(nullptr, window, nullptr, "Kestrin"));)
         windows.push_back(window);
     return windows;
-}
-
-// Polls until found() holds; false after the timeout.
-template <typename Found> bool WaitFor(Found found) {
-    for (DWORD waited = 0; waited <= kTimeoutMs; waited += 20, ::Sleep(20))
-        if (found())
-            return true;
-    return false;
 }
 
 // A started program; Wait() expects it to end with exit code 0.

@@ -23,10 +23,10 @@ TEST(ProcessNamesWin, NamesAreCutTo127BytesEndedProcessesHaveNoneAndRefreshesLea
     ASSERT_TRUE(child.Start(CommandLine(path, {}))) << "error " << ::GetLastError();
     char name[128];
     DWORD length = 0;
-    for (DWORD waited = 0; waited < kChildTimeoutMs && !length; waited += 10, ::Sleep(10)) {
+    WaitFor([&] { // 0 until the sender has loaded
         memset(name, 'X', sizeof name);
-        length = source.ReadName(child.Id(), name); // 0 until the sender has loaded
-    }
+        return (length = source.ReadName(child.Id(), name)) != 0;
+    });
     EXPECT_EQ(std::make_pair(trailBackslash + std::string(125, 'x'), DWORD{127}),
               std::make_pair(std::string(name, strnlen(name, sizeof name)), length))
         << "name and length returned";
@@ -46,7 +46,7 @@ TEST(ProcessNamesWin, NamesAreCutTo127BytesEndedProcessesHaveNoneAndRefreshesLea
     names.Lookup(::GetCurrentProcessId(), name);
     EXPECT_EQ(ProgramPath().substr(FileNameStart(ProgramPath())), name);
     child.CloseInput();
-    ASSERT_TRUE(child.WaitPumping(kChildTimeoutMs)) << "expected the sender to end";
+    ASSERT_TRUE(child.WaitPumping(kTimeoutMs)) << "expected the sender to end";
     EXPECT_EQ(0u, source.ReadName(child.Id(), name)) << "once ended";
     ::DeleteFileA(path.c_str());
 }

@@ -10,8 +10,16 @@
 
 #include "WinProcessSource.h"
 
-// Bounds a hung child, so that a broken run still ends.
-const DWORD kChildTimeoutMs = 15000;
+// Bounds a hung child or wait, so that a broken run still ends.
+inline const DWORD kTimeoutMs = 30000;
+
+// Polls until found() holds; false after the timeout.
+template <typename Found> bool WaitFor(Found found) {
+    for (DWORD waited = 0; waited <= kTimeoutMs; waited += 20, ::Sleep(20))
+        if (found())
+            return true;
+    return false;
+}
 
 // CharNextA steps over double-byte characters, whose second byte may be a backslash.
 inline size_t FileNameStart(const std::string& path) {
@@ -61,9 +69,11 @@ inline std::string CommandLine(const std::string& program, const std::vector<std
     return line;
 }
 
+// Asked of the window itself, so that a control of another process answers with its text.
 inline std::string WindowText(HWND window) {
-    std::string text(static_cast<size_t>(::GetWindowTextLengthA(window)) + 1, '\0');
-    text.resize(static_cast<size_t>(::GetWindowTextA(window, &text[0], int(text.size()))));
+    std::string text(static_cast<size_t>(::SendMessageA(window, WM_GETTEXTLENGTH, 0, 0)) + 1, '\0');
+    text.resize(static_cast<size_t>(
+        ::SendMessageA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]))));
     return text;
 }
 
@@ -81,7 +91,7 @@ class CChildProcess {
 public:
     ~CChildProcess() {
         if (m_process && ::TerminateProcess(m_process.Get(), 255))
-            ::WaitForSingleObject(m_process.Get(), kChildTimeoutMs);
+            ::WaitForSingleObject(m_process.Get(), kTimeoutMs);
     }
 
     bool Start(std::string commandLine) {
