@@ -88,21 +88,10 @@ Strings Pages(int printer) {
 }
 const Strings kOneEmptyPage = {"pgsave restore\n"};
 
-bool UnderWine() {
-    return ::GetProcAddress(::GetModuleHandleA("kernel32"), "wine_get_unix_file_name") != nullptr;
-}
-
+// The other tests run with no printer installed.
 class PrintTest : public AppFixture {
 protected:
-    void SetUp() override {
-        if (!UnderWine())
-            GTEST_SKIP() << "prints through Wine's PostScript driver and spooler: Wine only";
-        AppFixture::SetUp();
-    }
-    void TearDown() override {
-        if (UnderWine())
-            InstallPrinters(false);
-    }
+    void TearDown() override { InstallPrinters(false); }
 };
 
 // Each command prints one empty page to its printer, or none when cancelled: /p to the default
