@@ -1,7 +1,6 @@
-// The Filter and About dialogs as Kestrin's commands open them, driven as a user would: texts
-// typed, buttons and keys pressed, the close box, and messages arriving while they are open.
+// The Filter dialog as Kestrin's command opens it, driven as a user would: texts typed, buttons
+// and keys pressed, the close box, and messages arriving while it is open.
 #include "AppFixture.h"
-#include "ClientSample.h"
 
 namespace {
 
@@ -71,19 +70,6 @@ TEST_F(DialogsTest, FiltersOfAnyTextAreAppliedByOkOrEnterMatchedAndShownWhole) {
         EXPECT_EQ(kFilter, Drive(ID_FILTER, {look, Click(IDCANCEL)}));
         EXPECT_EQ(c.shown, seen);
     }
-}
-
-TEST_F(DialogsTest, AboutBoxShowsTheClientRoutineReadOnly) {
-    std::string typedOver;
-    const ModalStep typeOver = [&typedOver](HWND dialog) {
-        HWND box = ::GetDlgItem(dialog, IDC_SAMPLE);
-        ::SendMessageA(box, EM_SETSEL, 0, -1);
-        ::SendMessageA(box, WM_CHAR, 'x', 0);
-        ::SendMessageA(box, WM_CUT, 0, 0);
-        typedOver = WindowText(box);
-    };
-    EXPECT_EQ(Strings{"关于 Kestrin"}, Drive(ID_APP_ABOUT, {typeOver, Click(IDOK)}));
-    EXPECT_EQ(kClientSample, typedOver) << "shown, after typing and cut";
 }
 
 } // namespace

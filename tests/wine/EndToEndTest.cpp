@@ -8,6 +8,7 @@
 #include <sstream>
 #include <thread>
 
+#include "ClientSample.h"
 #include "KestrinProcess.h"
 #include "kestrin_trace.h"
 #include "resource.h"
@@ -104,7 +105,9 @@ TEST_F(EndToEndTest, HostileTextsRenamesAndJunkLeaveKestrinRunningAndACloseWaits
     EXPECT_EQ(7, CRemoteList(kestrin->View()).Count()) << "rows: one per loop, none from the junk";
     // A close sent while a dialog is open waits for it: the command that opened it may still
     // use the view when it returns.
-    HWND about = ModalWindowOf(kestrin->Id());
+    HWND about = ModalWindowOf(kestrin->Id()), sample = ::GetDlgItem(about, IDC_SAMPLE);
+    ::SendMessageA(sample, EM_SETSEL, 0, -1), ::SendMessageA(sample, WM_CHAR, 'x', 0);
+    EXPECT_EQ(kClientSample, WindowText(sample)) << "the About box's client routine, read-only";
     DWORD_PTR answer = 0;
     ::SendMessageTimeoutA(kestrin->Frame(), WM_CLOSE, 0, 0, SMTO_NORMAL, kTimeoutMs, &answer);
     EXPECT_TRUE(Send(kestrin->Frame(), 1, "while the close waits")) << "Kestrin still answers";
@@ -154,20 +157,16 @@ TEST_F(EndToEndTest, SendersLoseReorderNothingTheLogFileHoldsEveryRowAndTheListS
     std::atomic<int> refused = 0;
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t) {
-        for (int i = 0; i < kThreadEach; ++i)
-            sent[self + ":" + std::to_string(t)].push_back(std::to_string(t) + ":" +
-                                                           std::to_string(i));
+        sent[self + ":" + std::to_string(t)] = counted(t, kThreadEach);
         threads.emplace_back([&, t] {
             for (int i = 0; i < kThreadEach; ++i)
                 refused +=
                     t % 2 ? !KT("%d:%d", t, i) : !KestrinTraceTimeout(kTimeoutMs, "%d:%d", t, i);
         });
     }
-    CProgram sample("sample-client.exe", {"tag"});
-    sample.Wait();
-    sent[std::to_string(sample.Id())] = {
-        "tag: 42 items, 99.50% done", "tag: [ab   |   cd] 0xBEEF K", "plain text, no conversions"};
-    names[std::to_string(sample.Id())] = "sample-client.exe";
+    start("sample-client.exe", {"tag"},
+          {"tag: 42 items, 99.50% done", "tag: [ab   |   cd] 0xBEEF K",
+           "plain text, no conversions"});
     for (auto& sender : senders)
         sender->Wait();
     for (std::thread& thread : threads)
