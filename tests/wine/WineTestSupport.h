@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -185,15 +184,4 @@ inline HWND FileNameEdit(HWND dialog) {
     for (HWND inner; (inner = ::GetDlgItem(box, 0x047c));)
         box = inner;
     return box == dialog ? nullptr : box;
-}
-
-// A time of receipt as rows show it, HH:MM:SS:00, from before to after, across midnight too.
-inline bool IsTimeCellWithin(const std::string& cell, const SYSTEMTIME& before,
-                             const SYSTEMTIME& after) {
-    char from[16], to[16];
-    snprintf(from, sizeof from, "%02u:%02u:%02u:00", before.wHour, before.wMinute, before.wSecond);
-    snprintf(to, sizeof to, "%02u:%02u:%02u:00", after.wHour, after.wMinute, after.wSecond);
-    const bool sinceFrom = cell >= from, untilTo = cell <= to;
-    return cell.size() == 11 && cell.substr(8) == ":00" &&
-           (std::string(from) <= to ? sinceFrom && untilTo : sinceFrom || untilTo);
 }
