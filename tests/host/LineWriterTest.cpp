@@ -1,0 +1,75 @@
+// Save's writes: exact bytes, whole lines, and a failure that stops the writing.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "LineWriter.h"
+
+namespace {
+
+// Records every write; the one numbered failAt fails.
+struct FailingSink : ILogSink {
+    bool Write(const char* data, size_t size) override {
+        writes.emplace_back(data, size);
+        return writes.size() != failAt + 1;
+    }
+    size_t failAt = SIZE_MAX;
+    std::vector<std::string> writes;
+};
+
+// The lines of the rows before end as the list's cells give them, each cell followed by a TAB.
+std::string Lines(const CRowStore& store, int columns, size_t end) {
+    std::string lines;
+    RowCells scratch;
+    for (size_t row = 0; row < end; ++row) {
+        for (int column = 0; column < columns; ++column)
+            lines.append(store.GetCellText(row, column, scratch)).append("\t");
+        lines.append("\r\n");
+    }
+    return lines;
+}
+
+// Enough rows for a few writes; a header of very many columns makes each line longer than one,
+// and only the first rows of those are written.
+TEST(LineWriter, WritesWholeLinesInChunksAndStopsAtTheFirstFailedWrite) {
+    CRowStore store;
+    for (int i = 0; i < 1200; ++i) {
+        DebugRecord record = {};
+        strcpy(record.szProcessName, "writer.exe");
+        record.dwProcessId = 1000 + i % 7;
+        record.stTime = {2024, 5, 5, 3, 4, 3, static_cast<WORD>(i % 60), 0};
+        snprintf(record.szMsg, sizeof record.szMsg, "%0120d", i);
+        ASSERT_TRUE(store.Append(record));
+    }
+    for (const auto& [columns, end] : {std::pair{4, SIZE_MAX}, {70000, 3}}) {
+        const std::string expected = Lines(store, columns, std::min(end, store.GetCount()));
+        FailingSink whole;
+        ASSERT_TRUE(CLineWriter(store, columns, whole).Write(0, end)) << columns;
+        ASSERT_GE(whole.writes.size(), 3u) << columns;
+        std::string written;
+        for (const std::string& write : whole.writes) {
+            EXPECT_TRUE(write.size() <= CLineWriter::kChunkBytes ||
+                        write.find("\r\n") == write.size() - 2)
+                << "columns " << columns << ": a write of " << write.size() << " bytes";
+            written += write;
+            EXPECT_EQ(0u, expected.compare(0, written.size(), written)) << "whole lines in order";
+        }
+        EXPECT_EQ(expected, written) << columns;
+
+        const size_t last = whole.writes.size() - 1;
+        for (const size_t failAt : {size_t{0}, last / 2, last}) {
+            FailingSink failing;
+            failing.failAt = failAt;
+            EXPECT_FALSE(CLineWriter(store, columns, failing).Write(0, end));
+            EXPECT_EQ(
+                std::vector<std::string>(whole.writes.begin(), whole.writes.begin() + failAt + 1),
+                failing.writes)
+                << "columns " << columns << ", failing write " << failAt;
+        }
+    }
+}
+
+} // namespace
