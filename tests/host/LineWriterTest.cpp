@@ -1,22 +1,28 @@
-// Save's writes: exact bytes, whole lines, and a failure that stops the writing.
+// Save's writes and the log's: exact bytes, whole lines, and failures that stop the writing.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "LineWriter.h"
 
 namespace {
 
-// Records every write; the one numbered failAt fails.
+// Records every write; the one numbered failAt fails, or throws.
 struct FailingSink : ILogSink {
     bool Write(const char* data, size_t size) override {
         writes.emplace_back(data, size);
+        if (throws)
+            throw std::runtime_error("sink");
         return writes.size() != failAt + 1;
     }
     size_t failAt = SIZE_MAX;
+    bool throws = false;
     std::vector<std::string> writes;
 };
 
@@ -70,6 +76,21 @@ TEST(LineWriter, WritesWholeLinesInChunksAndStopsAtTheFirstFailedWrite) {
                 << "columns " << columns << ", failing write " << failAt;
         }
     }
+}
+
+// A sink that throws on the writer's thread fails the log, as a failed write does.
+TEST(LogWriter, ASinkThatThrowsFailsTheLog) {
+    FailingSink sink;
+    sink.throws = true;
+    std::atomic<int> failures{0};
+    CLogWriter writer(sink, std::chrono::milliseconds(1), [&] { ++failures; });
+    writer.Add("line\r\n", 6);
+    for (int waited = 0; failures == 0 && waited < 10000; ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    writer.Add("more\r\n", 6);
+    EXPECT_FALSE(writer.Flush());
+    EXPECT_EQ(1, failures.load());
+    EXPECT_EQ(std::vector<std::string>{"line\r\n"}, sink.writes);
 }
 
 } // namespace
