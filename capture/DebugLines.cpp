@@ -12,9 +12,17 @@ bool CDebugLineQueue::Push(DWORD processId, const SYSTEMTIME& time, const std::s
     const bool kept = Keep(processId, time, name, text, length);
     if (!kept)
         ++m_waiting.dropped;
-    wake = !m_wakePending;
-    m_wakePending = true;
+    AskWake(wake);
     return kept;
+}
+
+void CDebugLineQueue::CountDropped(bool& wake) {
+    wake = false;
+    if (!m_capture)
+        return;
+    std::lock_guard<std::mutex> hold(m_lock);
+    ++m_waiting.dropped;
+    AskWake(wake);
 }
 
 bool CDebugLineQueue::Keep(DWORD processId, const SYSTEMTIME& time, const std::string& name,

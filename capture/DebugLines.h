@@ -44,12 +44,19 @@ public:
     // Moves every waiting line and the count of dropped ones into batch, whose earlier
     // contents are discarded (its memory is reused).
     void TakeAll(Batch& batch);
+    // A line the reader could not take is counted as one the queue dropped (none while Capture is
+    // off); sets wake as Push does.
+    void CountDropped(bool& wake);
     // The wake-up could not be delivered: the next Push asks again.
     void WakeFailed();
     // While Capture is off lines are dropped as they come, uncounted, like intake messages.
     void SetCapture(bool on) { m_capture = on; }
 
 private:
+    void AskWake(bool& wake) {
+        wake = !m_wakePending;
+        m_wakePending = true;
+    }
     bool Keep(DWORD processId, const SYSTEMTIME& time, const std::string& name, const char* text,
               size_t length);
 

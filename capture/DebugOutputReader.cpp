@@ -6,6 +6,7 @@
 #include <string>
 
 #include "Capture.h"
+#include "ThreadEdge.h"
 
 namespace {
 const char kBufferName[] = "DBWIN_BUFFER";
@@ -55,7 +56,7 @@ CDebugOutputReader::Result CDebugOutputReader::Start() {
         return kFailed;
     }
     try {
-        m_thread = std::thread(&CDebugOutputReader::Run, this);
+        m_thread = std::thread([this] { CatchAtEdge([this] { Run(); }, [this] { Failed(); }); });
     } catch (const std::system_error&) {
         Release();
         return kFailed;
@@ -115,15 +116,20 @@ void CDebugOutputReader::Run() {
 
         SYSTEMTIME time;
         IClock::System().Now(time);
-        auto named = names.find(processId);
-        if (named == names.end()) {
-            char name[128] = {};
-            if (processId != 0)
-                processes.ReadName(processId, name);
-            named = names.emplace(processId, name).first;
-        }
         bool wake = false;
-        m_queue.Push(processId, time, named->second, text, length, wake);
+        // A line that finds no memory for its writer's name is dropped and counted.
+        CatchAtEdge(
+            [&] {
+                auto named = names.find(processId);
+                if (named == names.end()) {
+                    char name[128] = {};
+                    if (processId != 0)
+                        processes.ReadName(processId, name);
+                    named = names.emplace(processId, name).first;
+                }
+                m_queue.Push(processId, time, named->second, text, length, wake);
+            },
+            [&] { m_queue.CountDropped(wake); });
         const ULONGLONG now = ::GetTickCount64();
         if (wake)
             owed = true, owedSince = now;
@@ -136,4 +142,13 @@ void CDebugOutputReader::Run() {
     while (::GetTickCount64() < until &&
            ::WaitForSingleObject(m_dataReady.Get(), kQuietMs) == WAIT_OBJECT_0)
         ::SetEvent(m_bufferReady.Get());
+}
+
+// The reader has stopped reading: the window learns of it as a dropped line. Writers wait for
+// the buffer in vain until Capture debug output is turned off.
+void CDebugOutputReader::Failed() noexcept {
+    bool wake = false;
+    m_queue.CountDropped(wake);
+    if (wake && !::PostMessageA(m_notify, m_message, 0, 0))
+        m_queue.WakeFailed();
 }

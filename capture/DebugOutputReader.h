@@ -27,6 +27,7 @@ public:
 
 private:
     void Run();
+    void Failed() noexcept;
     void Release();
 
     CDebugLineQueue& m_queue;

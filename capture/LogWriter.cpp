@@ -4,10 +4,12 @@
 #include <new>
 #include <utility>
 
+#include "ThreadEdge.h"
+
 CLogWriter::CLogWriter(ILogSink& sink, std::chrono::milliseconds period,
                        std::function<void()> onFailed)
-    : m_sink(sink), m_period(period), m_onFailed(std::move(onFailed)), m_thread([this] { Run(); }) {
-}
+    : m_sink(sink), m_period(period), m_onFailed(std::move(onFailed)),
+      m_thread([this] { CatchAtEdge([this] { Run(); }, [this] { Fail(); }); }) {}
 
 CLogWriter::~CLogWriter() {
     {
@@ -37,8 +39,13 @@ bool CLogWriter::Flush() {
         std::lock_guard<std::mutex> lock(m_pendingLock);
         m_taken.swap(m_pending);
     }
-    if (!m_failed && !m_taken.empty() && !m_sink.Write(m_taken.data(), m_taken.size()))
-        Fail();
+    // A sink that throws has failed like one that says so; the destructor flushes too.
+    CatchAtEdge(
+        [this] {
+            if (!m_failed && !m_taken.empty() && !m_sink.Write(m_taken.data(), m_taken.size()))
+                Fail();
+        },
+        [this] { Fail(); });
     // Emptied, it keeps its room for the next lines.
     m_taken.clear();
     return !m_failed;

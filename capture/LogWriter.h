@@ -22,7 +22,8 @@ protected:
 
 // Handing lines over only appends them to memory: the writer's thread takes them at least every
 // period, so whoever hands them over never waits on the disk. After the first failed write
-// nothing more is written, and onFailed is called once, on the thread that met the failure.
+// nothing more is written, and onFailed, which throws nothing, is called once, on the thread that
+// met the failure; a sink or a thread that throws has failed too.
 class CLogWriter {
 public:
     CLogWriter(ILogSink& sink, std::chrono::milliseconds period, std::function<void()> onFailed);

@@ -14,6 +14,7 @@
 #include "File.h"
 #include "FileDialog.h"
 #include "FilterDlg.h"
+#include "LineWriter.h"
 #include "MainFrm.h"
 #include "WinApp.h"
 #include "resource.h"
@@ -37,8 +38,6 @@ const ULONGLONG kLongestWaitMs = 120;
 // so that while messages keep coming the list still moves about six times a second.
 const ULONGLONG kShowCostShare = 20;
 const ULONGLONG kLongestGapMs = 160;
-// Save hands the file this much at a time.
-const size_t kSaveChunkBytes = 64 * 1024;
 
 // Posted by the reader thread once for each batch of lines.
 const UINT kDebugOutputReady = WM_APP + 1;
@@ -55,6 +54,37 @@ std::string WithPath(const char* message, const std::string& path) {
     std::string text = message;
     return text.replace(text.find("%s"), 2, path);
 }
+
+// Save's file, which holds what it was given whole or says it failed.
+class CFileSink : public ILogSink {
+public:
+    explicit CFileSink(CFile& file) : m_file(file) {}
+    bool Write(const char* data, size_t size) override {
+        return m_file.Write(data, static_cast<DWORD>(size));
+    }
+
+private:
+    CFile& m_file;
+};
+
+// Copy's block, sized beforehand: a line that would not fit is refused, never written past it.
+class CBlockSink : public ILogSink {
+public:
+    CBlockSink(char* block, size_t room) : m_block(block), m_room(room) {}
+    bool Write(const char* data, size_t size) override {
+        if (size > m_room - m_used)
+            return false;
+        memcpy(m_block + m_used, data, size);
+        m_used += size;
+        return true;
+    }
+    bool Full() const { return m_used == m_room; }
+
+private:
+    char* m_block;
+    size_t m_room;
+    size_t m_used = 0;
+};
 
 const Column kColumns[] = {
     {"进程名称", 150},
@@ -455,21 +485,9 @@ void CKestrinView::SaveLog() {
         return;
     }
 
-    // Rows are formatted from the store straight into large writes.
-    const int columns = std::max(0, GetListCtrl().GetHeaderCtrl().GetItemCount());
-    std::vector<char> chunk(kSaveChunkBytes);
-    bool written = true;
-    for (size_t row = 0; row < m_rows.GetCount() && written;) {
-        size_t used = 0;
-        const size_t lines = m_rows.FormatLines(row, columns, chunk.data(), chunk.size(), used);
-        // A line longer than the chunk (a header of very many columns) gets a larger one.
-        if (lines == 0) {
-            chunk.resize(chunk.size() * 2);
-            continue;
-        }
-        written = file.Write(chunk.data(), static_cast<DWORD>(used));
-        row += lines;
-    }
+    CFileSink sink(file);
+    CLineWriter lines(m_rows, GetListCtrl().GetHeaderCtrl().GetItemCount(), sink);
+    const bool written = lines.Write(0, m_rows.GetCount());
     // The file is replaced: nothing of an earlier, longer save stays behind the new rows.
     if (!written || !file.SetEndHere())
         AfxMessageBox(WithPath(kWriteFailed, m_strLogPath).c_str(), MB_OK);
@@ -491,11 +509,9 @@ void CKestrinView::OnEditCopy() {
         AfxMessageBox(AfxLoadString(IDS_COPY_FAILED).c_str(), MB_OK);
 }
 
-// The text is formatted from the store straight into the clipboard's block, run by run; only the
-// last lines, where the block has less room left than the widest line, go through a buffer.
+// The text is written into the clipboard's block run by run, as Save writes its file.
 bool CKestrinView::CopySelection() {
     const int columns = std::max(0, GetListCtrl().GetHeaderCtrl().GetItemCount());
-    const size_t count = m_rows.GetCount();
     size_t length = 0;
     m_selection.ForEachRun(
         [&](size_t first, size_t last) { length += m_rows.LinesLength(first, last + 1, columns); });
@@ -506,22 +522,15 @@ bool CKestrinView::CopySelection() {
     char* out = static_cast<char*>(text.Lock());
     if (!out)
         return false;
-    std::vector<char> tail(CRowStore::LineRoom(columns));
-    size_t at = 0;
-    m_selection.ForEachRun([&](size_t first, size_t last) {
-        for (size_t row = first, end = std::min(last + 1, count); row < end;) {
-            size_t used = 0;
-            size_t lines = m_rows.FormatLines(row, columns, out + at, length - at, used, end);
-            if (lines == 0) {
-                lines = m_rows.FormatLines(row, columns, tail.data(), tail.size(), used, row + 1);
-                memcpy(out + at, tail.data(), used);
-            }
-            at += used;
-            row += lines;
-        }
-    });
+    CBlockSink sink(out, length);
+    CLineWriter lines(m_rows, columns, sink);
+    bool whole = true;
+    m_selection.ForEachRun(
+        [&](size_t first, size_t last) { whole = whole && lines.Write(first, last + 1); });
     out[length] = '\0';
     text.Unlock();
+    if (!whole || !sink.Full())
+        return false;
     // The system converts the text for those who ask for UTF-16, in the code page of the locale
     // given with it: ours, whose ANSI code page the text is in.
     CGlobalMemory locale(sizeof(LCID));
@@ -548,11 +557,9 @@ void CKestrinView::OpenLog() {
 // The row's line as Save writes it; the writer thread takes it from memory, so the client's
 // wait stays free of the disk.
 void CKestrinView::LogRow(size_t row) {
-    if (m_logLine.empty())
-        m_logLine.resize(1024);
+    m_logLine.resize(CRowStore::LineRoom(m_nLogColumns));
     size_t used = 0;
-    while (m_rows.FormatLines(row, m_nLogColumns, m_logLine.data(), m_logLine.size(), used) == 0)
-        m_logLine.resize(m_logLine.size() * 2);
+    m_rows.FormatLines(row, m_nLogColumns, m_logLine.data(), m_logLine.size(), used);
     m_log->Add(m_logLine.data(), used);
 }
 

@@ -1,0 +1,80 @@
+// Save's writes and the log's: exact bytes in whole lines, and failures that stop the writing.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "LineWriter.h"
+
+namespace {
+
+// Records every write; the one numbered failAt fails, and every one throws when throws is set.
+struct FailingSink : ILogSink {
+    bool Write(const char* data, size_t size) override {
+        writes.emplace_back(data, size);
+        if (throws)
+            throw std::runtime_error("sink");
+        return writes.size() != failAt + 1;
+    }
+    size_t failAt = SIZE_MAX;
+    bool throws = false;
+    std::vector<std::string> writes;
+};
+
+// Enough rows for a few writes; a header of very many columns makes a line longer than a write,
+// and only the first rows of those are written. Expected: the list's cells, each and a TAB.
+TEST(LineWriter, WritesWholeLinesInChunksAndStopsAtTheFirstFailedWrite) {
+    CRowStore store;
+    for (DebugRecord record = {"writer.exe", 1000, {}, {}}; record.dwProcessId < 2200;
+         ++record.dwProcessId) {
+        snprintf(record.szMsg, sizeof record.szMsg, "%0120u", unsigned(record.dwProcessId));
+        ASSERT_TRUE(store.Append(record));
+    }
+    for (const auto& [columns, end] : {std::pair{4, size_t{1200}}, {70000, 3}}) {
+        std::string expected, written;
+        RowCells scratch;
+        for (size_t row = 0; row < end; ++row, expected += "\r\n")
+            for (int column = 0; column < columns; ++column)
+                expected.append(store.GetCellText(row, column, scratch)).append("\t");
+        FailingSink whole;
+        ASSERT_TRUE(CLineWriter(store, columns, whole).Write(0, end)) << columns;
+        ASSERT_GE(whole.writes.size(), 3u) << columns;
+        for (const std::string& write : whole.writes) {
+            EXPECT_TRUE(write.size() <= CLineWriter::kChunkBytes ||
+                        write.find("\r\n") == write.size() - 2)
+                << "columns " << columns << ": a write of " << write.size() << " bytes";
+            written += write;
+        }
+        EXPECT_EQ(expected, written) << columns;
+        const size_t last = whole.writes.size() - 1;
+        for (const size_t failAt : {size_t{0}, last / 2, last}) {
+            FailingSink failing;
+            failing.failAt = failAt;
+            EXPECT_FALSE(CLineWriter(store, columns, failing).Write(0, end));
+            EXPECT_EQ(
+                decltype(whole.writes)(whole.writes.begin(), whole.writes.begin() + failAt + 1),
+                failing.writes)
+                << "columns " << columns << ", failing write " << failAt;
+        }
+    }
+}
+
+// A sink that throws on the writer's thread fails the log once, as a failed write does.
+TEST(LogWriter, ASinkThatThrowsFailsTheLog) {
+    FailingSink sink;
+    sink.throws = true;
+    std::atomic<int> failures{0};
+    CLogWriter writer(sink, std::chrono::milliseconds(1), [&] { ++failures; });
+    writer.Add("line\r\n", 6);
+    for (int waited = 0; failures == 0 && waited < 10000; ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    writer.Add("more\r\n", 6);
+    EXPECT_FALSE(writer.Flush());
+    EXPECT_EQ(1, failures.load());
+    EXPECT_EQ(std::vector<std::string>{"line\r\n"}, sink.writes);
+}
+
+} // namespace
