@@ -22,7 +22,7 @@ namespace {
 const char kViewName[] = "Kestrin";
 
 struct Column {
-    const char* heading;
+    UINT headingId;
     int width;
 };
 // The list view's own messages run from LVM_FIRST to here.
@@ -45,22 +45,20 @@ const UINT kDebugOutputReady = WM_APP + 1;
 // A batch's memory is kept for the next one up to this size.
 const size_t kKeptBatchBytes = 1u << 20;
 
-const char kOpenFailed[] = "Open File %s failed";
-const char kWriteFailed[] = "Write File %s failed";
 // Posted by the log's writer thread when a write failed.
 const UINT kLogFailed = WM_APP + 14;
 
-// One of the message formats above with the path in place of %s; the path is never a format.
-std::string WithPath(const char* message, const std::string& path) {
-    std::string text = message;
+// The message format textId with the path in place of %s; the path is never a format.
+std::string WithPath(UINT textId, const std::string& path) {
+    std::string text = AfxLoadString(textId);
     return text.replace(text.find("%s"), 2, path);
 }
 
 const Column kColumns[] = {
-    {"进程名称", 150},
-    {"pID", 100},
-    {"时间", 90},
-    {"调试信息", 450},
+    {IDS_COLUMN_PROCESS, 150},
+    {IDS_COLUMN_PID, 100},
+    {IDS_COLUMN_TIME, 90},
+    {IDS_COLUMN_MESSAGE, 450},
 };
 
 CMainFrame* MainFrame() {
@@ -167,7 +165,8 @@ void CKestrinView::OnInitialUpdate() {
     // New and Open update the view again: the header keeps the columns it has.
     if (list.GetHeaderCtrl().GetItemCount() == 0)
         for (int i = 0; i < 4; ++i)
-            list.InsertColumn(i, kColumns[i].heading, LVCFMT_LEFT, kColumns[i].width);
+            list.InsertColumn(i, AfxLoadString(kColumns[i].headingId).c_str(), LVCFMT_LEFT,
+                              kColumns[i].width);
     m_capture.m_filter.SetFilter(";", nullptr);
 }
 
@@ -451,7 +450,7 @@ void CKestrinView::SaveLog() {
     }
     CFile file;
     if (!file.Open(m_strLogPath.c_str(), CFile::modeWrite)) {
-        AfxMessageBox(WithPath(kOpenFailed, m_strLogPath).c_str(), MB_OK);
+        AfxMessageBox(WithPath(IDS_OPEN_FILE_FAILED, m_strLogPath).c_str(), MB_OK);
         return;
     }
 
@@ -472,7 +471,7 @@ void CKestrinView::SaveLog() {
     }
     // The file is replaced: nothing of an earlier, longer save stays behind the new rows.
     if (!written || !file.SetEndHere())
-        AfxMessageBox(WithPath(kWriteFailed, m_strLogPath).c_str(), MB_OK);
+        AfxMessageBox(WithPath(IDS_WRITE_FILE_FAILED, m_strLogPath).c_str(), MB_OK);
 }
 
 LRESULT CKestrinView::SelectAll() {
@@ -540,7 +539,7 @@ void CKestrinView::OpenLog() {
         m_log = std::move(log);
         m_nLogColumns = std::max(0, GetListCtrl().GetHeaderCtrl().GetItemCount());
     } else
-        AfxMessageBox(WithPath(kOpenFailed, m_strLogPath).c_str(), MB_OK);
+        AfxMessageBox(WithPath(IDS_OPEN_FILE_FAILED, m_strLogPath).c_str(), MB_OK);
     if (CMainFrame* frame = MainFrame())
         frame->UpdateLogButton(m_log != nullptr);
 }
@@ -562,7 +561,7 @@ void CKestrinView::CloseLog() {
     if (CMainFrame* frame = MainFrame())
         frame->UpdateLogButton(false);
     if (!written)
-        AfxMessageBox(WithPath(AfxLoadString(IDS_LOG_FAILED).c_str(), m_strLogPath).c_str(), MB_OK);
+        AfxMessageBox(WithPath(IDS_LOG_FAILED, m_strLogPath).c_str(), MB_OK);
 }
 
 // A posted copy from elsewhere finds the log writing and changes nothing.

@@ -5,7 +5,7 @@
 
 namespace {
 
-const Strings kFilter = {"调试信息过滤设置"};
+const Strings kFilter = {Ansi("调试信息过滤设置")};
 
 using DialogsTest = AppFixture;
 
@@ -82,7 +82,7 @@ TEST_F(DialogsTest, AboutBoxShowsTheClientRoutineReadOnly) {
         ::SendMessageA(box, WM_CUT, 0, 0);
         typedOver = WindowText(box);
     };
-    EXPECT_EQ(Strings{"关于 Kestrin"}, Drive(ID_APP_ABOUT, {typeOver, Click(IDOK)}));
+    EXPECT_EQ(Strings{Ansi("关于 Kestrin")}, Drive(ID_APP_ABOUT, {typeOver, Click(IDOK)}));
     EXPECT_EQ(kClientSample, typedOver) << "shown, after typing and cut";
 }
 

@@ -113,7 +113,8 @@ TEST_F(PrintTest, EachPrintCommandPrintsOneEmptyPageToItsPrinterOrSaysThereIsNon
     InstallPrinters(false);
     for (UINT id :
          {ID_FILE_PRINT, ID_FILE_PRINT_DIRECT, ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP})
-        EXPECT_EQ(Strings{"Kestrin: " + std::string(kNoPrinterMessage)}, Drive(id, {Click(IDOK)}))
+        EXPECT_EQ(Strings{Ansi("Kestrin: 没有找到打印机。请先安装打印机，再打印或预览。")},
+                  Drive(id, {Click(IDOK)}))
             << "command " << id;
     EXPECT_EQ(nullptr,
               ::FindWindowExA(m_frame->m_hWnd, nullptr, CPrintPreview::kClassName, nullptr));
@@ -148,13 +149,13 @@ TEST_F(PrintTest, EachPrintCommandPrintsOneEmptyPageToItsPrinterOrSaysThereIsNon
         Strings seen;
         int printer; // -1: none
     } cases[] = {
-        {command(ID_FILE_PRINT), {Click(IDCANCEL)}, {"打印"}, -1},
-        {command(ID_FILE_PRINT), {Click(IDOK)}, {"打印"}, 0},
+        {command(ID_FILE_PRINT), {Click(IDCANCEL)}, {Ansi("打印")}, -1},
+        {command(ID_FILE_PRINT), {Click(IDOK)}, {Ansi("打印")}, 0},
         {command(ID_FILE_PRINT_DIRECT), {}, {}, 0},
         {shell({"-P", file}), {}, {}, 0},
         {shell({"/pt", file, kPrinters[1], "winspool", kPorts[1], "more"}), {}, {}, 1},
         {command(ID_FILE_PRINT_DIRECT), {}, {}, 0},
-        {command(ID_FILE_PRINT_SETUP), {second, Click(IDOK)}, {"打印设置"}, -1},
+        {command(ID_FILE_PRINT_SETUP), {second, Click(IDOK)}, {Ansi("打印设置")}, -1},
         {command(ID_FILE_PRINT_DIRECT), {}, {}, 1},
     };
     for (const auto& c : cases) {
@@ -230,9 +231,11 @@ TEST_F(PrintTest, PreviewShowsOneEmptyPageInPlaceOfTheListWhichKeepsTakingRows) 
     ::SendMessageA(preview, WM_VSCROLL, SB_PAGEDOWN, 0);
     EXPECT_EQ(below, page().top) << "scrolled by a page";
     ::SendMessageA(controls, TB_SETHOTITEM, 5, 0);
-    EXPECT_EQ("关闭打印预览模式", WindowText(::GetDlgItem(m_frame->m_hWnd, AFX_IDW_STATUS_BAR)));
+    EXPECT_EQ(Ansi("关闭打印预览模式"),
+              WindowText(::GetDlgItem(m_frame->m_hWnd, AFX_IDW_STATUS_BAR)));
     ::SendMessageA(m_frame->m_hWnd, WM_MENUSELECT, MAKEWPARAM(SC_CLOSE, MF_SYSMENU), 0);
-    EXPECT_EQ("关闭打印预览模式", WindowText(::GetDlgItem(m_frame->m_hWnd, AFX_IDW_STATUS_BAR)));
+    EXPECT_EQ(Ansi("关闭打印预览模式"),
+              WindowText(::GetDlgItem(m_frame->m_hWnd, AFX_IDW_STATUS_BAR)));
     EXPECT_EQ(0, Send("during"));
     // Alt+F4 closes the preview, and Kestrin stays.
     ::SendMessageA(m_frame->m_hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
