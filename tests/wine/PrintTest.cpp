@@ -177,14 +177,22 @@ TEST_F(PrintTest, PreviewShowsOneEmptyPageInPlaceOfTheListWhichKeepsTakingRows) 
     HWND preview = ::FindWindowExA(m_frame->m_hWnd, nullptr, CPrintPreview::kClassName, nullptr);
     ASSERT_NE(nullptr, preview);
     HWND controls = ::FindWindowExA(preview, nullptr, TOOLBARCLASSNAMEA, nullptr);
-    const auto enabled = [&controls] {
+    const UINT ids[] = {AFX_ID_PREVIEW_PRINT,  AFX_ID_PREVIEW_NEXT,    AFX_ID_PREVIEW_PREV,
+                        AFX_ID_PREVIEW_ZOOMIN, AFX_ID_PREVIEW_ZOOMOUT, AFX_ID_PREVIEW_CLOSE};
+    const auto enabled = [&] {
         std::vector<bool> states;
-        for (UINT id : {AFX_ID_PREVIEW_PRINT, AFX_ID_PREVIEW_NEXT, AFX_ID_PREVIEW_PREV,
-                        AFX_ID_PREVIEW_ZOOMIN, AFX_ID_PREVIEW_ZOOMOUT, AFX_ID_PREVIEW_CLOSE})
+        for (UINT id : ids)
             states.push_back(::SendMessageA(controls, TB_ISBUTTONENABLED, id, 0) != 0);
         return states;
     };
     EXPECT_EQ((std::vector<bool>{true, false, false, true, false, true}), enabled());
+    std::string labels;
+    for (UINT id : ids) {
+        char label[64] = "";
+        ::SendMessageA(controls, TB_GETBUTTONTEXTA, id, reinterpret_cast<LPARAM>(label));
+        labels += label + std::string("|");
+    }
+    EXPECT_EQ(Ansi("打印(&P)...|下一页(&N)|上一页(&V)|放大(&I)|缩小(&O)|关闭(&C)|"), labels);
     EXPECT_EQ(std::make_pair(FALSE, TRUE),
               std::make_pair(::IsWindowVisible(m_view), ::IsWindowVisible(preview)));
 
