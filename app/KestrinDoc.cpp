@@ -1,9 +1,8 @@
-// CKestrinDoc: every new document is titled "v1.0"; files are neither read nor written.
+// CKestrinDoc: every new document gets the same title; files are neither read nor written.
 #include "KestrinDoc.h"
 
-namespace {
-const char kNewDocumentTitle[] = "v1.0";
-}
+#include "Strings.h"
+#include "resource.h"
 
 const CRuntimeClass CKestrinDoc::runtimeClass = {"CKestrinDoc", &CreateObject<CKestrinDoc>};
 
@@ -12,6 +11,6 @@ void CKestrinDoc::Serialize(CArchive&) {}
 bool CKestrinDoc::OnNewDocument() {
     if (!CDocument::OnNewDocument())
         return false;
-    SetTitle(kNewDocumentTitle);
+    SetTitle(AfxLoadString(IDS_NEW_DOCUMENT_TITLE).c_str());
     return true;
 }

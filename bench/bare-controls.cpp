@@ -27,9 +27,12 @@ const struct {
     int extraImage;
 } kExtraButtons[] = {{ID_CAPTURE, 2}, {ID_FILTER, 5}, {ID_CLEAR, 6}, {ID_LOG_TO_FILE, 19}};
 const struct {
-    const char* heading;
+    UINT headingId;
     int width;
-} kColumns[] = {{"进程名称", 150}, {"pID", 100}, {"时间", 90}, {"调试信息", 450}};
+} kColumns[] = {{IDS_COLUMN_PROCESS, 150},
+                {IDS_COLUMN_PID, 100},
+                {IDS_COLUMN_TIME, 90},
+                {IDS_COLUMN_MESSAGE, 450}};
 // The lock-key indicators' width; the message pane takes the rest.
 const int kIndicatorWidth = 40;
 const int kPanes = 4;
@@ -98,9 +101,11 @@ bool CreateList(HWND frame, HINSTANCE instance) {
         return false;
     ::SendMessageA(g_list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
     for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i) {
+        char heading[64] = "";
+        ::LoadStringA(instance, kColumns[i].headingId, heading, sizeof heading);
         LVCOLUMNA column = {};
         column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-        column.pszText = const_cast<char*>(kColumns[i].heading);
+        column.pszText = heading;
         column.cx = kColumns[i].width;
         column.iSubItem = i;
         ::SendMessageA(g_list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(i),

@@ -6,15 +6,13 @@
 #include "FileDialog.h"
 #include "FrameWnd.h"
 #include "FrameworkIds.h"
+#include "Strings.h"
 #include "View.h"
 #include "WinApp.h"
 
 namespace {
-const char kOpenFailed[] = "无法打开文件：";
-const char kSaveFailed[] = "无法保存文件：";
-
-void ReportFileError(const char* text, const char* path) {
-    AfxMessageBox((std::string(text) + path).c_str());
+void ReportFileError(UINT textId, const char* path) {
+    AfxMessageBox((AfxLoadString(textId) + path).c_str());
 }
 } // namespace
 
@@ -34,7 +32,7 @@ bool CDocument::OnNewDocument() {
 }
 
 // Opens path as flags say and serialises in mode; reports the failure text when it cannot open.
-bool CDocument::Transfer(const char* path, UINT flags, CArchive::Mode mode, const char* failure) {
+bool CDocument::Transfer(const char* path, UINT flags, CArchive::Mode mode, UINT failure) {
     CFile file;
     if (!file.Open(path, flags)) {
         ReportFileError(failure, path);
@@ -46,11 +44,12 @@ bool CDocument::Transfer(const char* path, UINT flags, CArchive::Mode mode, cons
 }
 
 bool CDocument::OnOpenDocument(const char* path) {
-    return Transfer(path, CFile::modeRead, CArchive::load, kOpenFailed);
+    return Transfer(path, CFile::modeRead, CArchive::load, AFX_IDS_OPEN_FAILED);
 }
 
 bool CDocument::OnSaveDocument(const char* path) {
-    return Transfer(path, CFile::modeCreate | CFile::modeWrite, CArchive::store, kSaveFailed);
+    return Transfer(path, CFile::modeCreate | CFile::modeWrite, CArchive::store,
+                    AFX_IDS_SAVE_FAILED);
 }
 
 void CDocument::Serialize(CArchive&) {}

@@ -64,7 +64,7 @@ protected:
     static const MessageMap messageMap;
 
 private:
-    bool Transfer(const char* path, UINT flags, CArchive::Mode mode, const char* failure);
+    bool Transfer(const char* path, UINT flags, CArchive::Mode mode, UINT failure);
 
     std::string m_strTitle;
     std::string m_strPathName;

@@ -1,5 +1,6 @@
 // The framework's standard identifiers that Kestrin's resources and code use, under their
-// standard names and values. Plain defines only, so the resource script can include it too.
+// standard names and values, and the ids of the framework's own texts. Plain defines only, so
+// the resource script can include it too.
 #pragma once
 
 // Resource type of toolbar records (a number, not a MAKEINTRESOURCE pointer, for the script's
@@ -95,3 +96,17 @@
 #define AFX_IDS_SCRESTORE 61202
 #define AFX_IDS_SCTASKLIST 61203
 #define AFX_IDS_PREVIEW_CLOSE 61445
+
+// The framework's own messages and labels, in its range but clear of the standard ids.
+#define AFX_IDS_OPEN_FAILED 62208
+#define AFX_IDS_SAVE_FAILED 62209
+#define AFX_IDS_CREATE_FAILED 62210
+#define AFX_IDS_NO_PRINTER 62211
+#define AFX_IDS_PRINT_FAILED 62212
+#define AFX_IDS_ALL_FILES_FILTER 62213
+#define AFX_IDS_PREVIEW_PRINT_LABEL 62214
+#define AFX_IDS_PREVIEW_NEXT_LABEL 62215
+#define AFX_IDS_PREVIEW_PREV_LABEL 62216
+#define AFX_IDS_PREVIEW_ZOOMIN_LABEL 62217
+#define AFX_IDS_PREVIEW_ZOOMOUT_LABEL 62218
+#define AFX_IDS_PREVIEW_CLOSE_LABEL 62219

@@ -6,11 +6,9 @@
 #include <utility>
 
 #include "CommonDialogs.h"
+#include "FrameworkIds.h"
 #include "View.h"
 #include "WinApp.h"
-
-const char kNoPrinterMessage[] = "没有找到打印机。请先安装打印机，再打印或预览。";
-const char kPrintFailedMessage[] = "打印失败：打印机不可用，或拒绝了这份文档。";
 
 namespace {
 // PRINTDLGA with the library loaded on first use; FALSE, as a cancelled dialog, without it.
@@ -122,7 +120,7 @@ HDC CPrinterChoice::CreateDC() const {
 bool AfxPreparePrinting(CPrintInfo& info) {
     CWinApp* app = AfxGetApp();
     if (!app || !app->GetPrinter().Choose()) {
-        AfxMessageBox(kNoPrinterMessage, MB_OK);
+        AfxMessageBox(AFX_IDS_NO_PRINTER, MB_OK);
         return false;
     }
     CPrinterChoice& printer = app->GetPrinter();
@@ -131,7 +129,7 @@ bool AfxPreparePrinting(CPrintInfo& info) {
     else if (!printer.RunDialog(PD_RETURNDC, &info.m_hDC))
         return false;
     if (!info.m_hDC)
-        AfxMessageBox(kPrintFailedMessage, MB_OK);
+        AfxMessageBox(AFX_IDS_PRINT_FAILED, MB_OK);
     return info.m_hDC != nullptr;
 }
 
@@ -157,6 +155,6 @@ bool AfxPrintPages(CView& view, CPrintInfo& info, const char* title) {
             ::AbortDoc(info.m_hDC);
     }
     if (!printed)
-        AfxMessageBox(kPrintFailedMessage, MB_OK);
+        AfxMessageBox(AFX_IDS_PRINT_FAILED, MB_OK);
     return printed;
 }

@@ -62,10 +62,6 @@ private:
     UINT m_nMaxPage = 1;
 };
 
-// What the user is told when no printer is installed, and when a job could not be printed.
-extern const char kNoPrinterMessage[];
-extern const char kPrintFailedMessage[];
-
 // Gets the job its device context: the print dialog, or the chosen printer for direct printing
 // and preview. False, after telling the user, when there is no printer; false when cancelled.
 bool AfxPreparePrinting(CPrintInfo& info);

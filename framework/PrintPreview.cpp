@@ -6,9 +6,11 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <string>
 
 #include "FrameWnd.h"
 #include "FrameworkIds.h"
+#include "Strings.h"
 #include "WinApp.h"
 
 const char CPrintPreview::kClassName[] = "KestrinPreview";
@@ -21,11 +23,14 @@ const int kScrollLine = 16;
 
 const struct {
     UINT id;
-    const char* text;
+    UINT labelId;
 } kControls[] = {
-    {AFX_ID_PREVIEW_PRINT, "打印(&P)..."}, {AFX_ID_PREVIEW_NEXT, "下一页(&N)"},
-    {AFX_ID_PREVIEW_PREV, "上一页(&V)"},   {AFX_ID_PREVIEW_ZOOMIN, "放大(&I)"},
-    {AFX_ID_PREVIEW_ZOOMOUT, "缩小(&O)"},  {AFX_ID_PREVIEW_CLOSE, "关闭(&C)"},
+    {AFX_ID_PREVIEW_PRINT, AFX_IDS_PREVIEW_PRINT_LABEL},
+    {AFX_ID_PREVIEW_NEXT, AFX_IDS_PREVIEW_NEXT_LABEL},
+    {AFX_ID_PREVIEW_PREV, AFX_IDS_PREVIEW_PREV_LABEL},
+    {AFX_ID_PREVIEW_ZOOMIN, AFX_IDS_PREVIEW_ZOOMIN_LABEL},
+    {AFX_ID_PREVIEW_ZOOMOUT, AFX_IDS_PREVIEW_ZOOMOUT_LABEL},
+    {AFX_ID_PREVIEW_CLOSE, AFX_IDS_PREVIEW_CLOSE_LABEL},
 };
 
 // The rectangle of child in its parent's client coordinates.
@@ -72,13 +77,16 @@ bool CPrintPreview::CreateControls() {
         return false;
     ::SendMessageA(m_hControls, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     ::SendMessageA(m_hControls, TB_SETBITMAPSIZE, 0, MAKELPARAM(0, 0));
+    // The toolbar keeps copies of the labels.
+    std::string labels[std::size(kControls)];
     TBBUTTON buttons[std::size(kControls)] = {};
     for (size_t i = 0; i < std::size(kControls); ++i) {
+        labels[i] = AfxLoadString(kControls[i].labelId);
         buttons[i].iBitmap = I_IMAGENONE;
         buttons[i].idCommand = static_cast<int>(kControls[i].id);
         buttons[i].fsState = TBSTATE_ENABLED;
         buttons[i].fsStyle = BTNS_BUTTON | BTNS_AUTOSIZE;
-        buttons[i].iString = reinterpret_cast<INT_PTR>(kControls[i].text);
+        buttons[i].iString = reinterpret_cast<INT_PTR>(labels[i].c_str());
     }
     if (!::SendMessageA(m_hControls, TB_ADDBUTTONSA, std::size(buttons),
                         reinterpret_cast<LPARAM>(buttons)))
@@ -318,7 +326,8 @@ bool CPrintPreview::PressMnemonic(WPARAM key) {
     if (key >= 0x80)
         return false;
     for (const auto& control : kControls) {
-        const char* mark = std::strchr(control.text, '&');
+        const std::string label = AfxLoadString(control.labelId);
+        const char* mark = std::strchr(label.c_str(), '&');
         if (!mark || std::toupper(static_cast<unsigned char>(mark[1])) != std::toupper(int(key)))
             continue;
         // A grayed control's letter does nothing, as its button does.

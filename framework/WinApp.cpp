@@ -15,9 +15,6 @@
 namespace {
 CWinApp* g_pApp = nullptr;
 
-const char kAllFilesFilter[] = "所有文件 (*.*)|*.*|";
-const char kCreateFailed[] = "无法创建文档窗口。";
-
 bool IsRecentFileCommand(UINT id) {
     return id >= ID_FILE_MRU_FILE1 && id <= ID_FILE_MRU_FILE16;
 }
@@ -159,6 +156,10 @@ int AfxMessageBox(const char* text, UINT type) {
     return result;
 }
 
+int AfxMessageBox(UINT textId, UINT type) {
+    return AfxMessageBox(AfxLoadString(textId).c_str(), type);
+}
+
 CSingleDocTemplate::CSingleDocTemplate(UINT resourceId, const CRuntimeClass* docClass,
                                        const CRuntimeClass* frameClass,
                                        const CRuntimeClass* viewClass)
@@ -189,7 +190,7 @@ CDocument* CSingleDocTemplate::OpenDocumentFile(const char* path) {
         if (!m_pOnlyDoc || !m_pFrame ||
             !m_pFrame->LoadFrame(m_nResourceId, WS_OVERLAPPEDWINDOW, &context)) {
             Discard();
-            AfxMessageBox(kCreateFailed, MB_ICONSTOP);
+            AfxMessageBox(AFX_IDS_CREATE_FAILED, MB_ICONSTOP);
             return nullptr;
         }
     }
@@ -406,7 +407,7 @@ bool CWinApp::PrintFromCommandLine(const CCommandLineInfo& info) {
     const bool printTo = info.m_nShellCommand == CCommandLineInfo::FilePrintTo;
     if (printTo && !named.SetNames(info.m_strPrinterName.c_str(), info.m_strDriverName.c_str(),
                                    info.m_strPortName.c_str())) {
-        AfxMessageBox(kPrintFailedMessage, MB_OK);
+        AfxMessageBox(AFX_IDS_PRINT_FAILED, MB_OK);
         return false;
     }
     if (printTo)
@@ -439,7 +440,7 @@ void CWinApp::OnFileOpen() {
         if (!name.empty() && !ext.empty())
             filter = name + "|*" + ext + "|";
     }
-    filter += kAllFilesFilter;
+    filter += AfxLoadString(AFX_IDS_ALL_FILES_FILTER);
     CFileDialog dialog(true, nullptr, nullptr, OFN_HIDEREADONLY | OFN_FILEMUSTEXIST,
                        filter.c_str());
     if (dialog.DoModal() == IDOK)
@@ -448,7 +449,7 @@ void CWinApp::OnFileOpen() {
 
 void CWinApp::OnFilePrintSetup() {
     if (!m_printer.Choose())
-        AfxMessageBox(kNoPrinterMessage, MB_OK);
+        AfxMessageBox(AFX_IDS_NO_PRINTER, MB_OK);
     else
         m_printer.RunDialog(PD_PRINTSETUP);
 }

@@ -130,3 +130,5 @@ CWnd* AfxGetMainWnd();
 HINSTANCE AfxGetInstanceHandle();
 // A modal message box over the main window, captioned with the application name.
 int AfxMessageBox(const char* text, UINT type = MB_OK);
+// The same with the string textId of the resources.
+int AfxMessageBox(UINT textId, UINT type = MB_OK);

@@ -18,6 +18,14 @@
 #define IDS_LOG_FAILED 141
 #define IDS_DEBUG_OUTPUT_TAKEN 143
 #define IDS_DEBUG_OUTPUT_FAILED 144
+#define IDS_OPEN_FILE_FAILED 145
+#define IDS_WRITE_FILE_FAILED 146
+#define IDS_NEW_DOCUMENT_TITLE 147
+// The list's column headings, consecutive in column order.
+#define IDS_COLUMN_PROCESS 150
+#define IDS_COLUMN_PID 151
+#define IDS_COLUMN_TIME 152
+#define IDS_COLUMN_MESSAGE 153
 
 // Dialogs.
 #define IDD_ABOUTBOX 100

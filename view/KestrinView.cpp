@@ -23,7 +23,7 @@ namespace {
 const char kViewName[] = "Kestrin";
 
 struct Column {
-    const char* heading;
+    UINT headingId;
     int width;
 };
 // The list view's own messages run from LVM_FIRST to here.
@@ -44,14 +44,12 @@ const UINT kDebugOutputReady = WM_APP + 1;
 // A batch's memory is kept for the next one up to this size.
 const size_t kKeptBatchBytes = 1u << 20;
 
-const char kOpenFailed[] = "Open File %s failed";
-const char kWriteFailed[] = "Write File %s failed";
 // Posted by the log's writer thread when a write failed.
 const UINT kLogFailed = WM_APP + 14;
 
-// One of the message formats above with the path in place of %s; the path is never a format.
-std::string WithPath(const char* message, const std::string& path) {
-    std::string text = message;
+// The message format textId with the path in place of %s; the path is never a format.
+std::string WithPath(UINT textId, const std::string& path) {
+    std::string text = AfxLoadString(textId);
     return text.replace(text.find("%s"), 2, path);
 }
 
@@ -87,10 +85,10 @@ private:
 };
 
 const Column kColumns[] = {
-    {"进程名称", 150},
-    {"pID", 100},
-    {"时间", 90},
-    {"调试信息", 450},
+    {IDS_COLUMN_PROCESS, 150},
+    {IDS_COLUMN_PID, 100},
+    {IDS_COLUMN_TIME, 90},
+    {IDS_COLUMN_MESSAGE, 450},
 };
 
 CMainFrame* MainFrame() {
@@ -197,7 +195,8 @@ void CKestrinView::OnInitialUpdate() {
     // New and Open update the view again: the header keeps the columns it has.
     if (list.GetHeaderCtrl().GetItemCount() == 0)
         for (int i = 0; i < 4; ++i)
-            list.InsertColumn(i, kColumns[i].heading, LVCFMT_LEFT, kColumns[i].width);
+            list.InsertColumn(i, AfxLoadString(kColumns[i].headingId).c_str(), LVCFMT_LEFT,
+                              kColumns[i].width);
     m_capture.m_filter.SetFilter(";", nullptr);
 }
 
@@ -481,7 +480,7 @@ void CKestrinView::SaveLog() {
     }
     CFile file;
     if (!file.Open(m_strLogPath.c_str(), CFile::modeWrite)) {
-        AfxMessageBox(WithPath(kOpenFailed, m_strLogPath).c_str(), MB_OK);
+        AfxMessageBox(WithPath(IDS_OPEN_FILE_FAILED, m_strLogPath).c_str(), MB_OK);
         return;
     }
 
@@ -490,7 +489,7 @@ void CKestrinView::SaveLog() {
     const bool written = lines.Write(0, m_rows.GetCount());
     // The file is replaced: nothing of an earlier, longer save stays behind the new rows.
     if (!written || !file.SetEndHere())
-        AfxMessageBox(WithPath(kWriteFailed, m_strLogPath).c_str(), MB_OK);
+        AfxMessageBox(WithPath(IDS_WRITE_FILE_FAILED, m_strLogPath).c_str(), MB_OK);
 }
 
 LRESULT CKestrinView::SelectAll() {
@@ -549,7 +548,7 @@ void CKestrinView::OpenLog() {
         m_log = std::move(log);
         m_nLogColumns = std::max(0, GetListCtrl().GetHeaderCtrl().GetItemCount());
     } else
-        AfxMessageBox(WithPath(kOpenFailed, m_strLogPath).c_str(), MB_OK);
+        AfxMessageBox(WithPath(IDS_OPEN_FILE_FAILED, m_strLogPath).c_str(), MB_OK);
     if (CMainFrame* frame = MainFrame())
         frame->UpdateLogButton(m_log != nullptr);
 }
@@ -569,7 +568,7 @@ void CKestrinView::CloseLog() {
     if (CMainFrame* frame = MainFrame())
         frame->UpdateLogButton(false);
     if (!written)
-        AfxMessageBox(WithPath(AfxLoadString(IDS_LOG_FAILED).c_str(), m_strLogPath).c_str(), MB_OK);
+        AfxMessageBox(WithPath(IDS_LOG_FAILED, m_strLogPath).c_str(), MB_OK);
 }
 
 // A posted copy from elsewhere finds the log writing and changes nothing.

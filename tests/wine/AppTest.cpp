@@ -37,7 +37,7 @@ TEST_F(AppTest, ANullTextIsAnEmptyRowAndAFrameWithoutAViewTakesNothingOrIsTold) 
     CSingleDocTemplate broken(IDR_MAINFRAME, &CKestrinDoc::runtimeClass, &CMainFrame::runtimeClass,
                               &noView);
     const CDocument* opened = m_frame->GetActiveDocument();
-    EXPECT_EQ(Strings{"Kestrin: 无法创建文档窗口。"},
+    EXPECT_EQ(Strings{Ansi("Kestrin: 无法创建文档窗口。")},
               Drive([&] { opened = broken.OpenDocumentFile(nullptr); }, {Click(IDOK)}));
     EXPECT_EQ(nullptr, opened);
 }
@@ -108,7 +108,7 @@ TEST_F(AppTest, PromptsAndTipsShowInTheBars) {
     for (const auto& [id, prompt, tip] : {std::tuple{UINT{ID_FILE_NEW}, "建立新文档", L"新建"},
                                           std::tuple{UINT{ID_FILTER}, "Set logs Filters", L""}}) {
         EXPECT_EQ(
-            (Strings{prompt, "就绪", prompt, "就绪"}),
+            (Strings{Ansi(prompt), Ansi("就绪"), Ansi(prompt), Ansi("就绪")}),
             (Strings{paneAfter(frame, WM_MENUSELECT, MAKEWPARAM(id, MF_HILITE),
                                reinterpret_cast<LPARAM>(::GetMenu(frame))),
                      paneAfter(frame, WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0),
@@ -148,12 +148,12 @@ TEST_F(AppTest, FileCommandsChangeTheDocumentAndTheRecentListAndLongNamesFailLea
                        std::to_string(std::ifstream(path, std::ios::ate).tellg()),
                        WindowText(m_frame->m_hWnd)};
     };
-    EXPECT_EQ(Strings{"另存为"}, Drive(ID_FILE_SAVE_AS, {name(path)}));
+    EXPECT_EQ(Strings{Ansi("另存为")}, Drive(ID_FILE_SAVE_AS, {name(path)}));
     const Strings saved = {"kestrin-save-as.kst", path, "&1 " + path, "0", "Kestrin"};
     EXPECT_EQ(std::make_pair(std::string("v1.0"), saved), std::make_pair(offered, state()));
-    EXPECT_EQ((Strings{"另存为", "Kestrin: 无法保存文件：" + tooLong}),
+    EXPECT_EQ((Strings{Ansi("另存为"), Ansi("Kestrin: 无法保存文件：") + tooLong}),
               Drive(ID_FILE_SAVE_AS, {name(tooLong), Click(IDOK)}));
-    EXPECT_EQ((Strings{"打开", "Kestrin: 无法打开文件：" + tooLong}),
+    EXPECT_EQ((Strings{Ansi("打开"), Ansi("Kestrin: 无法打开文件：") + tooLong}),
               Drive(press('O'), {name(tooLong), Click(IDOK)}));
     EXPECT_EQ(saved, state()) << "after failed Save As and Open";
     EXPECT_EQ(Strings{}, Drive(press('N'), {}));
@@ -211,7 +211,7 @@ TEST_F(AppTest, KeysAndClicksSelectRowsAndRangesAndCopyPutsThemOnTheClipboardAsS
     };
     // Long lines too, so that some are formatted in place and the last through a buffer.
     std::vector<Texts> sent = {{std::string(120, 'a'), std::wstring(120, L'a')},
-                               {"中文消息", L"中文消息"},
+                               {Ansi("中文消息"), L"中文消息"},
                                {std::string(120, 'c'), std::wstring(120, L'c')}};
     sent.resize(300, {"row", L"row"});
     for (const auto& text : sent)
@@ -276,7 +276,7 @@ TEST_F(AppTest, KeysAndClicksSelectRowsAndRangesAndCopyPutsThemOnTheClipboardAsS
         ::CloseClipboard();
     });
     opened.get_future().wait();
-    EXPECT_EQ(Strings{"Kestrin: 未能复制到剪贴板：剪贴板被其他程序占用，或内存不足。"},
+    EXPECT_EQ(Strings{Ansi("Kestrin: 未能复制到剪贴板：剪贴板被其他程序占用，或内存不足。")},
               Drive(ID_EDIT_COPY, {Click(IDOK)}));
     done.set_value();
     holder.join();

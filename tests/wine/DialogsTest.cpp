@@ -4,7 +4,7 @@
 
 namespace {
 
-const Strings kFilter = {"调试信息过滤设置"};
+const Strings kFilter = {Ansi("调试信息过滤设置")};
 
 using DialogsTest = AppFixture;
 

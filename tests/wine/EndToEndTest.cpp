@@ -274,7 +274,7 @@ TEST_F(EndToEndTest, DebugOutputIsLeftToOtherReadersAndWritersAndIsOnAgainAtStar
     CHandle bufferReady(::CreateEventA(nullptr, FALSE, TRUE, "DBWIN_BUFFER_READY"));
     CHandle dataReady(::CreateEventA(nullptr, FALSE, FALSE, "DBWIN_DATA_READY"));
     Command(ID_CAPTURE_DEBUG_OUTPUT);
-    EXPECT_EQ("另一个程序正在读取调试输出",
+    EXPECT_EQ(Ansi("另一个程序正在读取调试输出"),
               WindowText(::GetDlgItem(kestrin->Frame(), AFX_IDW_STATUS_BAR)));
     EXPECT_TRUE(Send(kestrin->Frame(), 1, "intake"));
     CProgram("debug-writer.exe", {"mine"}).Wait();
@@ -287,7 +287,7 @@ TEST_F(EndToEndTest, DebugOutputIsLeftToOtherReadersAndWritersAndIsOnAgainAtStar
     EXPECT_EQ(1, CRemoteList(kestrin->View()).Count()) << "rows: the intake's";
     section.Reset(nullptr), bufferReady.Reset(nullptr), dataReady.Reset(nullptr);
     Command(ID_CAPTURE_DEBUG_OUTPUT);
-    EXPECT_EQ("就绪", WindowText(::GetDlgItem(kestrin->Frame(), AFX_IDW_STATUS_BAR)))
+    EXPECT_EQ(Ansi("就绪"), WindowText(::GetDlgItem(kestrin->Frame(), AFX_IDW_STATUS_BAR)))
         << "taken once free";
     // Capture debug output on is remembered, and a Kestrin started so reads at once; one that
     // ends while a writer writes lets it go on.
@@ -354,10 +354,10 @@ TEST(CommandLine, OpensTheNamedFileTellsWhenItCannotAndUnregisterEndsAtOnce) {
     const std::string printed = SiblingPath("kestrin-print.log");
     std::ofstream(printed) << "not read";
     const std::pair<Strings, std::string> failures[] = {
-        {{path}, "无法打开文件：" + path},
-        {{"/p", printed}, "没有找到打印机。请先安装打印机，再打印或预览。"},
+        {{path}, Ansi("无法打开文件：") + path},
+        {{"/p", printed}, Ansi("没有找到打印机。请先安装打印机，再打印或预览。")},
         {{"/pt", printed, "NoSuchPrinter", "drv", "port"},
-         "打印失败：打印机不可用，或拒绝了这份文档。"},
+         Ansi("打印失败：打印机不可用，或拒绝了这份文档。")},
         {{"a", "-unregister"}, ""},
         {{"/Unregserver"}, ""},
     };

@@ -102,7 +102,8 @@ TEST_F(PrintTest, EachPrintCommandPrintsOneEmptyPageToItsPrinterOrSaysThereIsNon
     InstallPrinters(false);
     for (UINT id :
          {ID_FILE_PRINT, ID_FILE_PRINT_DIRECT, ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP})
-        EXPECT_EQ(Strings{"Kestrin: " + std::string(kNoPrinterMessage)}, Drive(id, {Click(IDOK)}))
+        EXPECT_EQ(Strings{Ansi("Kestrin: 没有找到打印机。请先安装打印机，再打印或预览。")},
+                  Drive(id, {Click(IDOK)}))
             << "command " << id;
     EXPECT_EQ(nullptr,
               ::FindWindowExA(m_frame->m_hWnd, nullptr, CPrintPreview::kClassName, nullptr));
@@ -137,13 +138,13 @@ TEST_F(PrintTest, EachPrintCommandPrintsOneEmptyPageToItsPrinterOrSaysThereIsNon
         Strings seen;
         int printer; // -1: none
     } cases[] = {
-        {command(ID_FILE_PRINT), {Click(IDCANCEL)}, {"打印"}, -1},
-        {command(ID_FILE_PRINT), {Click(IDOK)}, {"打印"}, 0},
+        {command(ID_FILE_PRINT), {Click(IDCANCEL)}, {Ansi("打印")}, -1},
+        {command(ID_FILE_PRINT), {Click(IDOK)}, {Ansi("打印")}, 0},
         {command(ID_FILE_PRINT_DIRECT), {}, {}, 0},
         {shell({"-P", file}), {}, {}, 0},
         {shell({"/pt", file, kPrinters[1], "winspool", kPorts[1], "more"}), {}, {}, 1},
         {command(ID_FILE_PRINT_DIRECT), {}, {}, 0},
-        {command(ID_FILE_PRINT_SETUP), {second, Click(IDOK)}, {"打印设置"}, -1},
+        {command(ID_FILE_PRINT_SETUP), {second, Click(IDOK)}, {Ansi("打印设置")}, -1},
         {command(ID_FILE_PRINT_DIRECT), {}, {}, 1},
     };
     for (const auto& c : cases) {
@@ -165,14 +166,22 @@ TEST_F(PrintTest, PreviewShowsOneEmptyPageInPlaceOfTheListWhichKeepsTakingRows) 
     HWND preview = ::FindWindowExA(m_frame->m_hWnd, nullptr, CPrintPreview::kClassName, nullptr);
     ASSERT_NE(nullptr, preview);
     HWND controls = ::FindWindowExA(preview, nullptr, TOOLBARCLASSNAMEA, nullptr);
-    const auto enabled = [&controls] {
+    const UINT ids[] = {AFX_ID_PREVIEW_PRINT,  AFX_ID_PREVIEW_NEXT,    AFX_ID_PREVIEW_PREV,
+                        AFX_ID_PREVIEW_ZOOMIN, AFX_ID_PREVIEW_ZOOMOUT, AFX_ID_PREVIEW_CLOSE};
+    const auto enabled = [&] {
         std::vector<bool> states;
-        for (UINT id : {AFX_ID_PREVIEW_PRINT, AFX_ID_PREVIEW_NEXT, AFX_ID_PREVIEW_PREV,
-                        AFX_ID_PREVIEW_ZOOMIN, AFX_ID_PREVIEW_ZOOMOUT, AFX_ID_PREVIEW_CLOSE})
+        for (UINT id : ids)
             states.push_back(::SendMessageA(controls, TB_ISBUTTONENABLED, id, 0) != 0);
         return states;
     };
     EXPECT_EQ((std::vector<bool>{true, false, false, true, false, true}), enabled());
+    std::string labels;
+    for (UINT id : ids) {
+        char label[64] = "";
+        ::SendMessageA(controls, TB_GETBUTTONTEXTA, id, reinterpret_cast<LPARAM>(label));
+        labels += label + std::string("|");
+    }
+    EXPECT_EQ(Ansi("打印(&P)...|下一页(&N)|上一页(&V)|放大(&I)|缩小(&O)|关闭(&C)|"), labels);
     EXPECT_EQ(std::make_pair(FALSE, TRUE),
               std::make_pair(::IsWindowVisible(m_view), ::IsWindowVisible(preview)));
 
@@ -219,9 +228,11 @@ TEST_F(PrintTest, PreviewShowsOneEmptyPageInPlaceOfTheListWhichKeepsTakingRows) 
     ::SendMessageA(preview, WM_VSCROLL, SB_PAGEDOWN, 0);
     EXPECT_EQ(below, page().top) << "scrolled by a page";
     ::SendMessageA(controls, TB_SETHOTITEM, 5, 0);
-    EXPECT_EQ("关闭打印预览模式", WindowText(::GetDlgItem(m_frame->m_hWnd, AFX_IDW_STATUS_BAR)));
+    EXPECT_EQ(Ansi("关闭打印预览模式"),
+              WindowText(::GetDlgItem(m_frame->m_hWnd, AFX_IDW_STATUS_BAR)));
     ::SendMessageA(m_frame->m_hWnd, WM_MENUSELECT, MAKEWPARAM(SC_CLOSE, MF_SYSMENU), 0);
-    EXPECT_EQ("关闭打印预览模式", WindowText(::GetDlgItem(m_frame->m_hWnd, AFX_IDW_STATUS_BAR)));
+    EXPECT_EQ(Ansi("关闭打印预览模式"),
+              WindowText(::GetDlgItem(m_frame->m_hWnd, AFX_IDW_STATUS_BAR)));
     EXPECT_EQ(0, Send("during"));
     // Alt+F4 closes the preview, and Kestrin stays.
     ::SendMessageA(m_frame->m_hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);

@@ -101,12 +101,12 @@ TEST_F(SaveLogTest, FirstSaveAsksLaterOnesReplaceTheFileLogToFileAppendsAndFailu
         clientStatus = client.ExitCode();
         boxCaption = WindowText(box);
     };
-    EXPECT_EQ((Strings{"另存为", "Kestrin: Open File  failed"}),
+    EXPECT_EQ((Strings{Ansi("另存为"), "Kestrin: Open File  failed"}),
               Drive(ID_FILE_SAVE, {Click(IDCANCEL), clientSends, Click(IDOK)}));
     EXPECT_EQ(0u, clientStatus) << "kestrin-send's status";
     EXPECT_EQ("Kestrin", boxCaption);
     EXPECT_EQ((Strings{"first", "to the box"}), Texts());
-    EXPECT_EQ(Strings{"另存为"}, Drive(ID_FILE_SAVE, {kSaveAs}));
+    EXPECT_EQ(Strings{Ansi("另存为")}, Drive(ID_FILE_SAVE, {kSaveAs}));
     EXPECT_EQ(Lines(Rows()), Content(kLogPath));
     std::ofstream(kLogPath, std::ios::binary) << std::string(3000, 'x');
     Send("a\tb");
@@ -160,7 +160,8 @@ TEST_F(SaveLogTest, FirstSaveAsksLaterOnesReplaceTheFileLogToFileAppendsAndFailu
             },
             {Click(IDOK)});
         if (cause.logging || !g_mountPoint.empty()) {
-            EXPECT_EQ(Strings{"Kestrin: 写入日志文件 " + kLogPath + " 失败，已停止记录到文件。"},
+            EXPECT_EQ(Strings{Ansi("Kestrin: 写入日志文件 ") + kLogPath +
+                              Ansi(" 失败，已停止记录到文件。")},
                       seen)
                 << cause.name;
             EXPECT_FALSE(logging()) << cause.name;

@@ -68,6 +68,17 @@ inline std::string CommandLine(const std::string& program, const std::vector<std
     return line;
 }
 
+// A UTF-8 text as the program shows it: in code page 936, the ANSI code page of its runs.
+inline std::string Ansi(const std::string& utf8) {
+    std::wstring wide(utf8.size(), L'\0');
+    wide.resize(static_cast<size_t>(::MultiByteToWideChar(
+        CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), int(utf8.size()), &wide[0], int(wide.size()))));
+    std::string text(wide.size() * 2, '\0');
+    text.resize(static_cast<size_t>(::WideCharToMultiByte(
+        936, 0, wide.data(), int(wide.size()), &text[0], int(text.size()), nullptr, nullptr)));
+    return text;
+}
+
 // Asked of the window itself, so that a control of another process answers with its text.
 inline std::string WindowText(HWND window) {
     std::string text(static_cast<size_t>(::SendMessageA(window, WM_GETTEXTLENGTH, 0, 0)) + 1, '\0');
