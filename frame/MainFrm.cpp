@@ -1,6 +1,7 @@
 // CMainFrame: toolbar with pictures from the extra strip, status bar, and the intake forwarding.
 #include "MainFrm.h"
 
+#include "View.h"
 #include "WinApp.h"
 #include "resource.h"
 

@@ -119,16 +119,14 @@ HDC CPrinterChoice::CreateDC() const {
     return dc;
 }
 
-bool AfxPreparePrinting(CPrintInfo& info) {
-    CWinApp* app = AfxGetApp();
-    if (!app || !app->GetPrinter().Choose()) {
+bool AfxPreparePrinting(CPrintInfo& info, CPrinterChoice* printer) {
+    if (!printer || !printer->Choose()) {
         AfxMessageBox(kNoPrinterMessage, MB_OK);
         return false;
     }
-    CPrinterChoice& printer = app->GetPrinter();
     if (info.m_bDirect || info.m_bPreview)
-        info.m_hDC = printer.CreateDC();
-    else if (!printer.RunDialog(PD_RETURNDC, &info.m_hDC))
+        info.m_hDC = printer->CreateDC();
+    else if (!printer->RunDialog(PD_RETURNDC, &info.m_hDC))
         return false;
     if (!info.m_hDC)
         AfxMessageBox(kPrintFailedMessage, MB_OK);
