@@ -113,9 +113,8 @@ namespace {
 WNDPROC g_boxProc = nullptr;
 HHOOK g_boxHook = nullptr;
 
-// Clients look for the title the box shares with the main window: what they send it goes to the
-// main window, as if they had found that, and the box keeps its caption. Before there is a main
-// window nothing takes the message: the answer is 1, as a frame without a view gives.
+// The box shares the main window's caption: a client's text goes on to the main window, and is
+// answered 1 (not taken) before there is one.
 LRESULT CALLBACK BoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
     return AfxCallbackEdge(
         [&] {
