@@ -1,6 +1,7 @@
 // CMainFrame: toolbar with pictures from the extra strip, status bar, and the intake forwarding.
 #include "MainFrm.h"
 
+#include "View.h"
 #include "WinApp.h"
 #include "resource.h"
 
@@ -79,6 +80,18 @@ void CMainFrame::UpdateLogButton(bool bOn) {
 
 void CMainFrame::OnUpdateFrameTitle(bool) {}
 
+// Intake: where a client's WM_SETTEXT goes, and why. A client finds the top-level window
+// captioned "Kestrin" and sends it WM_SETTEXT with its process id and a line; the answer says
+// whether the line was taken (1: not taken).
+// - This frame: never its caption, since clients find it by that. Every text goes to the view,
+//   or is answered 1 while there is none.
+// - The view: a row only when it is the main window's and Kestrin is not printing from the
+//   command line (a window start-up is still opening, or one that only prints, shows nothing).
+// - A message box shares this caption, so a client may find it instead: the framework's box
+//   hook hands what it gets to the main window.
+// - A floating bar's tool window is captioned after the bar, so no client finds it.
+// - The text is read through a pointer into this process: a posted WM_SETTEXT is junk from
+//   another program, and the thread's message hook drops it in every loop, modal ones too.
 LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     // Only top-level windows hear that the session ends, and then may not be destroyed: the
     // view, which keeps the log, hears it too.
@@ -86,7 +99,6 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         GetActiveView()->SendMessage(message, wParam, lParam);
     if (message != WM_SETTEXT)
         return CFrameWnd::WindowProc(message, wParam, lParam);
-    // Every text sent to the caption is a debug message for the view.
     CDocument* document = GetActiveDocument();
     if (!document)
         return 1;

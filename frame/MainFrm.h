@@ -2,6 +2,8 @@
 #pragma once
 
 #include "FrameWnd.h"
+#include "StatusBar.h"
+#include "ToolBar.h"
 
 class CMainFrame : public CFrameWnd {
 public:

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "FrameWnd.h"
 #include "MiniFrame.h"
 
 namespace {
@@ -27,7 +26,7 @@ bool CControlBar::InitBarClasses() {
 }
 
 void CControlBar::AddToFrame(CWnd& parent) {
-    m_pDockSite = dynamic_cast<CFrameWnd*>(&parent);
+    m_pDockSite = parent.GetDockSite();
     if (m_pDockSite)
         m_pDockSite->AddControlBar(this);
 }

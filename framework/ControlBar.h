@@ -6,6 +6,7 @@
 
 #include <commctrl.h>
 
+#include "DockSite.h"
 #include "Wnd.h"
 
 // Control-bar styles. They travel in the low word of a bar's creation style (and the gripper
@@ -31,8 +32,6 @@ enum : DWORD {
     CBRS_BOTTOM = CBRS_ALIGN_BOTTOM | CBRS_BORDER_TOP,
     CBRS_ALL = 0x0040FFFF,
 };
-
-class CFrameWnd;
 
 // A bar at an edge of its frame, or floating in a tool window of its own; shown or hidden by the
 // frame's View commands. A bar made dockable is dragged by its gripper.
@@ -62,6 +61,9 @@ public:
     void BeginDrag(POINT point);
     // Brings commands' states up to date during idle time; route is the frame.
     virtual void OnUpdateCmdUI(CCmdTarget& route) = 0;
+    // A notification its dock site received, offered to each of its bars in turn: a bar's tool
+    // tips and prompts come from controls of its own. False when it is not this bar's.
+    virtual bool OnParentNotify(NMHDR*, LRESULT*) { return false; }
 
 protected:
     // Keeps the bar bits of style and returns the rest, the window style.
@@ -72,7 +74,7 @@ protected:
     // Loads the common controls' bar classes once; false when they cannot be loaded.
     static bool InitBarClasses();
     static HMENU ChildId(UINT id) { return reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)); }
-    // After creation: a bar created in a frame is laid out and routed by that frame.
+    // After creation: a bar created in a dock site is laid out and routed by it.
     void AddToFrame(CWnd& parent);
     virtual void OnBarStyleChange(DWORD oldStyle, DWORD newStyle);
     void PostNcDestroy() override;
@@ -96,7 +98,7 @@ private:
     void InvertDragRect();
 
     DWORD m_dwDockStyle = 0;
-    CFrameWnd* m_pDockSite = nullptr;
+    CDockSite* m_pDockSite = nullptr;
     bool m_bDragging = false;
     POINT m_ptGrab = {};  // the pointer in the bar's window when the drag began
     POINT m_ptStart = {}; // and on the screen

@@ -57,7 +57,7 @@ void CDocument::Serialize(CArchive&) {}
 void CDocument::SetTitle(const char* title) {
     m_strTitle = title;
     for (CView* view : m_views)
-        if (auto* frame = dynamic_cast<CFrameWnd*>(CWnd::FromHandle(::GetParent(view->m_hWnd))))
+        if (CFrameWnd* frame = view->GetParentFrame())
             frame->OnUpdateFrameTitle(true);
 }
 

@@ -4,7 +4,11 @@
 #include <algorithm>
 
 #include "CmdUI.h"
+#include "ControlBar.h"
+#include "Document.h"
 #include "FrameworkIds.h"
+#include "MiniFrame.h"
+#include "View.h"
 #include "WinApp.h"
 
 namespace {
@@ -33,6 +37,7 @@ const MessageEntry CFrameWnd::messageEntries[] = {
     MapMessage(WM_SYSCOMMAND, &CFrameWnd::OnSysCommand),
     MapMessage(WM_INITMENUPOPUP, &CFrameWnd::OnInitMenuPopup),
     MapMessage(WM_MENUSELECT, &CFrameWnd::OnMenuSelect),
+    MapMessage(WM_SETMESSAGESTRING, &CFrameWnd::OnSetMessageString),
     MapCommand(ID_VIEW_TOOLBAR, &CFrameWnd::OnViewToolBar),
     MapCommand(ID_VIEW_STATUS_BAR, &CFrameWnd::OnViewStatusBar),
     MapUpdate(ID_VIEW_TOOLBAR, &CFrameWnd::OnUpdateControlBarMenu),
@@ -42,6 +47,12 @@ const MessageMap CFrameWnd::messageMap(&CWnd::messageMap, CFrameWnd::messageEntr
 
 const MessageMap* CFrameWnd::GetMessageMap() const {
     return &messageMap;
+}
+
+CFrameWnd::CFrameWnd() = default;
+
+CFrameWnd::~CFrameWnd() {
+    LeaveMessageLoop();
 }
 
 bool CFrameWnd::LoadFrame(UINT resourceId, DWORD style, CCreateContext* context) {
@@ -79,10 +90,15 @@ int CFrameWnd::OnCreate(CREATESTRUCTA* cs) {
         return -1;
     if (m_pContext && m_pContext->m_pNewViewClass) {
         m_pView.reset(dynamic_cast<CView*>(m_pContext->m_pNewViewClass->m_pfnCreateObject()));
-        if (!m_pView || !m_pView->Create(*this, m_pContext->m_pCurrentDoc)) {
+        if (!m_pView ||
+            !m_pView->Create(*this, m_pContext->m_pCurrentDoc, m_pContext->m_pPrinter)) {
             m_pView.reset();
             return -1;
         }
+    }
+    if (CWinApp* app = AfxGetApp()) {
+        app->AddMessageFilter(this);
+        app->AddIdleHandler(this);
     }
     return 0;
 }
@@ -189,7 +205,7 @@ bool CFrameWnd::FloatControlBar(CControlBar* bar, POINT point) {
         mini = MiniFrameOf(nullptr);
     if (!mini) {
         auto made = std::make_unique<CMiniFrameWnd>();
-        if (!made->Create(*this))
+        if (!made->Create(*this, *this))
             return false;
         mini = made.get();
         m_miniFrames.push_back(std::move(made));
@@ -307,7 +323,16 @@ LRESULT CFrameWnd::OnSysCommand(WPARAM wParam, LPARAM lParam) {
     return Default(WM_SYSCOMMAND, wParam, lParam);
 }
 
+// Also on destruction: a window destroyed by ~CWnd never reaches this class's PostNcDestroy.
+void CFrameWnd::LeaveMessageLoop() {
+    if (CWinApp* app = AfxGetApp()) {
+        app->RemoveMessageFilter(this);
+        app->RemoveIdleHandler(this);
+    }
+}
+
 void CFrameWnd::PostNcDestroy() {
+    LeaveMessageLoop();
     CWinApp* app = AfxGetApp();
     if (app && app->m_pMainWnd == this) {
         app->m_pMainWnd = nullptr;
@@ -316,8 +341,8 @@ void CFrameWnd::PostNcDestroy() {
 }
 
 void CFrameWnd::SetMessageText(const char* text) {
-    if (auto* status = dynamic_cast<CStatusBar*>(GetControlBar(AFX_IDW_STATUS_BAR)))
-        status->SetPaneText(0, text);
+    if (CControlBar* status = GetControlBar(AFX_IDW_STATUS_BAR))
+        status->SetWindowText(text);
 }
 
 void CFrameWnd::SetMessageText(UINT id) {
@@ -371,6 +396,11 @@ LRESULT CFrameWnd::OnMenuSelect(WPARAM wParam, LPARAM lParam) {
     return 0;
 }
 
+LRESULT CFrameWnd::OnSetMessageString(WPARAM id, LPARAM) {
+    SetMessageText(static_cast<UINT>(id));
+    return 0;
+}
+
 void CFrameWnd::OnViewToolBar() {
     if (CControlBar* bar = GetControlBar(AFX_IDW_TOOLBAR))
         ShowControlBar(bar, !bar->IsVisible());
@@ -396,12 +426,25 @@ bool CFrameWnd::OnCmdMsg(UINT id, int code, CCmdUI* pCmdUI) {
 }
 
 bool CFrameWnd::OnNotify(WPARAM, LPARAM lParam, LRESULT* result) {
-    auto* toolBar = dynamic_cast<CToolBar*>(GetControlBar(AFX_IDW_TOOLBAR));
-    return toolBar && toolBar->OnParentNotify(*this, reinterpret_cast<NMHDR*>(lParam), result);
+    auto* header = reinterpret_cast<NMHDR*>(lParam);
+    return std::any_of(m_controlBars.begin(), m_controlBars.end(),
+                       [&](CControlBar* bar) { return bar->OnParentNotify(header, result); });
 }
 
-void CFrameWnd::OnIdleUpdateCmdUI() {
+void CFrameWnd::OnIdle() {
     for (CControlBar* bar : m_controlBars)
         if (bar->IsWindowVisible())
             bar->OnUpdateCmdUI(*this);
+}
+
+bool CFrameWnd::PreTranslateMessage(MSG& msg) {
+    // Keys go to the focus, but a bar being dragged holds the mouse: Escape goes to it, to end
+    // the drag.
+    const HWND capture = ::GetCapture();
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE && capture &&
+        std::any_of(m_controlBars.begin(), m_controlBars.end(),
+                    [capture](const CControlBar* bar) { return bar->m_hWnd == capture; }))
+        msg.hwnd = capture;
+    return m_hAccelTable && (msg.hwnd == m_hWnd || ::IsChild(m_hWnd, msg.hwnd)) &&
+           ::TranslateAcceleratorA(m_hWnd, m_hAccelTable, &msg);
 }

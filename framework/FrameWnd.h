@@ -6,45 +6,50 @@
 #include <vector>
 
 #include "DockBar.h"
-#include "Document.h"
-#include "MiniFrame.h"
-#include "StatusBar.h"
-#include "ToolBar.h"
-#include "View.h"
+#include "DockSite.h"
+#include "MessageLoop.h"
 #include "Wnd.h"
+
+class CDocument;
+class CMiniFrameWnd;
+class CPrinterChoice;
+class CView;
+struct CRuntimeClass;
 
 // What the document template hands the frame so that it can create the view.
 struct CCreateContext {
     const CRuntimeClass* m_pNewViewClass = nullptr;
     CDocument* m_pCurrentDoc = nullptr;
+    CPrinterChoice* m_pPrinter = nullptr; // the view prints to it
 };
 
-class CFrameWnd : public CWnd {
+// Registers itself with the message loop: its accelerators, and its bars' states at idle time.
+class CFrameWnd : public CWnd, public CDockSite, private CMessageFilter, private CIdleHandler {
 public:
+    CFrameWnd();
+    ~CFrameWnd() override;
+
     // Menu, accelerators, icon and caption (first field of the string) from resourceId.
     bool LoadFrame(UINT resourceId, DWORD style, CCreateContext* context);
     bool PreCreateWindow(CREATESTRUCTA& cs) override;
 
     CView* GetActiveView() const { return m_pView.get(); }
     CDocument* GetActiveDocument() const;
-    HACCEL GetAccelerators() const { return m_hAccelTable; }
 
     // The framework would put the document's title into the caption here.
     virtual void OnUpdateFrameTitle(bool addToTitle);
 
     // Edges (CBRS_ALIGN_ bits) at which bars may dock.
     void EnableDocking(DWORD dockStyle);
-    // Docks bar at edge (one CBRS_ALIGN_ bit), or at none given where it last was; false when
-    // neither the bar nor this frame allows that edge.
-    bool DockControlBar(CControlBar* bar, DWORD edge = 0);
-    // Floats bar in a tool window of its own whose top-left corner is at point (screen).
-    bool FloatControlBar(CControlBar* bar, POINT point);
-    void ShowControlBar(CControlBar* bar, bool show);
+    bool DockControlBar(CControlBar* bar, DWORD edge = 0) override;
+    bool FloatControlBar(CControlBar* bar, POINT point) override;
+    void ShowControlBar(CControlBar* bar, bool show) override;
     // The bar with child-window id, docked, floating or hidden; null when there is none.
     CControlBar* GetControlBar(UINT id) const;
-    // The edge among edges that a bar dropped at point (screen) docks at, 0 for none, and the
-    // strip of that thickness it would take there, on the screen.
-    DWORD DockEdgeAt(DWORD edges, POINT point, int thickness, RECT& strip) const;
+    DWORD DockEdgeAt(DWORD edges, POINT point, int thickness, RECT& strip) const override;
+    void AddControlBar(CControlBar* bar) override;
+    void RemoveControlBar(CControlBar* bar) override;
+    CDockSite* GetDockSite() override { return this; }
     void RecalcLayout();
 
     // The status bar's message pane: a command's prompt, or the idle text.
@@ -56,12 +61,6 @@ public:
     // Route: active view (then its document), this frame, the application.
     bool OnCmdMsg(UINT id, int code, CCmdUI* pCmdUI) override;
     bool OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) override;
-    // Idle-time update of the bars' command states.
-    void OnIdleUpdateCmdUI();
-
-    // Bars created in this frame, kept in the order created until their windows go.
-    void AddControlBar(CControlBar* bar);
-    void RemoveControlBar(CControlBar* bar);
 
 protected:
     int OnCreate(CREATESTRUCTA* cs);
@@ -72,6 +71,8 @@ protected:
     void OnSetFocus();
     LRESULT OnInitMenuPopup(WPARAM wParam, LPARAM lParam);
     LRESULT OnMenuSelect(WPARAM wParam, LPARAM lParam);
+    // A bar's or the preview's prompt: wParam is the string id.
+    LRESULT OnSetMessageString(WPARAM id, LPARAM lParam);
     void OnViewToolBar();
     void OnViewStatusBar();
     void OnUpdateControlBarMenu(CCmdUI* pCmdUI);
@@ -82,6 +83,11 @@ protected:
     static const MessageMap messageMap;
 
 private:
+    // Escape to a bar being dragged, then the accelerators.
+    bool PreTranslateMessage(MSG& msg) override;
+    // Idle-time update of the bars' command states.
+    void OnIdle() override;
+    void LeaveMessageLoop();
     CDockBar* DockBarOf(const CControlBar* bar);
     // The tool window holding bar; for null, one that holds nothing.
     CMiniFrameWnd* MiniFrameOf(const CControlBar* bar) const;

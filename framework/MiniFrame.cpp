@@ -3,7 +3,8 @@
 
 #include <string>
 
-#include "FrameWnd.h"
+#include "ControlBar.h"
+#include "FrameworkIds.h"
 #include "WinApp.h"
 
 namespace {
@@ -24,11 +25,12 @@ RECT CMiniFrameWnd::WindowRectFor(const CControlBar* bar, SIZE size, POINT topLe
     return rect;
 }
 
-bool CMiniFrameWnd::Create(CFrameWnd& dockSite) {
+bool CMiniFrameWnd::Create(CWnd& owner, CDockSite& dockSite) {
     if (!AfxRegisterWndClass(AfxGetInstanceHandle(), kMiniFrameClass, CS_DBLCLKS, COLOR_BTNFACE))
         return false;
+    m_pOwner = &owner;
     m_pDockSite = &dockSite;
-    return CWnd::CreateEx(kExStyle, kMiniFrameClass, "", kStyle, RECT{}, dockSite.m_hWnd, nullptr);
+    return CWnd::CreateEx(kExStyle, kMiniFrameClass, "", kStyle, RECT{}, owner.m_hWnd, nullptr);
 }
 
 void CMiniFrameWnd::SetBar(CControlBar* bar) {
@@ -70,6 +72,7 @@ const MessageEntry CMiniFrameWnd::messageEntries[] = {
     MapVoid(WM_SIZE, &CMiniFrameWnd::OnSize),
     MapMessage(WM_GETMINMAXINFO, &CMiniFrameWnd::OnGetMinMaxInfo),
     MapMessage(WM_CLOSE, &CMiniFrameWnd::OnClose),
+    MapMessage(WM_SETMESSAGESTRING, &CMiniFrameWnd::OnSetMessageString),
 };
 const MessageMap CMiniFrameWnd::messageMap(&CWnd::messageMap, CMiniFrameWnd::messageEntries);
 
@@ -127,9 +130,13 @@ LRESULT CMiniFrameWnd::OnClose(WPARAM, LPARAM) {
 }
 
 bool CMiniFrameWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
-    return m_pDockSite->OnCommand(wParam, lParam);
+    return m_pOwner->OnCommand(wParam, lParam);
 }
 
 bool CMiniFrameWnd::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) {
-    return m_pDockSite->OnNotify(wParam, lParam, result);
+    return m_pOwner->OnNotify(wParam, lParam, result);
+}
+
+LRESULT CMiniFrameWnd::OnSetMessageString(WPARAM id, LPARAM lParam) {
+    return m_pOwner->SendMessage(WM_SETMESSAGESTRING, id, lParam);
 }

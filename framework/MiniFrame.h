@@ -1,17 +1,15 @@
 // CMiniFrameWnd: the small tool window a floating control bar lives in.
 #pragma once
 
+#include "DockSite.h"
 #include "Wnd.h"
 
-class CControlBar;
-class CFrameWnd;
-
 // Owned by the frame the bar docks in: its caption drags the bar as the gripper does (to an edge
-// or elsewhere), a double-click there docks the bar back, and closing it hides the bar. Commands
-// from the bar go on to the frame.
+// or elsewhere), a double-click there docks the bar back, and closing it hides the bar. Commands,
+// notifications and prompts from the bar go on to the owner.
 class CMiniFrameWnd : public CWnd {
 public:
-    bool Create(CFrameWnd& dockSite);
+    bool Create(CWnd& owner, CDockSite& dockSite);
     CControlBar* GetBar() const { return m_pBar; }
     // Holds bar (or, null, nothing) and takes its size; visibility is left to the caller.
     void SetBar(CControlBar* bar);
@@ -37,7 +35,9 @@ private:
     void OnSize();
     LRESULT OnGetMinMaxInfo(WPARAM wParam, LPARAM info);
     LRESULT OnClose(WPARAM wParam, LPARAM lParam);
+    LRESULT OnSetMessageString(WPARAM id, LPARAM lParam);
 
-    CFrameWnd* m_pDockSite = nullptr;
+    CWnd* m_pOwner = nullptr;
+    CDockSite* m_pDockSite = nullptr;
     CControlBar* m_pBar = nullptr;
 };

@@ -117,16 +117,14 @@ HDC CPrinterChoice::CreateDC() const {
     return dc;
 }
 
-bool AfxPreparePrinting(CPrintInfo& info) {
-    CWinApp* app = AfxGetApp();
-    if (!app || !app->GetPrinter().Choose()) {
+bool AfxPreparePrinting(CPrintInfo& info, CPrinterChoice* printer) {
+    if (!printer || !printer->Choose()) {
         AfxMessageBox(AFX_IDS_NO_PRINTER, MB_OK);
         return false;
     }
-    CPrinterChoice& printer = app->GetPrinter();
     if (info.m_bDirect || info.m_bPreview)
-        info.m_hDC = printer.CreateDC();
-    else if (!printer.RunDialog(PD_RETURNDC, &info.m_hDC))
+        info.m_hDC = printer->CreateDC();
+    else if (!printer->RunDialog(PD_RETURNDC, &info.m_hDC))
         return false;
     if (!info.m_hDC)
         AfxMessageBox(AFX_IDS_PRINT_FAILED, MB_OK);

@@ -62,9 +62,10 @@ private:
     UINT m_nMaxPage = 1;
 };
 
-// Gets the job its device context: the print dialog, or the chosen printer for direct printing
-// and preview. False, after telling the user, when there is no printer; false when cancelled.
-bool AfxPreparePrinting(CPrintInfo& info);
+// Gets the job its device context from printer: the print dialog, or the chosen printer for
+// direct printing and preview. False, after telling the user, when there is no printer; false
+// when cancelled.
+bool AfxPreparePrinting(CPrintInfo& info, CPrinterChoice* printer);
 // Prints the job's pages through the view's hooks; false, after telling the user, when the
 // printer refused the document. Either way the job ends on the printer: finished or aborted.
 bool AfxPrintPages(CView& view, CPrintInfo& info, const char* title);

@@ -8,7 +8,6 @@
 #include <cstring>
 #include <string>
 
-#include "FrameWnd.h"
 #include "FrameworkIds.h"
 #include "Strings.h"
 #include "WinApp.h"
@@ -138,18 +137,18 @@ bool CPrintPreview::OnCommand(WPARAM wParam, LPARAM) {
     return true;
 }
 
-// A hot control's prompt goes to the frame's status bar, as the frame's own buttons' do.
+// A hot control's prompt goes to the parent for the frame's status bar, as the frame's own
+// buttons' do.
 bool CPrintPreview::OnNotify(WPARAM, LPARAM lParam, LRESULT* result) {
     const auto* hot = reinterpret_cast<const NMTBHOTITEM*>(lParam);
-    auto* frame = dynamic_cast<CFrameWnd*>(CWnd::FromHandle(::GetParent(m_hWnd)));
-    if (hot->hdr.hwndFrom != m_hControls || hot->hdr.code != TBN_HOTITEMCHANGE || !frame)
+    if (hot->hdr.hwndFrom != m_hControls || hot->hdr.code != TBN_HOTITEMCHANGE)
         return false;
     UINT prompt = AFX_IDS_IDLEMESSAGE;
     if (!(hot->dwFlags & HICF_LEAVING) && hot->idNew == AFX_ID_PREVIEW_CLOSE)
         prompt = AFX_IDS_PREVIEW_CLOSE;
     else if (!(hot->dwFlags & HICF_LEAVING) && hot->idNew == AFX_ID_PREVIEW_PRINT)
         prompt = ID_FILE_PRINT;
-    frame->SetMessageText(prompt);
+    ::SendMessageA(::GetParent(m_hWnd), WM_SETMESSAGESTRING, prompt, 0);
     *result = 0;
     return true;
 }

@@ -148,11 +148,16 @@ void CStatusBar::OnUpdateCmdUI(CCmdTarget&) {
 
 const MessageEntry CStatusBar::messageEntries[] = {
     MapMessage(WM_SIZE, &CStatusBar::OnSize),
+    MapMessage(WM_SETTEXT, &CStatusBar::OnSetText),
 };
 const MessageMap CStatusBar::messageMap(&CControlBar::messageMap, CStatusBar::messageEntries);
 
 const MessageMap* CStatusBar::GetMessageMap() const {
     return &messageMap;
+}
+
+LRESULT CStatusBar::OnSetText(WPARAM, LPARAM text) {
+    return SetPaneText(0, reinterpret_cast<const char*>(text));
 }
 
 LRESULT CStatusBar::OnSize(WPARAM type, LPARAM size) {

@@ -31,6 +31,8 @@ private:
         int width;        // fits text in the bar's font
         bool shown;       // whether the control shows text now
     };
+    // The window text is the message pane's, drawn as SetPaneText draws it.
+    LRESULT OnSetText(WPARAM, LPARAM text);
     // The control places itself first; the panes follow its new width.
     LRESULT OnSize(WPARAM type, LPARAM size);
     void LayoutPanes();

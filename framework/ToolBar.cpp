@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "CmdUI.h"
-#include "FrameWnd.h"
 #include "FrameworkIds.h"
 #include "Strings.h"
 
@@ -155,7 +154,7 @@ bool CToolBar::SetButtonInfo(int index, UINT id, UINT style, int image) {
                        reinterpret_cast<LPARAM>(&info)) != 0;
 }
 
-bool CToolBar::OnParentNotify(CFrameWnd& frame, NMHDR* hdr, LRESULT* result) {
+bool CToolBar::OnParentNotify(NMHDR* hdr, LRESULT* result) {
     switch (hdr->code) {
     case TTN_GETDISPINFOA:
     case TTN_GETDISPINFOW:
@@ -168,7 +167,8 @@ bool CToolBar::OnParentNotify(CFrameWnd& frame, NMHDR* hdr, LRESULT* result) {
             return false;
         const auto* hot = reinterpret_cast<const NMTBHOTITEM*>(hdr);
         const bool leaving = (hot->dwFlags & HICF_LEAVING) || hot->idNew == 0;
-        frame.SetMessageText(leaving ? AFX_IDS_IDLEMESSAGE : static_cast<UINT>(hot->idNew));
+        ::SendMessageA(::GetParent(m_hWnd), WM_SETMESSAGESTRING,
+                       leaving ? AFX_IDS_IDLEMESSAGE : static_cast<WPARAM>(hot->idNew), 0);
         *result = 0; // the button may become hot
         return true;
     }

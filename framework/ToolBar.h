@@ -7,8 +7,6 @@
 #include "ControlBar.h"
 #include "ToolBarCtrl.h"
 
-class CFrameWnd;
-
 class CToolBar : public CControlBar {
 public:
     bool CreateEx(CWnd& parent, DWORD ctrlStyle, DWORD style, const RECT& borders, UINT id);
@@ -25,9 +23,9 @@ public:
     // Leaves the state alone, so the same id and style change only the image.
     bool SetButtonInfo(int index, UINT id, UINT style, int image);
 
-    // The frame passes on its WM_NOTIFY here: tool tips (second field of the command's string)
-    // and fly-by prompts (first field, in the frame's status bar). False when not this bar's.
-    bool OnParentNotify(CFrameWnd& frame, NMHDR* hdr, LRESULT* result);
+    // Tool tips (second field of the command's string) and fly-by prompts (first field, sent to
+    // the parent for the frame's status bar).
+    bool OnParentNotify(NMHDR* hdr, LRESULT* result) override;
 
     SIZE CalcFixedLayout() const override;
     SIZE CalcDynamicLayout(int width) override;

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "FrameWnd.h"
 #include "FrameworkIds.h"
 #include "PrintPreview.h"
 #include "WinApp.h"
@@ -33,8 +34,10 @@ bool CView::PreCreateWindow(CREATESTRUCTA& cs) {
     return true;
 }
 
-bool CView::Create(CWnd& frame, CDocument* document) {
+bool CView::Create(CFrameWnd& frame, CDocument* document, CPrinterChoice* printer) {
     m_pDocument = document;
+    m_pFrame = &frame;
+    m_pPrinter = printer;
     if (document)
         document->AddView(this);
     RECT empty = {0, 0, 0, 0};

@@ -6,6 +6,7 @@
 #include "Print.h"
 #include "Wnd.h"
 
+class CFrameWnd;
 class CPrintPreview;
 
 class CView : public CWnd {
@@ -13,6 +14,7 @@ public:
     ~CView() override;
 
     CDocument* GetDocument() const { return m_pDocument; }
+    CFrameWnd* GetParentFrame() const { return m_pFrame; }
     // Called by the document template each time the document is new or opened.
     virtual void OnInitialUpdate();
     virtual void OnDraw(HDC hdc);
@@ -43,9 +45,10 @@ public:
 
 protected:
     friend class CFrameWnd;
-    // The frame creates the view as its client-area child and attaches the document.
-    bool Create(CWnd& frame, CDocument* document);
-    bool DoPreparePrinting(CPrintInfo* info) { return AfxPreparePrinting(*info); }
+    // The frame creates the view as its client-area child and attaches the document; the view
+    // prints to printer.
+    bool Create(CFrameWnd& frame, CDocument* document, CPrinterChoice* printer);
+    bool DoPreparePrinting(CPrintInfo* info) { return AfxPreparePrinting(*info, m_pPrinter); }
     // A preview takes the view's place, wherever the frame puts the view.
     LRESULT OnWindowPosChanged(WPARAM wParam, LPARAM lParam);
     const MessageMap* GetMessageMap() const override;
@@ -54,6 +57,8 @@ protected:
 
 private:
     CDocument* m_pDocument = nullptr;
+    CFrameWnd* m_pFrame = nullptr;
+    CPrinterChoice* m_pPrinter = nullptr;
     CPrintPreview* m_pPreview = nullptr; // it ends itself when closed
 };
 

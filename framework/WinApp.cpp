@@ -7,10 +7,11 @@
 #include <iterator>
 
 #include "CmdUI.h"
-#include "ControlBar.h"
 #include "FileDialog.h"
+#include "FrameWnd.h"
 #include "FrameworkIds.h"
 #include "RegKey.h"
+#include "View.h"
 
 namespace {
 CWinApp* g_pApp = nullptr;
@@ -109,9 +110,8 @@ namespace {
 WNDPROC g_boxProc = nullptr;
 HHOOK g_boxHook = nullptr;
 
-// Clients look for the title the box shares with the main window: what they send it goes to the
-// main window, as if they had found that, and the box keeps its caption. Before there is a main
-// window nothing takes the message: the answer is 1, as a frame without a view gives.
+// The box shares the main window's caption: a client's text goes on to the main window, and is
+// answered 1 (not taken) before there is one.
 LRESULT CALLBACK BoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
     return AfxCallbackEdge(
         [&] {
@@ -187,6 +187,7 @@ CDocument* CSingleDocTemplate::OpenDocumentFile(const char* path) {
         CCreateContext context;
         context.m_pNewViewClass = m_pViewClass;
         context.m_pCurrentDoc = m_pOnlyDoc.get();
+        context.m_pPrinter = m_pPrinter;
         if (!m_pOnlyDoc || !m_pFrame ||
             !m_pFrame->LoadFrame(m_nResourceId, WS_OVERLAPPEDWINDOW, &context)) {
             Discard();
@@ -247,16 +248,10 @@ bool CWinApp::PumpMessage() {
     const BOOL got = ::GetMessageA(&m_msgCur, nullptr, 0, 0);
     if (got == 0 || got == -1)
         return false;
-    // Keys go to the focus, but a bar being dragged holds the mouse: Escape goes to it, to end
-    // the drag.
-    if (m_msgCur.message == WM_KEYDOWN && m_msgCur.wParam == VK_ESCAPE &&
-        dynamic_cast<CControlBar*>(CWnd::FromHandle(::GetCapture())))
-        m_msgCur.hwnd = ::GetCapture();
-    CFrameWnd* frame = dynamic_cast<CFrameWnd*>(m_pMainWnd);
-    const bool translated =
-        frame && frame->GetAccelerators() &&
-        (m_msgCur.hwnd == frame->m_hWnd || ::IsChild(frame->m_hWnd, m_msgCur.hwnd)) &&
-        ::TranslateAcceleratorA(frame->m_hWnd, frame->GetAccelerators(), &m_msgCur);
+    bool translated = false;
+    // By index: a filter may remove itself or another.
+    for (size_t i = 0; !translated && i < m_messageFilters.size(); ++i)
+        translated = m_messageFilters[i]->PreTranslateMessage(m_msgCur);
     if (!translated) {
         ::TranslateMessage(&m_msgCur);
         ::DispatchMessageA(&m_msgCur);
@@ -284,10 +279,27 @@ int CWinApp::Run() {
 }
 
 bool CWinApp::OnIdle(long count) {
-    if (count == 0)
-        if (auto* frame = dynamic_cast<CFrameWnd*>(m_pMainWnd))
-            frame->OnIdleUpdateCmdUI();
+    for (size_t i = 0; count == 0 && i < m_idleHandlers.size(); ++i)
+        m_idleHandlers[i]->OnIdle();
     return false;
+}
+
+void CWinApp::AddMessageFilter(CMessageFilter* filter) {
+    m_messageFilters.push_back(filter);
+}
+
+void CWinApp::RemoveMessageFilter(CMessageFilter* filter) {
+    m_messageFilters.erase(std::remove(m_messageFilters.begin(), m_messageFilters.end(), filter),
+                           m_messageFilters.end());
+}
+
+void CWinApp::AddIdleHandler(CIdleHandler* handler) {
+    m_idleHandlers.push_back(handler);
+}
+
+void CWinApp::RemoveIdleHandler(CIdleHandler* handler) {
+    m_idleHandlers.erase(std::remove(m_idleHandlers.begin(), m_idleHandlers.end(), handler),
+                         m_idleHandlers.end());
 }
 
 int CWinApp::ExitInstance() {
@@ -336,6 +348,8 @@ void CWinApp::LoadStdProfileSettings(UINT maxRecentFiles) {
 
 void CWinApp::AddDocTemplate(CSingleDocTemplate* docTemplate) {
     m_pDocTemplate.reset(docTemplate);
+    if (docTemplate)
+        docTemplate->SetPrinter(m_printer);
 }
 
 void CCommandLineInfo::ParseParam(const char* param, bool flag) {
@@ -399,7 +413,7 @@ bool CWinApp::PrintFromCommandLine(const CCommandLineInfo& info) {
     m_nCmdShow = SW_HIDE;
     if (!OpenDocumentFile(info.m_strFileName.c_str()))
         return false;
-    auto* frame = dynamic_cast<CFrameWnd*>(m_pMainWnd);
+    CFrameWnd* frame = m_pDocTemplate->GetFrame();
     CView* view = frame ? frame->GetActiveView() : nullptr;
     if (!view)
         return false;

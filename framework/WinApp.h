@@ -8,11 +8,13 @@
 #include <vector>
 
 #include "Document.h"
-#include "FrameWnd.h"
+#include "MessageLoop.h"
 #include "Print.h"
 #include "RecentFileList.h"
 #include "Strings.h"
 #include "Wnd.h"
+
+class CFrameWnd;
 
 // Creates the one document, frame and view, and reuses them for every New and Open.
 class CSingleDocTemplate : public CCmdTarget {
@@ -26,6 +28,9 @@ public:
     // Field index (0..6) of the document string.
     std::string GetDocString(int index) const;
     CDocument* GetDocument() const { return m_pOnlyDoc.get(); }
+    CFrameWnd* GetFrame() const { return m_pFrame.get(); }
+    // The printer the view prints to.
+    void SetPrinter(CPrinterChoice& printer) { m_pPrinter = &printer; }
 
 private:
     void Discard();
@@ -34,6 +39,7 @@ private:
     const CRuntimeClass* m_pDocClass;
     const CRuntimeClass* m_pFrameClass;
     const CRuntimeClass* m_pViewClass;
+    CPrinterChoice* m_pPrinter = nullptr;
     // Declared in the order they must die in: the frame (and its view) before the document.
     std::unique_ptr<CDocument> m_pOnlyDoc;
     std::unique_ptr<CFrameWnd> m_pFrame;
@@ -66,6 +72,7 @@ public:
     bool PumpMessage();
     // The message loop with accelerators and idle-time updates; the exit code.
     virtual int Run();
+    // The first call of an idle period runs the idle handlers.
     virtual bool OnIdle(long count);
     // Writes the settings back; the exit code.
     virtual int ExitInstance();
@@ -91,6 +98,13 @@ public:
     bool WriteProfileInt(const char* section, const char* entry, UINT value) const;
     // The printer every print job and preview uses.
     CPrinterChoice& GetPrinter() { return m_printer; }
+
+    // The message loop offers each message to the filters before dispatching it, and calls the
+    // idle handlers when its queue falls idle. Either may be removed while the loop calls them.
+    void AddMessageFilter(CMessageFilter* filter);
+    void RemoveMessageFilter(CMessageFilter* filter);
+    void AddIdleHandler(CIdleHandler* handler);
+    void RemoveIdleHandler(CIdleHandler* handler);
 
     // The recent-file commands are handled here by range.
     bool OnCmdMsg(UINT id, int code, CCmdUI* pCmdUI) override;
@@ -123,6 +137,8 @@ private:
     std::unique_ptr<CSingleDocTemplate> m_pDocTemplate;
     std::unique_ptr<CRecentFileList> m_pRecentFileList;
     CPrinterChoice m_printer;
+    std::vector<CMessageFilter*> m_messageFilters;
+    std::vector<CIdleHandler*> m_idleHandlers;
 };
 
 CWinApp* AfxGetApp();

@@ -8,6 +8,8 @@
 
 #include "MessageMap.h"
 
+class CDockSite;
+
 // The edge of every function the system calls back (window, dialog and hook procedures, thread
 // procedures): no exception crosses into USER32.
 
@@ -88,6 +90,8 @@ public:
     virtual bool OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result);
     // A control's notification, offered back to the control's own object before its parent.
     virtual bool OnChildNotify(NMHDR*, LRESULT*) { return false; }
+    // Where control bars created in this window dock; null when it takes none.
+    virtual CDockSite* GetDockSite() { return nullptr; }
     virtual void PostNcDestroy() {}
     // The answer to a message whose handling threw: -1 refuses WM_CREATE, else 0. A window whose
     // answers mean otherwise says what failure is for it.

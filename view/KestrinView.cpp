@@ -160,9 +160,7 @@ int CKestrinView::OnCreate(CREATESTRUCTA* cs) {
 
 LRESULT CKestrinView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_SETTEXT) {
-        // Only the main window's list shows rows: not one that start-up is still opening (and
-        // drops when its file cannot be opened), nor one that runs only to print. The client is
-        // told that its message was not taken.
+        // Only the main window's list takes rows (see the frame's intake note).
         const CWnd* main = AfxGetMainWnd();
         if (!main || ::GetParent(m_hWnd) != main->m_hWnd || AfxGetApp()->IsPrintingOnly())
             return 1;

@@ -8,6 +8,7 @@
 #include "KestrinProcess.h"
 #include "MainFrm.h"
 #include "RecentFileList.h"
+#include "View.h"
 #include "resource.h"
 
 inline CKestrinApp* g_app = nullptr;

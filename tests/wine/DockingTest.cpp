@@ -132,6 +132,12 @@ TEST_F(DockingTest, ViewItemsHideTheBarsWhichDockAtEachEdgeAndFloatInAToolWindow
               std::make_pair(::GetWindow(tool, GW_OWNER), ::FindWindowA(nullptr, "Kestrin")))
         << "its owner, and the window clients find";
     EXPECT_EQ(1u, Rows(tool)) << "floating, it lies flat";
+    ::SendMessageA(Bar(), TB_SETHOTITEM, ::SendMessageA(Bar(), TB_COMMANDTOINDEX, ID_FILE_NEW, 0),
+                   0);
+    EXPECT_EQ(AfxExtractSubString(AfxLoadString(ID_FILE_NEW), 0),
+              WindowText(::GetDlgItem(m_frame->m_hWnd, AFX_IDW_STATUS_BAR)))
+        << "a hot button's prompt, from the tool window to the frame's status bar";
+    ::SendMessageA(Bar(), TB_SETHOTITEM, static_cast<WPARAM>(-1), 0);
 
     // Closed, it hides; the picture swaps go on; View > Toolbar shows it where it was.
     ::SendMessageA(tool, WM_SYSCOMMAND, SC_CLOSE, 0);

@@ -7,6 +7,7 @@
 
 #include "CmdUI.h"
 #include "FrameWnd.h"
+#include "View.h"
 #include "WinApp.h"
 
 namespace {
