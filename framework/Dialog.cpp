@@ -3,10 +3,10 @@
 
 #include "WinApp.h"
 
-CDialog::CDialog(UINT templateId, CWnd* parent) : m_nTemplateId(templateId), m_pParent(parent) {}
+CDialog::CDialog(UINT templateId) : m_nTemplateId(templateId) {}
 
 HWND CDialog::Owner() const {
-    CWnd* owner = m_pParent ? m_pParent : AfxGetMainWnd();
+    CWnd* owner = AfxGetMainWnd();
     return owner ? owner->m_hWnd : nullptr;
 }
 

@@ -5,7 +5,8 @@
 
 class CDialog : public CWnd {
 public:
-    explicit CDialog(UINT templateId, CWnd* parent = nullptr);
+    // Owned by the main window.
+    explicit CDialog(UINT templateId);
 
     // IDOK or IDCANCEL as the dialog ended, -1 when it could not be created.
     int DoModal();
@@ -21,5 +22,4 @@ private:
     HWND Owner() const;
 
     UINT m_nTemplateId;
-    CWnd* m_pParent;
 };

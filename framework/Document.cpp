@@ -99,7 +99,7 @@ void CDocument::OnFileSave() {
 
 void CDocument::OnFileSaveAs() {
     const std::string& offered = m_strPathName.empty() ? m_strTitle : m_strPathName;
-    CFileDialog dialog(false, nullptr, offered.c_str(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT);
+    CFileDialog dialog(false, offered.c_str(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT);
     if (dialog.DoModal() != IDOK)
         return;
     if (OnSaveDocument(dialog.GetPathName().c_str()))

@@ -440,8 +440,7 @@ void CWinApp::OnFileOpen() {
             filter = name + "|*" + ext + "|";
     }
     filter += kAllFilesFilter;
-    CFileDialog dialog(true, nullptr, nullptr, OFN_HIDEREADONLY | OFN_FILEMUSTEXIST,
-                       filter.c_str());
+    CFileDialog dialog(true, nullptr, OFN_HIDEREADONLY | OFN_FILEMUSTEXIST, filter.c_str());
     if (dialog.DoModal() == IDOK)
         OpenDocumentFile(dialog.GetPathName().c_str());
 }

@@ -426,7 +426,7 @@ void CKestrinView::ShowDropped() {
 
 bool CKestrinView::AskLogPath() {
     if (m_strLogPath.empty()) {
-        CFileDialog dialog(false, nullptr, nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT);
+        CFileDialog dialog(false, nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT);
         if (dialog.DoModal() == IDOK)
             m_strLogPath = dialog.GetPathName();
     }
