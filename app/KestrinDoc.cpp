@@ -1,13 +1,9 @@
-// CKestrinDoc: every new document is titled "v1.0"; files are neither read nor written.
+// CKestrinDoc: every new document is titled "v1.0".
 #include "KestrinDoc.h"
 
 namespace {
 const char kNewDocumentTitle[] = "v1.0";
 }
-
-const CRuntimeClass CKestrinDoc::runtimeClass = {"CKestrinDoc", &CreateObject<CKestrinDoc>};
-
-void CKestrinDoc::Serialize(CArchive&) {}
 
 bool CKestrinDoc::OnNewDocument() {
     if (!CDocument::OnNewDocument())

@@ -22,8 +22,6 @@ const DWORD kStatusBarStyle = WS_CHILD | WS_VISIBLE | CBRS_BOTTOM;
 const UINT kIndicators[] = {ID_SEPARATOR, ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_INDICATOR_SCRL};
 } // namespace
 
-const CRuntimeClass CMainFrame::runtimeClass = {"CMainFrame", &CreateObject<CMainFrame>};
-
 const MessageEntry CMainFrame::messageEntries[] = {
     MapCreate(&CMainFrame::OnCreate),
 };
@@ -77,8 +75,6 @@ void CMainFrame::UpdateLogButton(bool bOn) {
     ShowExtraImage(ID_LOG_TO_FILE, bOn ? kLogOn : kLogOff);
 }
 
-void CMainFrame::OnUpdateFrameTitle(bool) {}
-
 LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     // Only top-level windows hear that the session ends, and then may not be destroyed: the
     // view, which keeps the log, hears it too.
@@ -86,13 +82,7 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         GetActiveView()->SendMessage(message, wParam, lParam);
     if (message != WM_SETTEXT)
         return CFrameWnd::WindowProc(message, wParam, lParam);
-    // Every text sent to the caption is a debug message for the view.
-    CDocument* document = GetActiveDocument();
-    if (!document)
-        return 1;
-    POSITION pos = document->GetFirstViewPosition();
-    if (!pos)
-        return 1;
-    CView* view = document->GetNextView(pos);
-    return ::SendMessageA(view->m_hWnd, WM_SETTEXT, wParam, lParam);
+    // Every text sent to the caption is a debug message for the view; without one it is refused.
+    CView* view = GetActiveView();
+    return view ? ::SendMessageA(view->m_hWnd, WM_SETTEXT, wParam, lParam) : 1;
 }

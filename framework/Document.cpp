@@ -1,12 +1,9 @@
-// CDocument: title, path, views, and the File commands of the base document.
+// CDocument: title, path, and the File commands of the base document.
 #include "Document.h"
 
-#include <algorithm>
-
+#include "File.h"
 #include "FileDialog.h"
-#include "FrameWnd.h"
 #include "FrameworkIds.h"
-#include "View.h"
 #include "WinApp.h"
 
 namespace {
@@ -19,7 +16,6 @@ void ReportFileError(const char* text, const char* path) {
 } // namespace
 
 const MessageEntry CDocument::messageEntries[] = {
-    MapCommand(ID_FILE_SAVE, &CDocument::OnFileSave),
     MapCommand(ID_FILE_SAVE_AS, &CDocument::OnFileSaveAs),
 };
 const MessageMap CDocument::messageMap(&CCmdTarget::messageMap, CDocument::messageEntries);
@@ -33,33 +29,22 @@ bool CDocument::OnNewDocument() {
     return true;
 }
 
-// Opens path as flags say and serialises in mode; reports the failure text when it cannot open.
-bool CDocument::Transfer(const char* path, UINT flags, CArchive::Mode mode, const char* failure) {
+// Opens path as flags say; reports the failure text when it cannot. The document holds no data:
+// an opened file is neither read nor written.
+bool CDocument::Transfer(const char* path, UINT flags, const char* failure) {
     CFile file;
-    if (!file.Open(path, flags)) {
-        ReportFileError(failure, path);
-        return false;
-    }
-    CArchive ar(file, mode);
-    Serialize(ar);
-    return true;
+    if (file.Open(path, flags))
+        return true;
+    ReportFileError(failure, path);
+    return false;
 }
 
 bool CDocument::OnOpenDocument(const char* path) {
-    return Transfer(path, CFile::modeRead, CArchive::load, kOpenFailed);
+    return Transfer(path, CFile::modeRead, kOpenFailed);
 }
 
 bool CDocument::OnSaveDocument(const char* path) {
-    return Transfer(path, CFile::modeCreate | CFile::modeWrite, CArchive::store, kSaveFailed);
-}
-
-void CDocument::Serialize(CArchive&) {}
-
-void CDocument::SetTitle(const char* title) {
-    m_strTitle = title;
-    for (CView* view : m_views)
-        if (auto* frame = dynamic_cast<CFrameWnd*>(CWnd::FromHandle(::GetParent(view->m_hWnd))))
-            frame->OnUpdateFrameTitle(true);
+    return Transfer(path, CFile::modeCreate | CFile::modeWrite, kSaveFailed);
 }
 
 void CDocument::SetPathName(const char* path) {
@@ -69,32 +54,6 @@ void CDocument::SetPathName(const char* path) {
     size_t slash = m_strPathName.find_last_of("\\/");
     SetTitle(m_strPathName.substr(slash == std::string::npos ? 0 : slash + 1).c_str());
     AfxGetApp()->AddToRecentFileList(m_strPathName.c_str());
-}
-
-CView* CDocument::GetNextView(POSITION& pos) const {
-    CView* view = m_views[pos - 1];
-    pos = pos < m_views.size() ? pos + 1 : 0;
-    return view;
-}
-
-void CDocument::AddView(CView* view) {
-    m_views.push_back(view);
-}
-
-void CDocument::RemoveView(CView* view) {
-    m_views.erase(std::remove(m_views.begin(), m_views.end(), view), m_views.end());
-}
-
-void CDocument::UpdateAllViewsInitial() {
-    for (CView* view : m_views)
-        view->OnInitialUpdate();
-}
-
-void CDocument::OnFileSave() {
-    if (m_strPathName.empty())
-        OnFileSaveAs();
-    else
-        OnSaveDocument(m_strPathName.c_str());
 }
 
 void CDocument::OnFileSaveAs() {

@@ -15,7 +15,7 @@
 
 // What the document template hands the frame so that it can create the view.
 struct CCreateContext {
-    const CRuntimeClass* m_pNewViewClass = nullptr;
+    ViewFactory m_pNewView = nullptr;
     CDocument* m_pCurrentDoc = nullptr;
 };
 
@@ -28,9 +28,6 @@ public:
     CView* GetActiveView() const { return m_pView.get(); }
     CDocument* GetActiveDocument() const;
     HACCEL GetAccelerators() const { return m_hAccelTable; }
-
-    // The framework would put the document's title into the caption here.
-    virtual void OnUpdateFrameTitle(bool addToTitle);
 
     // Edges (CBRS_ALIGN_ bits) at which bars may dock.
     void EnableDocking(DWORD dockStyle);
@@ -100,3 +97,6 @@ private:
     std::string m_strIdleText;
     bool m_bCloseWhenEnabled = false; // a close came while a modal window disabled the frame
 };
+
+// Makes the application's main frame for the document template.
+using FrameFactory = std::unique_ptr<CFrameWnd> (*)();

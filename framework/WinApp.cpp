@@ -159,11 +159,10 @@ int AfxMessageBox(const char* text, UINT type) {
     return result;
 }
 
-CSingleDocTemplate::CSingleDocTemplate(UINT resourceId, const CRuntimeClass* docClass,
-                                       const CRuntimeClass* frameClass,
-                                       const CRuntimeClass* viewClass)
-    : m_nResourceId(resourceId), m_pDocClass(docClass), m_pFrameClass(frameClass),
-      m_pViewClass(viewClass) {}
+CSingleDocTemplate::CSingleDocTemplate(UINT resourceId, DocumentFactory makeDocument,
+                                       FrameFactory makeFrame, ViewFactory makeView)
+    : m_nResourceId(resourceId), m_makeDocument(makeDocument), m_makeFrame(makeFrame),
+      m_makeView(makeView) {}
 
 CSingleDocTemplate::~CSingleDocTemplate() = default;
 
@@ -181,10 +180,10 @@ void CSingleDocTemplate::Discard() {
 CDocument* CSingleDocTemplate::OpenDocumentFile(const char* path) {
     bool created = !m_pOnlyDoc;
     if (created) {
-        m_pOnlyDoc.reset(dynamic_cast<CDocument*>(m_pDocClass->m_pfnCreateObject()));
-        m_pFrame.reset(dynamic_cast<CFrameWnd*>(m_pFrameClass->m_pfnCreateObject()));
+        m_pOnlyDoc = m_makeDocument();
+        m_pFrame = m_makeFrame();
         CCreateContext context;
-        context.m_pNewViewClass = m_pViewClass;
+        context.m_pNewView = m_makeView;
         context.m_pCurrentDoc = m_pOnlyDoc.get();
         if (!m_pOnlyDoc || !m_pFrame ||
             !m_pFrame->LoadFrame(m_nResourceId, WS_OVERLAPPEDWINDOW, &context)) {
@@ -203,7 +202,8 @@ CDocument* CSingleDocTemplate::OpenDocumentFile(const char* path) {
     }
     if (path)
         m_pOnlyDoc->SetPathName(path);
-    m_pOnlyDoc->UpdateAllViewsInitial();
+    if (CView* view = m_pFrame->GetActiveView())
+        view->OnInitialUpdate();
 
     CWinApp* app = AfxGetApp();
     if (created) {

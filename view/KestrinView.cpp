@@ -68,8 +68,6 @@ CMainFrame* MainFrame() {
 }
 } // namespace
 
-const CRuntimeClass CKestrinView::runtimeClass = {"CKestrinView", &CreateObject<CKestrinView>};
-
 const MessageEntry CKestrinView::messageEntries[] = {
     MapCreate(&CKestrinView::OnCreate),
     MapCommand(ID_FILTER, &CKestrinView::OnFilter),
@@ -171,15 +169,9 @@ void CKestrinView::OnInitialUpdate() {
     m_capture.m_filter.SetFilter(";", nullptr);
 }
 
-void CKestrinView::OnDraw(HDC) {}
-
 bool CKestrinView::OnPreparePrinting(CPrintInfo* info) {
     return DoPreparePrinting(info);
 }
-
-void CKestrinView::OnBeginPrinting(HDC, CPrintInfo*) {}
-
-void CKestrinView::OnEndPrinting(HDC, CPrintInfo*) {}
 
 void CKestrinView::OnFilter() {
     CFilterDlg dialog;
