@@ -33,14 +33,6 @@ bool CDialog::OnInitDialog() {
     return true;
 }
 
-void CDialog::OnOK() {
-    EndDialog(IDOK);
-}
-
-void CDialog::OnCancel() {
-    EndDialog(IDCANCEL);
-}
-
 INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
     CDialog* dialog;
     if (message == WM_INITDIALOG) {
@@ -70,17 +62,12 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPA
 }
 
 INT_PTR CDialog::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    // Enter, Escape and the close box arrive as IDOK and IDCANCEL.
+    // Enter, Escape and the close box arrive as IDOK and IDCANCEL, and end the dialog so.
     if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
-        if (LOWORD(wParam) == IDOK) {
-            OnOK();
-            return TRUE;
-        }
-        if (LOWORD(wParam) == IDCANCEL) {
-            OnCancel();
-            return TRUE;
-        }
-        return FALSE;
+        if (LOWORD(wParam) != IDOK && LOWORD(wParam) != IDCANCEL)
+            return FALSE;
+        EndDialog(LOWORD(wParam));
+        return TRUE;
     }
     LRESULT result = 0;
     if (!DispatchMapped(message, wParam, lParam, result))

@@ -12,8 +12,6 @@ public:
     int DoModal();
     // Centres the dialog over its owner; true lets the dialog manager set the focus.
     virtual bool OnInitDialog();
-    virtual void OnOK();
-    virtual void OnCancel();
     void EndDialog(int result) const { ::EndDialog(m_hWnd, result); }
 
 private:

@@ -69,7 +69,6 @@ CMainFrame* MainFrame() {
 } // namespace
 
 const MessageEntry CKestrinView::messageEntries[] = {
-    MapCreate(&CKestrinView::OnCreate),
     MapCommand(ID_FILTER, &CKestrinView::OnFilter),
     MapCommand(ID_CLEAR, &CKestrinView::OnClear),
     MapCommand(ID_CAPTURE, &CKestrinView::OnCapture),
@@ -122,10 +121,6 @@ bool CKestrinView::PreCreateWindow(CREATESTRUCTA& cs) {
         return false;
     cs.lpszClass = kViewName;
     return true;
-}
-
-int CKestrinView::OnCreate(CREATESTRUCTA* cs) {
-    return CListView::OnCreate(cs) == -1 ? -1 : 0;
 }
 
 LRESULT CKestrinView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {

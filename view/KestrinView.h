@@ -33,7 +33,6 @@ public:
     bool OnPreparePrinting(CPrintInfo* info) override;
 
 protected:
-    int OnCreate(CREATESTRUCTA* cs);
     void OnFilter();
     void OnClear();
     void OnCapture();
