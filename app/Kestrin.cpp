@@ -35,8 +35,9 @@ bool CKestrinApp::InitInstance() {
 
     SetRegistryKey(kRegistryKey);
     LoadStdProfileSettings(kRecentFiles);
-    AddDocTemplate(new CSingleDocTemplate(IDR_MAINFRAME, &CKestrinDoc::runtimeClass,
-                                          &CMainFrame::runtimeClass, &CKestrinView::runtimeClass));
+    AddDocTemplate(new CSingleDocTemplate(IDR_MAINFRAME, MakeAs<CDocument, CKestrinDoc>,
+                                          MakeAs<CFrameWnd, CMainFrame>,
+                                          MakeAs<CView, CKestrinView>));
 
     CCommandLineInfo cmdInfo;
     ParseCommandLine(cmdInfo);

@@ -4,10 +4,6 @@
 #include "Strings.h"
 #include "resource.h"
 
-const CRuntimeClass CKestrinDoc::runtimeClass = {"CKestrinDoc", &CreateObject<CKestrinDoc>};
-
-void CKestrinDoc::Serialize(CArchive&) {}
-
 bool CKestrinDoc::OnNewDocument() {
     if (!CDocument::OnNewDocument())
         return false;

@@ -5,8 +5,5 @@
 
 class CKestrinDoc : public CDocument {
 public:
-    static const CRuntimeClass runtimeClass;
-
-    void Serialize(CArchive& ar) override;
     bool OnNewDocument() override;
 };

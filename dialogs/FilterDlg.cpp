@@ -12,7 +12,7 @@ const MessageMap* CFilterDlg::GetMessageMap() const {
     return &messageMap;
 }
 
-CFilterDlg::CFilterDlg(CWnd* parent) : CDialog(IDD_FILTER, parent) {}
+CFilterDlg::CFilterDlg() : CDialog(IDD_FILTER) {}
 
 bool CFilterDlg::OnInitDialog() {
     CDialog::OnInitDialog();

@@ -7,7 +7,7 @@
 
 class CFilterDlg : public CDialog {
 public:
-    explicit CFilterDlg(CWnd* parent = nullptr);
+    CFilterDlg();
 
     // The dialog's whole input and output; they hold the edits' texts however it closed.
     std::string m_strInclude;

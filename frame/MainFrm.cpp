@@ -23,8 +23,6 @@ const DWORD kStatusBarStyle = WS_CHILD | WS_VISIBLE | CBRS_BOTTOM;
 const UINT kIndicators[] = {ID_SEPARATOR, ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_INDICATOR_SCRL};
 } // namespace
 
-const CRuntimeClass CMainFrame::runtimeClass = {"CMainFrame", &CreateObject<CMainFrame>};
-
 const MessageEntry CMainFrame::messageEntries[] = {
     MapCreate(&CMainFrame::OnCreate),
 };
@@ -78,8 +76,6 @@ void CMainFrame::UpdateLogButton(bool bOn) {
     ShowExtraImage(ID_LOG_TO_FILE, bOn ? kLogOn : kLogOff);
 }
 
-void CMainFrame::OnUpdateFrameTitle(bool) {}
-
 // Intake: where a client's WM_SETTEXT goes, and why. A client finds the top-level window
 // captioned "Kestrin" and sends it WM_SETTEXT with its process id and a line; the answer says
 // whether the line was taken (1: not taken).
@@ -99,12 +95,6 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         GetActiveView()->SendMessage(message, wParam, lParam);
     if (message != WM_SETTEXT)
         return CFrameWnd::WindowProc(message, wParam, lParam);
-    CDocument* document = GetActiveDocument();
-    if (!document)
-        return 1;
-    POSITION pos = document->GetFirstViewPosition();
-    if (!pos)
-        return 1;
-    CView* view = document->GetNextView(pos);
-    return ::SendMessageA(view->m_hWnd, WM_SETTEXT, wParam, lParam);
+    CView* view = GetActiveView();
+    return view ? ::SendMessageA(view->m_hWnd, WM_SETTEXT, wParam, lParam) : 1;
 }

@@ -7,11 +7,7 @@
 
 class CMainFrame : public CFrameWnd {
 public:
-    static const CRuntimeClass runtimeClass;
-
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
-    // Leaves the caption as created: clients look the window up by it.
-    void OnUpdateFrameTitle(bool addToTitle) override;
 
     void UpdateCaptureButton(bool bOn);
     void UpdateLogButton(bool bOn);

@@ -3,10 +3,10 @@
 
 #include "WinApp.h"
 
-CDialog::CDialog(UINT templateId, CWnd* parent) : m_nTemplateId(templateId), m_pParent(parent) {}
+CDialog::CDialog(UINT templateId) : m_nTemplateId(templateId) {}
 
 HWND CDialog::Owner() const {
-    CWnd* owner = m_pParent ? m_pParent : AfxGetMainWnd();
+    CWnd* owner = AfxGetMainWnd();
     return owner ? owner->m_hWnd : nullptr;
 }
 
@@ -31,14 +31,6 @@ bool CDialog::OnInitDialog() {
                    area.top + (area.bottom - area.top - height) / 2, 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     return true;
-}
-
-void CDialog::OnOK() {
-    EndDialog(IDOK);
-}
-
-void CDialog::OnCancel() {
-    EndDialog(IDCANCEL);
 }
 
 INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -70,17 +62,12 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPA
 }
 
 INT_PTR CDialog::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    // Enter, Escape and the close box arrive as IDOK and IDCANCEL.
+    // Enter, Escape and the close box arrive as IDOK and IDCANCEL, and end the dialog so.
     if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
-        if (LOWORD(wParam) == IDOK) {
-            OnOK();
-            return TRUE;
-        }
-        if (LOWORD(wParam) == IDCANCEL) {
-            OnCancel();
-            return TRUE;
-        }
-        return FALSE;
+        if (LOWORD(wParam) != IDOK && LOWORD(wParam) != IDCANCEL)
+            return FALSE;
+        EndDialog(LOWORD(wParam));
+        return TRUE;
     }
     LRESULT result = 0;
     if (!DispatchMapped(message, wParam, lParam, result))

@@ -5,14 +5,13 @@
 
 class CDialog : public CWnd {
 public:
-    explicit CDialog(UINT templateId, CWnd* parent = nullptr);
+    // Owned by the main window.
+    explicit CDialog(UINT templateId);
 
     // IDOK or IDCANCEL as the dialog ended, -1 when it could not be created.
     int DoModal();
     // Centres the dialog over its owner; true lets the dialog manager set the focus.
     virtual bool OnInitDialog();
-    virtual void OnOK();
-    virtual void OnCancel();
     void EndDialog(int result) const { ::EndDialog(m_hWnd, result); }
 
 private:
@@ -21,5 +20,4 @@ private:
     HWND Owner() const;
 
     UINT m_nTemplateId;
-    CWnd* m_pParent;
 };

@@ -1,13 +1,10 @@
-// CDocument: title, path, views, and the File commands of the base document.
+// CDocument: title, path, and the File commands of the base document.
 #include "Document.h"
 
-#include <algorithm>
-
+#include "File.h"
 #include "FileDialog.h"
-#include "FrameWnd.h"
 #include "FrameworkIds.h"
 #include "Strings.h"
-#include "View.h"
 #include "WinApp.h"
 
 namespace {
@@ -17,7 +14,6 @@ void ReportFileError(UINT textId, const char* path) {
 } // namespace
 
 const MessageEntry CDocument::messageEntries[] = {
-    MapCommand(ID_FILE_SAVE, &CDocument::OnFileSave),
     MapCommand(ID_FILE_SAVE_AS, &CDocument::OnFileSaveAs),
 };
 const MessageMap CDocument::messageMap(&CCmdTarget::messageMap, CDocument::messageEntries);
@@ -31,34 +27,22 @@ bool CDocument::OnNewDocument() {
     return true;
 }
 
-// Opens path as flags say and serialises in mode; reports the failure text when it cannot open.
-bool CDocument::Transfer(const char* path, UINT flags, CArchive::Mode mode, UINT failure) {
+// Opens path as flags say; reports the failure text when it cannot. The document holds no data:
+// an opened file is neither read nor written.
+bool CDocument::Transfer(const char* path, UINT flags, UINT failure) {
     CFile file;
-    if (!file.Open(path, flags)) {
-        ReportFileError(failure, path);
-        return false;
-    }
-    CArchive ar(file, mode);
-    Serialize(ar);
-    return true;
+    if (file.Open(path, flags))
+        return true;
+    ReportFileError(failure, path);
+    return false;
 }
 
 bool CDocument::OnOpenDocument(const char* path) {
-    return Transfer(path, CFile::modeRead, CArchive::load, AFX_IDS_OPEN_FAILED);
+    return Transfer(path, CFile::modeRead, AFX_IDS_OPEN_FAILED);
 }
 
 bool CDocument::OnSaveDocument(const char* path) {
-    return Transfer(path, CFile::modeCreate | CFile::modeWrite, CArchive::store,
-                    AFX_IDS_SAVE_FAILED);
-}
-
-void CDocument::Serialize(CArchive&) {}
-
-void CDocument::SetTitle(const char* title) {
-    m_strTitle = title;
-    for (CView* view : m_views)
-        if (CFrameWnd* frame = view->GetParentFrame())
-            frame->OnUpdateFrameTitle(true);
+    return Transfer(path, CFile::modeCreate | CFile::modeWrite, AFX_IDS_SAVE_FAILED);
 }
 
 void CDocument::SetPathName(const char* path) {
@@ -70,35 +54,9 @@ void CDocument::SetPathName(const char* path) {
     AfxGetApp()->AddToRecentFileList(m_strPathName.c_str());
 }
 
-CView* CDocument::GetNextView(POSITION& pos) const {
-    CView* view = m_views[pos - 1];
-    pos = pos < m_views.size() ? pos + 1 : 0;
-    return view;
-}
-
-void CDocument::AddView(CView* view) {
-    m_views.push_back(view);
-}
-
-void CDocument::RemoveView(CView* view) {
-    m_views.erase(std::remove(m_views.begin(), m_views.end(), view), m_views.end());
-}
-
-void CDocument::UpdateAllViewsInitial() {
-    for (CView* view : m_views)
-        view->OnInitialUpdate();
-}
-
-void CDocument::OnFileSave() {
-    if (m_strPathName.empty())
-        OnFileSaveAs();
-    else
-        OnSaveDocument(m_strPathName.c_str());
-}
-
 void CDocument::OnFileSaveAs() {
     const std::string& offered = m_strPathName.empty() ? m_strTitle : m_strPathName;
-    CFileDialog dialog(false, nullptr, offered.c_str(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT);
+    CFileDialog dialog(false, offered.c_str(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT);
     if (dialog.DoModal() != IDOK)
         return;
     if (OnSaveDocument(dialog.GetPathName().c_str()))

@@ -26,11 +26,9 @@ std::string DialogText(HWND dialog, UINT message) {
 }
 } // namespace
 
-CFileDialog::CFileDialog(bool openFileDialog, const char* defaultExt, const char* fileName,
-                         DWORD flags, const char* filter, CWnd* parent)
-    : m_bOpen(openFileDialog), m_defaultExt(defaultExt ? defaultExt : ""),
-      m_fileName(fileName ? fileName : ""), m_filter(filter ? filter : ""), m_flags(flags),
-      m_pParent(parent) {
+CFileDialog::CFileDialog(bool openFileDialog, const char* fileName, DWORD flags, const char* filter)
+    : m_bOpen(openFileDialog), m_fileName(fileName ? fileName : ""), m_filter(filter ? filter : ""),
+      m_flags(flags) {
     // The system wants the pairs separated by NULs.
     for (char& ch : m_filter)
         if (ch == '|')
@@ -43,12 +41,11 @@ int CFileDialog::DoModal() {
 
     OPENFILENAMEA ofn = {};
     ofn.lStructSize = sizeof(ofn);
-    CWnd* owner = m_pParent ? m_pParent : AfxGetMainWnd();
+    CWnd* owner = AfxGetMainWnd();
     ofn.hwndOwner = owner ? owner->m_hWnd : nullptr;
     ofn.lpstrFilter = m_filter.empty() ? nullptr : m_filter.c_str();
     ofn.lpstrFile = file.data();
     ofn.nMaxFile = static_cast<DWORD>(file.size());
-    ofn.lpstrDefExt = m_defaultExt.empty() ? nullptr : m_defaultExt.c_str();
     ofn.Flags = m_flags | OFN_EXPLORER | OFN_ENABLESIZING | OFN_ENABLEHOOK;
     ofn.lpfnHook = HookProc;
     ofn.lCustData = reinterpret_cast<LPARAM>(this);
@@ -123,7 +120,6 @@ bool CFileDialog::NoteConfirmedName(HWND dialog) {
     const bool rooted = !name.empty() && (name[0] == '\\' || name[0] == '/');
     const bool unc = name.compare(0, 2, "\\\\") == 0;
     m_path = hasDrive || unc ? name : rooted ? folder.substr(0, 2) + name : folder + name;
-    const size_t extension = m_defaultExt.empty() ? 0 : m_defaultExt.size() + 1;
     const int chars = ::MultiByteToWideChar(CP_ACP, 0, m_path.c_str(), -1, nullptr, 0);
-    return chars <= 0 || static_cast<size_t>(chars) + extension > MAX_PATH;
+    return chars <= 0 || chars > MAX_PATH;
 }

@@ -7,14 +7,11 @@
 
 #include <string>
 
-class CWnd;
-
 class CFileDialog {
 public:
     // filter: pairs "name|pattern|" as the framework writes them, or null for none.
-    CFileDialog(bool openFileDialog, const char* defaultExt = nullptr,
-                const char* fileName = nullptr, DWORD flags = 0, const char* filter = nullptr,
-                CWnd* parent = nullptr);
+    CFileDialog(bool openFileDialog, const char* fileName, DWORD flags,
+                const char* filter = nullptr);
 
     // IDOK when the user confirmed a file, IDCANCEL otherwise.
     int DoModal();
@@ -30,11 +27,9 @@ private:
     bool NoteConfirmedName(HWND dialog);
 
     bool m_bOpen;
-    std::string m_defaultExt;
     std::string m_fileName;
     std::string m_filter;
     DWORD m_flags;
-    CWnd* m_pParent;
     std::string m_path;
     WNDPROC m_dialogProc = nullptr;
     bool m_bTakenOver = false;

@@ -88,8 +88,8 @@ bool CFrameWnd::PreCreateWindow(CREATESTRUCTA& cs) {
 int CFrameWnd::OnCreate(CREATESTRUCTA* cs) {
     if (CWnd::OnCreate(cs) == -1)
         return -1;
-    if (m_pContext && m_pContext->m_pNewViewClass) {
-        m_pView.reset(dynamic_cast<CView*>(m_pContext->m_pNewViewClass->m_pfnCreateObject()));
+    if (m_pContext && m_pContext->m_pNewView) {
+        m_pView = m_pContext->m_pNewView();
         if (!m_pView ||
             !m_pView->Create(*this, m_pContext->m_pCurrentDoc, m_pContext->m_pPrinter)) {
             m_pView.reset();
@@ -105,13 +105,6 @@ int CFrameWnd::OnCreate(CREATESTRUCTA* cs) {
 
 CDocument* CFrameWnd::GetActiveDocument() const {
     return m_pView ? m_pView->GetDocument() : nullptr;
-}
-
-void CFrameWnd::OnUpdateFrameTitle(bool addToTitle) {
-    CDocument* document = GetActiveDocument();
-    if (!addToTitle || !document)
-        return;
-    SetWindowText((document->GetTitle() + " - " + AfxGetApp()->m_strAppName).c_str());
 }
 
 void CFrameWnd::AddControlBar(CControlBar* bar) {

@@ -5,23 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "CreateContext.h"
 #include "DockBar.h"
 #include "DockSite.h"
 #include "MessageLoop.h"
 #include "Wnd.h"
 
-class CDocument;
 class CMiniFrameWnd;
-class CPrinterChoice;
-class CView;
-struct CRuntimeClass;
-
-// What the document template hands the frame so that it can create the view.
-struct CCreateContext {
-    const CRuntimeClass* m_pNewViewClass = nullptr;
-    CDocument* m_pCurrentDoc = nullptr;
-    CPrinterChoice* m_pPrinter = nullptr; // the view prints to it
-};
 
 // Registers itself with the message loop: its accelerators, and its bars' states at idle time.
 class CFrameWnd : public CWnd, public CDockSite, private CMessageFilter, private CIdleHandler {
@@ -35,9 +25,6 @@ public:
 
     CView* GetActiveView() const { return m_pView.get(); }
     CDocument* GetActiveDocument() const;
-
-    // The framework would put the document's title into the caption here.
-    virtual void OnUpdateFrameTitle(bool addToTitle);
 
     // Edges (CBRS_ALIGN_ bits) at which bars may dock.
     void EnableDocking(DWORD dockStyle);

@@ -5,8 +5,6 @@
 
 #include <commctrl.h>
 
-#include <string>
-
 class CHeaderCtrl {
 public:
     explicit CHeaderCtrl(HWND hWnd) : m_hWnd(hWnd) {}
@@ -23,11 +21,6 @@ public:
 
     int GetItemCount() const { return static_cast<int>(Send(LVM_GETITEMCOUNT)); }
     int InsertColumn(int column, const char* heading, int format, int width) const;
-    // Inserts a text-only item at position item; its index, or -1.
-    int InsertItem(int item, const char* text) const;
-    bool SetItemText(int item, int subItem, const char* text) const;
-    // The cell's whole text, however long.
-    std::string GetItemText(int item, int subItem) const;
     bool DeleteAllItems() const { return Send(LVM_DELETEALLITEMS) != 0; }
     DWORD SetExtendedStyle(DWORD style) const {
         return static_cast<DWORD>(Send(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, style));

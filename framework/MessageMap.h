@@ -12,7 +12,6 @@ class CCmdUI;
 using PfnCommand = void (CCmdTarget::*)();
 using PfnUpdate = void (CCmdTarget::*)(CCmdUI*);
 using PfnCreate = int (CCmdTarget::*)(CREATESTRUCTA*);
-using PfnVoid = void (CCmdTarget::*)();
 using PfnMessage = LRESULT (CCmdTarget::*)(WPARAM, LPARAM);
 
 struct MessageEntry {

@@ -137,7 +137,6 @@ bool AfxPrintPages(CView& view, CPrintInfo& info, const char* title) {
     doc.lpszDocName = title;
     bool printed = ::StartDocA(info.m_hDC, &doc) > 0;
     if (printed) {
-        view.OnBeginPrinting(info.m_hDC, &info);
         for (info.m_nCurPage = info.GetMinPage(); printed && info.m_nCurPage <= info.GetMaxPage();
              ++info.m_nCurPage) {
             printed = ::StartPage(info.m_hDC) > 0;
@@ -146,7 +145,6 @@ bool AfxPrintPages(CView& view, CPrintInfo& info, const char* title) {
                 printed = ::EndPage(info.m_hDC) > 0;
             }
         }
-        view.OnEndPrinting(info.m_hDC, &info);
         if (printed)
             printed = ::EndDoc(info.m_hDC) > 0;
         else

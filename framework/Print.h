@@ -49,17 +49,13 @@ public:
     }
 
     UINT GetMinPage() const { return 1; }
-    // One page unless the view says how many it has.
-    UINT GetMaxPage() const { return m_nMaxPage; }
-    void SetMaxPage(UINT maxPage) { m_nMaxPage = maxPage; }
+    // One page: the view never says it has more.
+    UINT GetMaxPage() const { return 1; }
 
     bool m_bDirect = false;  // no print dialog: the chosen printer
     bool m_bPreview = false; // drawn on the screen, measured on the chosen printer
     UINT m_nCurPage = 1;
     HDC m_hDC = nullptr;
-
-private:
-    UINT m_nMaxPage = 1;
 };
 
 // Gets the job its device context from printer: the print dialog, or the chosen printer for

@@ -44,14 +44,9 @@ RECT PlaceInParent(HWND child) {
 CPrintPreview::CPrintPreview(CView& view, std::unique_ptr<CPrintInfo> info)
     : m_view(view), m_pInfo(std::move(info)) {}
 
-CPrintPreview::~CPrintPreview() {
-    m_view.OnEndPrinting(m_pInfo->m_hDC, m_pInfo.get());
-}
-
 CPrintPreview* CPrintPreview::Show(CView& view, std::unique_ptr<CPrintInfo> info) {
     if (!AfxRegisterWndClass(AfxGetInstanceHandle(), kClassName, 0, COLOR_APPWORKSPACE))
         return nullptr;
-    view.OnBeginPrinting(info->m_hDC, info.get());
     auto* preview = new CPrintPreview(view, std::move(info));
     if (!preview->CreateEx(0, kClassName, nullptr, WS_CHILD | WS_CLIPCHILDREN,
                            PlaceInParent(view.m_hWnd), ::GetParent(view.m_hWnd), nullptr) ||

@@ -37,7 +37,7 @@ protected:
 
 private:
     CPrintPreview(CView& view, std::unique_ptr<CPrintInfo> info);
-    ~CPrintPreview() override;
+    ~CPrintPreview() override = default;
     bool CreateControls();
     void UpdateControls() const;
     // The room for the page below the controls, and the page's size in it at the zoom.

@@ -12,18 +12,6 @@ const int kPaneTextMargin = 4;
 const int kPaneTextAir = 1;
 const int kMaxPanes = 255;
 
-std::string AnsiFromWide(const std::wstring& wide) {
-    if (wide.empty())
-        return std::string();
-    int length = ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
-                                       nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<size_t>(std::max(length, 0)), '\0');
-    if (length > 0)
-        ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), &text[0],
-                              length, nullptr, nullptr);
-    return text;
-}
-
 // A device context of a window with the window's font selected, for measuring text.
 class CFontDC {
 public:
@@ -119,17 +107,6 @@ bool CStatusBar::SetPaneText(int index, const char* text) {
         static_cast<WPARAM>(index) |
         (m_panes[static_cast<size_t>(index)].id == ID_SEPARATOR ? SBT_NOBORDERS : 0);
     return SendMessage(SB_SETTEXTA, part, reinterpret_cast<LPARAM>(text ? text : "")) != 0;
-}
-
-std::string CStatusBar::GetPaneText(int index) const {
-    if (index < 0 || index >= static_cast<int>(m_panes.size()))
-        return std::string();
-    // Asked in UTF-16: the control's ANSI length may count characters rather than bytes.
-    std::wstring wide(LOWORD(SendMessage(SB_GETTEXTLENGTHW, static_cast<WPARAM>(index))) + 1u,
-                      L'\0');
-    wide.resize(LOWORD(
-        SendMessage(SB_GETTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&wide[0]))));
-    return AnsiFromWide(wide);
 }
 
 SIZE CStatusBar::CalcFixedLayout() const {

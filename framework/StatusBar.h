@@ -13,7 +13,6 @@ public:
     // shows its string while the key is on, any other pane always. False when a string is missing.
     bool SetIndicators(const UINT* ids, int count);
     bool SetPaneText(int index, const char* text);
-    std::string GetPaneText(int index) const;
 
     // Its height; the frame stretches it across.
     SIZE CalcFixedLayout() const override;

@@ -21,8 +21,6 @@ const MessageMap* CView::GetMessageMap() const {
 CView::~CView() {
     if (m_pPreview)
         m_pPreview->DestroyWindow();
-    if (m_pDocument)
-        m_pDocument->RemoveView(this);
 }
 
 bool CView::PreCreateWindow(CREATESTRUCTA& cs) {
@@ -38,8 +36,6 @@ bool CView::Create(CFrameWnd& frame, CDocument* document, CPrinterChoice* printe
     m_pDocument = document;
     m_pFrame = &frame;
     m_pPrinter = printer;
-    if (document)
-        document->AddView(this);
     RECT empty = {0, 0, 0, 0};
     return CreateEx(0, nullptr, nullptr, WS_CHILD | WS_VISIBLE | WS_BORDER, empty, frame.m_hWnd,
                     reinterpret_cast<HMENU>(static_cast<UINT_PTR>(AFX_IDW_PANE_FIRST)));
@@ -48,8 +44,6 @@ bool CView::Create(CFrameWnd& frame, CDocument* document, CPrinterChoice* printe
 void CView::OnInitialUpdate() {
     ::InvalidateRect(m_hWnd, nullptr, TRUE);
 }
-
-void CView::OnDraw(HDC) {}
 
 bool CView::OnCmdMsg(UINT id, int code, CCmdUI* pCmdUI) {
     if (CWnd::OnCmdMsg(id, code, pCmdUI))

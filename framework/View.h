@@ -1,6 +1,8 @@
 // CView and CListView: the window that shows a document inside a frame.
 #pragma once
 
+#include <memory>
+
 #include "Document.h"
 #include "ListCtrl.h"
 #include "Print.h"
@@ -17,17 +19,14 @@ public:
     CFrameWnd* GetParentFrame() const { return m_pFrame; }
     // Called by the document template each time the document is new or opened.
     virtual void OnInitialUpdate();
-    virtual void OnDraw(HDC hdc);
     bool PreCreateWindow(CREATESTRUCTA& cs) override;
     // The view's own commands first, then its document's.
     bool OnCmdMsg(UINT id, int code, CCmdUI* pCmdUI) override;
 
-    // A print job's hooks, in the order the job calls them. A view prints once it prepares its
-    // jobs, usually with DoPreparePrinting; each page is its OnDraw unless it says otherwise.
+    // A print job's hooks. A view prints once it prepares its jobs, usually with
+    // DoPreparePrinting; a page it does not draw stays empty.
     virtual bool OnPreparePrinting(CPrintInfo*) { return false; }
-    virtual void OnBeginPrinting(HDC, CPrintInfo*) {}
-    virtual void OnPrint(HDC hdc, CPrintInfo*) { OnDraw(hdc); }
-    virtual void OnEndPrinting(HDC, CPrintInfo*) {}
+    virtual void OnPrint(HDC, CPrintInfo*) {}
 
     // One job, with the print dialog or direct to the chosen printer; false when nothing printed.
     bool Print(bool direct);

@@ -160,11 +160,10 @@ int AfxMessageBox(UINT textId, UINT type) {
     return AfxMessageBox(AfxLoadString(textId).c_str(), type);
 }
 
-CSingleDocTemplate::CSingleDocTemplate(UINT resourceId, const CRuntimeClass* docClass,
-                                       const CRuntimeClass* frameClass,
-                                       const CRuntimeClass* viewClass)
-    : m_nResourceId(resourceId), m_pDocClass(docClass), m_pFrameClass(frameClass),
-      m_pViewClass(viewClass) {}
+CSingleDocTemplate::CSingleDocTemplate(UINT resourceId, DocumentFactory makeDocument,
+                                       FrameFactory makeFrame, ViewFactory makeView)
+    : m_nResourceId(resourceId), m_makeDocument(makeDocument), m_makeFrame(makeFrame),
+      m_makeView(makeView) {}
 
 CSingleDocTemplate::~CSingleDocTemplate() = default;
 
@@ -182,10 +181,10 @@ void CSingleDocTemplate::Discard() {
 CDocument* CSingleDocTemplate::OpenDocumentFile(const char* path) {
     bool created = !m_pOnlyDoc;
     if (created) {
-        m_pOnlyDoc.reset(dynamic_cast<CDocument*>(m_pDocClass->m_pfnCreateObject()));
-        m_pFrame.reset(dynamic_cast<CFrameWnd*>(m_pFrameClass->m_pfnCreateObject()));
+        m_pOnlyDoc = m_makeDocument();
+        m_pFrame = m_makeFrame();
         CCreateContext context;
-        context.m_pNewViewClass = m_pViewClass;
+        context.m_pNewView = m_makeView;
         context.m_pCurrentDoc = m_pOnlyDoc.get();
         context.m_pPrinter = m_pPrinter;
         if (!m_pOnlyDoc || !m_pFrame ||
@@ -205,7 +204,8 @@ CDocument* CSingleDocTemplate::OpenDocumentFile(const char* path) {
     }
     if (path)
         m_pOnlyDoc->SetPathName(path);
-    m_pOnlyDoc->UpdateAllViewsInitial();
+    if (CView* view = m_pFrame->GetActiveView())
+        view->OnInitialUpdate();
 
     CWinApp* app = AfxGetApp();
     if (created) {
@@ -455,8 +455,7 @@ void CWinApp::OnFileOpen() {
             filter = name + "|*" + ext + "|";
     }
     filter += AfxLoadString(AFX_IDS_ALL_FILES_FILTER);
-    CFileDialog dialog(true, nullptr, nullptr, OFN_HIDEREADONLY | OFN_FILEMUSTEXIST,
-                       filter.c_str());
+    CFileDialog dialog(true, nullptr, OFN_HIDEREADONLY | OFN_FILEMUSTEXIST, filter.c_str());
     if (dialog.DoModal() == IDOK)
         OpenDocumentFile(dialog.GetPathName().c_str());
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "CreateContext.h"
 #include "Document.h"
 #include "MessageLoop.h"
 #include "Print.h"
@@ -19,15 +20,14 @@ class CFrameWnd;
 // Creates the one document, frame and view, and reuses them for every New and Open.
 class CSingleDocTemplate : public CCmdTarget {
 public:
-    CSingleDocTemplate(UINT resourceId, const CRuntimeClass* docClass,
-                       const CRuntimeClass* frameClass, const CRuntimeClass* viewClass);
+    CSingleDocTemplate(UINT resourceId, DocumentFactory makeDocument, FrameFactory makeFrame,
+                       ViewFactory makeView);
     ~CSingleDocTemplate() override;
 
     // Null path: a new document. Null result: nothing was opened (the user was told).
     CDocument* OpenDocumentFile(const char* path);
     // Field index (0..6) of the document string.
     std::string GetDocString(int index) const;
-    CDocument* GetDocument() const { return m_pOnlyDoc.get(); }
     CFrameWnd* GetFrame() const { return m_pFrame.get(); }
     // The printer the view prints to.
     void SetPrinter(CPrinterChoice& printer) { m_pPrinter = &printer; }
@@ -36,14 +36,19 @@ private:
     void Discard();
 
     UINT m_nResourceId;
-    const CRuntimeClass* m_pDocClass;
-    const CRuntimeClass* m_pFrameClass;
-    const CRuntimeClass* m_pViewClass;
+    DocumentFactory m_makeDocument;
+    FrameFactory m_makeFrame;
+    ViewFactory m_makeView;
     CPrinterChoice* m_pPrinter = nullptr;
     // Declared in the order they must die in: the frame (and its view) before the document.
     std::unique_ptr<CDocument> m_pOnlyDoc;
     std::unique_ptr<CFrameWnd> m_pFrame;
 };
+
+// A factory for the template: makes a T, handed over as its Base.
+template <class Base, class T> std::unique_ptr<Base> MakeAs() {
+    return std::make_unique<T>();
+}
 
 // The standard command line: no argument is File New, a file name opens it, /p and /pt print
 // it. The OLE and DDE switches have nothing to start in Kestrin: /Unregister ends at once, the

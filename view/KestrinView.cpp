@@ -96,10 +96,7 @@ CMainFrame* MainFrame() {
 }
 } // namespace
 
-const CRuntimeClass CKestrinView::runtimeClass = {"CKestrinView", &CreateObject<CKestrinView>};
-
 const MessageEntry CKestrinView::messageEntries[] = {
-    MapCreate(&CKestrinView::OnCreate),
     MapCommand(ID_FILTER, &CKestrinView::OnFilter),
     MapCommand(ID_CLEAR, &CKestrinView::OnClear),
     MapCommand(ID_CAPTURE, &CKestrinView::OnCapture),
@@ -154,10 +151,6 @@ bool CKestrinView::PreCreateWindow(CREATESTRUCTA& cs) {
     return true;
 }
 
-int CKestrinView::OnCreate(CREATESTRUCTA* cs) {
-    return CListView::OnCreate(cs) == -1 ? -1 : 0;
-}
-
 LRESULT CKestrinView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_SETTEXT) {
         // Only the main window's list takes rows (see the frame's intake note).
@@ -198,15 +191,9 @@ void CKestrinView::OnInitialUpdate() {
     m_capture.m_filter.SetFilter(";", nullptr);
 }
 
-void CKestrinView::OnDraw(HDC) {}
-
 bool CKestrinView::OnPreparePrinting(CPrintInfo* info) {
     return DoPreparePrinting(info);
 }
-
-void CKestrinView::OnBeginPrinting(HDC, CPrintInfo*) {}
-
-void CKestrinView::OnEndPrinting(HDC, CPrintInfo*) {}
 
 void CKestrinView::OnFilter() {
     CFilterDlg dialog;
@@ -453,7 +440,7 @@ void CKestrinView::ShowDropped() {
 
 bool CKestrinView::AskLogPath() {
     if (m_strLogPath.empty()) {
-        CFileDialog dialog(false, nullptr, nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT);
+        CFileDialog dialog(false, nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT);
         if (dialog.DoModal() == IDOK)
             m_strLogPath = dialog.GetPathName();
     }

@@ -16,7 +16,6 @@
 
 class CKestrinView : public CListView, private IRowSink, private ISender {
 public:
-    static const CRuntimeClass runtimeClass;
     // Where Capture debug output is remembered, beside the recent-file list.
     static constexpr const char* kSettingsSection = "Settings";
     static constexpr const char* kCaptureDebugOutputEntry = "CaptureDebugOutput";
@@ -31,13 +30,9 @@ public:
     }
     void OnInitialUpdate() override;
     // The list paints itself on the screen: a printed page or a preview is empty.
-    void OnDraw(HDC hdc) override;
     bool OnPreparePrinting(CPrintInfo* info) override;
-    void OnBeginPrinting(HDC hdc, CPrintInfo* info) override;
-    void OnEndPrinting(HDC hdc, CPrintInfo* info) override;
 
 protected:
-    int OnCreate(CREATESTRUCTA* cs);
     void OnFilter();
     void OnClear();
     void OnCapture();

@@ -33,9 +33,9 @@ TEST_F(AppTest, ANullTextIsAnEmptyRowAndAFrameWithoutAViewTakesNothingOrIsTold) 
     EXPECT_EQ(std::make_tuple(LRESULT{1}, std::string("Kestrin"), size_t{1}),
               std::make_tuple(Send("lost", bare.m_hWnd), WindowText(bare.m_hWnd), Rows().size()))
         << "a frame without a view: result, caption, rows";
-    const CRuntimeClass noView = {"none", []() -> CCmdTarget* { return nullptr; }};
-    CSingleDocTemplate broken(IDR_MAINFRAME, &CKestrinDoc::runtimeClass, &CMainFrame::runtimeClass,
-                              &noView);
+    CSingleDocTemplate broken(IDR_MAINFRAME, MakeAs<CDocument, CKestrinDoc>,
+                              MakeAs<CFrameWnd, CMainFrame>,
+                              []() -> std::unique_ptr<CView> { return nullptr; });
     const CDocument* opened = m_frame->GetActiveDocument();
     EXPECT_EQ(Strings{Ansi("Kestrin: 无法创建文档窗口。")},
               Drive([&] { opened = broken.OpenDocumentFile(nullptr); }, {Click(IDOK)}));

@@ -105,9 +105,8 @@ TEST(Framework, TheMostDerivedEntryForAMessageRunsWhateverItsShapeAndAThrowFails
 TEST(Framework, CommandsGoFromViewToApplicationAndOneWithoutHandlerIsDisabled) {
     TestApp app;
     TestDocument document;
-    const CRuntimeClass viewClass = {"TestView", CreateObject<TestView>};
     CCreateContext context;
-    context.m_pNewViewClass = &viewClass;
+    context.m_pNewView = MakeAs<CView, TestView>;
     context.m_pCurrentDoc = &document;
     TestFrame frame;
     ASSERT_TRUE(frame.LoadFrame(0, WS_OVERLAPPEDWINDOW, &context));
