@@ -24,14 +24,10 @@ const UINT kIndicators[] = {ID_SEPARATOR, ID_INDICATOR_CAPS, ID_INDICATOR_NUM, I
 
 const CRuntimeClass CMainFrame::runtimeClass = {"CMainFrame", &CreateObject<CMainFrame>};
 
-const MessageEntry CMainFrame::messageEntries[] = {
+const MessageMap CMainFrame::messageMap{
+    &CFrameWnd::messageMap,
     MapCreate(&CMainFrame::OnCreate),
 };
-const MessageMap CMainFrame::messageMap(&CFrameWnd::messageMap, CMainFrame::messageEntries);
-
-const MessageMap* CMainFrame::GetMessageMap() const {
-    return &messageMap;
-}
 
 int CMainFrame::OnCreate(CREATESTRUCTA* cs) {
     if (CFrameWnd::OnCreate(cs) == -1)

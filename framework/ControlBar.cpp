@@ -62,18 +62,14 @@ bool CControlBar::IsVisible() const {
     return shown && (::GetWindowLongPtrA(shown, GWL_STYLE) & WS_VISIBLE);
 }
 
-const MessageEntry CControlBar::messageEntries[] = {
+const MessageMap CControlBar::messageMap{
+    &CWnd::messageMap,
     MapMessage(WM_NCLBUTTONDOWN, &CControlBar::OnNcLButtonDown),
     MapMessage(WM_MOUSEMOVE, &CControlBar::OnMouseMove),
     MapMessage(WM_LBUTTONUP, &CControlBar::OnLButtonUp),
     MapVoid(WM_CAPTURECHANGED, &CControlBar::OnCaptureChanged),
     MapMessage(WM_KEYDOWN, &CControlBar::OnKeyDown),
 };
-const MessageMap CControlBar::messageMap(&CWnd::messageMap, CControlBar::messageEntries);
-
-const MessageMap* CControlBar::GetMessageMap() const {
-    return &messageMap;
-}
 
 LRESULT CControlBar::OnNcLButtonDown(WPARAM hit, LPARAM point) {
     if (hit != HTCAPTION || !m_dwDockStyle || IsFloating() || !m_pDockSite)

@@ -59,9 +59,7 @@ public:
 protected:
     void OnFileSave();
     void OnFileSaveAs();
-    const MessageMap* GetMessageMap() const override;
-    static const MessageEntry messageEntries[];
-    static const MessageMap messageMap;
+    MESSAGE_MAP_MEMBERS();
 
 private:
     bool Transfer(const char* path, UINT flags, CArchive::Mode mode, const char* failure);

@@ -63,7 +63,8 @@ void CMiniFrameWnd::FitBar() {
     m_pBar->MoveWindow(client);
 }
 
-const MessageEntry CMiniFrameWnd::messageEntries[] = {
+const MessageMap CMiniFrameWnd::messageMap{
+    &CWnd::messageMap,
     MapMessage(WM_NCLBUTTONDOWN, &CMiniFrameWnd::OnNcLButtonDown),
     MapMessage(WM_NCLBUTTONDBLCLK, &CMiniFrameWnd::OnNcLButtonDblClk),
     MapMessage(WM_SIZING, &CMiniFrameWnd::OnSizing),
@@ -71,11 +72,6 @@ const MessageEntry CMiniFrameWnd::messageEntries[] = {
     MapMessage(WM_GETMINMAXINFO, &CMiniFrameWnd::OnGetMinMaxInfo),
     MapMessage(WM_CLOSE, &CMiniFrameWnd::OnClose),
 };
-const MessageMap CMiniFrameWnd::messageMap(&CWnd::messageMap, CMiniFrameWnd::messageEntries);
-
-const MessageMap* CMiniFrameWnd::GetMessageMap() const {
-    return &messageMap;
-}
 
 LRESULT CMiniFrameWnd::OnNcLButtonDown(WPARAM hit, LPARAM point) {
     if (hit != HTCAPTION || !m_pBar)

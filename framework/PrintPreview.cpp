@@ -146,7 +146,8 @@ bool CPrintPreview::OnNotify(WPARAM, LPARAM lParam, LRESULT* result) {
     return true;
 }
 
-const MessageEntry CPrintPreview::messageEntries[] = {
+const MessageMap CPrintPreview::messageMap{
+    &CWnd::messageMap,
     MapMessage(WM_PAINT, &CPrintPreview::OnPaint),
     MapMessage(WM_ERASEBKGND, &CPrintPreview::OnEraseBkgnd),
     MapVoid(WM_SIZE, &CPrintPreview::OnSize),
@@ -157,11 +158,6 @@ const MessageEntry CPrintPreview::messageEntries[] = {
     MapMessage(WM_CHAR, &CPrintPreview::OnChar),
     MapMessage(WM_SYSCHAR, &CPrintPreview::OnSysChar),
 };
-const MessageMap CPrintPreview::messageMap(&CWnd::messageMap, CPrintPreview::messageEntries);
-
-const MessageMap* CPrintPreview::GetMessageMap() const {
-    return &messageMap;
-}
 
 // The controls' strip in the buttons' colour (the toolbar shows what is behind it), the rest as
 // the space around a page.

@@ -146,14 +146,10 @@ void CStatusBar::OnUpdateCmdUI(CCmdTarget&) {
     UpdateIndicators();
 }
 
-const MessageEntry CStatusBar::messageEntries[] = {
+const MessageMap CStatusBar::messageMap{
+    &CControlBar::messageMap,
     MapMessage(WM_SIZE, &CStatusBar::OnSize),
 };
-const MessageMap CStatusBar::messageMap(&CControlBar::messageMap, CStatusBar::messageEntries);
-
-const MessageMap* CStatusBar::GetMessageMap() const {
-    return &messageMap;
-}
 
 LRESULT CStatusBar::OnSize(WPARAM type, LPARAM size) {
     const LRESULT result = Default(WM_SIZE, type, size);

@@ -300,16 +300,12 @@ void CToolBar::OnUpdateCmdUI(CCmdTarget& route) {
     }
 }
 
-const MessageEntry CToolBar::messageEntries[] = {
+const MessageMap CToolBar::messageMap{
+    &CControlBar::messageMap,
     MapMessage(WM_NCCALCSIZE, &CToolBar::OnNcCalcSize),
     MapMessage(WM_NCPAINT, &CToolBar::OnNcPaint),
     MapMessage(WM_NCHITTEST, &CToolBar::OnNcHitTest),
 };
-const MessageMap CToolBar::messageMap(&CControlBar::messageMap, CToolBar::messageEntries);
-
-const MessageMap* CToolBar::GetMessageMap() const {
-    return &messageMap;
-}
 
 LRESULT CToolBar::OnNcCalcSize(WPARAM wParam, LPARAM lParam) {
     const LRESULT result = Default(WM_NCCALCSIZE, wParam, lParam);

@@ -228,15 +228,11 @@ CWinApp::~CWinApp() {
         g_pApp = nullptr;
 }
 
-const MessageEntry CWinApp::messageEntries[] = {
+const MessageMap CWinApp::messageMap{
+    &CCmdTarget::messageMap,
     MapCommand(ID_APP_EXIT, &CWinApp::OnAppExit),
     MapUpdate(ID_FILE_MRU_FILE1, &CWinApp::OnUpdateRecentFileMenu),
 };
-const MessageMap CWinApp::messageMap(&CCmdTarget::messageMap, CWinApp::messageEntries);
-
-const MessageMap* CWinApp::GetMessageMap() const {
-    return &messageMap;
-}
 
 bool CWinApp::InitInstance() {
     return true;

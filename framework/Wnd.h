@@ -97,8 +97,7 @@ protected:
     LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam);
     // Base handling of WM_CREATE: the window class's own; -1 refuses the window.
     int OnCreate(CREATESTRUCTA* cs);
-    const MessageMap* GetMessageMap() const override;
-    static const MessageMap messageMap;
+    MESSAGE_MAP_MEMBERS();
     // Runs the first handler mapped to message, whatever its shape. True when result is the
     // answer; false when none is mapped or a void handler ran, and the default handling follows.
     bool DispatchMapped(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);

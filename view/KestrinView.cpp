@@ -70,7 +70,8 @@ CMainFrame* MainFrame() {
 
 const CRuntimeClass CKestrinView::runtimeClass = {"CKestrinView", &CreateObject<CKestrinView>};
 
-const MessageEntry CKestrinView::messageEntries[] = {
+const MessageMap CKestrinView::messageMap{
+    &CView::messageMap,
     MapCreate(&CKestrinView::OnCreate),
     MapCommand(ID_FILTER, &CKestrinView::OnFilter),
     MapCommand(ID_CLEAR, &CKestrinView::OnClear),
@@ -97,14 +98,10 @@ const MessageEntry CKestrinView::messageEntries[] = {
     MapMessage(WM_LBUTTONDOWN, &CKestrinView::OnLButtonDown),
     MapMessage(WM_LBUTTONDBLCLK, &CKestrinView::OnLButtonDown),
     MapMessage(WM_RBUTTONDOWN, &CKestrinView::OnRButtonDown),
-    // Typing finds no row: the list would ask for one by its text, which the view does not offer.
+    // Typing finds no row: the list would ask for one by its text, which the view does not
+    // offer.
     MapMessage(WM_CHAR, &CKestrinView::OnChar),
 };
-const MessageMap CKestrinView::messageMap(&CView::messageMap, CKestrinView::messageEntries);
-
-const MessageMap* CKestrinView::GetMessageMap() const {
-    return &messageMap;
-}
 
 CKestrinView::CKestrinView() : m_capture(m_processes, *this, *this) {}
 

@@ -19,11 +19,11 @@ struct BaseWnd : CWnd {
     void Ran() { g_ran = "base"; }
     LRESULT Answer(WPARAM, LPARAM) { return 1; }
     const MessageMap* GetMessageMap() const override { return &map; }
-    static inline const MessageEntry entries[] = {
+    static inline const MessageMap map{
+        &CWnd::messageMap,
         MapVoid(kVoidUnderMessage, &BaseWnd::Ran),
         MapMessage(kMessageUnderVoid, &BaseWnd::Answer),
     };
-    static inline const MessageMap map{&CWnd::messageMap, entries};
 };
 
 struct DerivedWnd : BaseWnd {
@@ -38,19 +38,18 @@ struct DerivedWnd : BaseWnd {
         throw std::runtime_error("handler failed");
     }
     const MessageMap* GetMessageMap() const override { return &map; }
-    static inline const MessageEntry entries[] = {
+    static inline const MessageMap map{
+        &BaseWnd::map,
         MapMessage(kVoidUnderMessage, &DerivedWnd::Answer),
         MapVoid(kMessageUnderVoid, &DerivedWnd::Ran),
         MapMessage(kThrows, &DerivedWnd::Throw),
     };
-    static inline const MessageMap map{&BaseWnd::map, entries};
 };
 
 struct RefusedWnd : CWnd {
     int OnCreate(CREATESTRUCTA*) { throw std::runtime_error("creation failed"); }
     const MessageMap* GetMessageMap() const override { return &map; }
-    static inline const MessageEntry entries[] = {MapCreate(&RefusedWnd::OnCreate)};
-    static inline const MessageMap map{&CWnd::messageMap, entries};
+    static inline const MessageMap map{&CWnd::messageMap, MapCreate(&RefusedWnd::OnCreate)};
 };
 
 // The k-th on the route (view, document, frame, application) handles commands 1..k, so command
@@ -59,10 +58,13 @@ const char* const kRoute[] = {"view", "document", "frame", "application"};
 template <class Base, int K> struct Routed : Base {
     void Ran() { g_ran = kRoute[K - 1]; }
     const MessageMap* GetMessageMap() const override { return &map; }
-    static inline const MessageEntry entries[] = {
-        MapCommand(1, &Routed::Ran), MapCommand(K < 2 ? K : 2, &Routed::Ran),
-        MapCommand(K < 3 ? K : 3, &Routed::Ran), MapCommand(K, &Routed::Ran)};
-    static inline const MessageMap map{&Base::messageMap, entries};
+    static inline const MessageMap map{
+        &Base::messageMap,
+        MapCommand(1, &Routed::Ran),
+        MapCommand(K < 2 ? K : 2, &Routed::Ran),
+        MapCommand(K < 3 ? K : 3, &Routed::Ran),
+        MapCommand(K, &Routed::Ran),
+    };
 };
 struct TestView : Routed<CView, 1> {
     bool PreCreateWindow(CREATESTRUCTA& cs) override {
