@@ -12,7 +12,7 @@ namespace {
 const int kDragFrame = 3;
 
 POINT ScreenPoint(HWND hWnd, LPARAM lParam) {
-    POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    POINT point = PointFromLParam(lParam);
     ::ClientToScreen(hWnd, &point);
     return point;
 }
@@ -74,7 +74,7 @@ const MessageMap CControlBar::messageMap{
 LRESULT CControlBar::OnNcLButtonDown(WPARAM hit, LPARAM point) {
     if (hit != HTCAPTION || !m_dwDockStyle || IsFloating() || !m_pDockSite)
         return Default(WM_NCLBUTTONDOWN, hit, point);
-    BeginDrag(POINT{static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point))});
+    BeginDrag(PointFromLParam(point));
     return 0;
 }
 

@@ -76,7 +76,7 @@ const MessageMap CMiniFrameWnd::messageMap{
 LRESULT CMiniFrameWnd::OnNcLButtonDown(WPARAM hit, LPARAM point) {
     if (hit != HTCAPTION || !m_pBar)
         return Default(WM_NCLBUTTONDOWN, hit, point);
-    m_pBar->BeginDrag(POINT{static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point))});
+    m_pBar->BeginDrag(PointFromLParam(point));
     return 0;
 }
 

@@ -330,8 +330,8 @@ LRESULT CToolBar::OnNcHitTest(WPARAM wParam, LPARAM lParam) {
     ::GetWindowRect(m_hWnd, &window);
     RECT gripper = GripperRect();
     ::OffsetRect(&gripper, window.left, window.top);
-    const POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-    return ::PtInRect(&gripper, point) ? HTCAPTION : Default(WM_NCHITTEST, wParam, lParam);
+    return ::PtInRect(&gripper, PointFromLParam(lParam)) ? HTCAPTION
+                                                         : Default(WM_NCHITTEST, wParam, lParam);
 }
 
 bool CToolBar::HasGripper() const {

@@ -8,6 +8,12 @@
 
 #include "MessageMap.h"
 
+// The point a mouse message carries in lParam; its coordinates are signed, as they are left of or
+// above a window, or on a monitor left of the primary one.
+inline POINT PointFromLParam(LPARAM lParam) {
+    return {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+}
+
 // The edge of every function the system calls back (window, dialog and hook procedures, thread
 // procedures): no exception crosses into USER32.
 

@@ -2,8 +2,6 @@
 // rows.
 #include "KestrinView.h"
 
-#include <windowsx.h>
-
 #include <algorithm>
 #include <climits>
 #include <cstring>
@@ -410,7 +408,7 @@ LRESULT CKestrinView::OnRButtonDown(WPARAM flags, LPARAM point) {
 
 int CKestrinView::RowAt(LPARAM point) {
     LVHITTESTINFO hit = {};
-    hit.pt = {GET_X_LPARAM(point), GET_Y_LPARAM(point)};
+    hit.pt = PointFromLParam(point);
     const int row =
         static_cast<int>(Default(LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
     return row < static_cast<int>(m_rows.GetCount()) ? row : -1;
