@@ -44,8 +44,9 @@ int CMainFrame::OnCreate(CREATESTRUCTA* cs) {
     EnableDocking(CBRS_ALIGN_ANY);
     DockControlBar(&m_wndToolBar);
 
-    m_bmpExtra.Attach(::LoadBitmapA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDB_EXTRA)));
-    m_nFirstExtraImage = m_wndToolBar.GetToolBarCtrl().AddBitmap(kExtraImagesAdded, &m_bmpExtra);
+    m_bmpExtra.Reset(::LoadBitmapA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDB_EXTRA)));
+    m_nFirstExtraImage =
+        m_wndToolBar.GetToolBarCtrl().AddBitmap(kExtraImagesAdded, m_bmpExtra.Get());
 
     ShowExtraImage(ID_CAPTURE, kCaptureOn);
     ShowExtraImage(ID_FILTER, kFilter);

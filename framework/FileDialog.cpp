@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "CommonDialogs.h"
+#include "Strings.h"
 #include "WinApp.h"
 
 namespace {
@@ -124,6 +125,6 @@ bool CFileDialog::NoteConfirmedName(HWND dialog) {
     const bool unc = name.compare(0, 2, "\\\\") == 0;
     m_path = hasDrive || unc ? name : rooted ? folder.substr(0, 2) + name : folder + name;
     const size_t extension = m_defaultExt.empty() ? 0 : m_defaultExt.size() + 1;
-    const int chars = ::MultiByteToWideChar(CP_ACP, 0, m_path.c_str(), -1, nullptr, 0);
-    return chars <= 0 || static_cast<size_t>(chars) + extension > MAX_PATH;
+    // MAX_PATH counts UTF-16 units, the ending NUL among them.
+    return WideFromAnsi(m_path).size() + 1 + extension > MAX_PATH;
 }

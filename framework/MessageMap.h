@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <variant>
+#include <vector>
 
 class CCmdTarget;
 class CCmdUI;

@@ -41,13 +41,13 @@ CPrintPreview::CPrintPreview(CView& view, std::unique_ptr<CPrintInfo> info)
     : m_view(view), m_pInfo(std::move(info)) {}
 
 CPrintPreview::~CPrintPreview() {
-    m_view.OnEndPrinting(m_pInfo->m_hDC, m_pInfo.get());
+    m_view.OnEndPrinting(m_pInfo->m_dc.Get(), m_pInfo.get());
 }
 
 CPrintPreview* CPrintPreview::Show(CView& view, std::unique_ptr<CPrintInfo> info) {
     if (!AfxRegisterWndClass(AfxGetInstanceHandle(), kClassName, 0, COLOR_APPWORKSPACE))
         return nullptr;
-    view.OnBeginPrinting(info->m_hDC, info.get());
+    view.OnBeginPrinting(info->m_dc.Get(), info.get());
     auto* preview = new CPrintPreview(view, std::move(info));
     if (!preview->CreateEx(0, kClassName, nullptr, WS_CHILD | WS_CLIPCHILDREN,
                            PlaceInParent(view.m_hWnd), ::GetParent(view.m_hWnd), nullptr) ||
@@ -218,8 +218,8 @@ SIZE CPrintPreview::PageSize(const RECT& shown) const {
     RECT room = shown;
     room.right += style & WS_VSCROLL ? ::GetSystemMetrics(SM_CXVSCROLL) : 0;
     room.bottom += style & WS_HSCROLL ? ::GetSystemMetrics(SM_CYHSCROLL) : 0;
-    const int width = ::GetDeviceCaps(m_pInfo->m_hDC, PHYSICALWIDTH);
-    const int height = ::GetDeviceCaps(m_pInfo->m_hDC, PHYSICALHEIGHT);
+    const int width = ::GetDeviceCaps(m_pInfo->m_dc.Get(), PHYSICALWIDTH);
+    const int height = ::GetDeviceCaps(m_pInfo->m_dc.Get(), PHYSICALHEIGHT);
     const int roomX = std::max(1, int(room.right - room.left) - 2 * kMargin);
     const int roomY = std::max(1, int(room.bottom - room.top) - 2 * kMargin);
     // Fitted: the page's longer side, relative to the room, fills the room.
@@ -338,8 +338,8 @@ LRESULT CPrintPreview::OnPaint(WPARAM, LPARAM) {
     const int saved = ::SaveDC(dc);
     ::IntersectClipRect(dc, page.left, page.top, page.right, page.bottom);
     ::SetMapMode(dc, MM_ANISOTROPIC);
-    ::SetWindowExtEx(dc, ::GetDeviceCaps(m_pInfo->m_hDC, PHYSICALWIDTH),
-                     ::GetDeviceCaps(m_pInfo->m_hDC, PHYSICALHEIGHT), nullptr);
+    ::SetWindowExtEx(dc, ::GetDeviceCaps(m_pInfo->m_dc.Get(), PHYSICALWIDTH),
+                     ::GetDeviceCaps(m_pInfo->m_dc.Get(), PHYSICALHEIGHT), nullptr);
     ::SetViewportExtEx(dc, page.right - page.left, page.bottom - page.top, nullptr);
     ::SetViewportOrgEx(dc, page.left, page.top, nullptr);
     m_pInfo->m_nCurPage = m_nPage;

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "FrameworkIds.h"
+#include "Handle.h"
 #include "Strings.h"
 
 namespace {
@@ -12,41 +13,12 @@ const int kPaneTextMargin = 4;
 const int kPaneTextAir = 1;
 const int kMaxPanes = 255;
 
-std::string AnsiFromWide(const std::wstring& wide) {
-    if (wide.empty())
-        return std::string();
-    int length = ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
-                                       nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<size_t>(std::max(length, 0)), '\0');
-    if (length > 0)
-        ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), &text[0],
-                              length, nullptr, nullptr);
-    return text;
-}
-
 // A device context of a window with the window's font selected, for measuring text.
-class CFontDC {
-public:
-    explicit CFontDC(HWND hWnd) : m_hWnd(hWnd), m_hDC(::GetDC(hWnd)) {
-        HGDIOBJ font = reinterpret_cast<HGDIOBJ>(::SendMessageA(hWnd, WM_GETFONT, 0, 0));
-        if (m_hDC && font)
-            m_hOldFont = ::SelectObject(m_hDC, font);
-    }
-    CFontDC(const CFontDC&) = delete;
-    CFontDC& operator=(const CFontDC&) = delete;
-    ~CFontDC() {
-        if (m_hOldFont)
-            ::SelectObject(m_hDC, m_hOldFont);
-        if (m_hDC)
-            ::ReleaseDC(m_hWnd, m_hDC);
-    }
-    HDC Get() const { return m_hDC; }
-
-private:
-    HWND m_hWnd;
-    HDC m_hDC;
-    HGDIOBJ m_hOldFont = nullptr;
-};
+CWindowDC FontDC(HWND window) {
+    HDC dc = ::GetDC(window);
+    HGDIOBJ font = reinterpret_cast<HGDIOBJ>(::SendMessageA(window, WM_GETFONT, 0, 0));
+    return CWindowDC(dc, {window, dc && font ? ::SelectObject(dc, font) : nullptr});
+}
 
 int LockKeyOf(UINT paneId) {
     switch (paneId) {
@@ -79,8 +51,8 @@ bool CStatusBar::Create(CWnd& parent, DWORD style, UINT id) {
 bool CStatusBar::SetIndicators(const UINT* ids, int count) {
     if (!ids || count <= 0 || count > kMaxPanes)
         return false;
-    CFontDC dc(m_hWnd);
-    if (!dc.Get())
+    const CWindowDC dc = FontDC(m_hWnd);
+    if (!dc)
         return false;
     int borders[3] = {};
     SendMessage(SB_GETBORDERS, 0, reinterpret_cast<LPARAM>(borders));
@@ -133,9 +105,9 @@ std::string CStatusBar::GetPaneText(int index) const {
 }
 
 SIZE CStatusBar::CalcFixedLayout() const {
-    CFontDC dc(m_hWnd);
+    const CWindowDC dc = FontDC(m_hWnd);
     TEXTMETRICA metrics = {};
-    if (dc.Get())
+    if (dc)
         ::GetTextMetricsA(dc.Get(), &metrics);
     int borders[3] = {};
     SendMessage(SB_GETBORDERS, 0, reinterpret_cast<LPARAM>(borders));

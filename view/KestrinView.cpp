@@ -497,8 +497,8 @@ bool CKestrinView::CopySelection() {
     // The conversion counts in ints.
     if (length >= INT_MAX)
         return false;
-    CGlobalMemory text(length + 1);
-    char* out = static_cast<char*>(text.Lock());
+    CGlobalMemory text(::GlobalAlloc(GMEM_MOVEABLE, length + 1));
+    char* out = text ? static_cast<char*>(::GlobalLock(text.Get())) : nullptr;
     if (!out)
         return false;
     std::vector<char> tail(CRowStore::LineRoom(columns));
@@ -516,15 +516,15 @@ bool CKestrinView::CopySelection() {
         }
     });
     out[length] = '\0';
-    text.Unlock();
+    ::GlobalUnlock(text.Get());
     // The system converts the text for those who ask for UTF-16, in the code page of the locale
     // given with it: ours, whose ANSI code page the text is in.
-    CGlobalMemory locale(sizeof(LCID));
-    auto* lcid = static_cast<LCID*>(locale.Lock());
+    CGlobalMemory locale(::GlobalAlloc(GMEM_MOVEABLE, sizeof(LCID)));
+    auto* lcid = locale ? static_cast<LCID*>(::GlobalLock(locale.Get())) : nullptr;
     if (!lcid)
         return false;
     *lcid = ::GetSystemDefaultLCID();
-    locale.Unlock();
+    ::GlobalUnlock(locale.Get());
     CClipboard clipboard(m_hWnd);
     return clipboard.Put({{CF_TEXT, &text}, {CF_LOCALE, &locale}});
 }

@@ -1,12 +1,15 @@
 // The framework's own dispatch: one lookup for a message whatever the shapes mapped, the command
-// route with disabled commands, and exceptions stopped at the window procedure.
+// route with disabled commands, and exceptions stopped at the window procedure; its handles and
+// mouse points.
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "CmdUI.h"
 #include "FrameWnd.h"
+#include "Handle.h"
 #include "WinApp.h"
 
 namespace {
@@ -128,4 +131,27 @@ TEST(Framework, CommandsGoFromViewToApplicationAndOneWithoutHandlerIsDisabled) {
     }
     ::DestroyMenu(menu);
     frame.DestroyWindow();
+}
+
+// A handle is closed once, by its last owner: not when it is taken again, nor when it moves.
+TEST(Framework, AHandleClosesOnceWithItsLastOwner) {
+    HANDLE event = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    DWORD flags = 0;
+    {
+        CHandle first(event);
+        first.Reset(event);
+        CHandle second(std::move(first));
+        EXPECT_FALSE(first);
+        EXPECT_TRUE(::GetHandleInformation(event, &flags)) << "closed while owned";
+    }
+    EXPECT_FALSE(::GetHandleInformation(event, &flags)) << "left open by its owner";
+}
+
+// Mouse points left of or above a window's origin are negative, not 65,535 and more.
+TEST(Framework, PointFromLParamIsSigned) {
+    for (POINT expected : {POINT{-5, 300}, POINT{300, -5}}) {
+        const POINT got = PointFromLParam(MAKELPARAM(expected.x, expected.y));
+        EXPECT_EQ(got.x, expected.x) << expected.y;
+        EXPECT_EQ(got.y, expected.y) << expected.x;
+    }
 }
