@@ -62,6 +62,7 @@ using CHandle = CHandleOf<HANDLE, CloseWith<::CloseHandle>>;
 using CRegKey = CHandleOf<HKEY, CloseWith<::RegCloseKey>>;
 using CBitmap = CHandleOf<HBITMAP, CloseWith<::DeleteObject>>;
 using CGlobalMemory = CHandleOf<HGLOBAL, CloseWith<::GlobalFree>>;
+using CMappedView = CHandleOf<void*, CloseWith<::UnmapViewOfFile>>;
 // A device context made for a printer, deleted.
 using CDC = CHandleOf<HDC, CloseWith<::DeleteDC>>;
 using CWindowDC = CHandleOf<HDC, ReleaseWindowDC>;

@@ -1,6 +1,5 @@
 // The framework's own dispatch: one lookup for a message whatever the shapes mapped, the command
-// route with disabled commands, and exceptions stopped at the window procedure; its handles and
-// mouse points.
+// route with disabled commands, exceptions stopped at the window procedure; handles and points.
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -62,12 +61,8 @@ template <class Base, int K> struct Routed : Base {
     void Ran() { g_ran = kRoute[K - 1]; }
     const MessageMap* GetMessageMap() const override { return &map; }
     static inline const MessageMap map{
-        &Base::messageMap,
-        MapCommand(1, &Routed::Ran),
-        MapCommand(K < 2 ? K : 2, &Routed::Ran),
-        MapCommand(K < 3 ? K : 3, &Routed::Ran),
-        MapCommand(K, &Routed::Ran),
-    };
+        &Base::messageMap, MapCommand(1, &Routed::Ran), MapCommand(K < 2 ? K : 2, &Routed::Ran),
+        MapCommand(K < 3 ? K : 3, &Routed::Ran), MapCommand(K, &Routed::Ran)};
 };
 struct TestView : Routed<CView, 1> {
     bool PreCreateWindow(CREATESTRUCTA& cs) override {
