@@ -42,6 +42,7 @@ private:
     Closer m_closer;
 };
 
+// Closes with one system function: CloseWith<::CloseHandle>.
 template <auto Close> struct CloseWith {
     template <class Handle> void operator()(Handle handle) const { Close(handle); }
 };
