@@ -13,17 +13,13 @@ const char kRegistryKey[] = "Local AppWizard-Generated Applications";
 const UINT kRecentFiles = 4;
 } // namespace
 
-const MessageEntry CKestrinApp::messageEntries[] = {
+const MessageMap CKestrinApp::messageMap{
+    &CWinApp::messageMap,
     MapCommand(ID_APP_ABOUT, &CKestrinApp::OnAppAbout),
     MapCommand(ID_FILE_NEW, &CKestrinApp::OnFileNew),
     MapCommand(ID_FILE_OPEN, &CKestrinApp::OnFileOpen),
     MapCommand(ID_FILE_PRINT_SETUP, &CKestrinApp::OnFilePrintSetup),
 };
-const MessageMap CKestrinApp::messageMap(&CWinApp::messageMap, CKestrinApp::messageEntries);
-
-const MessageMap* CKestrinApp::GetMessageMap() const {
-    return &messageMap;
-}
 
 bool CKestrinApp::InitInstance() {
     // Only the name's existence matters: the handle stays open until the process ends.

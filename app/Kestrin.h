@@ -9,7 +9,5 @@ public:
     void OnAppAbout();
 
 protected:
-    const MessageMap* GetMessageMap() const override;
-    static const MessageEntry messageEntries[];
-    static const MessageMap messageMap;
+    MESSAGE_MAP_MEMBERS();
 };

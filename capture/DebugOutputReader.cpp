@@ -47,7 +47,7 @@ CDebugOutputReader::Result CDebugOutputReader::Start() {
         return kOtherReader;
     }
     if (m_section)
-        m_view = ::MapViewOfFile(m_section.Get(), FILE_MAP_READ, 0, 0, kBufferBytes);
+        m_view.Reset(::MapViewOfFile(m_section.Get(), FILE_MAP_READ, 0, 0, kBufferBytes));
     m_bufferReady.Reset(::CreateEventA(nullptr, FALSE, FALSE, kBufferReadyName));
     m_dataReady.Reset(::CreateEventA(nullptr, FALSE, FALSE, kDataReadyName));
     m_stop.Reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
@@ -73,15 +73,13 @@ void CDebugOutputReader::Stop() {
 }
 
 void CDebugOutputReader::Release() {
-    if (m_view)
-        ::UnmapViewOfFile(m_view);
-    m_view = nullptr;
+    m_view.Reset();
     for (CHandle* handle : {&m_section, &m_bufferReady, &m_dataReady, &m_stop})
         handle->Reset();
 }
 
 void CDebugOutputReader::Run() {
-    const SharedBuffer& buffer = *static_cast<const SharedBuffer*>(m_view);
+    const SharedBuffer& buffer = *static_cast<const SharedBuffer*>(m_view.Get());
     char text[sizeof buffer.text];
     // The stop event first: during a flood the data event is always set.
     const HANDLE events[] = {m_stop.Get(), m_dataReady.Get()};

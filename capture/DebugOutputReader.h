@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "DebugLines.h"
+#include "Handle.h"
 #include "WinProcessSource.h"
 
 // Takes the shared buffer and its two events, re-arms the buffer as soon as a line is copied
@@ -34,7 +35,7 @@ private:
     HWND m_notify;
     UINT m_message;
     CHandle m_section;
-    void* m_view = nullptr;
+    CMappedView m_view;
     CHandle m_bufferReady;
     CHandle m_dataReady;
     CHandle m_stop;

@@ -3,14 +3,10 @@
 
 #include "resource.h"
 
-const MessageEntry CFilterDlg::messageEntries[] = {
+const MessageMap CFilterDlg::messageMap{
+    &CWnd::messageMap,
     MapVoid(WM_DESTROY, &CFilterDlg::OnDestroy),
 };
-const MessageMap CFilterDlg::messageMap(&CWnd::messageMap, CFilterDlg::messageEntries);
-
-const MessageMap* CFilterDlg::GetMessageMap() const {
-    return &messageMap;
-}
 
 CFilterDlg::CFilterDlg() : CDialog(IDD_FILTER) {}
 

@@ -17,7 +17,5 @@ public:
 
 protected:
     void OnDestroy();
-    const MessageMap* GetMessageMap() const override;
-    static const MessageEntry messageEntries[];
-    static const MessageMap messageMap;
+    MESSAGE_MAP_MEMBERS();
 };

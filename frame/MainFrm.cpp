@@ -23,14 +23,10 @@ const DWORD kStatusBarStyle = WS_CHILD | WS_VISIBLE | CBRS_BOTTOM;
 const UINT kIndicators[] = {ID_SEPARATOR, ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_INDICATOR_SCRL};
 } // namespace
 
-const MessageEntry CMainFrame::messageEntries[] = {
+const MessageMap CMainFrame::messageMap{
+    &CFrameWnd::messageMap,
     MapCreate(&CMainFrame::OnCreate),
 };
-const MessageMap CMainFrame::messageMap(&CFrameWnd::messageMap, CMainFrame::messageEntries);
-
-const MessageMap* CMainFrame::GetMessageMap() const {
-    return &messageMap;
-}
 
 int CMainFrame::OnCreate(CREATESTRUCTA* cs) {
     if (CFrameWnd::OnCreate(cs) == -1)
@@ -47,8 +43,9 @@ int CMainFrame::OnCreate(CREATESTRUCTA* cs) {
     EnableDocking(CBRS_ALIGN_ANY);
     DockControlBar(&m_wndToolBar);
 
-    m_bmpExtra.Attach(::LoadBitmapA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDB_EXTRA)));
-    m_nFirstExtraImage = m_wndToolBar.GetToolBarCtrl().AddBitmap(kExtraImagesAdded, &m_bmpExtra);
+    m_bmpExtra.Reset(::LoadBitmapA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDB_EXTRA)));
+    m_nFirstExtraImage =
+        m_wndToolBar.GetToolBarCtrl().AddBitmap(kExtraImagesAdded, m_bmpExtra.Get());
 
     ShowExtraImage(ID_CAPTURE, kCaptureOn);
     ShowExtraImage(ID_FILTER, kFilter);

@@ -14,9 +14,7 @@ public:
 
 protected:
     int OnCreate(CREATESTRUCTA* cs);
-    const MessageMap* GetMessageMap() const override;
-    static const MessageEntry messageEntries[];
-    static const MessageMap messageMap;
+    MESSAGE_MAP_MEMBERS();
 
 private:
     void ShowExtraImage(UINT id, int offset);

@@ -1,5 +1,4 @@
-// CGlobalMemory: a movable global block, freed unless handed on. CClipboard: the clipboard, open
-// for one window while the object lives.
+// CClipboard: the clipboard, open for one window while the object lives.
 #pragma once
 
 #include <windows.h>
@@ -7,26 +6,7 @@
 #include <initializer_list>
 #include <utility>
 
-class CGlobalMemory {
-public:
-    // Get() is null when the memory could not be had.
-    explicit CGlobalMemory(SIZE_T bytes) : m_hMemory(::GlobalAlloc(GMEM_MOVEABLE, bytes)) {}
-    CGlobalMemory(const CGlobalMemory&) = delete;
-    CGlobalMemory& operator=(const CGlobalMemory&) = delete;
-    ~CGlobalMemory() {
-        if (m_hMemory)
-            ::GlobalFree(m_hMemory);
-    }
-
-    HGLOBAL Get() const { return m_hMemory; }
-    // The block's bytes, null when there is no block; Unlock before handing it on.
-    void* Lock() const { return m_hMemory ? ::GlobalLock(m_hMemory) : nullptr; }
-    void Unlock() const { ::GlobalUnlock(m_hMemory); }
-    HGLOBAL Detach() { return std::exchange(m_hMemory, nullptr); }
-
-private:
-    HGLOBAL m_hMemory;
-};
+#include "Handle.h"
 
 class CClipboard {
 public:

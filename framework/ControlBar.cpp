@@ -11,7 +11,7 @@ namespace {
 const int kDragFrame = 3;
 
 POINT ScreenPoint(HWND hWnd, LPARAM lParam) {
-    POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    POINT point = PointFromLParam(lParam);
     ::ClientToScreen(hWnd, &point);
     return point;
 }
@@ -61,23 +61,19 @@ bool CControlBar::IsVisible() const {
     return shown && (::GetWindowLongPtrA(shown, GWL_STYLE) & WS_VISIBLE);
 }
 
-const MessageEntry CControlBar::messageEntries[] = {
+const MessageMap CControlBar::messageMap{
+    &CWnd::messageMap,
     MapMessage(WM_NCLBUTTONDOWN, &CControlBar::OnNcLButtonDown),
     MapMessage(WM_MOUSEMOVE, &CControlBar::OnMouseMove),
     MapMessage(WM_LBUTTONUP, &CControlBar::OnLButtonUp),
     MapVoid(WM_CAPTURECHANGED, &CControlBar::OnCaptureChanged),
     MapMessage(WM_KEYDOWN, &CControlBar::OnKeyDown),
 };
-const MessageMap CControlBar::messageMap(&CWnd::messageMap, CControlBar::messageEntries);
-
-const MessageMap* CControlBar::GetMessageMap() const {
-    return &messageMap;
-}
 
 LRESULT CControlBar::OnNcLButtonDown(WPARAM hit, LPARAM point) {
     if (hit != HTCAPTION || !m_dwDockStyle || IsFloating() || !m_pDockSite)
         return Default(WM_NCLBUTTONDOWN, hit, point);
-    BeginDrag(POINT{static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point))});
+    BeginDrag(PointFromLParam(point));
     return 0;
 }
 

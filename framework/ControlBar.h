@@ -78,9 +78,7 @@ protected:
     void AddToFrame(CWnd& parent);
     virtual void OnBarStyleChange(DWORD oldStyle, DWORD newStyle);
     void PostNcDestroy() override;
-    const MessageMap* GetMessageMap() const override;
-    static const MessageEntry messageEntries[];
-    static const MessageMap messageMap;
+    MESSAGE_MAP_MEMBERS();
 
     DWORD m_dwStyle = 0;
 

@@ -13,14 +13,10 @@ void ReportFileError(UINT textId, const char* path) {
 }
 } // namespace
 
-const MessageEntry CDocument::messageEntries[] = {
+const MessageMap CDocument::messageMap{
+    &CCmdTarget::messageMap,
     MapCommand(ID_FILE_SAVE_AS, &CDocument::OnFileSaveAs),
 };
-const MessageMap CDocument::messageMap(&CCmdTarget::messageMap, CDocument::messageEntries);
-
-const MessageMap* CDocument::GetMessageMap() const {
-    return &messageMap;
-}
 
 bool CDocument::OnNewDocument() {
     m_strPathName.clear();

@@ -23,9 +23,7 @@ public:
 
 protected:
     void OnFileSaveAs();
-    const MessageMap* GetMessageMap() const override;
-    static const MessageEntry messageEntries[];
-    static const MessageMap messageMap;
+    MESSAGE_MAP_MEMBERS();
 
 private:
     bool Transfer(const char* path, UINT flags, UINT failure);

@@ -6,6 +6,7 @@ bool CFile::GetStatus(const char* path) {
 }
 
 bool CFile::Open(const char* path, UINT flags) {
+    // Closed first: the old handle may hold the same file exclusively.
     Close();
     DWORD access = (flags & modeWrite) ? GENERIC_WRITE : GENERIC_READ;
     DWORD disposition = !(flags & modeCreate)      ? OPEN_EXISTING
@@ -14,34 +15,28 @@ bool CFile::Open(const char* path, UINT flags) {
     DWORD share = !(flags & modeWrite)       ? FILE_SHARE_READ | FILE_SHARE_WRITE
                   : (flags & shareDenyWrite) ? FILE_SHARE_READ | FILE_SHARE_DELETE
                                              : 0;
-    m_hFile =
-        ::CreateFileA(path, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    m_file.Reset(
+        ::CreateFileA(path, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
     return IsOpen();
 }
 
 bool CFile::Write(const void* data, DWORD length) {
     DWORD written = 0;
-    return ::WriteFile(m_hFile, data, length, &written, nullptr) && written == length;
+    return ::WriteFile(m_file.Get(), data, length, &written, nullptr) && written == length;
 }
 
 bool CFile::SetEndHere() {
-    return ::SetEndOfFile(m_hFile) != FALSE;
+    return ::SetEndOfFile(m_file.Get()) != FALSE;
 }
 
 bool CFile::SeekToEnd() {
-    return ::SetFilePointerEx(m_hFile, LARGE_INTEGER{}, nullptr, FILE_END) != FALSE;
+    return ::SetFilePointerEx(m_file.Get(), LARGE_INTEGER{}, nullptr, FILE_END) != FALSE;
 }
 
 // Windows keeps a removed file until its last handle closes, marked as pending deletion; Wine
 // unlinks it at once, leaving it no link.
 bool CFile::IsRemoved() const {
     FILE_STANDARD_INFO info = {};
-    return ::GetFileInformationByHandleEx(m_hFile, FileStandardInfo, &info, sizeof info) &&
+    return ::GetFileInformationByHandleEx(m_file.Get(), FileStandardInfo, &info, sizeof info) &&
            (info.DeletePending || info.NumberOfLinks == 0);
-}
-
-void CFile::Close() {
-    if (IsOpen())
-        ::CloseHandle(m_hFile);
-    m_hFile = INVALID_HANDLE_VALUE;
 }

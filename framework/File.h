@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "Handle.h"
+
 class CFile {
 public:
     enum OpenFlags : UINT {
@@ -14,11 +16,6 @@ public:
         modeCreate = 0x1000,
         modeNoTruncate = 0x2000,
     };
-
-    CFile() = default;
-    CFile(const CFile&) = delete;
-    CFile& operator=(const CFile&) = delete;
-    ~CFile() { Close(); }
 
     // True when a file or directory of that path exists.
     static bool GetStatus(const char* path);
@@ -34,9 +31,9 @@ public:
     bool SeekToEnd();
     // True once the open file was removed, by this program or another.
     bool IsRemoved() const;
-    void Close();
-    bool IsOpen() const { return m_hFile != INVALID_HANDLE_VALUE; }
+    void Close() { m_file.Reset(); }
+    bool IsOpen() const { return static_cast<bool>(m_file); }
 
 private:
-    HANDLE m_hFile = INVALID_HANDLE_VALUE;
+    CHandle m_file;
 };

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "CommonDialogs.h"
+#include "Strings.h"
 #include "WinApp.h"
 
 namespace {
@@ -120,6 +121,6 @@ bool CFileDialog::NoteConfirmedName(HWND dialog) {
     const bool rooted = !name.empty() && (name[0] == '\\' || name[0] == '/');
     const bool unc = name.compare(0, 2, "\\\\") == 0;
     m_path = hasDrive || unc ? name : rooted ? folder.substr(0, 2) + name : folder + name;
-    const int chars = ::MultiByteToWideChar(CP_ACP, 0, m_path.c_str(), -1, nullptr, 0);
-    return chars <= 0 || chars > MAX_PATH;
+    // MAX_PATH counts UTF-16 units, the ending NUL among them.
+    return WideFromAnsi(m_path).size() + 1 > MAX_PATH;
 }

@@ -28,7 +28,8 @@ bool IsRecentFileEntry(UINT id) {
 }
 } // namespace
 
-const MessageEntry CFrameWnd::messageEntries[] = {
+const MessageMap CFrameWnd::messageMap{
+    &CWnd::messageMap,
     MapCreate(&CFrameWnd::OnCreate),
     MapVoid(WM_SIZE, &CFrameWnd::OnSize),
     MapVoid(WM_SETFOCUS, &CFrameWnd::OnSetFocus),
@@ -43,11 +44,6 @@ const MessageEntry CFrameWnd::messageEntries[] = {
     MapUpdate(ID_VIEW_TOOLBAR, &CFrameWnd::OnUpdateControlBarMenu),
     MapUpdate(ID_VIEW_STATUS_BAR, &CFrameWnd::OnUpdateControlBarMenu),
 };
-const MessageMap CFrameWnd::messageMap(&CWnd::messageMap, CFrameWnd::messageEntries);
-
-const MessageMap* CFrameWnd::GetMessageMap() const {
-    return &messageMap;
-}
 
 CFrameWnd::CFrameWnd() = default;
 

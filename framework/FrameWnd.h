@@ -65,9 +65,7 @@ protected:
     void OnUpdateControlBarMenu(CCmdUI* pCmdUI);
     // The main window's end ends the message loop.
     void PostNcDestroy() override;
-    const MessageMap* GetMessageMap() const override;
-    static const MessageEntry messageEntries[];
-    static const MessageMap messageMap;
+    MESSAGE_MAP_MEMBERS();
 
 private:
     // Escape to a bar being dragged, then the accelerators.

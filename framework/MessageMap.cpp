@@ -12,9 +12,9 @@ bool IsWindowMessage(MessageEntry::Kind kind) {
 
 template <class Matches> const MessageEntry* FindFirst(const MessageMap* map, Matches matches) {
     for (; map; map = map->base)
-        for (size_t i = 0; i < map->count; ++i)
-            if (matches(map->entries[i]))
-                return &map->entries[i];
+        for (const MessageEntry& entry : map->entries)
+            if (matches(entry))
+                return &entry;
     return nullptr;
 }
 } // namespace
@@ -31,7 +31,7 @@ const MessageEntry* MessageMap::FindCommand(MessageEntry::Kind kind, UINT id) co
     });
 }
 
-const MessageMap CCmdTarget::messageMap(nullptr);
+const MessageMap CCmdTarget::messageMap{nullptr};
 
 const MessageMap* CCmdTarget::GetMessageMap() const {
     return &messageMap;

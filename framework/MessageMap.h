@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <variant>
+#include <vector>
 
 class CCmdTarget;
 class CCmdUI;
@@ -23,14 +24,12 @@ struct MessageEntry {
 
 struct MessageMap {
     const MessageMap* base;
-    const MessageEntry* entries;
-    size_t count;
+    std::vector<MessageEntry> entries;
 
-    template <size_t N>
-    constexpr MessageMap(const MessageMap* baseMap, const MessageEntry (&table)[N])
-        : base(baseMap), entries(table), count(N) {}
-    constexpr explicit MessageMap(const MessageMap* baseMap)
-        : base(baseMap), entries(nullptr), count(0) {}
+    // The base's map, then this class's entries.
+    template <class... Entries>
+    MessageMap(const MessageMap* baseMap, const Entries&... table)
+        : base(baseMap), entries{table...} {}
 
     // The first entry for a window message, from this map to its bases, whatever its shape:
     // a base's entry never hides a derived one. Null when none.
@@ -38,6 +37,14 @@ struct MessageMap {
     // The first command (or update) entry for id, likewise.
     const MessageEntry* FindCommand(MessageEntry::Kind kind, UINT id) const;
 };
+
+// Declares a class's own map and hands it to the dispatch; the class's source defines it, chained
+// to its base's: const MessageMap CClass::messageMap{&CBase::messageMap, entries...};
+#define MESSAGE_MAP_MEMBERS()                                                                      \
+    const MessageMap* GetMessageMap() const override {                                             \
+        return &messageMap;                                                                        \
+    }                                                                                              \
+    static const MessageMap messageMap
 
 // Entry builders: the member pointers of a derived class are stored as the base's.
 template <class T> MessageEntry MapCommand(UINT id, void (T::*pfn)()) {

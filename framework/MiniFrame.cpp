@@ -65,7 +65,8 @@ void CMiniFrameWnd::FitBar() {
     m_pBar->MoveWindow(client);
 }
 
-const MessageEntry CMiniFrameWnd::messageEntries[] = {
+const MessageMap CMiniFrameWnd::messageMap{
+    &CWnd::messageMap,
     MapMessage(WM_NCLBUTTONDOWN, &CMiniFrameWnd::OnNcLButtonDown),
     MapMessage(WM_NCLBUTTONDBLCLK, &CMiniFrameWnd::OnNcLButtonDblClk),
     MapMessage(WM_SIZING, &CMiniFrameWnd::OnSizing),
@@ -74,16 +75,11 @@ const MessageEntry CMiniFrameWnd::messageEntries[] = {
     MapMessage(WM_CLOSE, &CMiniFrameWnd::OnClose),
     MapMessage(WM_SETMESSAGESTRING, &CMiniFrameWnd::OnSetMessageString),
 };
-const MessageMap CMiniFrameWnd::messageMap(&CWnd::messageMap, CMiniFrameWnd::messageEntries);
-
-const MessageMap* CMiniFrameWnd::GetMessageMap() const {
-    return &messageMap;
-}
 
 LRESULT CMiniFrameWnd::OnNcLButtonDown(WPARAM hit, LPARAM point) {
     if (hit != HTCAPTION || !m_pBar)
         return Default(WM_NCLBUTTONDOWN, hit, point);
-    m_pBar->BeginDrag(POINT{static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point))});
+    m_pBar->BeginDrag(PointFromLParam(point));
     return 0;
 }
 

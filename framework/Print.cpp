@@ -3,7 +3,6 @@
 
 #include <cstring>
 #include <string>
-#include <utility>
 
 #include "CommonDialogs.h"
 #include "FrameworkIds.h"
@@ -30,12 +29,8 @@ std::string DevNamesField(HGLOBAL devNames, WORD DEVNAMES::*offset) {
 } // namespace
 
 void CPrinterChoice::Set(HGLOBAL devMode, HGLOBAL devNames) {
-    if (m_hDevMode && m_hDevMode != devMode)
-        ::GlobalFree(m_hDevMode);
-    if (m_hDevNames && m_hDevNames != devNames)
-        ::GlobalFree(m_hDevNames);
-    m_hDevMode = devMode;
-    m_hDevNames = devNames;
+    m_devMode.Reset(devMode);
+    m_devNames.Reset(devNames);
 }
 
 bool CPrinterChoice::SetNames(const char* device, const char* driver, const char* port) {
@@ -46,13 +41,10 @@ bool CPrinterChoice::SetNames(const char* device, const char* driver, const char
     // The offsets are 16-bit: longer names cannot be described.
     if (bytes > 0xFFFF)
         return false;
-    HGLOBAL handle = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
-    auto* names = handle ? static_cast<DEVNAMES*>(::GlobalLock(handle)) : nullptr;
-    if (!names) {
-        if (handle)
-            ::GlobalFree(handle);
+    CGlobalMemory handle(::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes));
+    auto* names = handle ? static_cast<DEVNAMES*>(::GlobalLock(handle.Get())) : nullptr;
+    if (!names)
         return false;
-    }
     WORD DEVNAMES::*offsets[] = {&DEVNAMES::wDriverOffset, &DEVNAMES::wDeviceOffset,
                                  &DEVNAMES::wOutputOffset};
     size_t at = sizeof(DEVNAMES);
@@ -61,18 +53,13 @@ bool CPrinterChoice::SetNames(const char* device, const char* driver, const char
         std::strcpy(reinterpret_cast<char*>(names) + at, fields[i]);
         at += std::strlen(fields[i]) + 1;
     }
-    ::GlobalUnlock(handle);
-    Set(nullptr, handle);
+    ::GlobalUnlock(handle.Get());
+    Set(nullptr, handle.Detach());
     return true;
 }
 
-void CPrinterChoice::Swap(CPrinterChoice& other) {
-    std::swap(m_hDevMode, other.m_hDevMode);
-    std::swap(m_hDevNames, other.m_hDevNames);
-}
-
 bool CPrinterChoice::Choose() {
-    if (m_hDevNames)
+    if (m_devNames)
         return true;
     PRINTDLGA pd = {};
     pd.lStructSize = sizeof pd;
@@ -80,7 +67,7 @@ bool CPrinterChoice::Choose() {
     if (!PrintDialog(&pd))
         return false;
     Set(pd.hDevMode, pd.hDevNames);
-    return m_hDevNames != nullptr;
+    return static_cast<bool>(m_devNames);
 }
 
 bool CPrinterChoice::RunDialog(DWORD flags, HDC* dc) {
@@ -88,15 +75,14 @@ bool CPrinterChoice::RunDialog(DWORD flags, HDC* dc) {
     PRINTDLGA pd = {};
     pd.lStructSize = sizeof pd;
     pd.hwndOwner = owner ? owner->m_hWnd : nullptr;
-    pd.hDevMode = m_hDevMode;
-    pd.hDevNames = m_hDevNames;
+    pd.hDevMode = m_devMode.Detach();
+    pd.hDevNames = m_devNames.Detach();
     pd.Flags = flags | PD_NOSELECTION | PD_USEDEVMODECOPIESANDCOLLATE;
     pd.nMinPage = pd.nMaxPage = pd.nFromPage = pd.nToPage = 1;
     pd.nCopies = 1;
     const bool chosen = PrintDialog(&pd) != FALSE;
     // The dialog may have replaced the handles, whatever its outcome.
-    m_hDevMode = pd.hDevMode;
-    m_hDevNames = pd.hDevNames;
+    Set(pd.hDevMode, pd.hDevNames);
     if (dc)
         *dc = chosen ? pd.hDC : nullptr;
     else if (pd.hDC)
@@ -105,15 +91,15 @@ bool CPrinterChoice::RunDialog(DWORD flags, HDC* dc) {
 }
 
 HDC CPrinterChoice::CreateDC() const {
-    const std::string driver = DevNamesField(m_hDevNames, &DEVNAMES::wDriverOffset);
-    const std::string device = DevNamesField(m_hDevNames, &DEVNAMES::wDeviceOffset);
-    const std::string port = DevNamesField(m_hDevNames, &DEVNAMES::wOutputOffset);
+    const std::string driver = DevNamesField(m_devNames.Get(), &DEVNAMES::wDriverOffset);
+    const std::string device = DevNamesField(m_devNames.Get(), &DEVNAMES::wDeviceOffset);
+    const std::string port = DevNamesField(m_devNames.Get(), &DEVNAMES::wOutputOffset);
     if (device.empty())
         return nullptr;
-    auto* mode = m_hDevMode ? static_cast<DEVMODEA*>(::GlobalLock(m_hDevMode)) : nullptr;
+    auto* mode = m_devMode ? static_cast<DEVMODEA*>(::GlobalLock(m_devMode.Get())) : nullptr;
     HDC dc = ::CreateDCA(driver.c_str(), device.c_str(), port.c_str(), mode);
     if (mode)
-        ::GlobalUnlock(m_hDevMode);
+        ::GlobalUnlock(m_devMode.Get());
     return dc;
 }
 
@@ -123,32 +109,32 @@ bool AfxPreparePrinting(CPrintInfo& info, CPrinterChoice* printer) {
         return false;
     }
     if (info.m_bDirect || info.m_bPreview)
-        info.m_hDC = printer->CreateDC();
-    else if (!printer->RunDialog(PD_RETURNDC, &info.m_hDC))
+        info.m_dc.Reset(printer->CreateDC());
+    else if (!printer->RunDialog(PD_RETURNDC, info.m_dc.Put()))
         return false;
-    if (!info.m_hDC)
+    if (!info.m_dc)
         AfxMessageBox(AFX_IDS_PRINT_FAILED, MB_OK);
-    return info.m_hDC != nullptr;
+    return static_cast<bool>(info.m_dc);
 }
 
 bool AfxPrintPages(CView& view, CPrintInfo& info, const char* title) {
     DOCINFOA doc = {};
     doc.cbSize = sizeof doc;
     doc.lpszDocName = title;
-    bool printed = ::StartDocA(info.m_hDC, &doc) > 0;
+    bool printed = ::StartDocA(info.m_dc.Get(), &doc) > 0;
     if (printed) {
         for (info.m_nCurPage = info.GetMinPage(); printed && info.m_nCurPage <= info.GetMaxPage();
              ++info.m_nCurPage) {
-            printed = ::StartPage(info.m_hDC) > 0;
+            printed = ::StartPage(info.m_dc.Get()) > 0;
             if (printed) {
-                view.OnPrint(info.m_hDC, &info);
-                printed = ::EndPage(info.m_hDC) > 0;
+                view.OnPrint(info.m_dc.Get(), &info);
+                printed = ::EndPage(info.m_dc.Get()) > 0;
             }
         }
         if (printed)
-            printed = ::EndDoc(info.m_hDC) > 0;
+            printed = ::EndDoc(info.m_dc.Get()) > 0;
         else
-            ::AbortDoc(info.m_hDC);
+            ::AbortDoc(info.m_dc.Get());
     }
     if (!printed)
         AfxMessageBox(AFX_IDS_PRINT_FAILED, MB_OK);

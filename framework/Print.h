@@ -6,22 +6,18 @@
 
 #include <commdlg.h>
 
+#include "Handle.h"
+
 class CView;
 
 // The printer as the system's dialogs describe it: the default until Print Setup or the print
-// dialog picks another. Owns its two handles.
+// dialog picks another.
 class CPrinterChoice {
 public:
-    CPrinterChoice() = default;
-    CPrinterChoice(const CPrinterChoice&) = delete;
-    CPrinterChoice& operator=(const CPrinterChoice&) = delete;
-    ~CPrinterChoice() { Set(nullptr, nullptr); }
-
     // Takes the handles, freeing those held.
     void Set(HGLOBAL devMode, HGLOBAL devNames);
     // A printer named by its device, driver and port, with the driver's default settings.
     bool SetNames(const char* device, const char* driver, const char* port);
-    void Swap(CPrinterChoice& other);
     // The system's default printer when none is chosen yet; false when there is none.
     bool Choose();
     // The print dialog (flags PD_PRINTSETUP for the setup dialog) over this choice, which
@@ -32,22 +28,13 @@ public:
     HDC CreateDC() const;
 
 private:
-    HGLOBAL m_hDevMode = nullptr;
-    HGLOBAL m_hDevNames = nullptr;
+    CGlobalMemory m_devMode;
+    CGlobalMemory m_devNames;
 };
 
-// One print job or preview: how it was asked for, its pages and the printer's device context,
-// which it deletes.
+// One print job or preview: how it was asked for, its pages and the printer's device context.
 class CPrintInfo {
 public:
-    CPrintInfo() = default;
-    CPrintInfo(const CPrintInfo&) = delete;
-    CPrintInfo& operator=(const CPrintInfo&) = delete;
-    ~CPrintInfo() {
-        if (m_hDC)
-            ::DeleteDC(m_hDC);
-    }
-
     UINT GetMinPage() const { return 1; }
     // One page: the view never says it has more.
     UINT GetMaxPage() const { return 1; }
@@ -55,7 +42,7 @@ public:
     bool m_bDirect = false;  // no print dialog: the chosen printer
     bool m_bPreview = false; // drawn on the screen, measured on the chosen printer
     UINT m_nCurPage = 1;
-    HDC m_hDC = nullptr;
+    CDC m_dc;
 };
 
 // Gets the job its device context from printer: the print dialog, or the chosen printer for

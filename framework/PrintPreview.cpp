@@ -148,7 +148,8 @@ bool CPrintPreview::OnNotify(WPARAM, LPARAM lParam, LRESULT* result) {
     return true;
 }
 
-const MessageEntry CPrintPreview::messageEntries[] = {
+const MessageMap CPrintPreview::messageMap{
+    &CWnd::messageMap,
     MapMessage(WM_PAINT, &CPrintPreview::OnPaint),
     MapMessage(WM_ERASEBKGND, &CPrintPreview::OnEraseBkgnd),
     MapVoid(WM_SIZE, &CPrintPreview::OnSize),
@@ -159,11 +160,6 @@ const MessageEntry CPrintPreview::messageEntries[] = {
     MapMessage(WM_CHAR, &CPrintPreview::OnChar),
     MapMessage(WM_SYSCHAR, &CPrintPreview::OnSysChar),
 };
-const MessageMap CPrintPreview::messageMap(&CWnd::messageMap, CPrintPreview::messageEntries);
-
-const MessageMap* CPrintPreview::GetMessageMap() const {
-    return &messageMap;
-}
 
 // The controls' strip in the buttons' colour (the toolbar shows what is behind it), the rest as
 // the space around a page.
@@ -224,8 +220,8 @@ SIZE CPrintPreview::PageSize(const RECT& shown) const {
     RECT room = shown;
     room.right += style & WS_VSCROLL ? ::GetSystemMetrics(SM_CXVSCROLL) : 0;
     room.bottom += style & WS_HSCROLL ? ::GetSystemMetrics(SM_CYHSCROLL) : 0;
-    const int width = ::GetDeviceCaps(m_pInfo->m_hDC, PHYSICALWIDTH);
-    const int height = ::GetDeviceCaps(m_pInfo->m_hDC, PHYSICALHEIGHT);
+    const int width = ::GetDeviceCaps(m_pInfo->m_dc.Get(), PHYSICALWIDTH);
+    const int height = ::GetDeviceCaps(m_pInfo->m_dc.Get(), PHYSICALHEIGHT);
     const int roomX = std::max(1, int(room.right - room.left) - 2 * kMargin);
     const int roomY = std::max(1, int(room.bottom - room.top) - 2 * kMargin);
     // Fitted: the page's longer side, relative to the room, fills the room.
@@ -345,8 +341,8 @@ LRESULT CPrintPreview::OnPaint(WPARAM, LPARAM) {
     const int saved = ::SaveDC(dc);
     ::IntersectClipRect(dc, page.left, page.top, page.right, page.bottom);
     ::SetMapMode(dc, MM_ANISOTROPIC);
-    ::SetWindowExtEx(dc, ::GetDeviceCaps(m_pInfo->m_hDC, PHYSICALWIDTH),
-                     ::GetDeviceCaps(m_pInfo->m_hDC, PHYSICALHEIGHT), nullptr);
+    ::SetWindowExtEx(dc, ::GetDeviceCaps(m_pInfo->m_dc.Get(), PHYSICALWIDTH),
+                     ::GetDeviceCaps(m_pInfo->m_dc.Get(), PHYSICALHEIGHT), nullptr);
     ::SetViewportExtEx(dc, page.right - page.left, page.bottom - page.top, nullptr);
     ::SetViewportOrgEx(dc, page.left, page.top, nullptr);
     m_pInfo->m_nCurPage = m_nPage;

@@ -31,9 +31,7 @@ public:
     bool OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
 protected:
-    const MessageMap* GetMessageMap() const override;
-    static const MessageEntry messageEntries[];
-    static const MessageMap messageMap;
+    MESSAGE_MAP_MEMBERS();
 
 private:
     CPrintPreview(CView& view, std::unique_ptr<CPrintInfo> info);

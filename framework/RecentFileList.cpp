@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "RegKey.h"
+#include "Handle.h"
 
 namespace {
 std::string ValueName(size_t index) {
@@ -41,19 +41,19 @@ void CRecentFileList::Remove(size_t index) {
 void CRecentFileList::ReadList() {
     m_files.clear();
     CRegKey key;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, m_registryPath.c_str(), 0, KEY_READ, &key) !=
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, m_registryPath.c_str(), 0, KEY_READ, key.Put()) !=
         ERROR_SUCCESS)
         return;
     for (size_t i = 0; i < m_maxSize; ++i) {
         DWORD type = 0;
         DWORD size = 0;
         std::string name = ValueName(i);
-        if (::RegQueryValueExA(key, name.c_str(), nullptr, &type, nullptr, &size) !=
+        if (::RegQueryValueExA(key.Get(), name.c_str(), nullptr, &type, nullptr, &size) !=
                 ERROR_SUCCESS ||
             type != REG_SZ || size == 0)
             continue;
         std::string value(size, '\0');
-        if (::RegQueryValueExA(key, name.c_str(), nullptr, nullptr,
+        if (::RegQueryValueExA(key.Get(), name.c_str(), nullptr, nullptr,
                                reinterpret_cast<BYTE*>(&value[0]), &size) != ERROR_SUCCESS)
             continue;
         value.resize(value.find('\0') == std::string::npos ? size : value.find('\0'));
@@ -65,16 +65,16 @@ void CRecentFileList::ReadList() {
 void CRecentFileList::WriteList() const {
     CRegKey key;
     if (::RegCreateKeyExA(HKEY_CURRENT_USER, m_registryPath.c_str(), 0, nullptr, 0, KEY_WRITE,
-                          nullptr, &key, nullptr) != ERROR_SUCCESS)
+                          nullptr, key.Put(), nullptr) != ERROR_SUCCESS)
         return;
     for (size_t i = 0; i < m_maxSize; ++i) {
         std::string name = ValueName(i);
         if (i < m_files.size())
-            ::RegSetValueExA(key, name.c_str(), 0, REG_SZ,
+            ::RegSetValueExA(key.Get(), name.c_str(), 0, REG_SZ,
                              reinterpret_cast<const BYTE*>(m_files[i].c_str()),
                              static_cast<DWORD>(m_files[i].size() + 1));
         else
-            ::RegDeleteValueA(key, name.c_str());
+            ::RegDeleteValueA(key.Get(), name.c_str());
     }
 }
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "FrameworkIds.h"
+#include "Handle.h"
 #include "Strings.h"
 
 namespace {
@@ -13,28 +14,11 @@ const int kPaneTextAir = 1;
 const int kMaxPanes = 255;
 
 // A device context of a window with the window's font selected, for measuring text.
-class CFontDC {
-public:
-    explicit CFontDC(HWND hWnd) : m_hWnd(hWnd), m_hDC(::GetDC(hWnd)) {
-        HGDIOBJ font = reinterpret_cast<HGDIOBJ>(::SendMessageA(hWnd, WM_GETFONT, 0, 0));
-        if (m_hDC && font)
-            m_hOldFont = ::SelectObject(m_hDC, font);
-    }
-    CFontDC(const CFontDC&) = delete;
-    CFontDC& operator=(const CFontDC&) = delete;
-    ~CFontDC() {
-        if (m_hOldFont)
-            ::SelectObject(m_hDC, m_hOldFont);
-        if (m_hDC)
-            ::ReleaseDC(m_hWnd, m_hDC);
-    }
-    HDC Get() const { return m_hDC; }
-
-private:
-    HWND m_hWnd;
-    HDC m_hDC;
-    HGDIOBJ m_hOldFont = nullptr;
-};
+CWindowDC FontDC(HWND window) {
+    HDC dc = ::GetDC(window);
+    HGDIOBJ font = reinterpret_cast<HGDIOBJ>(::SendMessageA(window, WM_GETFONT, 0, 0));
+    return CWindowDC(dc, {window, dc && font ? ::SelectObject(dc, font) : nullptr});
+}
 
 int LockKeyOf(UINT paneId) {
     switch (paneId) {
@@ -67,8 +51,8 @@ bool CStatusBar::Create(CWnd& parent, DWORD style, UINT id) {
 bool CStatusBar::SetIndicators(const UINT* ids, int count) {
     if (!ids || count <= 0 || count > kMaxPanes)
         return false;
-    CFontDC dc(m_hWnd);
-    if (!dc.Get())
+    const CWindowDC dc = FontDC(m_hWnd);
+    if (!dc)
         return false;
     int borders[3] = {};
     SendMessage(SB_GETBORDERS, 0, reinterpret_cast<LPARAM>(borders));
@@ -110,9 +94,9 @@ bool CStatusBar::SetPaneText(int index, const char* text) {
 }
 
 SIZE CStatusBar::CalcFixedLayout() const {
-    CFontDC dc(m_hWnd);
+    const CWindowDC dc = FontDC(m_hWnd);
     TEXTMETRICA metrics = {};
-    if (dc.Get())
+    if (dc)
         ::GetTextMetricsA(dc.Get(), &metrics);
     int borders[3] = {};
     SendMessage(SB_GETBORDERS, 0, reinterpret_cast<LPARAM>(borders));
@@ -123,15 +107,11 @@ void CStatusBar::OnUpdateCmdUI(CCmdTarget&) {
     UpdateIndicators();
 }
 
-const MessageEntry CStatusBar::messageEntries[] = {
+const MessageMap CStatusBar::messageMap{
+    &CControlBar::messageMap,
     MapMessage(WM_SIZE, &CStatusBar::OnSize),
     MapMessage(WM_SETTEXT, &CStatusBar::OnSetText),
 };
-const MessageMap CStatusBar::messageMap(&CControlBar::messageMap, CStatusBar::messageEntries);
-
-const MessageMap* CStatusBar::GetMessageMap() const {
-    return &messageMap;
-}
 
 LRESULT CStatusBar::OnSetText(WPARAM, LPARAM text) {
     return SetPaneText(0, reinterpret_cast<const char*>(text));

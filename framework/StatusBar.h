@@ -19,9 +19,7 @@ public:
     void OnUpdateCmdUI(CCmdTarget& route) override;
 
 protected:
-    const MessageMap* GetMessageMap() const override;
-    static const MessageEntry messageEntries[];
-    static const MessageMap messageMap;
+    MESSAGE_MAP_MEMBERS();
 
 private:
     struct Pane {

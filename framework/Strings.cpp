@@ -1,6 +1,7 @@
-// Strings from the resources.
+// Strings from the resources, and text between the ANSI code page and UTF-16.
 #include "Strings.h"
 
+#include <algorithm>
 #include <vector>
 
 std::string AfxLoadString(UINT id) {
@@ -27,4 +28,28 @@ std::string AfxExtractSubString(const std::string& text, int index, char separat
     }
     size_t end = text.find(separator, start);
     return text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
+std::wstring WideFromAnsi(const std::string& text) {
+    if (text.empty())
+        return std::wstring();
+    const int length =
+        ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(std::max(length, 0)), L'\0');
+    if (length > 0)
+        ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0],
+                              length);
+    return wide;
+}
+
+std::string AnsiFromWide(const std::wstring& wide) {
+    if (wide.empty())
+        return std::string();
+    const int length = ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
+                                             nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<size_t>(std::max(length, 0)), '\0');
+    if (length > 0)
+        ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), &text[0],
+                              length, nullptr, nullptr);
+    return text;
 }

@@ -1,4 +1,4 @@
-// Strings from the resources.
+// Strings from the resources, and text between the ANSI code page and UTF-16.
 #pragma once
 
 #include <windows.h>
@@ -9,3 +9,8 @@
 std::string AfxLoadString(UINT id);
 // Field index of a separator-delimited string ("prompt\ntip", the document string).
 std::string AfxExtractSubString(const std::string& text, int index, char separator = '\n');
+
+// Text in the ANSI code page as UTF-16, and back; bytes the code page cannot read, or characters
+// it cannot write, come out as its default character.
+std::wstring WideFromAnsi(const std::string& text);
+std::string AnsiFromWide(const std::wstring& wide);

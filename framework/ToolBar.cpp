@@ -24,18 +24,6 @@ const int kGripperLineInset = 2;
 // An etched border line along the bar's edge.
 const int kBorderLine = 2;
 
-std::wstring WideFromAnsi(const std::string& text) {
-    if (text.empty())
-        return std::wstring();
-    int length =
-        ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(std::max(length, 0)), L'\0');
-    if (length > 0)
-        ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0],
-                              length);
-    return wide;
-}
-
 struct ToolBarRecord {
     int width = 0;
     int height = 0;
@@ -89,10 +77,9 @@ bool CToolBar::LoadToolBar(UINT resourceId) {
         return false;
     const auto pictures = static_cast<int>(
         record.ids.size() - std::count(record.ids.begin(), record.ids.end(), ID_SEPARATOR));
-    CBitmap strip;
+    const CBitmap strip(::LoadBitmapA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId)));
     BITMAP info = {};
-    if (!strip.Attach(::LoadBitmapA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId))) ||
-        !::GetObjectA(strip.m_hObject, sizeof info, &info) ||
+    if (!strip || !::GetObjectA(strip.Get(), sizeof info, &info) ||
         info.bmWidth / record.width < pictures)
         return false;
 
@@ -100,7 +87,7 @@ bool CToolBar::LoadToolBar(UINT resourceId) {
         return false;
     SendMessage(TB_SETBUTTONSIZE, 0,
                 MAKELPARAM(record.width + kButtonPadX, record.height + kButtonPadY));
-    int image = m_ctrl.AddBitmap(info.bmWidth / record.width, &strip);
+    int image = m_ctrl.AddBitmap(info.bmWidth / record.width, strip.Get());
     if (image < 0)
         return false;
     std::vector<TBBUTTON> buttons(record.ids.size());
@@ -300,16 +287,12 @@ void CToolBar::OnUpdateCmdUI(CCmdTarget& route) {
     }
 }
 
-const MessageEntry CToolBar::messageEntries[] = {
+const MessageMap CToolBar::messageMap{
+    &CControlBar::messageMap,
     MapMessage(WM_NCCALCSIZE, &CToolBar::OnNcCalcSize),
     MapMessage(WM_NCPAINT, &CToolBar::OnNcPaint),
     MapMessage(WM_NCHITTEST, &CToolBar::OnNcHitTest),
 };
-const MessageMap CToolBar::messageMap(&CControlBar::messageMap, CToolBar::messageEntries);
-
-const MessageMap* CToolBar::GetMessageMap() const {
-    return &messageMap;
-}
 
 LRESULT CToolBar::OnNcCalcSize(WPARAM wParam, LPARAM lParam) {
     const LRESULT result = Default(WM_NCCALCSIZE, wParam, lParam);
@@ -334,8 +317,8 @@ LRESULT CToolBar::OnNcHitTest(WPARAM wParam, LPARAM lParam) {
     ::GetWindowRect(m_hWnd, &window);
     RECT gripper = GripperRect();
     ::OffsetRect(&gripper, window.left, window.top);
-    const POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-    return ::PtInRect(&gripper, point) ? HTCAPTION : Default(WM_NCHITTEST, wParam, lParam);
+    return ::PtInRect(&gripper, PointFromLParam(lParam)) ? HTCAPTION
+                                                         : Default(WM_NCHITTEST, wParam, lParam);
 }
 
 bool CToolBar::HasGripper() const {

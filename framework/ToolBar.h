@@ -33,9 +33,7 @@ public:
 
 protected:
     void OnBarStyleChange(DWORD oldStyle, DWORD newStyle) override;
-    const MessageMap* GetMessageMap() const override;
-    static const MessageEntry messageEntries[];
-    static const MessageMap messageMap;
+    MESSAGE_MAP_MEMBERS();
 
 private:
     // Width 0 makes a column: every button a row of its own.

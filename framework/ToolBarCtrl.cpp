@@ -67,13 +67,13 @@ bool CToolBarCtrl::SetBitmapSize(SIZE size) {
 
 // The control may take every image the bitmap holds whatever the count says, and then answer
 // the next call with an index that is not where its images went: it gets exactly count.
-int CToolBarCtrl::AddBitmap(int count, CBitmap* bitmap) {
-    if (count <= 0 || count > INT_MAX / m_sizeImage.cx || !bitmap || !bitmap->m_hObject)
+int CToolBarCtrl::AddBitmap(int count, HBITMAP bitmap) {
+    if (count <= 0 || count > INT_MAX / m_sizeImage.cx || !bitmap)
         return -1;
-    auto image = std::make_unique<CBitmap>();
-    if (!image->Attach(CopyWithButtonFace(bitmap->m_hObject, count * m_sizeImage.cx)))
+    CBitmap image(CopyWithButtonFace(bitmap, count * m_sizeImage.cx));
+    if (!image)
         return -1;
-    TBADDBITMAP add = {nullptr, reinterpret_cast<UINT_PTR>(image->m_hObject)};
+    TBADDBITMAP add = {nullptr, reinterpret_cast<UINT_PTR>(image.Get())};
     m_images.push_back(std::move(image));
     LRESULT first = ::SendMessageA(m_hWnd, TB_ADDBITMAP, static_cast<WPARAM>(count),
                                    reinterpret_cast<LPARAM>(&add));

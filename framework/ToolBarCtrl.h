@@ -3,10 +3,9 @@
 
 #include <windows.h>
 
-#include <memory>
 #include <vector>
 
-#include "Bitmap.h"
+#include "Handle.h"
 
 // The toolbar control's own calls. Keeps the bitmaps it is given for as long as the control.
 class CToolBarCtrl {
@@ -15,11 +14,11 @@ public:
     bool SetBitmapSize(SIZE size);
     // Appends exactly count images of bitmap (cut, or widened with blank ones), its button-face
     // grey shown as the system's button face; the image-list index of the first, or -1.
-    int AddBitmap(int count, CBitmap* bitmap);
+    int AddBitmap(int count, HBITMAP bitmap);
 
     HWND m_hWnd = nullptr;
 
 private:
     SIZE m_sizeImage = {16, 15}; // the control's own default
-    std::vector<std::unique_ptr<CBitmap>> m_images;
+    std::vector<CBitmap> m_images;
 };

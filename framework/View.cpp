@@ -9,14 +9,10 @@
 #include "PrintPreview.h"
 #include "WinApp.h"
 
-const MessageEntry CView::messageEntries[] = {
+const MessageMap CView::messageMap{
+    &CWnd::messageMap,
     MapMessage(WM_WINDOWPOSCHANGED, &CView::OnWindowPosChanged),
 };
-const MessageMap CView::messageMap(&CWnd::messageMap, CView::messageEntries);
-
-const MessageMap* CView::GetMessageMap() const {
-    return &messageMap;
-}
 
 CView::~CView() {
     if (m_pPreview)

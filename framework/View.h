@@ -50,9 +50,7 @@ protected:
     bool DoPreparePrinting(CPrintInfo* info) { return AfxPreparePrinting(*info, m_pPrinter); }
     // A preview takes the view's place, wherever the frame puts the view.
     LRESULT OnWindowPosChanged(WPARAM wParam, LPARAM lParam);
-    const MessageMap* GetMessageMap() const override;
-    static const MessageEntry messageEntries[];
-    static const MessageMap messageMap;
+    MESSAGE_MAP_MEMBERS();
 
 private:
     CDocument* m_pDocument = nullptr;

@@ -5,12 +5,13 @@
 
 #include <algorithm>
 #include <iterator>
+#include <utility>
 
 #include "CmdUI.h"
 #include "FileDialog.h"
 #include "FrameWnd.h"
 #include "FrameworkIds.h"
-#include "RegKey.h"
+#include "Handle.h"
 #include "View.h"
 
 namespace {
@@ -230,15 +231,11 @@ CWinApp::~CWinApp() {
         g_pApp = nullptr;
 }
 
-const MessageEntry CWinApp::messageEntries[] = {
+const MessageMap CWinApp::messageMap{
+    &CCmdTarget::messageMap,
     MapCommand(ID_APP_EXIT, &CWinApp::OnAppExit),
     MapUpdate(ID_FILE_MRU_FILE1, &CWinApp::OnUpdateRecentFileMenu),
 };
-const MessageMap CWinApp::messageMap(&CCmdTarget::messageMap, CWinApp::messageEntries);
-
-const MessageMap* CWinApp::GetMessageMap() const {
-    return &messageMap;
-}
 
 bool CWinApp::InitInstance() {
     return true;
@@ -323,9 +320,9 @@ UINT CWinApp::GetProfileInt(const char* section, const char* entry, UINT fallbac
     CRegKey key;
     DWORD value = 0, type = 0, size = sizeof value;
     if (::RegOpenKeyExA(HKEY_CURRENT_USER, (GetRegistryPath() + "\\" + section).c_str(), 0,
-                        KEY_READ, &key) != ERROR_SUCCESS ||
-        ::RegQueryValueExA(key, entry, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
-            ERROR_SUCCESS ||
+                        KEY_READ, key.Put()) != ERROR_SUCCESS ||
+        ::RegQueryValueExA(key.Get(), entry, nullptr, &type, reinterpret_cast<BYTE*>(&value),
+                           &size) != ERROR_SUCCESS ||
         type != REG_DWORD)
         return fallback;
     return value;
@@ -335,8 +332,8 @@ bool CWinApp::WriteProfileInt(const char* section, const char* entry, UINT value
     CRegKey key;
     const DWORD data = value;
     return ::RegCreateKeyExA(HKEY_CURRENT_USER, (GetRegistryPath() + "\\" + section).c_str(), 0,
-                             nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) == ERROR_SUCCESS &&
-           ::RegSetValueExA(key, entry, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
+                             nullptr, 0, KEY_WRITE, nullptr, key.Put(), nullptr) == ERROR_SUCCESS &&
+           ::RegSetValueExA(key.Get(), entry, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
                             sizeof data) == ERROR_SUCCESS;
 }
 
@@ -425,10 +422,10 @@ bool CWinApp::PrintFromCommandLine(const CCommandLineInfo& info) {
         return false;
     }
     if (printTo)
-        m_printer.Swap(named);
+        std::swap(m_printer, named);
     const bool printed = view->Print(true);
     if (printTo)
-        m_printer.Swap(named);
+        std::swap(m_printer, named);
     return printed;
 }
 

@@ -126,9 +126,7 @@ protected:
     void OnAppExit();
     void OnUpdateRecentFileMenu(CCmdUI* pCmdUI);
     bool OnOpenRecentFile(UINT id);
-    const MessageMap* GetMessageMap() const override;
-    static const MessageEntry messageEntries[];
-    static const MessageMap messageMap;
+    MESSAGE_MAP_MEMBERS();
 
 private:
     // /p or /pt: the named file's document printed; false when it could not be.

@@ -34,7 +34,7 @@ unsigned long long AfxGetOutOfMemoryCount() noexcept {
     return g_outOfMemory;
 }
 
-const MessageMap CWnd::messageMap(&CCmdTarget::messageMap);
+const MessageMap CWnd::messageMap{&CCmdTarget::messageMap};
 const RECT CWnd::rectDefault = {CW_USEDEFAULT, CW_USEDEFAULT, 0, 0};
 
 bool AfxRegisterClass(WNDCLASSA* wndClass) {
@@ -55,10 +55,6 @@ bool AfxRegisterWndClass(HINSTANCE instance, const char* name, UINT style, int b
     wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(backgroundColour + 1));
     wc.lpszClassName = name;
     return AfxRegisterClass(&wc);
-}
-
-const MessageMap* CWnd::GetMessageMap() const {
-    return &messageMap;
 }
 
 CWnd::~CWnd() {

@@ -10,6 +10,12 @@
 
 class CDockSite;
 
+// The point a mouse message carries in lParam; its coordinates are signed, as they are left of or
+// above a window, or on a monitor left of the primary one.
+inline POINT PointFromLParam(LPARAM lParam) {
+    return {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+}
+
 // The edge of every function the system calls back (window, dialog and hook procedures, thread
 // procedures): no exception crosses into USER32.
 
@@ -101,8 +107,7 @@ protected:
     LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam);
     // Base handling of WM_CREATE: the window class's own; -1 refuses the window.
     int OnCreate(CREATESTRUCTA* cs);
-    const MessageMap* GetMessageMap() const override;
-    static const MessageMap messageMap;
+    MESSAGE_MAP_MEMBERS();
     // Runs the first handler mapped to message, whatever its shape. True when result is the
     // answer; false when none is mapped or a void handler ran, and the default handling follows.
     bool DispatchMapped(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);

@@ -2,8 +2,6 @@
 // rows.
 #include "KestrinView.h"
 
-#include <windowsx.h>
-
 #include <algorithm>
 #include <climits>
 #include <cstring>
@@ -96,7 +94,8 @@ CMainFrame* MainFrame() {
 }
 } // namespace
 
-const MessageEntry CKestrinView::messageEntries[] = {
+const MessageMap CKestrinView::messageMap{
+    &CView::messageMap,
     MapCommand(ID_FILTER, &CKestrinView::OnFilter),
     MapCommand(ID_CLEAR, &CKestrinView::OnClear),
     MapCommand(ID_CAPTURE, &CKestrinView::OnCapture),
@@ -122,14 +121,10 @@ const MessageEntry CKestrinView::messageEntries[] = {
     MapMessage(WM_LBUTTONDOWN, &CKestrinView::OnLButtonDown),
     MapMessage(WM_LBUTTONDBLCLK, &CKestrinView::OnLButtonDown),
     MapMessage(WM_RBUTTONDOWN, &CKestrinView::OnRButtonDown),
-    // Typing finds no row: the list would ask for one by its text, which the view does not offer.
+    // Typing finds no row: the list would ask for one by its text, which the view does not
+    // offer.
     MapMessage(WM_CHAR, &CKestrinView::OnChar),
 };
-const MessageMap CKestrinView::messageMap(&CView::messageMap, CKestrinView::messageEntries);
-
-const MessageMap* CKestrinView::GetMessageMap() const {
-    return &messageMap;
-}
 
 CKestrinView::CKestrinView() : m_capture(m_processes, *this, *this) {}
 
@@ -427,7 +422,7 @@ LRESULT CKestrinView::OnRButtonDown(WPARAM flags, LPARAM point) {
 
 int CKestrinView::RowAt(LPARAM point) {
     LVHITTESTINFO hit = {};
-    hit.pt = {GET_X_LPARAM(point), GET_Y_LPARAM(point)};
+    hit.pt = PointFromLParam(point);
     const int row =
         static_cast<int>(Default(LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
     return row < static_cast<int>(m_rows.GetCount()) ? row : -1;
@@ -502,8 +497,8 @@ bool CKestrinView::CopySelection() {
     // The conversion counts in ints.
     if (length >= INT_MAX)
         return false;
-    CGlobalMemory text(length + 1);
-    char* out = static_cast<char*>(text.Lock());
+    CGlobalMemory text(::GlobalAlloc(GMEM_MOVEABLE, length + 1));
+    char* out = text ? static_cast<char*>(::GlobalLock(text.Get())) : nullptr;
     if (!out)
         return false;
     CBlockSink sink(out, length);
@@ -512,17 +507,17 @@ bool CKestrinView::CopySelection() {
     m_selection.ForEachRun(
         [&](size_t first, size_t last) { whole = whole && lines.Write(first, last + 1); });
     out[length] = '\0';
-    text.Unlock();
+    ::GlobalUnlock(text.Get());
     if (!whole || !sink.Full())
         return false;
     // The system converts the text for those who ask for UTF-16, in the code page of the locale
     // given with it: ours, whose ANSI code page the text is in.
-    CGlobalMemory locale(sizeof(LCID));
-    auto* lcid = static_cast<LCID*>(locale.Lock());
+    CGlobalMemory locale(::GlobalAlloc(GMEM_MOVEABLE, sizeof(LCID)));
+    auto* lcid = locale ? static_cast<LCID*>(::GlobalLock(locale.Get())) : nullptr;
     if (!lcid)
         return false;
     *lcid = ::GetSystemDefaultLCID();
-    locale.Unlock();
+    ::GlobalUnlock(locale.Get());
     CClipboard clipboard(m_hWnd);
     return clipboard.Put({{CF_TEXT, &text}, {CF_LOCALE, &locale}});
 }

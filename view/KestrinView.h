@@ -56,9 +56,7 @@ protected:
     LRESULT OnRButtonDown(WPARAM flags, LPARAM point);
     LRESULT OnChar(WPARAM, LPARAM) { return 0; }
     bool OnChildNotify(NMHDR* header, LRESULT* result) override;
-    const MessageMap* GetMessageMap() const override;
-    static const MessageEntry messageEntries[];
-    static const MessageMap messageMap;
+    MESSAGE_MAP_MEMBERS();
 
 private:
     // Rows go into the store; the list only learns their count and asks for cells as it draws.

@@ -1,12 +1,14 @@
 // The framework's own dispatch: one lookup for a message whatever the shapes mapped, the command
-// route with disabled commands, and exceptions stopped at the window procedure.
+// route with disabled commands, exceptions stopped at the window procedure; handles and points.
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "CmdUI.h"
 #include "FrameWnd.h"
+#include "Handle.h"
 #include "View.h"
 #include "WinApp.h"
 
@@ -20,11 +22,11 @@ struct BaseWnd : CWnd {
     void Ran() { g_ran = "base"; }
     LRESULT Answer(WPARAM, LPARAM) { return 1; }
     const MessageMap* GetMessageMap() const override { return &map; }
-    static inline const MessageEntry entries[] = {
+    static inline const MessageMap map{
+        &CWnd::messageMap,
         MapVoid(kVoidUnderMessage, &BaseWnd::Ran),
         MapMessage(kMessageUnderVoid, &BaseWnd::Answer),
     };
-    static inline const MessageMap map{&CWnd::messageMap, entries};
 };
 
 struct DerivedWnd : BaseWnd {
@@ -39,19 +41,18 @@ struct DerivedWnd : BaseWnd {
         throw std::runtime_error("handler failed");
     }
     const MessageMap* GetMessageMap() const override { return &map; }
-    static inline const MessageEntry entries[] = {
+    static inline const MessageMap map{
+        &BaseWnd::map,
         MapMessage(kVoidUnderMessage, &DerivedWnd::Answer),
         MapVoid(kMessageUnderVoid, &DerivedWnd::Ran),
         MapMessage(kThrows, &DerivedWnd::Throw),
     };
-    static inline const MessageMap map{&BaseWnd::map, entries};
 };
 
 struct RefusedWnd : CWnd {
     int OnCreate(CREATESTRUCTA*) { throw std::runtime_error("creation failed"); }
     const MessageMap* GetMessageMap() const override { return &map; }
-    static inline const MessageEntry entries[] = {MapCreate(&RefusedWnd::OnCreate)};
-    static inline const MessageMap map{&CWnd::messageMap, entries};
+    static inline const MessageMap map{&CWnd::messageMap, MapCreate(&RefusedWnd::OnCreate)};
 };
 
 // The k-th on the route (view, document, frame, application) handles commands 1..k, so command
@@ -60,10 +61,9 @@ const char* const kRoute[] = {"view", "document", "frame", "application"};
 template <class Base, int K> struct Routed : Base {
     void Ran() { g_ran = kRoute[K - 1]; }
     const MessageMap* GetMessageMap() const override { return &map; }
-    static inline const MessageEntry entries[] = {
-        MapCommand(1, &Routed::Ran), MapCommand(K < 2 ? K : 2, &Routed::Ran),
+    static inline const MessageMap map{
+        &Base::messageMap, MapCommand(1, &Routed::Ran), MapCommand(K < 2 ? K : 2, &Routed::Ran),
         MapCommand(K < 3 ? K : 3, &Routed::Ran), MapCommand(K, &Routed::Ran)};
-    static inline const MessageMap map{&Base::messageMap, entries};
 };
 struct TestView : Routed<CView, 1> {
     bool PreCreateWindow(CREATESTRUCTA& cs) override {
@@ -126,4 +126,27 @@ TEST(Framework, CommandsGoFromViewToApplicationAndOneWithoutHandlerIsDisabled) {
     }
     ::DestroyMenu(menu);
     frame.DestroyWindow();
+}
+
+// A handle is closed once, by its last owner: not when it is taken again, nor when it moves.
+TEST(Framework, AHandleClosesOnceWithItsLastOwner) {
+    HANDLE event = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    DWORD flags = 0;
+    {
+        CHandle first(event);
+        first.Reset(event);
+        CHandle second(std::move(first));
+        EXPECT_FALSE(first);
+        EXPECT_TRUE(::GetHandleInformation(event, &flags)) << "closed while owned";
+    }
+    EXPECT_FALSE(::GetHandleInformation(event, &flags)) << "left open by its owner";
+}
+
+// Mouse points left of or above a window's origin are negative, not 65,535 and more.
+TEST(Framework, PointFromLParamIsSigned) {
+    for (POINT expected : {POINT{-5, 300}, POINT{300, -5}}) {
+        const POINT got = PointFromLParam(MAKELPARAM(expected.x, expected.y));
+        EXPECT_EQ(got.x, expected.x) << expected.y;
+        EXPECT_EQ(got.y, expected.y) << expected.x;
+    }
 }
