@@ -16,11 +16,6 @@ class FakeProcessSource : public IProcessSource {
 public:
     // An empty name: the process cannot be read.
     void Add(DWORD id, const std::string& name) { processes.emplace_back(id, name); }
-    void Remove(DWORD id) {
-        processes.erase(std::remove_if(processes.begin(), processes.end(),
-                                       [id](const auto& p) { return p.first == id; }),
-                        processes.end());
-    }
 
     bool EnumProcesses(DWORD* ids, DWORD bytes, DWORD* bytesFilled) override {
         ++enumCalls;
