@@ -1,5 +1,5 @@
 // The capture core's surroundings for tests: a process list, a clock and a row store, settable
-// and counted; and a filter's lists in their text form.
+// and counted.
 #pragma once
 
 #include <algorithm>
@@ -66,12 +66,3 @@ public:
     unsigned replies = 0;
     FakeProcessSource* exitsOnReply = nullptr; // a one-shot sender's, gone once answered
 };
-
-// The include and the exclude text.
-using FilterForm = std::pair<std::string, std::string>;
-
-inline FilterForm FilterTexts(const CLogFilter& filter) {
-    FilterForm form;
-    filter.GetFilterTexts(form.first, form.second);
-    return form;
-}

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "Fakes.h"
@@ -12,12 +13,7 @@
 namespace {
 
 // A change to the process list, then a lookup's name and the number of enumerations after it.
-struct Step {
-    std::function<void(FakeProcessSource&)> change;
-    DWORD id;
-    std::string name;
-    unsigned enumerations;
-};
+using Step = std::tuple<std::function<void(FakeProcessSource&)>, DWORD, std::string, unsigned>;
 
 // Ids 1 (a name cut to 127 bytes), 2 (unreadable) and 3 to 1024 are listed; 1025 to 1030 are
 // past the first 1024 and only their own reads name them.
@@ -29,16 +25,16 @@ TEST(ProcessNames, MissesRefreshOncePerIdCachedNamesHoldUntilARefreshAndUnnamedI
     for (DWORD id = 3; id <= 1030; ++id)
         source.Add(id, "p" + std::to_string(id));
     const auto expectLookups = [&source](CProcessNames& names, const std::vector<Step>& steps) {
-        for (const Step& step : steps) {
-            SCOPED_TRACE("lookup of id " + std::to_string(step.id));
-            if (step.change)
-                step.change(source);
+        for (const auto& [change, id, name, enumerations] : steps) {
+            SCOPED_TRACE("lookup of id " + std::to_string(id));
+            if (change)
+                change(source);
             char buffer[128];
             memset(buffer, 'z', sizeof buffer);
-            names.Lookup(step.id, buffer);
+            names.Lookup(id, buffer);
             ASSERT_NE(nullptr, memchr(buffer, '\0', sizeof buffer)) << "the name is unterminated";
-            EXPECT_EQ(step.name, buffer);
-            EXPECT_EQ(step.enumerations, source.enumCalls);
+            EXPECT_EQ(name, buffer);
+            EXPECT_EQ(enumerations, source.enumCalls);
         }
     };
     CProcessNames names(source);
