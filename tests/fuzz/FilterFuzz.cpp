@@ -1,22 +1,23 @@
 // The filter under any include, exclude and message texts: the lists split as the rules say,
 // the one-pass match against a search per pattern, and the text form.
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "Fakes.h"
 #include "FuzzSupport.h"
+#include "LogFilter.h"
 
 namespace {
 
+using FilterForm = std::pair<std::string, std::string>; // the include and the exclude text
+
 bool AnyIn(const CLeadBytes& codePage, const std::string& text,
            const std::vector<std::string>& patterns) {
-    for (const std::string& p : patterns) {
-        if (codePage.Find(text.data(), text.size(), p.data(), p.size()) >= 0)
-            return true;
-    }
-    return false;
+    return std::any_of(patterns.begin(), patterns.end(), [&](const std::string& p) {
+        return codePage.Find(text.data(), text.size(), p.data(), p.size()) >= 0;
+    });
 }
 
 // The patterns of a text with a separator added: its pieces up to each separator that is a whole
@@ -59,7 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // A null text reads as an empty one.
     filter.SetFilter(include.empty() && data[0] & 2 ? nullptr : include.c_str(),
                      exclude.empty() && data[0] & 4 ? nullptr : exclude.c_str());
-    const FilterForm form = FilterTexts(filter);
+    FilterForm form;
+    filter.GetFilterTexts(form.first, form.second);
     const bool off = AnyIn(codePage, include, {"*"}) || AnyIn(codePage, exclude, {"*"});
     std::vector<std::string> includes, excludes;
     if (off) {
@@ -74,10 +76,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // Texts made of the fields and their pairs, so that patterns occur in them.
     std::vector<std::string> texts;
-    for (size_t i = 0; i < fields.size() && i < 6; ++i) {
+    for (size_t i = 0; i < fields.size() && i < 6; ++i)
         for (size_t j = 0; j < fields.size() && j < 6; ++j)
             texts.push_back(fields[i] + fields[j]);
-    }
     for (int round = 0; round < 2; ++round) {
         for (const std::string& text : texts) {
             const bool expected = off || (includes.empty() && excludes.empty()) ||
@@ -88,7 +89,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Check(filter.Match(nullptr) == filter.Match(""), "a null text matches as an empty one");
         // Fed back, the text form rebuilds the same filter, but for a '*' of the exclude text.
         filter.SetFilter(form.first.c_str(), form.second.c_str());
-        const FilterForm again = FilterTexts(filter);
+        FilterForm again;
+        filter.GetFilterTexts(again.first, again.second);
         Check(again == form || (off && again == FilterForm{"*;;", ";"}),
               "the text form round-trips");
     }

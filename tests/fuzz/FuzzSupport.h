@@ -1,6 +1,7 @@
 // The fuzz targets' helpers: an assertion that names what broke, and an input's text fields.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -23,7 +24,6 @@ inline std::vector<std::string> Fields(const uint8_t* data, size_t size, size_t 
         else
             fields.back() += static_cast<char>(data[i]);
     }
-    if (fields.size() < count)
-        fields.resize(count);
+    fields.resize(std::max(fields.size(), count));
     return fields;
 }

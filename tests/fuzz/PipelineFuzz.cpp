@@ -1,7 +1,5 @@
-// The message pipeline under any text, process id, process name, filter and a full store: one
-// answer, 1 for a dropped row, an early one only after a new sender's name is read and its row
-// kept, one lookup per new sender, a row exactly when the filter passes the full text, and cuts
-// between characters.
+// The message pipeline under any text, process id, process name, filter and a full store; each
+// invariant is named by its check.
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -51,17 +49,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // The text as it is, and repeated past the cut with the include text after it, so that every
     // run meets a cut and the filter may find a pattern only past it.
-    const std::string longText = [&text, &fields] {
-        std::string repeated = text;
-        while (!text.empty() && repeated.size() < 2 * sizeof DebugRecord::szMsg)
-            repeated += text;
-        return repeated + fields[2];
-    }();
+    std::string longText = text;
+    while (!text.empty() && longText.size() < 2 * sizeof DebugRecord::szMsg)
+        longText += text;
+    longText += fields[2];
     const bool firstDropped = rows.full && filter.Match(text.c_str());
     size_t shown = 0;
-    for (const std::string* message : {&text, &longText}) {
-        const bool passes = filter.Match(message->c_str());
-        Check(capture.OnDebugMessage(processId, message->c_str()) == (passes && rows.full),
+    for (const std::string& message : {text, longText}) {
+        const bool passes = filter.Match(message.c_str());
+        Check(capture.OnDebugMessage(processId, message.c_str()) == (passes && rows.full),
               "the answer is 0, or 1 for a row the store could not keep");
         Check(rows.replies == (processId && !firstDropped ? 1u : 0u),
               "the sender is released early only after its first message's row is kept");
@@ -79,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                   strcmp(rows.store.GetCellText(shown, 2, scratch), "04:03:09:00") == 0,
               "the process id and the time");
         CheckCut(codePage, rows.store.GetCellText(shown, 3, scratch), sizeof DebugRecord::szMsg,
-                 *message, "the message text");
+                 message, "the message text");
         ++shown;
     }
     return 0;

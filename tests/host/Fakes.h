@@ -1,5 +1,5 @@
 // The capture core's surroundings for tests: a process list, a clock and a row store, settable
-// and counted; and a filter's lists in their text form.
+// and counted.
 #pragma once
 
 #include <algorithm>
@@ -16,11 +16,6 @@ class FakeProcessSource : public IProcessSource {
 public:
     // An empty name: the process cannot be read.
     void Add(DWORD id, const std::string& name) { processes.emplace_back(id, name); }
-    void Remove(DWORD id) {
-        processes.erase(std::remove_if(processes.begin(), processes.end(),
-                                       [id](const auto& p) { return p.first == id; }),
-                        processes.end());
-    }
 
     bool EnumProcesses(DWORD* ids, DWORD bytes, DWORD* bytesFilled) override {
         ++enumCalls;
@@ -71,12 +66,3 @@ public:
     unsigned replies = 0;
     FakeProcessSource* exitsOnReply = nullptr; // a one-shot sender's, gone once answered
 };
-
-// The include and the exclude text.
-using FilterForm = std::pair<std::string, std::string>;
-
-inline FilterForm FilterTexts(const CLogFilter& filter) {
-    FilterForm form;
-    filter.GetFilterTexts(form.first, form.second);
-    return form;
-}

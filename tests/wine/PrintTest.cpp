@@ -25,9 +25,7 @@ const char kPpd[] =
     "*DefaultPaperDimension: A4\n*PaperDimension A4/A4: \"595 842\"\n";
 
 std::string Output(int printer) {
-    char dir[MAX_PATH];
-    ::GetTempPathA(sizeof dir, dir);
-    return dir + std::string("kestrin-print-") + std::to_string(printer) + ".ps";
+    return SiblingPath(("kestrin-print-" + std::to_string(printer) + ".ps").c_str());
 }
 
 void InstallPrinters(bool installed) {
@@ -97,8 +95,10 @@ protected:
 // Each command prints one empty page to its printer, or none when cancelled: /p to the default
 // printer, /pt to the one its next three arguments name and leaves the choice as it was, both
 // ending the program with status 0; Print Setup's choice is where Print Direct prints from then on.
-// Switches start with '/' or '-', in any case. Without a printer each command says so.
-TEST_F(PrintTest, EachPrintCommandPrintsOneEmptyPageToItsPrinterOrSaysThereIsNone) {
+// Without a printer each command says so.
+// Preview shows the page as the only white below its controls, a box of A4's shape; zoomed past
+// the window, it scrolls: its top first below the controls, then gone.
+TEST_F(PrintTest, PrintCommandsPrintOneEmptyPageAndPreviewShowsItInPlaceOfTheList) {
     InstallPrinters(false);
     for (UINT id :
          {ID_FILE_PRINT, ID_FILE_PRINT_DIRECT, ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP})
@@ -110,17 +110,11 @@ TEST_F(PrintTest, EachPrintCommandPrintsOneEmptyPageToItsPrinterOrSaysThereIsNon
     ASSERT_NO_FATAL_FAILURE(InstallPrinters(true));
     const std::string file = Output(2);
     std::ofstream(file) << "read by nobody";
-    // Parsed from the program's arguments, as at start.
     const auto shell = [](const Strings& args) {
         return [args] {
-            std::vector<char*> argv = {__argv[0]};
-            for (const std::string& arg : args)
-                argv.push_back(const_cast<char*>(arg.c_str()));
-            const auto saved = std::make_pair(__argc, __argv);
-            std::tie(__argc, __argv) = std::make_pair(static_cast<int>(argv.size()), argv.data());
             CCommandLineInfo info;
-            g_app->ParseCommandLine(info);
-            std::tie(__argc, __argv) = saved;
+            for (const std::string& arg : args)
+                info.ParseParam(arg.c_str() + (arg[0] == '/'), arg[0] == '/');
             g_app->m_nExitCode = CWinApp::kExitFailed;
             EXPECT_FALSE(g_app->ProcessShellCommand(info));
             EXPECT_EQ(0, g_app->m_nExitCode);
@@ -141,7 +135,7 @@ TEST_F(PrintTest, EachPrintCommandPrintsOneEmptyPageToItsPrinterOrSaysThereIsNon
         {command(ID_FILE_PRINT), {Click(IDCANCEL)}, {Ansi("打印")}, -1},
         {command(ID_FILE_PRINT), {Click(IDOK)}, {Ansi("打印")}, 0},
         {command(ID_FILE_PRINT_DIRECT), {}, {}, 0},
-        {shell({"-P", file}), {}, {}, 0},
+        {shell({"/P", file}), {}, {}, 0},
         {shell({"/pt", file, kPrinters[1], "winspool", kPorts[1], "more"}), {}, {}, 1},
         {command(ID_FILE_PRINT_DIRECT), {}, {}, 0},
         {command(ID_FILE_PRINT_SETUP), {second, Click(IDOK)}, {Ansi("打印设置")}, -1},
@@ -155,12 +149,7 @@ TEST_F(PrintTest, EachPrintCommandPrintsOneEmptyPageToItsPrinterOrSaysThereIsNon
                   (std::vector<Strings>{Pages(0), Pages(1)}));
     }
     ::DeleteFileA(file.c_str());
-}
 
-// The page is the only white below the controls: a box of A4's shape, white throughout; zoomed
-// past the window, it scrolls: its top first below the controls, then gone.
-TEST_F(PrintTest, PreviewShowsOneEmptyPageInPlaceOfTheListWhichKeepsTakingRows) {
-    ASSERT_NO_FATAL_FAILURE(InstallPrinters(true));
     Send("before");
     Command(ID_FILE_PRINT_PREVIEW);
     HWND preview = ::FindWindowExA(m_frame->m_hWnd, nullptr, CPrintPreview::kClassName, nullptr);
@@ -168,20 +157,19 @@ TEST_F(PrintTest, PreviewShowsOneEmptyPageInPlaceOfTheListWhichKeepsTakingRows) 
     HWND controls = ::FindWindowExA(preview, nullptr, TOOLBARCLASSNAMEA, nullptr);
     const UINT ids[] = {AFX_ID_PREVIEW_PRINT,  AFX_ID_PREVIEW_NEXT,    AFX_ID_PREVIEW_PREV,
                         AFX_ID_PREVIEW_ZOOMIN, AFX_ID_PREVIEW_ZOOMOUT, AFX_ID_PREVIEW_CLOSE};
-    const auto enabled = [&] {
-        std::vector<bool> states;
-        for (UINT id : ids)
-            states.push_back(::SendMessageA(controls, TB_ISBUTTONENABLED, id, 0) != 0);
-        return states;
+    const auto enabled = [&] { // each control's label, and '-' after a disabled one's
+        std::string labels;
+        for (UINT id : ids) {
+            char label[64] = "";
+            ::SendMessageA(controls, TB_GETBUTTONTEXTA, id, reinterpret_cast<LPARAM>(label));
+            labels += label +
+                      std::string(::SendMessageA(controls, TB_ISBUTTONENABLED, id, 0) ? "|" : "-|");
+        }
+        return labels;
     };
-    EXPECT_EQ((std::vector<bool>{true, false, false, true, false, true}), enabled());
-    std::string labels;
-    for (UINT id : ids) {
-        char label[64] = "";
-        ::SendMessageA(controls, TB_GETBUTTONTEXTA, id, reinterpret_cast<LPARAM>(label));
-        labels += label + std::string("|");
-    }
-    EXPECT_EQ(Ansi("打印(&P)...|下一页(&N)|上一页(&V)|放大(&I)|缩小(&O)|关闭(&C)|"), labels);
+    EXPECT_EQ(Ansi("打印(&P)...|下一页(&N)-|上一页(&V)-|放大(&I)|缩小(&O)-|关闭(&C)|"), enabled());
+    const std::string zoomed =
+        Ansi("打印(&P)...|下一页(&N)-|上一页(&V)-|放大(&I)|缩小(&O)|关闭(&C)|");
     EXPECT_EQ(std::make_pair(FALSE, TRUE),
               std::make_pair(::IsWindowVisible(m_view), ::IsWindowVisible(preview)));
 
@@ -218,7 +206,7 @@ TEST_F(PrintTest, PreviewShowsOneEmptyPageInPlaceOfTheListWhichKeepsTakingRows) 
     m_frame->MoveWindow(frame);
     // Keys and the wheel through the loop to the focus: a control's letter alone or with Alt.
     Input(::GetFocus(), WM_KEYDOWN, 'I');
-    EXPECT_EQ((std::vector<bool>{true, false, false, true, true, true}), enabled()) << "zoomed";
+    EXPECT_EQ(zoomed, enabled()) << "zoomed";
     const LONG top = page().top - below;
     Input(::GetFocus(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA));
     const LONG wheeled = page().top - below;
@@ -227,12 +215,11 @@ TEST_F(PrintTest, PreviewShowsOneEmptyPageInPlaceOfTheListWhichKeepsTakingRows) 
         << "wheel";
     ::SendMessageA(preview, WM_VSCROLL, SB_PAGEDOWN, 0);
     EXPECT_EQ(below, page().top) << "scrolled by a page";
+    const HWND status = ::GetDlgItem(m_frame->m_hWnd, AFX_IDW_STATUS_BAR);
     ::SendMessageA(controls, TB_SETHOTITEM, 5, 0);
-    EXPECT_EQ(Ansi("关闭打印预览模式"),
-              WindowText(::GetDlgItem(m_frame->m_hWnd, AFX_IDW_STATUS_BAR)));
+    EXPECT_EQ(Ansi("关闭打印预览模式"), WindowText(status));
     ::SendMessageA(m_frame->m_hWnd, WM_MENUSELECT, MAKEWPARAM(SC_CLOSE, MF_SYSMENU), 0);
-    EXPECT_EQ(Ansi("关闭打印预览模式"),
-              WindowText(::GetDlgItem(m_frame->m_hWnd, AFX_IDW_STATUS_BAR)));
+    EXPECT_EQ(Ansi("关闭打印预览模式"), WindowText(status));
     EXPECT_EQ(0, Send("during"));
     // Alt+F4 closes the preview, and Kestrin stays.
     ::SendMessageA(m_frame->m_hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -244,7 +231,7 @@ TEST_F(PrintTest, PreviewShowsOneEmptyPageInPlaceOfTheListWhichKeepsTakingRows) 
     preview = ::FindWindowExA(m_frame->m_hWnd, nullptr, CPrintPreview::kClassName, nullptr);
     Input(::GetFocus(), WM_SYSKEYDOWN, 'I', 1 << 29);
     controls = ::FindWindowExA(preview, nullptr, TOOLBARCLASSNAMEA, nullptr);
-    EXPECT_EQ((std::vector<bool>{true, false, false, true, true, true}), enabled()) << "Alt+I";
+    EXPECT_EQ(zoomed, enabled()) << "Alt+I";
     Input(::GetFocus(), WM_KEYDOWN, VK_ESCAPE);
     EXPECT_EQ(std::make_pair(FALSE, m_view), std::make_pair(::IsWindow(preview), ::GetFocus()));
 }

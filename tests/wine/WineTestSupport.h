@@ -12,7 +12,6 @@
 // Bounds a hung child or wait, so that a broken run still ends.
 inline const DWORD kTimeoutMs = 30000;
 
-// Polls until found() holds; false after the timeout.
 template <typename Found> bool WaitFor(Found found) {
     for (DWORD waited = 0; waited <= kTimeoutMs; waited += 20, ::Sleep(20))
         if (found())
@@ -44,18 +43,14 @@ inline std::string SiblingPath(const char* fileName) {
 inline std::string QuoteArgument(const std::string& arg) {
     std::string quoted = "\"";
     size_t backslashes = 0;
-    for (size_t i = 0; i < arg.size(); ++i) {
-        const char ch = arg[i];
-        if (ch == '\\') {
-            ++backslashes;
-            continue;
-        }
+    for (const char *p = arg.c_str(), *next; *p; p = next) {
+        next = ::CharNextA(p);
         // Backslashes double only before a quote, the argument's or the closing one.
-        quoted.append(ch == '"' ? 2 * backslashes + 1 : backslashes, '\\');
-        backslashes = 0;
-        quoted += ch;
-        if (::IsDBCSLeadByte(static_cast<BYTE>(ch)) && i + 1 < arg.size())
-            quoted += arg[++i];
+        if (*p != '\\') {
+            quoted.append(*p == '"' ? 2 * backslashes + 1 : backslashes, '\\').append(p, next);
+            backslashes = 0;
+        } else
+            ++backslashes;
     }
     quoted.append(2 * backslashes, '\\');
     return quoted + '"';
@@ -139,8 +134,7 @@ public:
         m_input.Reset();
     }
 
-    // Dispatches this thread's messages meanwhile, so that its windows keep answering the child.
-    // False on timeout or failure.
+    // Dispatching meanwhile, so that this thread's windows keep answering the child.
     bool WaitPumping(DWORD timeoutMs) const {
         const HANDLE process = m_process.Get();
         const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
