@@ -39,10 +39,8 @@ inline const auto* const g_environment =
 // One action on the modal window in front.
 using ModalStep = std::function<void(HWND window)>;
 
-// The steps a command's modal windows are answered with, and the windows met: each caption,
-// with ": " and the message for Kestrin's message boxes; "cancelled " and the caption for one
-// met after the last step, which is cancelled so that no test hangs.
-// Named: an unnamed type would give every file of the program a copy of its own.
+// The windows met: each caption, with ": " and the text for Kestrin's message boxes; one met
+// after the last step is cancelled, so that no test hangs. Named, so all files share one.
 struct ModalState {
     std::vector<ModalStep> steps;
     size_t next;
@@ -69,8 +67,7 @@ inline void CALLBACK AnswerModal(HWND, UINT, UINT_PTR, DWORD) {
     ::PostMessageA(w, WM_COMMAND, IDCANCEL, 0);
 }
 
-// Steps: a button pressed; a key pressed on the focus; a control's text replaced as a paste
-// would.
+// Steps: a button pressed; a key pressed on the focus; a control's text replaced as a paste.
 inline ModalStep Click(int id) {
     return [id](HWND window) {
         ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
@@ -90,8 +87,7 @@ inline ModalStep Type(int id, std::string text) {
 
 class AppFixture : public ::testing::Test {
 protected:
-    // Every test starts as after start-up: no rows, capture on, log to file off, a new document
-    // with a filter that passes everything, no recent files, no prompt.
+    // As after start-up: no rows, capture on, no log file, a new document, no recent file.
     void SetUp() override {
         m_frame = Frame();
         ASSERT_TRUE(m_frame && m_frame->GetActiveView()) << "Kestrin did not start";
@@ -109,8 +105,7 @@ protected:
     }
 
     void Command(UINT id) const { m_frame->SendMessage(WM_COMMAND, id); }
-    // Runs the action, or the command, with the modal windows it opens answered by steps; the
-    // windows met.
+    // Runs the action, or the command, with its modal windows answered by steps; the windows met.
     static Strings Drive(const std::function<void()>& action, std::vector<ModalStep> steps) {
         g_modal = {std::move(steps), 0, nullptr, {}};
         const UINT_PTR timer = ::SetTimer(nullptr, 0, 10, AnswerModal);
@@ -138,8 +133,7 @@ protected:
         m_frame->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), index);
         return popup;
     }
-    // Posted to the window and taken through the application's loop and its accelerators, with
-    // the key held (0: none) meanwhile.
+    // Through the application's loop and its accelerators, with the key held (0: none).
     static void Input(HWND to, UINT message, WPARAM wParam, LPARAM lParam = 0, BYTE held = 0) {
         BYTE keys[256] = {};
         keys[held] = 0x80;

@@ -22,31 +22,12 @@ LRESULT ToolBarSend(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
 
 using AppTest = AppFixture;
 
-// A null text is an empty row, sent to the view as to the frame. Rows from other processes,
-// captions and ids are the end-to-end and stress tests' part. A frame whose view cannot be
-// created is told, and opens nothing.
-TEST_F(AppTest, ANullTextIsAnEmptyRowAndAFrameWithoutAViewTakesNothingOrIsTold) {
-    EXPECT_EQ(0, Send(nullptr, m_view));
-    EXPECT_EQ(Strings{""}, Texts());
-    CMainFrame bare;
-    ASSERT_TRUE(bare.LoadFrame(IDR_MAINFRAME, WS_POPUP, nullptr));
-    EXPECT_EQ(std::make_tuple(LRESULT{1}, std::string("Kestrin"), size_t{1}),
-              std::make_tuple(Send("lost", bare.m_hWnd), WindowText(bare.m_hWnd), Rows().size()))
-        << "a frame without a view: result, caption, rows";
-    CSingleDocTemplate broken(IDR_MAINFRAME, MakeAs<CDocument, CKestrinDoc>,
-                              MakeAs<CFrameWnd, CMainFrame>,
-                              []() -> std::unique_ptr<CView> { return nullptr; });
-    const CDocument* opened = m_frame->GetActiveDocument();
-    EXPECT_EQ(Strings{Ansi("Kestrin: 无法创建文档窗口。")},
-              Drive([&] { opened = broken.OpenDocumentFile(nullptr); }, {Click(IDOK)}));
-    EXPECT_EQ(nullptr, opened);
-}
-
 // Items grayed or checked as the route leaves them, the commands with no handler grayed, the
-// buttons alike: as started, then after toggling Capture, Log to file, Capture debug output,
-// Capture and Capture debug output again. Capture off drops messages; Log to file goes on with the
-// path Save remembers, or stays off when its file dialog is cancelled. Each shows its picture.
-TEST_F(AppTest, MenusAndBothBarsShowTheRoutesStates) {
+// buttons alike and each with its picture, after each toggle. Capture off drops messages; a
+// cancelled Log to file stays off. A null text is an empty row; a frame without a view takes
+// nothing, and one whose view cannot be created is told. A string's first field is the prompt
+// shown for a highlighted item or hot button; the second the tip, if any.
+TEST_F(AppTest, BarsShowStatesPromptsAndTipsAndOnlyAFrameWithAViewTakesRows) {
     const std::set<int> grayedAlways = {ID_FILE_MRU_FILE1, ID_EDIT_UNDO, ID_EDIT_CUT, ID_EDIT_COPY,
                                         ID_EDIT_PASTE};
     const UINT toggles[] = {0,
@@ -92,14 +73,21 @@ TEST_F(AppTest, MenusAndBothBarsShowTheRoutesStates) {
                   std::make_pair(ToolBarSend(TB_GETBITMAP, ID_CAPTURE),
                                  ToolBarSend(TB_GETBITMAP, ID_LOG_TO_FILE)))
             << "pictures of Capture and Log to file";
-        EXPECT_EQ(0, Send(std::to_string(step).c_str()));
+        EXPECT_EQ(0, step ? Send(std::to_string(step).c_str()) : Send(nullptr, m_view));
     }
-    EXPECT_EQ((Strings{"0", "4", "5"}), Texts()) << "rows taken with Capture on";
-}
-
-// A string's first field is the prompt the status bar shows while the menu item is highlighted
-// or the pointer rests on the button; the second is the button's tip, or there is none.
-TEST_F(AppTest, PromptsAndTipsShowInTheBars) {
+    CMainFrame bare;
+    ASSERT_TRUE(bare.LoadFrame(IDR_MAINFRAME, WS_POPUP, nullptr));
+    EXPECT_EQ(std::make_pair(LRESULT{1}, std::string("Kestrin")),
+              std::make_pair(Send("lost", bare.m_hWnd), WindowText(bare.m_hWnd)))
+        << "a frame without a view: result, caption";
+    EXPECT_EQ((Strings{"", "4", "5"}), Texts()) << "rows taken with Capture on";
+    CSingleDocTemplate broken(IDR_MAINFRAME, MakeAs<CDocument, CKestrinDoc>,
+                              MakeAs<CFrameWnd, CMainFrame>,
+                              []() -> std::unique_ptr<CView> { return nullptr; });
+    const CDocument* opened = m_frame->GetActiveDocument();
+    EXPECT_EQ(Strings{Ansi("Kestrin: 无法创建文档窗口。")},
+              Drive([&] { opened = broken.OpenDocumentFile(nullptr); }, {Click(IDOK)}));
+    EXPECT_EQ(nullptr, opened);
     const auto paneAfter = [](HWND to, UINT message, WPARAM wParam, LPARAM lParam) {
         ::SendMessageA(to, message, wParam, lParam);
         return WindowText(::GetDlgItem(Frame()->m_hWnd, AFX_IDW_STATUS_BAR)); // its first pane
@@ -123,11 +111,9 @@ TEST_F(AppTest, PromptsAndTipsShowInTheBars) {
     }
 }
 
-// The File commands as users give them: Ctrl+N, Ctrl+O and Ctrl+S through the accelerators of the
-// application's own loop. Save As writes an empty file and takes its name; a name longer than the
-// system's dialogs hold (they ended Kestrin) is told as a failure and changes nothing. Files
-// opened by path or from the menu's recent-file entries lead the recent list of four, which the
-// next start reads.
+// The File commands, keys through the accelerators. Save As writes an empty file and takes its
+// name; a name longer than the system's dialogs hold (they ended Kestrin) fails and changes
+// nothing. Files opened lead the recent list of four, which the next start reads.
 TEST_F(AppTest, FileCommandsChangeTheDocumentAndTheRecentListAndLongNamesFailLeavingAllAsItWas) {
     Send("kept");
     const std::vector<Row> rows = Rows();
@@ -192,11 +178,9 @@ TEST_F(AppTest, FileCommandsChangeTheDocumentAndTheRecentListAndLongNamesFailLea
         ::DeleteFileA(file.c_str());
 }
 
-// Keys and clicks through the loop select rows and ranges, as the list alone would, each in one
-// step however many rows: the selected runs and the focus after each. Copy puts the selected runs
-// on the clipboard as Save's lines, as ANSI text and as UTF-16 from it; while no row is selected
-// it is grayed and Ctrl+C does nothing. A clipboard another program holds is told, and stays as
-// it was.
+// Keys and clicks select rows and ranges as the list alone would: the selected runs and the
+// focus after each. Copy puts the selected runs on the clipboard as Save's lines, ANSI and UTF-16;
+// with none selected Ctrl+C does nothing. A clipboard another program holds is told, and kept.
 TEST_F(AppTest, KeysAndClicksSelectRowsAndRangesAndCopyPutsThemOnTheClipboardAsSavedLines) {
     using Texts = std::pair<std::string, std::wstring>;
     const auto clipboard = [] {
