@@ -148,9 +148,9 @@ protected:
     void PressControl(char key) const {
         Input(m_view, WM_KEYDOWN, static_cast<WPARAM>(key), 0, VK_CONTROL);
     }
-    std::string MenuText(int popup, UINT id) const {
+    std::string MenuText(UINT id) const { // of the File menu
         char text[MAX_PATH + 8] = "";
-        ::GetMenuStringA(OpenPopup(popup), id, text, sizeof text, MF_BYCOMMAND);
+        ::GetMenuStringA(OpenPopup(0), id, text, sizeof text, MF_BYCOMMAND);
         return text;
     }
     // After an idle update.

@@ -14,7 +14,6 @@
 namespace {
 
 const int kExtra = 12; // the first picture of the extra strip, after the toolbar's own 12
-const int kFilePopup = 0;
 
 LRESULT ToolBarSend(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
     return ::SendMessageA(ToolBar(), message, wParam, lParam);
@@ -130,7 +129,7 @@ TEST_F(AppTest, FileCommandsChangeTheDocumentAndTheRecentListAndLongNamesFailLea
     const std::string path = SiblingPath("kestrin-save-as.kst"),
                       tooLong = SiblingPath("") + std::string(300, 'q');
     const auto state = [&] {
-        return Strings{doc->GetTitle(), doc->GetPathName(), MenuText(kFilePopup, ID_FILE_MRU_FILE1),
+        return Strings{doc->GetTitle(), doc->GetPathName(), MenuText(ID_FILE_MRU_FILE1),
                        std::to_string(std::ifstream(path, std::ios::ate).tellg()),
                        WindowText(m_frame->m_hWnd)};
     };
@@ -153,25 +152,18 @@ TEST_F(AppTest, FileCommandsChangeTheDocumentAndTheRecentListAndLongNamesFailLea
         std::ofstream(paths.back()) << "kestrin-send.exe\t42\t10:00:00:00\thello\t\r\n";
         ASSERT_NE(nullptr, g_app->OpenDocumentFile(paths.back().c_str()));
     }
-    const auto listed = [this] {
-        Strings items;
-        for (UINT id = ID_FILE_MRU_FILE1; id < ID_FILE_MRU_FILE1 + 4; ++id)
-            items.push_back(MenuText(kFilePopup, id));
-        return items;
-    };
-    EXPECT_EQ((Strings{"&1 " + paths[4], "&2 " + paths[3], "&3 " + paths[2], "&4 " + paths[1]}),
-              listed());
-    Command(ID_FILE_MRU_FILE1 + 3);
+    Command(ID_FILE_MRU_FILE1 + 3); // the fourth entry, which leads the list now
+    CRecentFileList* recent = g_app->GetRecentFileList();
+    EXPECT_EQ(4u, recent->GetSize()) << "five opened";
+    recent->WriteList(); // as at exit; the next start reads it back
+    while (recent->GetSize() > 0)
+        recent->Remove(0);
+    recent->ReadList();
+    Strings listed;
+    for (UINT id = ID_FILE_MRU_FILE1; id < ID_FILE_MRU_FILE1 + 4; ++id)
+        listed.push_back(MenuText(id));
     EXPECT_EQ((Strings{"&1 " + paths[1], "&2 " + paths[4], "&3 " + paths[3], "&4 " + paths[2]}),
-              listed())
-        << "after opening the fourth entry";
-    g_app->GetRecentFileList()->WriteList(); // as at exit; the next start reads it back
-    CRecentFileList next(ID_FILE_MRU_FILE1,
-                         (std::string(kRegistryPath) + "\\Recent File List").c_str(), 4);
-    next.ReadList();
-    ASSERT_EQ(4u, next.GetSize());
-    EXPECT_EQ((Strings{paths[1], paths[4], paths[3], paths[2]}),
-              (Strings{next[0], next[1], next[2], next[3]}));
+              listed);
     EXPECT_EQ(rows, Rows()) << "no file is read";
     paths.push_back(path);
     for (const std::string& file : paths)
