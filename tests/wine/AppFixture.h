@@ -13,13 +13,6 @@
 
 inline CKestrinApp* g_app = nullptr;
 
-inline CMainFrame* Frame() {
-    return g_app ? dynamic_cast<CMainFrame*>(g_app->m_pMainWnd) : nullptr;
-}
-inline HWND ToolBar() {
-    return ::GetDlgItem(Frame()->m_hWnd, AFX_IDW_TOOLBAR);
-}
-
 // Kestrin starts once: its single-instance mutex and windows stay until the process ends.
 class KestrinEnvironment : public ::testing::Environment {
 public:
@@ -89,7 +82,7 @@ class AppFixture : public ::testing::Test {
 protected:
     // As after start-up: no rows, capture on, no log file, a new document, no recent file.
     void SetUp() override {
-        m_frame = Frame();
+        m_frame = dynamic_cast<CMainFrame*>(g_app->m_pMainWnd);
         ASSERT_TRUE(m_frame && m_frame->GetActiveView()) << "Kestrin did not start";
         m_view = m_frame->GetActiveView()->m_hWnd;
         PumpMessages();
@@ -153,10 +146,14 @@ protected:
         ::GetMenuStringA(OpenPopup(0), id, text, sizeof text, MF_BYCOMMAND);
         return text;
     }
+    HWND ToolBar() const { return ::GetDlgItem(m_frame->m_hWnd, AFX_IDW_TOOLBAR); }
+    LRESULT ToolBarSend(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
+        return ::SendMessageA(ToolBar(), message, wParam, lParam);
+    }
     // After an idle update.
     LRESULT ButtonState(UINT id) const {
         g_app->OnIdle(0);
-        return ::SendMessageA(ToolBar(), TB_GETSTATE, id, 0);
+        return ToolBarSend(TB_GETSTATE, id);
     }
 
     CMainFrame* m_frame = nullptr;

@@ -6,7 +6,6 @@
 
 namespace {
 
-const int kViewPopup = 2;
 const LRESULT kCaptureOffPicture = 12 + 1; // the extra strip's second picture, after 12 own
 
 RECT WindowRect(HWND window) {
@@ -23,13 +22,10 @@ protected:
         AppFixture::TearDown();
     }
     HWND Bar() const { return m_frame->GetControlBar(AFX_IDW_TOOLBAR)->m_hWnd; }
-    // Pressed at from (screen) on window's gripper or caption, moved to target and released
-    // there, with Escape pressed (to the view, through the application's loop) before when cancel.
+    // Pressed at from (screen) on window's gripper or caption, released at target; Escape first.
     void Drag(HWND window, POINT from, POINT target, bool cancel = false) const {
         const LPARAM at = MAKELPARAM(from.x, from.y);
-        const LRESULT hit = ::SendMessageA(window, WM_NCHITTEST, 0, at);
-        ASSERT_EQ(HTCAPTION, hit) << "a gripper or caption is where the bar is dragged from";
-        ::SendMessageA(window, WM_NCLBUTTONDOWN, static_cast<WPARAM>(hit), at);
+        ::SendMessageA(window, WM_NCLBUTTONDOWN, ::SendMessageA(window, WM_NCHITTEST, 0, at), at);
         ::ScreenToClient(Bar(), &target);
         ::SendMessageA(Bar(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(target.x, target.y));
         if (cancel)
@@ -56,8 +52,8 @@ protected:
         return {(a.left + a.right) / 2 + dx * ((a.right - a.left) / 2 - 5),
                 (a.top + a.bottom) / 2 + dy * ((a.bottom - a.top) / 2 - 5)};
     }
-    bool Checked(UINT id) const {
-        return ::GetMenuState(OpenPopup(kViewPopup), id, MF_BYCOMMAND) & MF_CHECKED;
+    bool Checked(UINT id) const { // on the View menu
+        return ::GetMenuState(OpenPopup(2), id, MF_BYCOMMAND) & MF_CHECKED;
     }
     // Rows of buttons, each of which must lie whole inside window's client area.
     size_t Rows(HWND window) const {
