@@ -12,6 +12,7 @@
 #include "resource.h"
 
 inline CKestrinApp* g_app = nullptr;
+const LRESULT kExtra = 12; // the first picture of the extra strip, after the toolbar's own 12
 
 // Kestrin starts once: its single-instance mutex and windows stay until the process ends.
 class KestrinEnvironment : public ::testing::Environment {

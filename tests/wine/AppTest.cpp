@@ -12,8 +12,6 @@
 
 namespace {
 
-const int kExtra = 12; // the first picture of the extra strip, after the toolbar's own 12
-
 using AppTest = AppFixture;
 
 // Items grayed or checked as the route leaves them, the commands with no handler grayed, the

@@ -6,8 +6,6 @@
 
 namespace {
 
-const LRESULT kCaptureOffPicture = 12 + 1; // the extra strip's second picture, after 12 own
-
 RECT WindowRect(HWND window) {
     RECT rect = {};
     ::GetWindowRect(window, &rect);
@@ -143,7 +141,7 @@ TEST_F(DockingTest, ViewItemsHideTheBarsWhichDockAtEachEdgeAndFloatInAToolWindow
     const RECT shown = WindowRect(tool);
     EXPECT_TRUE(::IsWindowVisible(Bar()) && Checked(ID_VIEW_TOOLBAR)) << "shown again";
     EXPECT_TRUE(::EqualRect(&floating, &shown)) << "where it was";
-    EXPECT_EQ(kCaptureOffPicture, ::SendMessageA(Bar(), TB_GETBITMAP, ID_CAPTURE, 0))
+    EXPECT_EQ(kExtra + 1, ::SendMessageA(Bar(), TB_GETBITMAP, ID_CAPTURE, 0))
         << "Capture, switched off while the bar was hidden";
 
     // Half as wide by its right border, as the sizing loop asks and then moves the window.
@@ -156,8 +154,7 @@ TEST_F(DockingTest, ViewItemsHideTheBarsWhichDockAtEachEdgeAndFloatInAToolWindow
     EXPECT_TRUE(::EqualRect(&snapped, &reshaped) && snapped.right <= asked.right)
         << "asked for " << asked.right - asked.left << ", got " << reshaped.right - reshaped.left;
     EXPECT_GT(Rows(tool), 1u) << "rows that fit the width";
-    const POINT caption = Caption(tool);
-    ::SendMessageA(tool, WM_NCLBUTTONDBLCLK, HTCAPTION, MAKELPARAM(caption.x, caption.y));
+    ::SendMessageA(tool, WM_NCLBUTTONDBLCLK, HTCAPTION, 0);
     EXPECT_TRUE(m_frame->m_hWnd == ::GetParent(Bar()) && !::IsWindowVisible(tool));
     EXPECT_EQ("top horizontal", Place()) << "docked back where it left, in one row";
 
