@@ -139,9 +139,6 @@ protected:
         keys[held] = 0;
         ::SetKeyboardState(keys);
     }
-    void PressControl(char key) const {
-        Input(m_view, WM_KEYDOWN, static_cast<WPARAM>(key), 0, VK_CONTROL);
-    }
     std::string MenuText(UINT id) const { // of the File menu
         char text[MAX_PATH + 8] = "";
         ::GetMenuStringA(OpenPopup(0), id, text, sizeof text, MF_BYCOMMAND);

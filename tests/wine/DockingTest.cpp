@@ -34,12 +34,6 @@ protected:
         const RECT bar = WindowRect(Bar());
         Drag(Bar(), POINT{bar.left + 4, bar.top + 4}, target, cancel);
     }
-    // A point on the floating window's caption.
-    static POINT Caption(HWND tool) {
-        POINT client = {8, 0};
-        ::ClientToScreen(tool, &client);
-        return {client.x, client.y - ::GetSystemMetrics(SM_CYSMCAPTION) / 2};
-    }
     // A screen point 5 pixels inside the client area above the status bar: towards its left
     // (dx -1) or right (1) edge, its top (dy -1) or bottom (1), or midway (0).
     POINT Near(int dx, int dy) const {
@@ -160,7 +154,10 @@ TEST_F(DockingTest, ViewItemsHideTheBarsWhichDockAtEachEdgeAndFloatInAToolWindow
 
     // Floating again, dragged by its caption: to the left edge it docks there.
     DragBarTo(POINT{frame.right + 40, frame.top + 40});
-    Drag(::GetParent(Bar()), Caption(::GetParent(Bar())), Near(-1, 0));
+    tool = ::GetParent(Bar());
+    POINT caption = {8, 0}; // of the client area, below the caption
+    ::ClientToScreen(tool, &caption);
+    Drag(tool, {caption.x, caption.y - ::GetSystemMetrics(SM_CYSMCAPTION) / 2}, Near(-1, 0));
     EXPECT_EQ("left vertical", Place()) << "the floating caption dragged to an edge";
 }
 
