@@ -17,7 +17,6 @@ protected:
     // The bar back at the top, as the other tests expect it.
     void TearDown() override {
         m_frame->DockControlBar(m_frame->GetControlBar(AFX_IDW_TOOLBAR), CBRS_ALIGN_TOP);
-        AppFixture::TearDown();
     }
     HWND Bar() const { return m_frame->GetControlBar(AFX_IDW_TOOLBAR)->m_hWnd; }
     // Pressed at from (screen) on window's gripper or caption, released at target; Escape first.
@@ -122,8 +121,7 @@ TEST_F(DockingTest, ViewItemsHideTheBarsWhichDockAtEachEdgeAndFloatInAToolWindow
     EXPECT_EQ(1u, Rows(tool)) << "floating, it lies flat";
     ::SendMessageA(Bar(), TB_SETHOTITEM, ::SendMessageA(Bar(), TB_COMMANDTOINDEX, ID_FILE_NEW, 0),
                    0);
-    EXPECT_EQ(AfxExtractSubString(AfxLoadString(ID_FILE_NEW), 0),
-              WindowText(::GetDlgItem(m_frame->m_hWnd, AFX_IDW_STATUS_BAR)))
+    EXPECT_EQ(Ansi("建立新文档"), WindowText(::GetDlgItem(m_frame->m_hWnd, AFX_IDW_STATUS_BAR)))
         << "a hot button's prompt, from the tool window to the frame's status bar";
     ::SendMessageA(Bar(), TB_SETHOTITEM, static_cast<WPARAM>(-1), 0);
 

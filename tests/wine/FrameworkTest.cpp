@@ -111,11 +111,7 @@ TEST(Framework, CommandsGoFromViewToApplicationAndOneWithoutHandlerIsDisabled) {
         frame.SendMessage(WM_COMMAND, id);
         EXPECT_EQ(g_ran, id <= 4 ? kRoute[id - 1] : "") << "command " << id;
         ::AppendMenuA(menu, MF_STRING, id, "item");
-        CCmdUI item;
-        item.m_nID = id;
-        item.m_hMenu = menu;
-        item.m_nIndex = id - 1;
-        item.DoUpdate(frame);
+        CCmdUI{id, menu, id - 1}.DoUpdate(frame);
         EXPECT_EQ((::GetMenuState(menu, id - 1, MF_BYPOSITION) & MF_GRAYED) != 0, id == 5)
             << "command " << id;
     }
