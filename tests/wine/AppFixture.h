@@ -33,8 +33,8 @@ inline const auto* const g_environment =
 // One action on the modal window in front.
 using ModalStep = std::function<void(HWND window)>;
 
-// The windows met: each caption, with ": " and the text for Kestrin's message boxes; one met
-// after the last step is cancelled, so that no test hangs. Named, so all files share one.
+// The windows met: each caption, with ": " and the text for Kestrin's boxes; "cancelled " and
+// the caption for one met after the last step, so no test hangs. Named: one type in all files.
 struct ModalState {
     std::vector<ModalStep> steps;
     size_t next;

@@ -24,6 +24,7 @@ TEST_F(DialogsTest, FiltersOfAnyTextAreAppliedByOkOrEnterMatchedAndShownWhole) {
             Send(text.c_str());
         return Texts();
     };
+    const ModalStep closeBox = [](HWND w) { ::PostMessageA(w, WM_SYSCOMMAND, SC_CLOSE, 0); };
     const struct {
         const char *include, *exclude;
         ModalStep close;
@@ -33,11 +34,7 @@ TEST_F(DialogsTest, FiltersOfAnyTextAreAppliedByOkOrEnterMatchedAndShownWhole) {
         {"net;disk", "retry", Click(IDOK), {";", ";"}, {"net up"}},
         {"disk", "", Key(VK_ESCAPE), {"net;disk;", "retry;"}, {"net up"}},
         {patterns.c_str(), ";", Key(VK_RETURN), {"net;disk;", "retry;"}, {tail + "0999"}},
-        {"net",
-         "",
-         [](HWND w) { ::PostMessageA(w, WM_SYSCOMMAND, SC_CLOSE, 0); },
-         {patterns, ";"},
-         {tail + "0999"}}, // the close box
+        {"net", "", closeBox, {patterns, ";"}, {tail + "0999"}},
         {nullptr, nullptr, Click(IDOK), {patterns, ";"}, {tail + "0999"}},
     };
     // File New resets the filter.

@@ -19,7 +19,7 @@ protected:
         m_frame->DockControlBar(m_frame->GetControlBar(AFX_IDW_TOOLBAR), CBRS_ALIGN_TOP);
     }
     HWND Bar() const { return m_frame->GetControlBar(AFX_IDW_TOOLBAR)->m_hWnd; }
-    // Pressed at from (screen) on window's gripper or caption, released at target; Escape first.
+    // Pressed at from (screen) on a gripper or caption, released at target; Escape first if cancel.
     void Drag(HWND window, POINT from, POINT target, bool cancel = false) const {
         const LPARAM at = MAKELPARAM(from.x, from.y);
         ::SendMessageA(window, WM_NCLBUTTONDOWN, ::SendMessageA(window, WM_NCHITTEST, 0, at), at);
