@@ -12,13 +12,7 @@
 #include "resource.h"
 
 inline CKestrinApp* g_app = nullptr;
-
-inline CMainFrame* Frame() {
-    return g_app ? dynamic_cast<CMainFrame*>(g_app->m_pMainWnd) : nullptr;
-}
-inline HWND ToolBar() {
-    return ::GetDlgItem(Frame()->m_hWnd, AFX_IDW_TOOLBAR);
-}
+const LRESULT kExtra = 12; // the first picture of the extra strip, after the toolbar's own 12
 
 // Kestrin starts once: its single-instance mutex and windows stay until the process ends.
 class KestrinEnvironment : public ::testing::Environment {
@@ -39,10 +33,8 @@ inline const auto* const g_environment =
 // One action on the modal window in front.
 using ModalStep = std::function<void(HWND window)>;
 
-// The steps a command's modal windows are answered with, and the windows met: each caption,
-// with ": " and the message for Kestrin's message boxes; "cancelled " and the caption for one
-// met after the last step, which is cancelled so that no test hangs.
-// Named: an unnamed type would give every file of the program a copy of its own.
+// The windows met: each caption, with ": " and the text for Kestrin's boxes; "cancelled " and
+// the caption for one met after the last step, so no test hangs. Named: one type in all files.
 struct ModalState {
     std::vector<ModalStep> steps;
     size_t next;
@@ -69,8 +61,7 @@ inline void CALLBACK AnswerModal(HWND, UINT, UINT_PTR, DWORD) {
     ::PostMessageA(w, WM_COMMAND, IDCANCEL, 0);
 }
 
-// Steps: a button pressed; a key pressed on the focus; a control's text replaced as a paste
-// would.
+// Steps: a button pressed; a key pressed on the focus; a control's text replaced as a paste.
 inline ModalStep Click(int id) {
     return [id](HWND window) {
         ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
@@ -90,10 +81,9 @@ inline ModalStep Type(int id, std::string text) {
 
 class AppFixture : public ::testing::Test {
 protected:
-    // Every test starts as after start-up: no rows, capture on, log to file off, a new document
-    // with a filter that passes everything, no recent files, no prompt.
+    // As after start-up: no rows, capture on, no log file, a new document, no recent file.
     void SetUp() override {
-        m_frame = Frame();
+        m_frame = dynamic_cast<CMainFrame*>(g_app->m_pMainWnd);
         ASSERT_TRUE(m_frame && m_frame->GetActiveView()) << "Kestrin did not start";
         m_view = m_frame->GetActiveView()->m_hWnd;
         PumpMessages();
@@ -109,8 +99,7 @@ protected:
     }
 
     void Command(UINT id) const { m_frame->SendMessage(WM_COMMAND, id); }
-    // Runs the action, or the command, with the modal windows it opens answered by steps; the
-    // windows met.
+    // Runs the action, or the command, with its modal windows answered by steps; the windows met.
     static Strings Drive(const std::function<void()>& action, std::vector<ModalStep> steps) {
         g_modal = {std::move(steps), 0, nullptr, {}};
         const UINT_PTR timer = ::SetTimer(nullptr, 0, 10, AnswerModal);
@@ -138,8 +127,7 @@ protected:
         m_frame->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), index);
         return popup;
     }
-    // Posted to the window and taken through the application's loop and its accelerators, with
-    // the key held (0: none) meanwhile.
+    // Through the application's loop and its accelerators, with the key held (0: none).
     static void Input(HWND to, UINT message, WPARAM wParam, LPARAM lParam = 0, BYTE held = 0) {
         BYTE keys[256] = {};
         keys[held] = 0x80;
@@ -151,18 +139,19 @@ protected:
         keys[held] = 0;
         ::SetKeyboardState(keys);
     }
-    void PressControl(char key) const {
-        Input(m_view, WM_KEYDOWN, static_cast<WPARAM>(key), 0, VK_CONTROL);
-    }
-    std::string MenuText(int popup, UINT id) const {
+    std::string MenuText(UINT id) const { // of the File menu
         char text[MAX_PATH + 8] = "";
-        ::GetMenuStringA(OpenPopup(popup), id, text, sizeof text, MF_BYCOMMAND);
+        ::GetMenuStringA(OpenPopup(0), id, text, sizeof text, MF_BYCOMMAND);
         return text;
+    }
+    HWND ToolBar() const { return ::GetDlgItem(m_frame->m_hWnd, AFX_IDW_TOOLBAR); }
+    LRESULT ToolBarSend(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
+        return ::SendMessageA(ToolBar(), message, wParam, lParam);
     }
     // After an idle update.
     LRESULT ButtonState(UINT id) const {
         g_app->OnIdle(0);
-        return ::SendMessageA(ToolBar(), TB_GETSTATE, id, 0);
+        return ToolBarSend(TB_GETSTATE, id);
     }
 
     CMainFrame* m_frame = nullptr;

@@ -2,7 +2,6 @@
 // with messages, commands, pop-ups, keys and idle updates, and read what the user would see.
 #include <fstream>
 #include <future>
-#include <numeric>
 #include <set>
 #include <thread>
 #include <tuple>
@@ -13,40 +12,14 @@
 
 namespace {
 
-const int kExtra = 12; // the first picture of the extra strip, after the toolbar's own 12
-const int kFilePopup = 0;
-
-LRESULT ToolBarSend(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-    return ::SendMessageA(ToolBar(), message, wParam, lParam);
-}
-
 using AppTest = AppFixture;
 
-// A null text is an empty row, sent to the view as to the frame. Rows from other processes,
-// captions and ids are the end-to-end and stress tests' part. A frame whose view cannot be
-// created is told, and opens nothing.
-TEST_F(AppTest, ANullTextIsAnEmptyRowAndAFrameWithoutAViewTakesNothingOrIsTold) {
-    EXPECT_EQ(0, Send(nullptr, m_view));
-    EXPECT_EQ(Strings{""}, Texts());
-    CMainFrame bare;
-    ASSERT_TRUE(bare.LoadFrame(IDR_MAINFRAME, WS_POPUP, nullptr));
-    EXPECT_EQ(std::make_tuple(LRESULT{1}, std::string("Kestrin"), size_t{1}),
-              std::make_tuple(Send("lost", bare.m_hWnd), WindowText(bare.m_hWnd), Rows().size()))
-        << "a frame without a view: result, caption, rows";
-    CSingleDocTemplate broken(IDR_MAINFRAME, MakeAs<CDocument, CKestrinDoc>,
-                              MakeAs<CFrameWnd, CMainFrame>,
-                              []() -> std::unique_ptr<CView> { return nullptr; });
-    const CDocument* opened = m_frame->GetActiveDocument();
-    EXPECT_EQ(Strings{Ansi("Kestrin: 无法创建文档窗口。")},
-              Drive([&] { opened = broken.OpenDocumentFile(nullptr); }, {Click(IDOK)}));
-    EXPECT_EQ(nullptr, opened);
-}
-
 // Items grayed or checked as the route leaves them, the commands with no handler grayed, the
-// buttons alike: as started, then after toggling Capture, Log to file, Capture debug output,
-// Capture and Capture debug output again. Capture off drops messages; Log to file goes on with the
-// path Save remembers, or stays off when its file dialog is cancelled. Each shows its picture.
-TEST_F(AppTest, MenusAndBothBarsShowTheRoutesStates) {
+// buttons alike and each with its picture, after each toggle. Capture off drops messages; a
+// cancelled Log to file stays off. A null text is an empty row; a frame without a view takes
+// nothing, and one whose view cannot be created is told. A string's first field is the prompt
+// shown for a highlighted item or hot button; the second the tip, if any.
+TEST_F(AppTest, BarsShowStatesPromptsAndTipsAndOnlyAFrameWithAViewTakesRows) {
     const std::set<int> grayedAlways = {ID_FILE_MRU_FILE1, ID_EDIT_UNDO, ID_EDIT_CUT, ID_EDIT_COPY,
                                         ID_EDIT_PASTE};
     const UINT toggles[] = {0,
@@ -92,19 +65,26 @@ TEST_F(AppTest, MenusAndBothBarsShowTheRoutesStates) {
                   std::make_pair(ToolBarSend(TB_GETBITMAP, ID_CAPTURE),
                                  ToolBarSend(TB_GETBITMAP, ID_LOG_TO_FILE)))
             << "pictures of Capture and Log to file";
-        EXPECT_EQ(0, Send(std::to_string(step).c_str()));
+        EXPECT_EQ(0, step ? Send(std::to_string(step).c_str()) : Send(nullptr, m_view));
     }
-    EXPECT_EQ((Strings{"0", "4", "5"}), Texts()) << "rows taken with Capture on";
-}
-
-// A string's first field is the prompt the status bar shows while the menu item is highlighted
-// or the pointer rests on the button; the second is the button's tip, or there is none.
-TEST_F(AppTest, PromptsAndTipsShowInTheBars) {
-    const auto paneAfter = [](HWND to, UINT message, WPARAM wParam, LPARAM lParam) {
-        ::SendMessageA(to, message, wParam, lParam);
-        return WindowText(::GetDlgItem(Frame()->m_hWnd, AFX_IDW_STATUS_BAR)); // its first pane
-    };
+    CMainFrame bare;
+    ASSERT_TRUE(bare.LoadFrame(IDR_MAINFRAME, WS_POPUP, nullptr));
+    EXPECT_EQ(std::make_pair(LRESULT{1}, std::string("Kestrin")),
+              std::make_pair(Send("lost", bare.m_hWnd), WindowText(bare.m_hWnd)))
+        << "a frame without a view: result, caption";
+    EXPECT_EQ((Strings{"", "4", "5"}), Texts()) << "rows taken with Capture on";
+    CSingleDocTemplate broken(IDR_MAINFRAME, MakeAs<CDocument, CKestrinDoc>,
+                              MakeAs<CFrameWnd, CMainFrame>,
+                              []() -> std::unique_ptr<CView> { return nullptr; });
+    const CDocument* opened = m_frame->GetActiveDocument();
+    EXPECT_EQ(Strings{Ansi("Kestrin: 无法创建文档窗口。")},
+              Drive([&] { opened = broken.OpenDocumentFile(nullptr); }, {Click(IDOK)}));
+    EXPECT_EQ(nullptr, opened);
     HWND frame = m_frame->m_hWnd;
+    const auto paneAfter = [frame](HWND to, UINT message, WPARAM wParam, LPARAM lParam) {
+        ::SendMessageA(to, message, wParam, lParam);
+        return WindowText(::GetDlgItem(frame, AFX_IDW_STATUS_BAR)); // its first pane
+    };
     for (const auto& [id, prompt, tip] : {std::tuple{UINT{ID_FILE_NEW}, "建立新文档", L"新建"},
                                           std::tuple{UINT{ID_FILTER}, "Set logs Filters", L""}}) {
         EXPECT_EQ(
@@ -123,16 +103,15 @@ TEST_F(AppTest, PromptsAndTipsShowInTheBars) {
     }
 }
 
-// The File commands as users give them: Ctrl+N, Ctrl+O and Ctrl+S through the accelerators of the
-// application's own loop. Save As writes an empty file and takes its name; a name longer than the
-// system's dialogs hold (they ended Kestrin) is told as a failure and changes nothing. Files
-// opened by path or from the menu's recent-file entries lead the recent list of four, which the
-// next start reads.
+// The File commands, keys through the accelerators. Save As writes an empty file and takes its
+// name; a name longer than the system's dialogs hold (they ended Kestrin) fails and changes
+// nothing. Files opened lead the recent list of four, which the next start reads.
 TEST_F(AppTest, FileCommandsChangeTheDocumentAndTheRecentListAndLongNamesFailLeavingAllAsItWas) {
     Send("kept");
-    const std::vector<Row> rows = Rows();
     const CDocument* doc = m_frame->GetActiveDocument();
-    const auto press = [this](char key) { return [this, key] { PressControl(key); }; };
+    const auto press = [this](char key) {
+        return [=] { Input(m_view, WM_KEYDOWN, key, 0, VK_CONTROL); };
+    };
     std::string offered;
     const auto name = [&offered](const std::string& path) {
         return [&offered, path](HWND dialog) {
@@ -144,7 +123,7 @@ TEST_F(AppTest, FileCommandsChangeTheDocumentAndTheRecentListAndLongNamesFailLea
     const std::string path = SiblingPath("kestrin-save-as.kst"),
                       tooLong = SiblingPath("") + std::string(300, 'q');
     const auto state = [&] {
-        return Strings{doc->GetTitle(), doc->GetPathName(), MenuText(kFilePopup, ID_FILE_MRU_FILE1),
+        return Strings{doc->GetTitle(), doc->GetPathName(), MenuText(ID_FILE_MRU_FILE1),
                        std::to_string(std::ifstream(path, std::ios::ate).tellg()),
                        WindowText(m_frame->m_hWnd)};
     };
@@ -158,45 +137,36 @@ TEST_F(AppTest, FileCommandsChangeTheDocumentAndTheRecentListAndLongNamesFailLea
     EXPECT_EQ(saved, state()) << "after failed Save As and Open";
     EXPECT_EQ(Strings{}, Drive(press('N'), {}));
     EXPECT_EQ((Strings{"v1.0", "", "&1 " + path, "0", "Kestrin"}), state());
-    // The view's Save: its dialog, or the file an earlier test left it.
+    // The view's Save: its dialog cancelled, or the file an earlier test left it.
     const Strings seen = Drive(press('S'), {Click(IDCANCEL), Click(IDOK)});
-    EXPECT_TRUE(!seen.empty() && seen.back().rfind("Kestrin: Open File ", 0) == 0) << seen.back();
+    EXPECT_EQ("Kestrin: Open File ", seen.empty() ? "" : seen.back().substr(0, 19)) << "Ctrl+S";
     Strings paths;
     for (const char* letter : {"a", "b", "c", "d", "e"}) {
         paths.push_back(SiblingPath("kestrin-recent-") + letter + ".log");
         std::ofstream(paths.back()) << "kestrin-send.exe\t42\t10:00:00:00\thello\t\r\n";
         ASSERT_NE(nullptr, g_app->OpenDocumentFile(paths.back().c_str()));
     }
-    const auto listed = [this] {
-        Strings items;
-        for (UINT id = ID_FILE_MRU_FILE1; id < ID_FILE_MRU_FILE1 + 4; ++id)
-            items.push_back(MenuText(kFilePopup, id));
-        return items;
-    };
-    EXPECT_EQ((Strings{"&1 " + paths[4], "&2 " + paths[3], "&3 " + paths[2], "&4 " + paths[1]}),
-              listed());
-    Command(ID_FILE_MRU_FILE1 + 3);
+    Command(ID_FILE_MRU_FILE1 + 3); // the fourth entry, which leads the list now
+    CRecentFileList* recent = g_app->GetRecentFileList();
+    EXPECT_EQ(4u, recent->GetSize()) << "five opened";
+    recent->WriteList(); // as at exit; the next start reads it back
+    while (recent->GetSize() > 0)
+        recent->Remove(0);
+    recent->ReadList();
+    Strings listed;
+    for (UINT id = ID_FILE_MRU_FILE1; id < ID_FILE_MRU_FILE1 + 4; ++id)
+        listed.push_back(MenuText(id));
     EXPECT_EQ((Strings{"&1 " + paths[1], "&2 " + paths[4], "&3 " + paths[3], "&4 " + paths[2]}),
-              listed())
-        << "after opening the fourth entry";
-    g_app->GetRecentFileList()->WriteList(); // as at exit; the next start reads it back
-    CRecentFileList next(ID_FILE_MRU_FILE1,
-                         (std::string(kRegistryPath) + "\\Recent File List").c_str(), 4);
-    next.ReadList();
-    ASSERT_EQ(4u, next.GetSize());
-    EXPECT_EQ((Strings{paths[1], paths[4], paths[3], paths[2]}),
-              (Strings{next[0], next[1], next[2], next[3]}));
-    EXPECT_EQ(rows, Rows()) << "no file is read";
+              listed);
+    EXPECT_EQ(Strings{"kept"}, Texts()) << "no file is read";
     paths.push_back(path);
     for (const std::string& file : paths)
         ::DeleteFileA(file.c_str());
 }
 
-// Keys and clicks through the loop select rows and ranges, as the list alone would, each in one
-// step however many rows: the selected runs and the focus after each. Copy puts the selected runs
-// on the clipboard as Save's lines, as ANSI text and as UTF-16 from it; while no row is selected
-// it is grayed and Ctrl+C does nothing. A clipboard another program holds is told, and stays as
-// it was.
+// Keys and clicks select rows and ranges as the list alone would: the selected runs and the
+// focus after each. Copy puts the selected runs on the clipboard as Save's lines, ANSI and UTF-16;
+// with none selected Ctrl+C does nothing. A clipboard another program holds is told, and kept.
 TEST_F(AppTest, KeysAndClicksSelectRowsAndRangesAndCopyPutsThemOnTheClipboardAsSavedLines) {
     using Texts = std::pair<std::string, std::wstring>;
     const auto clipboard = [] {
@@ -217,9 +187,11 @@ TEST_F(AppTest, KeysAndClicksSelectRowsAndRangesAndCopyPutsThemOnTheClipboardAsS
     for (const auto& text : sent)
         Send(text.first.c_str());
     const std::vector<Row> rows = Rows();
-    const auto lines = [&](std::vector<size_t> selected) {
+    const auto lines = [&](size_t end, size_t skipped) { // of the rows before end
         Texts texts;
-        for (size_t i : selected) {
+        for (size_t i = 0; i < end; ++i) {
+            if (i == skipped)
+                continue;
             std::string line;
             for (const std::string& cell : rows[i])
                 line += cell + "\t";
@@ -231,7 +203,7 @@ TEST_F(AppTest, KeysAndClicksSelectRowsAndRangesAndCopyPutsThemOnTheClipboardAsS
         return texts;
     };
     ::OpenClipboard(m_frame->m_hWnd), ::EmptyClipboard(), ::CloseClipboard();
-    PressControl('C');
+    Input(m_view, WM_KEYDOWN, 'C', 0, VK_CONTROL);
     EXPECT_EQ(Texts(), clipboard()) << "Ctrl+C with no row selected";
     const auto click = [&](int row, WPARAM flags, BYTE held) {
         RECT rect = {LVIR_BOUNDS, 0, 0, 0};
@@ -261,13 +233,12 @@ TEST_F(AppTest, KeysAndClicksSelectRowsAndRangesAndCopyPutsThemOnTheClipboardAsS
         std::make_pair(UINT{MF_ENABLED}, LRESULT{TBSTATE_ENABLED}),
         std::make_pair(::GetMenuState(OpenPopup(1), ID_EDIT_COPY, 0), ButtonState(ID_EDIT_COPY)));
     Command(ID_EDIT_COPY);
-    EXPECT_EQ(lines({0, 1, 2, 4, 5}), clipboard());
+    EXPECT_EQ(lines(6, 3), clipboard());
     Input(m_view, WM_KEYDOWN, VK_DOWN), note();
-    PressControl('A'), note();
-    PressControl('C');
-    std::vector<size_t> all(rows.size());
-    std::iota(all.begin(), all.end(), 0);
-    EXPECT_EQ(lines(all), clipboard());
+    Input(m_view, WM_KEYDOWN, 'A', 0, VK_CONTROL), note();
+    Input(m_view, WM_KEYDOWN, 'C', 0, VK_CONTROL);
+    const Texts all = lines(rows.size(), rows.size());
+    EXPECT_EQ(all, clipboard());
     std::promise<void> opened, done;
     std::thread holder([&] {
         ::OpenClipboard(nullptr);
@@ -280,7 +251,7 @@ TEST_F(AppTest, KeysAndClicksSelectRowsAndRangesAndCopyPutsThemOnTheClipboardAsS
               Drive(ID_EDIT_COPY, {Click(IDOK)}));
     done.set_value();
     holder.join();
-    EXPECT_EQ(lines(all), clipboard()) << "after a copy to a held clipboard";
+    EXPECT_EQ(all, clipboard()) << "after a copy to a held clipboard";
     Command(ID_CLEAR), note();
     EXPECT_EQ((Strings{"2-2 1 @2", "2-299 298 @299", "0-0 1 @0", "0-5 6 @5", "0-2 4-5 5 @3",
                        "4-4 1 @4", "0-299 300 @4", "0 @-1"}),

@@ -6,9 +6,6 @@
 
 namespace {
 
-const int kViewPopup = 2;
-const LRESULT kCaptureOffPicture = 12 + 1; // the extra strip's second picture, after 12 own
-
 RECT WindowRect(HWND window) {
     RECT rect = {};
     ::GetWindowRect(window, &rect);
@@ -20,16 +17,12 @@ protected:
     // The bar back at the top, as the other tests expect it.
     void TearDown() override {
         m_frame->DockControlBar(m_frame->GetControlBar(AFX_IDW_TOOLBAR), CBRS_ALIGN_TOP);
-        AppFixture::TearDown();
     }
     HWND Bar() const { return m_frame->GetControlBar(AFX_IDW_TOOLBAR)->m_hWnd; }
-    // Pressed at from (screen) on window's gripper or caption, moved to target and released
-    // there, with Escape pressed (to the view, through the application's loop) before when cancel.
+    // Pressed at from (screen) on a gripper or caption, released at target; Escape first if cancel.
     void Drag(HWND window, POINT from, POINT target, bool cancel = false) const {
         const LPARAM at = MAKELPARAM(from.x, from.y);
-        const LRESULT hit = ::SendMessageA(window, WM_NCHITTEST, 0, at);
-        ASSERT_EQ(HTCAPTION, hit) << "a gripper or caption is where the bar is dragged from";
-        ::SendMessageA(window, WM_NCLBUTTONDOWN, static_cast<WPARAM>(hit), at);
+        ::SendMessageA(window, WM_NCLBUTTONDOWN, ::SendMessageA(window, WM_NCHITTEST, 0, at), at);
         ::ScreenToClient(Bar(), &target);
         ::SendMessageA(Bar(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(target.x, target.y));
         if (cancel)
@@ -39,12 +32,6 @@ protected:
     void DragBarTo(POINT target, bool cancel = false) const {
         const RECT bar = WindowRect(Bar());
         Drag(Bar(), POINT{bar.left + 4, bar.top + 4}, target, cancel);
-    }
-    // A point on the floating window's caption.
-    static POINT Caption(HWND tool) {
-        POINT client = {8, 0};
-        ::ClientToScreen(tool, &client);
-        return {client.x, client.y - ::GetSystemMetrics(SM_CYSMCAPTION) / 2};
     }
     // A screen point 5 pixels inside the client area above the status bar: towards its left
     // (dx -1) or right (1) edge, its top (dy -1) or bottom (1), or midway (0).
@@ -56,8 +43,8 @@ protected:
         return {(a.left + a.right) / 2 + dx * ((a.right - a.left) / 2 - 5),
                 (a.top + a.bottom) / 2 + dy * ((a.bottom - a.top) / 2 - 5)};
     }
-    bool Checked(UINT id) const {
-        return ::GetMenuState(OpenPopup(kViewPopup), id, MF_BYCOMMAND) & MF_CHECKED;
+    bool Checked(UINT id) const { // on the View menu
+        return ::GetMenuState(OpenPopup(2), id, MF_BYCOMMAND) & MF_CHECKED;
     }
     // Rows of buttons, each of which must lie whole inside window's client area.
     size_t Rows(HWND window) const {
@@ -134,8 +121,7 @@ TEST_F(DockingTest, ViewItemsHideTheBarsWhichDockAtEachEdgeAndFloatInAToolWindow
     EXPECT_EQ(1u, Rows(tool)) << "floating, it lies flat";
     ::SendMessageA(Bar(), TB_SETHOTITEM, ::SendMessageA(Bar(), TB_COMMANDTOINDEX, ID_FILE_NEW, 0),
                    0);
-    EXPECT_EQ(AfxExtractSubString(AfxLoadString(ID_FILE_NEW), 0),
-              WindowText(::GetDlgItem(m_frame->m_hWnd, AFX_IDW_STATUS_BAR)))
+    EXPECT_EQ(Ansi("建立新文档"), WindowText(::GetDlgItem(m_frame->m_hWnd, AFX_IDW_STATUS_BAR)))
         << "a hot button's prompt, from the tool window to the frame's status bar";
     ::SendMessageA(Bar(), TB_SETHOTITEM, static_cast<WPARAM>(-1), 0);
 
@@ -147,7 +133,7 @@ TEST_F(DockingTest, ViewItemsHideTheBarsWhichDockAtEachEdgeAndFloatInAToolWindow
     const RECT shown = WindowRect(tool);
     EXPECT_TRUE(::IsWindowVisible(Bar()) && Checked(ID_VIEW_TOOLBAR)) << "shown again";
     EXPECT_TRUE(::EqualRect(&floating, &shown)) << "where it was";
-    EXPECT_EQ(kCaptureOffPicture, ::SendMessageA(Bar(), TB_GETBITMAP, ID_CAPTURE, 0))
+    EXPECT_EQ(kExtra + 1, ::SendMessageA(Bar(), TB_GETBITMAP, ID_CAPTURE, 0))
         << "Capture, switched off while the bar was hidden";
 
     // Half as wide by its right border, as the sizing loop asks and then moves the window.
@@ -160,14 +146,16 @@ TEST_F(DockingTest, ViewItemsHideTheBarsWhichDockAtEachEdgeAndFloatInAToolWindow
     EXPECT_TRUE(::EqualRect(&snapped, &reshaped) && snapped.right <= asked.right)
         << "asked for " << asked.right - asked.left << ", got " << reshaped.right - reshaped.left;
     EXPECT_GT(Rows(tool), 1u) << "rows that fit the width";
-    const POINT caption = Caption(tool);
-    ::SendMessageA(tool, WM_NCLBUTTONDBLCLK, HTCAPTION, MAKELPARAM(caption.x, caption.y));
+    ::SendMessageA(tool, WM_NCLBUTTONDBLCLK, HTCAPTION, 0);
     EXPECT_TRUE(m_frame->m_hWnd == ::GetParent(Bar()) && !::IsWindowVisible(tool));
     EXPECT_EQ("top horizontal", Place()) << "docked back where it left, in one row";
 
     // Floating again, dragged by its caption: to the left edge it docks there.
     DragBarTo(POINT{frame.right + 40, frame.top + 40});
-    Drag(::GetParent(Bar()), Caption(::GetParent(Bar())), Near(-1, 0));
+    tool = ::GetParent(Bar());
+    POINT caption = {8, 0}; // of the client area, below the caption
+    ::ClientToScreen(tool, &caption);
+    Drag(tool, {caption.x, caption.y - ::GetSystemMetrics(SM_CYSMCAPTION) / 2}, Near(-1, 0));
     EXPECT_EQ("left vertical", Place()) << "the floating caption dragged to an edge";
 }
 
