@@ -18,9 +18,8 @@ using Received = std::vector<std::pair<WPARAM, std::string>>;
 
 enum Receiver { kNone, kTakes, kRefuses, kHangs, kEnds };
 
-// A window titled "Kestrin" on a thread of its own, so that a receiver that ends takes only its
-// thread along. It records every message with its sender's id and answers as the receiver set
-// then tells; kNone: no window.
+// A window titled "Kestrin" on a thread of its own, which a receiver that ends takes along; it
+// records each message with its sender's id and answers as the receiver set then tells.
 struct CStandIn {
     CStandIn(Receiver receiver, Received& messages) : receiver(receiver), messages(messages) {
         current = this;
