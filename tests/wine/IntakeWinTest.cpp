@@ -66,7 +66,7 @@ const char kGbkText[] = "\xB5\xF7\xCA\xD4\xD0\xC5\xCF\xA2"; // in code page 936
 
 } // namespace
 
-TEST(Intake, MessagesArriveWithTheSendersIdAndTheExitStatusSaysWhetherAllWereTaken) {
+TEST(Intake, MessagesArriveWithTheSendersIdAndBothClientsTellWhetherEachWasTaken) {
     using Texts = std::vector<std::string>;
     // Among them a trail byte that is a backslash, and a wildcard the runtime must not expand.
     const Texts args = {"hello", kGbkText, "\x81\x5C", "", "*.txt", std::string(511, 'd')};
@@ -123,11 +123,9 @@ TEST(Intake, MessagesArriveWithTheSendersIdAndTheExitStatusSaysWhetherAllWereTak
             expected.emplace_back(sender.Id(), text);
         EXPECT_EQ(expected, got) << "(sender id, text) received";
     }
-}
 
-// Lines cut at 511 bytes, from C too; KT's arguments unevaluated when it is off; FALSE when the
-// line is refused, hung or has no window; and a new window found once the old one is gone.
-TEST(Intake, TheTraceHeaderTellsWhetherEachLineWasTaken) {
+    // The header: lines cut at 511 bytes, from C too; KT's arguments unevaluated when it is off;
+    // FALSE when refused, hung or no window; a new window found once the old one is gone.
     EXPECT_EQ(0, TraceOffEvaluations()) << "KT's arguments evaluated while it is off";
     const WPARAM self = ::GetCurrentProcessId();
     for (int round = 0; round < 2; ++round) {

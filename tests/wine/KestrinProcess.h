@@ -49,14 +49,13 @@ public:
             lvi.pszText = m_remote + sizeof lvi;
             lvi.cchTextMax = kTextBytes;
             char text[kTextBytes];
-            SIZE_T moved = 0;
-            if (!::WriteProcessMemory(m_process.Get(), m_remote, &lvi, sizeof lvi, &moved))
+            if (!::WriteProcessMemory(m_process.Get(), m_remote, &lvi, sizeof lvi, nullptr))
                 continue;
             const LRESULT length =
                 ::SendMessageA(m_list, LVM_GETITEMTEXTA, static_cast<WPARAM>(item),
                                reinterpret_cast<LPARAM>(m_remote));
             if (length >= 0 && length < kTextBytes - 1 &&
-                ::ReadProcessMemory(m_process.Get(), lvi.pszText, text, length + 1, &moved))
+                ::ReadProcessMemory(m_process.Get(), lvi.pszText, text, length + 1, nullptr))
                 row[column].assign(text, static_cast<size_t>(length));
         }
         return row;
