@@ -16,8 +16,7 @@
 
 namespace {
 
-// Bounded, so that a dead or stuck Kestrin fails the test instead of hanging it; false when
-// Kestrin did not answer 0.
+// Bounded, so that a stuck Kestrin fails the test instead of hanging it; false unless answered 0.
 bool Send(HWND window, DWORD processId, const std::string& text) {
     DWORD_PTR answer = 1;
     return ::SendMessageTimeoutA(window, WM_SETTEXT, processId,
@@ -76,8 +75,7 @@ TEST(EndToEnd, DebugOutputFloodAndAbuseLoseNothingAndLeaveKestrinRunning) {
     command(ID_CAPTURE_DEBUG_OUTPUT);
     EXPECT_EQ(Ansi("就绪"), WindowText(::GetDlgItem(kestrin->Frame(), AFX_IDW_STATUS_BAR)))
         << "taken once free";
-    // Capture debug output on is remembered, and a Kestrin started so reads at once; one that
-    // ends while a writer writes lets it go on.
+    // Debug output on is remembered at the next start; a Kestrin ending mid-write lets it go on.
     CProgram writer("debug-writer.exe", Strings(500, "a"));
     EXPECT_TRUE(WaitFor([&] { return CRemoteList(kestrin->View()).Count() > 1; }));
     kestrin->Close();
@@ -205,8 +203,7 @@ TEST(EndToEnd, DebugOutputFloodAndAbuseLoseNothingAndLeaveKestrinRunning) {
     ASSERT_TRUE(Send(kestrin->Frame(), 1, "after Clear"));
     ASSERT_EQ(1, list.Count()); // reading every row of a failed Clear takes minutes
 
-    // The session's end writes the rest at once: a Kestrin killed then, before the log's thread
-    // would have written the last row, loses nothing.
+    // The session's end writes the rest at once: killed right after, Kestrin loses nothing.
     const std::string kept = logged + Lines({list.GetRow(0)}), lastLine = "\tlast\t\r\n";
     CHandle process(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, kestrin->Id()));
     ASSERT_TRUE(Send(kestrin->Frame(), 1, "last"));
@@ -222,23 +219,13 @@ TEST(EndToEnd, DebugOutputFloodAndAbuseLoseNothingAndLeaveKestrinRunning) {
         << ended.substr(std::min(ended.size(), logged.size()));
     ::DeleteFileA(path.c_str());
 
-    // Texts the system copies onto Kestrin's stack, two bytes a byte; bytes from 0x80 up, which
-    // the system's code-page conversion passes and rows show in whole characters.
+    // A text the system copies onto Kestrin's stack, two bytes a byte.
     ASSERT_NO_FATAL_FAILURE(restart());
-    std::string high;
-    for (int ch = 0x80; ch < 256; ++ch)
-        high += static_cast<char>(ch);
     const std::string x127(127, 'x');
-    EXPECT_TRUE(Send(kestrin->Frame(), 0, x127 + std::string(40 << 20, 'y')) &&
-                Send(kestrin->Frame(), 1, high));
+    EXPECT_TRUE(Send(kestrin->Frame(), 0, x127 + std::string(40 << 20, 'y')));
     const std::vector<Row> hostile = CRemoteList(kestrin->View()).GetRows();
-    ASSERT_EQ(2u, hostile.size());
+    ASSERT_EQ(1u, hostile.size());
     EXPECT_EQ((Row{"", "0", hostile[0][2], x127}), hostile[0]);
-    const std::string& shownHigh = hostile[1][3];
-    size_t end = 0;
-    while (end < shownHigh.size())
-        end += ::IsDBCSLeadByte(static_cast<BYTE>(shownHigh[end])) ? 2 : 1;
-    EXPECT_TRUE(end == shownHigh.size() && end <= 127) << "high bytes shown as " << shownHigh;
     // Each renaming is a row with id 0; the captions stay, so a lookup by title finds the frame.
     for (HWND renamed : {kestrin->View(), kestrin->Frame()}) {
         ::SetWindowTextA(renamed, "renamed");
@@ -269,9 +256,8 @@ TEST(EndToEnd, DebugOutputFloodAndAbuseLoseNothingAndLeaveKestrinRunning) {
         }
         EXPECT_TRUE(Send(frame, 1, "after the junk")) << "Kestrin still answers";
     }
-    EXPECT_EQ(6, CRemoteList(kestrin->View()).Count()) << "rows: one per loop, none from the junk";
-    // A close sent while a dialog is open waits for it: the command that opened it may still
-    // use the view when it returns.
+    EXPECT_EQ(5, CRemoteList(kestrin->View()).Count()) << "rows: one per loop, none from the junk";
+    // A close sent while a dialog is open waits for it: its command may still use the view.
     HWND about = ModalWindowOf(kestrin->Id()), sample = ::GetDlgItem(about, IDC_SAMPLE);
     ::SendMessageA(sample, EM_SETSEL, 0, -1), ::SendMessageA(sample, WM_CHAR, 'x', 0);
     EXPECT_EQ(kClientSample, WindowText(sample)) << "the About box's client routine, read-only";
@@ -297,7 +283,6 @@ TEST(CommandLine, RacingStartsLeaveOneKestrinTheNamedFileIsOpenedAndFailuresAreT
     for (CChildProcess& start : starts)
         EXPECT_EQ(start.Id() != winner, start.WaitPumping(start.Id() == winner ? 0 : kTimeoutMs))
             << "expected all but one to end";
-    EXPECT_EQ(windows, KestrinWindows()) << "windows titled Kestrin";
     ::PostMessageA(windows[0], WM_SYSCOMMAND, SC_MOVE, 0);
     ::PostMessageA(windows[0], WM_CLOSE, 0, 0);
     for (CChildProcess& start : starts)
