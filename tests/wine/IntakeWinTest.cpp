@@ -12,8 +12,7 @@
 #include "WineTestSupport.h"
 #include "kestrin_trace.h"
 
-extern "C" BOOL TraceFromC(const char* text);
-extern "C" int TraceOffEvaluations(void);
+extern "C" BOOL TraceFromC(const char* text, int* evaluated);
 
 namespace {
 
@@ -129,13 +128,13 @@ TEST(Intake, MessagesArriveWithTheSendersIdAndBothClientsTellWhetherEachWasTaken
 
     // The header: lines cut at 511 bytes, from C too; KT's arguments unevaluated when it is off;
     // FALSE when refused, hung or no window; a new window found once the old one is gone.
-    EXPECT_EQ(0, TraceOffEvaluations()) << "KT's arguments evaluated while it is off";
+    int evaluated = 0;
     const WPARAM self = ::GetCurrentProcessId();
     for (int round = 0; round < 2; ++round) {
         Received got;
         {
             CStandIn standIn(kTakes, got);
-            EXPECT_TRUE(KestrinTrace("%s%0599d", "x", 6) && TraceFromC("text"));
+            EXPECT_TRUE(KestrinTrace("%s%0599d", "x", 6) && TraceFromC("text", &evaluated));
             standIn.receiver = kRefuses;
             EXPECT_FALSE(KestrinTrace("refused") || KestrinTraceTimeout(100, "refused"));
             standIn.receiver = kHangs; // no refusal, only no answer in time
@@ -149,6 +148,7 @@ TEST(Intake, MessagesArriveWithTheSendersIdAndBothClientsTellWhetherEachWasTaken
                   got);
         EXPECT_FALSE(KestrinTrace("gone") || KestrinTraceTimeout(100, "gone"));
     }
+    EXPECT_EQ(0, evaluated) << "KT's arguments evaluated while it is off";
 }
 
 // New handles take free slots, the lowest first: a handle a refresh left open would hold one.
