@@ -1,6 +1,5 @@
-// The clients, kestrin-send in a child process and kestrin_trace.h here, against a stand-in
-// Kestrin that takes, refuses, hangs on or dies with what it is sent; senders' names as read
-// from the real process list.
+// The clients (kestrin-send in a child process, kestrin_trace.h here) against a stand-in Kestrin
+// that takes, refuses, hangs on or dies with what it is sent; names from the real process list.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -151,9 +150,8 @@ TEST(Intake, MessagesArriveWithTheSendersIdAndBothClientsTellWhetherEachWasTaken
     EXPECT_EQ(0, evaluated) << "KT's arguments evaluated while it is off";
 }
 
-// New handles take free slots, the lowest first: a handle a refresh left open would hold one.
-// kestrin-send with no message stays until its input is closed. The name starts with a
-// double-byte character whose trail byte is a backslash's; the system may leave it unterminated.
+// New handles take the lowest free slots, so a leaked one shows; kestrin-send stays until its
+// input closes. The name's first character is double-byte, trail byte '\\'; may be unterminated.
 TEST(ProcessNamesWin, NamesAreCutTo127BytesEndedProcessesHaveNoneAndRefreshesLeakNoHandle) {
     const std::string trailBackslash = "\x81\x5c";
     const std::string path = SiblingPath("") + trailBackslash + std::string(148, 'x') + ".exe";
