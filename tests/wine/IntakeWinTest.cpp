@@ -1,7 +1,9 @@
-// The clients, kestrin-send in a child process and kestrin_trace.h here, against a stand-in
-// Kestrin that takes, refuses, hangs on or dies with what it is sent.
+// The clients (kestrin-send in a child process, kestrin_trace.h here) against a stand-in Kestrin
+// that takes, refuses, hangs on or dies with what it is sent; names from the real process list.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -9,8 +11,7 @@
 #include "WineTestSupport.h"
 #include "kestrin_trace.h"
 
-extern "C" BOOL TraceFromC(const char* text);
-extern "C" int TraceOffEvaluations(void);
+extern "C" BOOL TraceFromC(const char* text, int* evaluated);
 
 namespace {
 
@@ -18,9 +19,8 @@ using Received = std::vector<std::pair<WPARAM, std::string>>;
 
 enum Receiver { kNone, kTakes, kRefuses, kHangs, kEnds };
 
-// A window titled "Kestrin" on a thread of its own, so that a receiver that ends takes only its
-// thread along. It records every message with its sender's id and answers as the receiver set
-// then tells; kNone: no window.
+// A window titled "Kestrin" on a thread of its own, which a receiver that ends takes along; it
+// records each message with its sender's id and answers as the receiver set then tells.
 struct CStandIn {
     CStandIn(Receiver receiver, Received& messages) : receiver(receiver), messages(messages) {
         current = this;
@@ -67,7 +67,7 @@ const char kGbkText[] = "\xB5\xF7\xCA\xD4\xD0\xC5\xCF\xA2"; // in code page 936
 
 } // namespace
 
-TEST(Intake, MessagesArriveWithTheSendersIdAndTheExitStatusSaysWhetherAllWereTaken) {
+TEST(Intake, MessagesArriveWithTheSendersIdAndBothClientsTellWhetherEachWasTaken) {
     using Texts = std::vector<std::string>;
     // Among them a trail byte that is a backslash, and a wildcard the runtime must not expand.
     const Texts args = {"hello", kGbkText, "\x81\x5C", "", "*.txt", std::string(511, 'd')};
@@ -124,18 +124,16 @@ TEST(Intake, MessagesArriveWithTheSendersIdAndTheExitStatusSaysWhetherAllWereTak
             expected.emplace_back(sender.Id(), text);
         EXPECT_EQ(expected, got) << "(sender id, text) received";
     }
-}
 
-// Lines cut at 511 bytes, from C too; KT's arguments unevaluated when it is off; FALSE when the
-// line is refused, hung or has no window; and a new window found once the old one is gone.
-TEST(Intake, TheTraceHeaderTellsWhetherEachLineWasTaken) {
-    EXPECT_EQ(0, TraceOffEvaluations()) << "KT's arguments evaluated while it is off";
+    // The header: lines cut at 511 bytes, from C too; KT's arguments unevaluated when it is off;
+    // FALSE when refused, hung or no window; a new window found once the old one is gone.
+    int evaluated = 0;
     const WPARAM self = ::GetCurrentProcessId();
     for (int round = 0; round < 2; ++round) {
         Received got;
         {
             CStandIn standIn(kTakes, got);
-            EXPECT_TRUE(KestrinTrace("%s%0599d", "x", 6) && TraceFromC("text"));
+            EXPECT_TRUE(KestrinTrace("%s%0599d", "x", 6) && TraceFromC("text", &evaluated));
             standIn.receiver = kRefuses;
             EXPECT_FALSE(KestrinTrace("refused") || KestrinTraceTimeout(100, "refused"));
             standIn.receiver = kHangs; // no refusal, only no answer in time
@@ -149,4 +147,43 @@ TEST(Intake, TheTraceHeaderTellsWhetherEachLineWasTaken) {
                   got);
         EXPECT_FALSE(KestrinTrace("gone") || KestrinTraceTimeout(100, "gone"));
     }
+    EXPECT_EQ(0, evaluated) << "KT's arguments evaluated while it is off";
+}
+
+// New handles take the lowest free slots, so a leaked one shows; kestrin-send stays until its
+// input closes. The name's first character is double-byte, trail byte '\\'; may be unterminated.
+TEST(ProcessNamesWin, NamesAreCutTo127BytesEndedProcessesHaveNoneAndRefreshesLeakNoHandle) {
+    const std::string trailBackslash = "\x81\x5c";
+    const std::string path = SiblingPath("") + trailBackslash + std::string(148, 'x') + ".exe";
+    ASSERT_TRUE(::CopyFileA(SiblingPath("kestrin-send.exe").c_str(), path.c_str(), FALSE))
+        << path << ": error " << ::GetLastError();
+    CWinProcessSource source;
+    CChildProcess child;
+    ASSERT_TRUE(child.Start(CommandLine(path, {}))) << "error " << ::GetLastError();
+    char name[128];
+    DWORD length = 0;
+    WaitFor([&] { // 0 until the sender has loaded
+        memset(name, 'X', sizeof name);
+        return (length = source.ReadName(child.Id(), name)) != 0;
+    });
+    EXPECT_EQ(std::make_pair(trailBackslash + std::string(125, 'x'), DWORD{127}),
+              std::make_pair(std::string(name, strnlen(name, sizeof name)), length))
+        << "name and length returned";
+    const auto freeSlots = [] {
+        std::vector<HANDLE> slots(64);
+        for (HANDLE& slot : slots)
+            slot = ::CreateEventA(nullptr, FALSE, FALSE, nullptr);
+        std::for_each(slots.begin(), slots.end(), ::CloseHandle);
+        std::sort(slots.begin(), slots.end());
+        return slots;
+    };
+    CProcessNames names(source);
+    const std::vector<HANDLE> before = freeSlots();
+    for (int i = 0; i < 50; ++i)
+        names.Refresh();
+    EXPECT_EQ(before, freeSlots()) << "the handles new objects get, before and after refreshes";
+    child.CloseInput();
+    ASSERT_TRUE(child.WaitPumping(kTimeoutMs)) << "expected the sender to end";
+    EXPECT_EQ(0u, source.ReadName(child.Id(), name)) << "once ended";
+    ::DeleteFileA(path.c_str());
 }

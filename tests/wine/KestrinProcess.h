@@ -1,5 +1,4 @@
-// A running kestrin.exe and other sibling programs in processes of their own, and the rows read
-// back out of Kestrin's list from here.
+// Sibling programs, kestrin.exe among them, in processes of their own, and Kestrin's rows.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -20,8 +19,7 @@ inline const char kRegistryPath[] = "Software\\Local AppWizard-Generated Applica
 using Strings = std::vector<std::string>;
 using Row = Strings;
 
-// The item record and text buffer must live in the list's own process; both processes are of
-// one build, so have the same pointer width.
+// The item record and text buffer live in the list's process, of this build's pointer width.
 class CRemoteList {
 public:
     explicit CRemoteList(HWND list) : m_list(list) {
@@ -49,14 +47,13 @@ public:
             lvi.pszText = m_remote + sizeof lvi;
             lvi.cchTextMax = kTextBytes;
             char text[kTextBytes];
-            SIZE_T moved = 0;
-            if (!::WriteProcessMemory(m_process.Get(), m_remote, &lvi, sizeof lvi, &moved))
+            if (!::WriteProcessMemory(m_process.Get(), m_remote, &lvi, sizeof lvi, nullptr))
                 continue;
             const LRESULT length =
                 ::SendMessageA(m_list, LVM_GETITEMTEXTA, static_cast<WPARAM>(item),
                                reinterpret_cast<LPARAM>(m_remote));
             if (length >= 0 && length < kTextBytes - 1 &&
-                ::ReadProcessMemory(m_process.Get(), lvi.pszText, text, length + 1, &moved))
+                ::ReadProcessMemory(m_process.Get(), lvi.pszText, text, length + 1, nullptr))
                 row[column].assign(text, static_cast<size_t>(length));
         }
         return row;

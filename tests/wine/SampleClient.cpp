@@ -1,4 +1,4 @@
-// Sends Kestrin messages tagged argv[1] through the About box's routine, compiled in as shown.
+// Sends Kestrin three messages through the About box's routine, compiled in as shown.
 #include <windows.h>
 
 #include <cstdarg>
@@ -7,15 +7,13 @@
 
 #include "ClientSampleRoutine.inc"
 
-int main(int argc, char** argv) {
-    if (argc != 2)
-        return 2;
+int main() {
     // The routine takes a char *, as old code did.
     char counted[] = "%s: %d items, %.2f%% done";
     char padded[] = "%s: [%-5s|%5s] 0x%04X %c";
     char plain[] = "plain text, no conversions";
-    DT(counted, argv[1], 42, 99.5);
-    DT(padded, argv[1], "ab", "cd", 0xBEEF, 'K');
+    DT(counted, "tag", 42, 99.5);
+    DT(padded, "tag", "ab", "cd", 0xBEEF, 'K');
     DT(plain);
     return 0;
 }

@@ -2,12 +2,8 @@
 #define KESTRIN_TRACE_OFF
 #include "kestrin_trace.h"
 
-BOOL TraceFromC(const char* text) {
+BOOL TraceFromC(const char* text, int* evaluated) {
+    KT("%d", ++*evaluated);
+    (void)evaluated; /* which KT, being off, leaves unused */
     return KestrinTraceTimeout(INFINITE, "C: %s", text);
-}
-
-int TraceOffEvaluations(void) {
-    int evaluated = 0;
-    KT("%d", ++evaluated);
-    return evaluated;
 }
