@@ -76,11 +76,11 @@ public:
     // at WM_QUIT.
     bool PumpMessage();
     // The message loop with accelerators and idle-time updates; the exit code.
-    virtual int Run();
+    int Run();
     // The first call of an idle period runs the idle handlers.
-    virtual bool OnIdle(long count);
+    bool OnIdle(long count);
     // Writes the settings back; the exit code.
-    virtual int ExitInstance();
+    int ExitInstance();
 
     // The exit code of a command line that could not be carried out.
     static constexpr int kExitFailed = 1;
