@@ -1,6 +1,8 @@
 // CFile over CreateFileA and WriteFile.
 #include "File.h"
 
+#include <algorithm>
+
 bool CFile::GetStatus(const char* path) {
     return ::GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
@@ -20,9 +22,17 @@ bool CFile::Open(const char* path, UINT flags) {
     return IsOpen();
 }
 
-bool CFile::Write(const void* data, DWORD length) {
-    DWORD written = 0;
-    return ::WriteFile(m_file.Get(), data, length, &written, nullptr) && written == length;
+bool CFile::Write(const void* data, size_t length) {
+    // One call writes at most a DWORD's count; a gigabyte at a time keeps well below it.
+    const char* bytes = static_cast<const char*>(data);
+    for (size_t at = 0; at < length;) {
+        const DWORD part = static_cast<DWORD>(std::min<size_t>(length - at, 1 << 30));
+        DWORD written = 0;
+        if (!::WriteFile(m_file.Get(), bytes + at, part, &written, nullptr) || written != part)
+            return false;
+        at += part;
+    }
+    return true;
 }
 
 bool CFile::SetEndHere() {

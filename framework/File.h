@@ -25,7 +25,7 @@ public:
     // finds; shareDenyWrite lets others read and remove a file open for writing.
     bool Open(const char* path, UINT flags);
     // Writes all of data at the current position; false on any failure.
-    bool Write(const void* data, DWORD length);
+    bool Write(const void* data, size_t length);
     // Ends the file at the current position, dropping what a longer earlier content left.
     bool SetEndHere();
     bool SeekToEnd();

@@ -55,9 +55,7 @@ std::string WithPath(UINT textId, const std::string& path) {
 class CFileSink : public ILogSink {
 public:
     explicit CFileSink(CFile& file) : m_file(file) {}
-    bool Write(const char* data, size_t size) override {
-        return m_file.Write(data, static_cast<DWORD>(size));
-    }
+    bool Write(const char* data, size_t size) override { return m_file.Write(data, size); }
 
 private:
     CFile& m_file;

@@ -1,8 +1,6 @@
 // The log file over CFile: appends, and fails once the file was removed under it.
 #include "LogFile.h"
 
-#include <algorithm>
-
 CLogFile::~CLogFile() {
     // Every line is written before the file closes.
     m_writer.reset();
@@ -21,11 +19,5 @@ bool CLogFile::Open(const std::string& path, HWND window, UINT message) {
 
 // Lines written to a removed file would be lost without a word.
 bool CLogFile::Write(const char* data, size_t size) {
-    for (size_t at = 0; at < size;) {
-        const DWORD part = static_cast<DWORD>(std::min<size_t>(size - at, 1 << 30));
-        if (!m_file.Write(data + at, part))
-            return false;
-        at += part;
-    }
-    return !m_file.IsRemoved();
+    return m_file.Write(data, size) && !m_file.IsRemoved();
 }
