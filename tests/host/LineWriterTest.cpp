@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <future>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -11,16 +12,23 @@
 
 namespace {
 
-// Records every write; the one numbered failAt fails, and every one throws when throws is set.
+// Records every write; the one numbered failAt fails, every one throws when throws is set, and
+// each waits for stall, when it is set.
 struct FailingSink : ILogSink {
     bool Write(const char* data, size_t size) override {
         writes.emplace_back(data, size);
+        if (stall.valid()) {
+            stalled = true;
+            stall.wait();
+        }
         if (throws)
             throw std::runtime_error("sink");
         return writes.size() != failAt + 1;
     }
     size_t failAt = SIZE_MAX;
     bool throws = false;
+    std::shared_future<void> stall;
+    std::atomic<bool> stalled{false};
     std::vector<std::string> writes;
 };
 
@@ -62,19 +70,33 @@ TEST(LineWriter, WritesWholeLinesInChunksAndStopsAtTheFirstFailedWrite) {
     }
 }
 
-// A sink that throws on the writer's thread fails the log once, as a failed write does.
-TEST(LogWriter, ASinkThatThrowsFailsTheLog) {
-    FailingSink sink;
-    sink.throws = true;
-    std::atomic<int> failures{0};
-    CLogWriter writer(sink, std::chrono::milliseconds(1), [&] { ++failures; });
-    writer.Add("line\r\n", 6);
-    for (int waited = 0; failures == 0 && waited < 10000; ++waited)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    writer.Add("more\r\n", 6);
-    EXPECT_FALSE(writer.Flush());
-    EXPECT_EQ(1, failures.load());
-    EXPECT_EQ(std::vector<std::string>{"line\r\n"}, sink.writes);
+// The log fails once and writes nothing more when its sink throws on the writer's thread, or when
+// the lines waiting behind a stalled write (a sleeping disk) would pass the bound.
+TEST(LogWriter, FailsOnceWhenItsSinkThrowsOrTooMuchWaitsBehindAStalledWrite) {
+    for (const bool throws : {true, false}) {
+        FailingSink sink;
+        sink.throws = throws;
+        std::promise<void> release;
+        if (!throws)
+            sink.stall = release.get_future().share();
+        std::atomic<int> failures{0};
+        CLogWriter writer(sink, std::chrono::milliseconds(1), [&] { ++failures; });
+        writer.Add("line\r\n", 6);
+        for (int waited = 0; !(throws ? failures != 0 : sink.stalled.load()) && waited < 10000;
+             ++waited)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        if (!throws) {
+            const std::string waiting(CLogWriter::kMaxPendingBytes, 'w');
+            writer.Add(waiting.data(), waiting.size());
+            EXPECT_EQ(0, failures.load()) << "up to the bound";
+        }
+        writer.Add("more\r\n", 6);
+        EXPECT_EQ(1, failures.load()) << "throws " << throws;
+        release.set_value();
+        EXPECT_FALSE(writer.Flush());
+        EXPECT_EQ(1, failures.load()) << "throws " << throws;
+        EXPECT_EQ(std::vector<std::string>{"line\r\n"}, sink.writes) << "throws " << throws;
+    }
 }
 
 } // namespace
