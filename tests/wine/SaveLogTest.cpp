@@ -84,8 +84,34 @@ TEST_F(SaveLogTest, FirstSaveAsksLaterOnesReplaceTheFileLogToFileAppendsAndFailu
     EXPECT_EQ(Lines(Rows()), Content(kLogPath));
     std::ofstream(kLogPath, std::ios::binary) << std::string(3000, 'x');
     Send("a\tb");
-    EXPECT_EQ(Strings{}, Drive(ID_FILE_SAVE, {})) << "later saves ask nothing";
+    // Another program may read the file meanwhile, as tail -f does, but not write it.
+    const auto saveWhileOpen = [this](DWORD access) {
+        return [this, access] {
+            const CHandle other(::CreateFileA(kLogPath.c_str(), access,
+                                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                              OPEN_EXISTING, 0, nullptr));
+            Command(ID_FILE_SAVE);
+        };
+    };
+    EXPECT_EQ(Strings{}, Drive(saveWhileOpen(GENERIC_READ), {})) << "later saves ask nothing";
     EXPECT_EQ(Lines(Rows()), Content(kLogPath));
+    EXPECT_EQ(Strings{"Kestrin: Open File " + kLogPath + " failed"},
+              Drive(saveWhileOpen(GENERIC_WRITE), {Click(IDOK)}));
+
+    // After a failure the next Save or Log to file asks, from the failed path; the log's dialog
+    // asks nothing about replacing the file it will add the rows to.
+    std::string from;
+    EXPECT_EQ(Strings{Ansi("记录到文件")},
+              Drive(ID_LOG_TO_FILE, {[&](HWND dialog) {
+                        char folder[MAX_PATH] = "";
+                        ::SendMessageA(dialog, CDM_GETFOLDERPATH, MAX_PATH, LPARAM(folder));
+                        from = folder + ("\\" + WindowText(FileNameEdit(dialog)));
+                        Click(IDOK)(dialog);
+                    }}));
+    EXPECT_EQ(kLogPath, from);
+    Send("logged");
+    Command(ID_LOG_TO_FILE);
+    EXPECT_EQ(Lines(Rows()), Content(kLogPath)) << "the saved rows, then the logged one";
 
     // A folder where the file goes cannot be opened.
     ResetLogFolder();
@@ -99,7 +125,7 @@ TEST_F(SaveLogTest, FirstSaveAsksLaterOnesReplaceTheFileLogToFileAppendsAndFailu
     ResetLogFolder();
     Command(ID_CLEAR);
     const auto logging = [this] { return (ButtonState(ID_LOG_TO_FILE) & TBSTATE_CHECKED) != 0; };
-    Command(ID_LOG_TO_FILE); // to the file Save chose
+    Drive(ID_LOG_TO_FILE, {Click(IDOK)}); // to the file Save chose, asked again
     Send("one");
     Command(ID_LOG_TO_FILE);
     EXPECT_EQ(Lines(Rows()), Content(kLogPath)) << "the last row written at once";
@@ -133,7 +159,7 @@ TEST_F(SaveLogTest, FirstSaveAsksLaterOnesReplaceTheFileLogToFileAppendsAndFailu
         RunUnixUntil("mount -t tmpfs -o size=8k kestrin-full '" + kUnixFolder + "'", SmallDisk);
     Command(ID_LOG_TO_FILE);
     failsWriting("full disk", mounted);
-    Command(ID_LOG_TO_FILE);
+    Drive(ID_LOG_TO_FILE, {Click(IDOK)});
     // Wine removes a file that is open only once it is closed: a Unix program removes it at once.
     RunUnixUntil("rm '" + kUnixFolder + "saved.log'",
                  [] { return ::GetFileAttributesA(kLogPath.c_str()) == INVALID_FILE_ATTRIBUTES; });
