@@ -99,18 +99,19 @@ TEST_F(SaveLogTest, FirstSaveAsksLaterOnesReplaceTheFileLogToFileAppendsAndFailu
               Drive(saveWhileOpen(GENERIC_WRITE), {Click(IDOK)}));
 
     // After a failure the next Save or Log to file asks, from the failed path; the log's dialog
-    // asks nothing about replacing the file it will add the rows to.
+    // asks nothing about replacing the file it will add the rows to (a Yes/No prompt would be
+    // answered No, which Drive's cancel cannot do).
     std::string from;
-    EXPECT_EQ(Strings{Ansi("记录到文件")},
-              Drive(ID_LOG_TO_FILE, {[&](HWND dialog) {
-                        char folder[MAX_PATH] = "";
-                        ::SendMessageA(dialog, CDM_GETFOLDERPATH, MAX_PATH, LPARAM(folder));
-                        from = folder + ("\\" + WindowText(FileNameEdit(dialog)));
-                        Click(IDOK)(dialog);
-                    }}));
+    const ModalStep confirmFrom = [&from](HWND dialog) {
+        char folder[MAX_PATH] = "";
+        ::SendMessageA(dialog, CDM_GETFOLDERPATH, MAX_PATH, LPARAM(folder));
+        from = folder + ("\\" + WindowText(FileNameEdit(dialog)));
+        Click(IDOK)(dialog);
+    };
+    EXPECT_EQ(Strings{Ansi("记录到文件")}, Drive(ID_LOG_TO_FILE, {confirmFrom, Click(IDNO)}));
     EXPECT_EQ(kLogPath, from);
     Send("logged");
-    Command(ID_LOG_TO_FILE);
+    Drive(ID_LOG_TO_FILE, {}); // off; a window that should not come is cancelled, not waited for
     EXPECT_EQ(Lines(Rows()), Content(kLogPath)) << "the saved rows, then the logged one";
 
     // A folder where the file goes cannot be opened.
@@ -127,7 +128,7 @@ TEST_F(SaveLogTest, FirstSaveAsksLaterOnesReplaceTheFileLogToFileAppendsAndFailu
     const auto logging = [this] { return (ButtonState(ID_LOG_TO_FILE) & TBSTATE_CHECKED) != 0; };
     Drive(ID_LOG_TO_FILE, {Click(IDOK)}); // to the file Save chose, asked again
     Send("one");
-    Command(ID_LOG_TO_FILE);
+    Drive(ID_LOG_TO_FILE, {});
     EXPECT_EQ(Lines(Rows()), Content(kLogPath)) << "the last row written at once";
 
     const auto failsWriting = [&](const char* cause, bool told) {
@@ -157,7 +158,7 @@ TEST_F(SaveLogTest, FirstSaveAsksLaterOnesReplaceTheFileLogToFileAppendsAndFailu
     };
     const bool mounted = g_mounted =
         RunUnixUntil("mount -t tmpfs -o size=8k kestrin-full '" + kUnixFolder + "'", SmallDisk);
-    Command(ID_LOG_TO_FILE);
+    Drive(ID_LOG_TO_FILE, {});
     failsWriting("full disk", mounted);
     Drive(ID_LOG_TO_FILE, {Click(IDOK)});
     // Wine removes a file that is open only once it is closed: a Unix program removes it at once.
