@@ -26,11 +26,16 @@ void CLogWriter::Add(const char* data, size_t size) {
         return;
     try {
         std::lock_guard<std::mutex> lock(m_pendingLock);
-        m_pending.append(data, size);
+        // A stalled disk would otherwise keep every row in memory.
+        if (size <= kMaxPendingBytes - m_pending.size()) {
+            m_pending.append(data, size);
+            return;
+        }
     } catch (const std::bad_alloc&) {
-        // The lines cannot be kept for the file: the log stops rather than leave a gap.
-        Fail();
+        // Out of memory, as past the bound: handled below.
     }
+    // The lines cannot be kept for the file: the log stops rather than leave a gap.
+    Fail();
 }
 
 bool CLogWriter::Flush() {

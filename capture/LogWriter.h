@@ -23,9 +23,12 @@ protected:
 // Handing lines over only appends them to memory: the writer's thread takes them at least every
 // period, so whoever hands them over never waits on the disk. After the first failed write
 // nothing more is written, and onFailed, which throws nothing, is called once, on the thread that
-// met the failure; a sink or a thread that throws has failed too.
+// met the failure; a sink or a thread that throws has failed too, and so has a hand-over that
+// would make the lines waiting for the thread more than kMaxPendingBytes.
 class CLogWriter {
 public:
+    static const size_t kMaxPendingBytes = 64u << 20;
+
     CLogWriter(ILogSink& sink, std::chrono::milliseconds period, std::function<void()> onFailed);
     // Writes what is pending, then stops the thread.
     ~CLogWriter();

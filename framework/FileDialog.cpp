@@ -47,7 +47,13 @@ int CFileDialog::DoModal() {
     ofn.lpstrFilter = m_filter.empty() ? nullptr : m_filter.c_str();
     ofn.lpstrFile = file.data();
     ofn.nMaxFile = static_cast<DWORD>(file.size());
+    ofn.lpstrTitle = m_title.empty() ? nullptr : m_title.c_str();
     ofn.Flags = m_flags | OFN_EXPLORER | OFN_ENABLESIZING | OFN_ENABLEHOOK;
+    if (m_templateId) {
+        ofn.Flags |= OFN_ENABLETEMPLATE;
+        ofn.hInstance = AfxGetInstanceHandle();
+        ofn.lpTemplateName = MAKEINTRESOURCEA(m_templateId);
+    }
     ofn.lpfnHook = HookProc;
     ofn.lCustData = reinterpret_cast<LPARAM>(this);
 

@@ -6,6 +6,7 @@
 #include <commdlg.h>
 
 #include <string>
+#include <utility>
 
 class CFileDialog {
 public:
@@ -13,6 +14,12 @@ public:
     CFileDialog(bool openFileDialog, const char* fileName, DWORD flags,
                 const char* filter = nullptr);
 
+    // A caption in place of the system's, and the module's dialog template templateId, whose
+    // controls show below the system's.
+    void Customize(std::string title, UINT templateId) {
+        m_title = std::move(title);
+        m_templateId = templateId;
+    }
     // IDOK when the user confirmed a file, IDCANCEL otherwise.
     int DoModal();
     const std::string& GetPathName() const { return m_path; }
@@ -30,6 +37,8 @@ private:
     std::string m_fileName;
     std::string m_filter;
     DWORD m_flags;
+    std::string m_title;
+    UINT m_templateId = 0;
     std::string m_path;
     WNDPROC m_dialogProc = nullptr;
     bool m_bTakenOver = false;

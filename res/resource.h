@@ -21,6 +21,7 @@
 #define IDS_OPEN_FILE_FAILED 145
 #define IDS_WRITE_FILE_FAILED 146
 #define IDS_NEW_DOCUMENT_TITLE 147
+#define IDS_LOG_FILE_TITLE 148
 // The list's column headings, consecutive in column order.
 #define IDS_COLUMN_PROCESS 150
 #define IDS_COLUMN_PID 151
@@ -31,6 +32,8 @@
 #define IDD_ABOUTBOX 100
 #define IDD_FILTER 130
 #define IDD_UNUSED 131
+// Below the system's file dialog when Log to file asks for its file.
+#define IDD_LOG_FILE 133
 
 // Dialog controls; each id is unique within its own dialog only.
 #define IDC_INCLUDE 1000

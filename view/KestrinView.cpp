@@ -214,7 +214,7 @@ void CKestrinView::OnUpdateCapture(CCmdUI* pCmdUI) {
 void CKestrinView::OnLogToFile() {
     if (m_log)
         CloseLog();
-    else if (AskLogPath())
+    else if (AskLogPath(true))
         OpenLog();
 }
 
@@ -431,13 +431,25 @@ void CKestrinView::ShowDropped() {
         frame->SetIdleText((AfxLoadString(IDS_ROWS_DROPPED) + std::to_string(m_nDropped)).c_str());
 }
 
-bool CKestrinView::AskLogPath() {
-    if (m_strLogPath.empty()) {
-        CFileDialog dialog(false, nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT);
-        if (dialog.DoModal() == IDOK)
-            m_strLogPath = dialog.GetPathName();
-    }
-    return !m_strLogPath.empty();
+bool CKestrinView::AskLogPath(bool forLog) {
+    if (!m_strLogPath.empty() && !m_bLogPathFailed)
+        return true;
+    // The log adds to the end of a file that exists: there is nothing to ask about replacing.
+    CFileDialog dialog(false, m_strLogPath.c_str(),
+                       OFN_HIDEREADONLY | (forLog ? 0 : OFN_OVERWRITEPROMPT));
+    if (forLog)
+        dialog.Customize(AfxLoadString(IDS_LOG_FILE_TITLE), IDD_LOG_FILE);
+    if (dialog.DoModal() != IDOK)
+        return false;
+    m_strLogPath = dialog.GetPathName();
+    m_bLogPathFailed = false;
+    return true;
+}
+
+// A path that failed is not kept for good: the next Save or Log to file asks again.
+void CKestrinView::LogPathFailed(UINT textId, const std::string& path) {
+    m_bLogPathFailed = true;
+    AfxMessageBox(WithPath(textId, path).c_str(), MB_OK);
 }
 
 // Save replaces the file the log appends to: the log lets it go and, once every row is saved,
@@ -451,14 +463,16 @@ void CKestrinView::OnSaveLog() {
 }
 
 void CKestrinView::SaveLog() {
-    AskLogPath();
-    if (!CFile::GetStatus(m_strLogPath.c_str())) {
+    // Cancelled, the dialog leaves no path, and the open fails on it.
+    const std::string path = AskLogPath(false) ? m_strLogPath : std::string();
+    if (!CFile::GetStatus(path.c_str())) {
         CFile created;
-        created.Open(m_strLogPath.c_str(), CFile::modeCreate);
+        created.Open(path.c_str(), CFile::modeCreate);
     }
+    // Programs that read the log (tail -f, an editor) go on reading; one that writes it refuses.
     CFile file;
-    if (!file.Open(m_strLogPath.c_str(), CFile::modeWrite)) {
-        AfxMessageBox(WithPath(IDS_OPEN_FILE_FAILED, m_strLogPath).c_str(), MB_OK);
+    if (!file.Open(path.c_str(), CFile::modeWrite | CFile::shareDenyWrite)) {
+        LogPathFailed(IDS_OPEN_FILE_FAILED, path);
         return;
     }
 
@@ -467,7 +481,7 @@ void CKestrinView::SaveLog() {
     const bool written = lines.Write(0, m_rows.GetCount());
     // The file is replaced: nothing of an earlier, longer save stays behind the new rows.
     if (!written || !file.SetEndHere())
-        AfxMessageBox(WithPath(IDS_WRITE_FILE_FAILED, m_strLogPath).c_str(), MB_OK);
+        LogPathFailed(IDS_WRITE_FILE_FAILED, path);
 }
 
 LRESULT CKestrinView::SelectAll() {
@@ -526,7 +540,7 @@ void CKestrinView::OpenLog() {
         m_log = std::move(log);
         m_nLogColumns = std::max(0, GetListCtrl().GetHeaderCtrl().GetItemCount());
     } else
-        AfxMessageBox(WithPath(IDS_OPEN_FILE_FAILED, m_strLogPath).c_str(), MB_OK);
+        LogPathFailed(IDS_OPEN_FILE_FAILED, m_strLogPath);
     if (CMainFrame* frame = MainFrame())
         frame->UpdateLogButton(m_log != nullptr);
 }
@@ -546,7 +560,7 @@ void CKestrinView::CloseLog() {
     if (CMainFrame* frame = MainFrame())
         frame->UpdateLogButton(false);
     if (!written)
-        AfxMessageBox(WithPath(IDS_LOG_FAILED, m_strLogPath).c_str(), MB_OK);
+        LogPathFailed(IDS_LOG_FAILED, m_strLogPath);
 }
 
 // A posted copy from elsewhere finds the log writing and changes nothing.

@@ -69,8 +69,10 @@ private:
     // clipboard; false, with the clipboard as it was, when it is held or memory runs out.
     bool CopySelection();
     LRESULT SelectAll();
-    // The path Save and Log to file share, asked for the first time; false when there is none.
-    bool AskLogPath();
+    // The path Save and Log to file share, asked for the first time and after a failure on it,
+    // the dialog then starting from the failed path; false when the dialog was cancelled.
+    bool AskLogPath(bool forLog);
+    void LogPathFailed(UINT textId, const std::string& path);
     void SaveLog();
     // Log to file: rows added from now on go to the file at m_strLogPath.
     void OpenLog();
@@ -99,6 +101,8 @@ private:
     int m_nLogColumns = 0;
     std::vector<char> m_logLine;
     std::string m_strLogPath;
+    // Failed on, so the next Save or Log to file asks again.
+    bool m_bLogPathFailed = false;
     bool m_bShowPending = false; // rows the list does not count yet
     ULONGLONG m_pendingSince = 0;
     ULONGLONG m_shownAt = 0;           // when the last show ended

@@ -62,19 +62,29 @@ TEST(LineWriter, WritesWholeLinesInChunksAndStopsAtTheFirstFailedWrite) {
     }
 }
 
-// A sink that throws on the writer's thread fails the log once, as a failed write does.
-TEST(LogWriter, ASinkThatThrowsFailsTheLog) {
-    FailingSink sink;
-    sink.throws = true;
-    std::atomic<int> failures{0};
-    CLogWriter writer(sink, std::chrono::milliseconds(1), [&] { ++failures; });
-    writer.Add("line\r\n", 6);
-    for (int waited = 0; failures == 0 && waited < 10000; ++waited)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    writer.Add("more\r\n", 6);
-    EXPECT_FALSE(writer.Flush());
-    EXPECT_EQ(1, failures.load());
-    EXPECT_EQ(std::vector<std::string>{"line\r\n"}, sink.writes);
+// The log fails once, and writes nothing more, when its sink throws on the writer's thread or
+// when the lines waiting for the writer would pass the bound.
+TEST(LogWriter, FailsOnceWhenItsSinkThrowsOrTooMuchWaits) {
+    for (const bool throws : {true, false}) {
+        FailingSink sink;
+        sink.throws = throws;
+        std::atomic<int> failures{0};
+        // Else the writer sleeps through the test, as behind a disk that stalls.
+        CLogWriter writer(sink, throws ? std::chrono::milliseconds(1) : std::chrono::hours(1),
+                          [&] { ++failures; });
+        writer.Add("line\r\n", 6);
+        for (int waited = 0; throws && failures == 0 && waited < 10000; ++waited)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        if (!throws) {
+            const std::string waiting(CLogWriter::kMaxPendingBytes - 6, 'w');
+            writer.Add(waiting.data(), waiting.size());
+            EXPECT_EQ(0, failures.load()) << "up to the bound";
+        }
+        writer.Add("more\r\n", 6);
+        EXPECT_FALSE(writer.Flush());
+        EXPECT_EQ(1, failures.load()) << "throws " << throws;
+        EXPECT_EQ(throws ? 1u : 0u, sink.writes.size()) << "throws " << throws;
+    }
 }
 
 } // namespace

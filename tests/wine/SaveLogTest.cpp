@@ -84,7 +84,14 @@ TEST_F(SaveLogTest, FirstSaveAsksLaterOnesReplaceTheFileLogToFileAppendsAndFailu
     EXPECT_EQ(Lines(Rows()), Content(kLogPath));
     std::ofstream(kLogPath, std::ios::binary) << std::string(3000, 'x');
     Send("a\tb");
-    EXPECT_EQ(Strings{}, Drive(ID_FILE_SAVE, {})) << "later saves ask nothing";
+    // Save while another program reads the file, as tail -f does.
+    const auto saveWhileRead = [this] {
+        const CHandle reader(::CreateFileA(kLogPath.c_str(), GENERIC_READ,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                           OPEN_EXISTING, 0, nullptr));
+        Command(ID_FILE_SAVE);
+    };
+    EXPECT_EQ(Strings{}, Drive(saveWhileRead, {})) << "later saves ask nothing";
     EXPECT_EQ(Lines(Rows()), Content(kLogPath));
 
     // A folder where the file goes cannot be opened.
@@ -94,15 +101,18 @@ TEST_F(SaveLogTest, FirstSaveAsksLaterOnesReplaceTheFileLogToFileAppendsAndFailu
               Drive(ID_FILE_SAVE, {Click(IDOK)}));
     EXPECT_EQ("<folder>", Content(kLogPath));
 
+    // After a failure the next Save or Log to file asks again, from the failed path; the log's
+    // dialog asks nothing about replacing the file it adds rows to (a Yes/No prompt, answered No).
     // Turning Log to file off writes what is pending at once; a failed write turns it off and
     // says so. The full disk takes root and Wine's Z: drive, and is skipped without them.
     ResetLogFolder();
+    std::ofstream(kLogPath, std::ios::binary) << "kept\r\n";
     Command(ID_CLEAR);
     const auto logging = [this] { return (ButtonState(ID_LOG_TO_FILE) & TBSTATE_CHECKED) != 0; };
-    Command(ID_LOG_TO_FILE); // to the file Save chose
+    EXPECT_EQ(Strings{Ansi("记录到文件")}, Drive(ID_LOG_TO_FILE, {Click(IDOK), Click(IDNO)}));
     Send("one");
-    Command(ID_LOG_TO_FILE);
-    EXPECT_EQ(Lines(Rows()), Content(kLogPath)) << "the last row written at once";
+    Drive(ID_LOG_TO_FILE, {}); // off; a window that should not come is cancelled, not waited for
+    EXPECT_EQ("kept\r\n" + Lines(Rows()), Content(kLogPath)) << "the last row written at once";
 
     const auto failsWriting = [&](const char* cause, bool told) {
         for (int i = 0; i < 100; ++i) // more than the small disk holds
@@ -131,9 +141,9 @@ TEST_F(SaveLogTest, FirstSaveAsksLaterOnesReplaceTheFileLogToFileAppendsAndFailu
     };
     const bool mounted = g_mounted =
         RunUnixUntil("mount -t tmpfs -o size=8k kestrin-full '" + kUnixFolder + "'", SmallDisk);
-    Command(ID_LOG_TO_FILE);
+    Drive(ID_LOG_TO_FILE, {});
     failsWriting("full disk", mounted);
-    Command(ID_LOG_TO_FILE);
+    Drive(ID_LOG_TO_FILE, {Click(IDOK)});
     // Wine removes a file that is open only once it is closed: a Unix program removes it at once.
     RunUnixUntil("rm '" + kUnixFolder + "saved.log'",
                  [] { return ::GetFileAttributesA(kLogPath.c_str()) == INVALID_FILE_ATTRIBUTES; });
