@@ -84,3 +84,8 @@ void CProcessNames::Lookup(DWORD processId, char (&nameBuffer)[128]) {
     if (!Find(processId, nameBuffer))
         RefreshAfterMiss(processId, nameBuffer);
 }
+
+void CProcessNames::Remember(DWORD processId, const char* name) {
+    m_names[processId] = name;
+    m_unnamed.erase(processId);
+}

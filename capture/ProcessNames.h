@@ -56,6 +56,8 @@ public:
     void RefreshAfterMiss(DWORD processId, const char* name);
     // Writes the NUL-terminated name (empty when unknown) into nameBuffer.
     void Lookup(DWORD processId, char (&nameBuffer)[128]);
+    // A name just read elsewhere, which replaces the cached one.
+    void Remember(DWORD processId, const char* name);
 
 private:
     // The process's name cut to 127 bytes, empty when it cannot be read.
