@@ -504,7 +504,7 @@ DWORD EndedProcessId() {
     child.CloseInput();
     if (!child.WaitPumping(kTimeoutMs))
         return 0;
-    DWORD ids[CProcessNames::kMaxProcesses];
+    DWORD ids[CProcessNames::kFirstProcesses];
     DWORD bytes = 0;
     CWinProcessSource().EnumProcesses(ids, sizeof ids, &bytes);
     DWORD* end = ids + bytes / sizeof(DWORD);

@@ -45,10 +45,15 @@ long CCapture::Take(DWORD processId, const char* text, const SYSTEMTIME* time,
     const bool shown = m_filter.Match(text);
 
     // The sender waits while its name is read, so one that exits right after its send is named.
+    // A writer's name read with its line is newer than a cached one, which an id reused since
+    // would show; the cache keeps it for lines read once the writer had ended.
     char name[128] = {};
-    const bool missed = processId != 0 && !m_procNames.Find(processId, name);
-    if (processId != 0 && !name[0])
+    bool missed = false;
+    if (processId != 0 && *readName) {
         strncpy(name, readName, sizeof name - 1);
+        m_procNames.Remember(processId, name);
+    } else if (processId != 0)
+        missed = !m_procNames.Find(processId, name);
     if (time)
         record.stTime = *time;
     else

@@ -40,9 +40,8 @@ public:
     // Handles one intake message; the result is the window message's: 0 when taken, 1 when its
     // row could not be kept.
     long OnDebugMessage(DWORD processId, const char* text);
-    // The same for one line of another program's debug output, received at time.
-    // A line of debug output, read at time; name is its writer's as the reader read it, used
-    // when the writer has ended before its name could be looked up here.
+    // The same for one line of another program's debug output, read at time; name is its
+    // writer's as the reader read it then, used in place of the cache's unless empty.
     long OnDebugOutput(DWORD processId, const char* text, const SYSTEMTIME& time, const char* name);
 
     CProcessNames m_procNames;

@@ -99,12 +99,14 @@ void CLogFilter::GetFilterTexts(std::string& includeOut, std::string& excludeOut
 void CLogFilter::SplitPatterns(const std::string& text, char separator,
                                std::vector<std::string>& list) const {
     list.clear();
-    size_t start = 0;
-    long pos = m_codePage.Find(text.data(), text.size(), &separator, 1);
-    // An empty segment ends the list, and so does a final segment without a separator.
-    while (pos > 0) {
-        list.push_back(text.substr(start, static_cast<size_t>(pos)));
+    // An empty segment, as the dialog's ";" before what is typed after it, is skipped; a final
+    // segment without a separator is no pattern.
+    for (size_t start = 0;;) {
+        const long pos = m_codePage.Find(text.data() + start, text.size() - start, &separator, 1);
+        if (pos < 0)
+            return;
+        if (pos > 0)
+            list.push_back(text.substr(start, static_cast<size_t>(pos)));
         start += static_cast<size_t>(pos) + 1;
-        pos = m_codePage.Find(text.data() + start, text.size() - start, &separator, 1);
     }
 }

@@ -20,7 +20,7 @@ public:
     // The text form of each list: a non-empty list's text replaces the string's
     // content, an empty list's ";" is appended to it.
     void GetFilterTexts(std::string& includeOut, std::string& excludeOut) const;
-    // Replaces list with the segments of text up to the first empty one.
+    // Replaces list with the non-empty segments of text that a separator ends.
     void SplitPatterns(const std::string& text, char separator,
                        std::vector<std::string>& list) const;
 

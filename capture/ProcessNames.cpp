@@ -4,10 +4,13 @@
 #include <algorithm>
 #include <cstring>
 
-const DWORD CProcessNames::kMaxProcesses;
+const DWORD CProcessNames::kFirstProcesses;
+const DWORD CProcessNames::kMostProcesses;
 const size_t CProcessNames::kMaxUnnamed;
+const unsigned CProcessNames::kRefreshGapMs;
 
-CProcessNames::CProcessNames(IProcessSource& source) : m_source(source) {
+CProcessNames::CProcessNames(IProcessSource& source, ITicks& ticks)
+    : m_source(source), m_ticks(ticks), m_ids(kFirstProcesses) {
     Refresh();
 }
 
@@ -23,30 +26,49 @@ std::string CProcessNames::ReadName(DWORD processId) {
 void CProcessNames::Refresh() {
     m_names.clear();
 
-    DWORD ids[kMaxProcesses] = {};
-    DWORD bytesFilled = 0;
-    m_listed = m_source.EnumProcesses(ids, static_cast<DWORD>(sizeof ids), &bytesFilled);
-    // A byte count beyond the array or with a partial id must not read past it.
-    DWORD count = m_listed ? std::min<DWORD>(bytesFilled / sizeof(DWORD), kMaxProcesses) : 0;
+    DWORD count = 0;
+    for (;;) {
+        const DWORD room = static_cast<DWORD>(m_ids.size());
+        DWORD bytesFilled = 0;
+        m_listed = m_source.EnumProcesses(m_ids.data(), room * sizeof(DWORD), &bytesFilled);
+        // A byte count beyond the array or with a partial id must not read past it.
+        count = m_listed ? std::min<DWORD>(bytesFilled / sizeof(DWORD), room) : 0;
+        // A full list may have more processes behind it.
+        if (count < room || room >= kMostProcesses)
+            break;
+        m_ids.resize(2 * room);
+    }
 
     for (DWORD i = 0; i < count; ++i) {
-        std::string name = ReadName(ids[i]);
-        if (!name.empty() && m_names.emplace(ids[i], std::move(name)).second)
-            m_unnamed.erase(ids[i]); // a duplicate id keeps its first name
+        std::string name = ReadName(m_ids[i]);
+        if (!name.empty() && m_names.emplace(m_ids[i], std::move(name)).second)
+            m_unnamed.erase(m_ids[i]); // a duplicate id keeps its first name
     }
 }
 
 bool CProcessNames::Find(DWORD processId, char (&nameBuffer)[128]) {
     auto found = m_names.find(processId);
-    const bool cached = found != m_names.end() || m_unnamed.count(processId) != 0;
-    const std::string read = cached ? std::string() : ReadName(processId);
-    const std::string& name = found != m_names.end() ? found->second : read;
-    memcpy(nameBuffer, name.c_str(), name.size() + 1);
-    return cached;
+    if (found != m_names.end()) {
+        memcpy(nameBuffer, found->second.c_str(), found->second.size() + 1);
+        return true;
+    }
+    const std::string read = ReadName(processId);
+    memcpy(nameBuffer, read.c_str(), read.size() + 1);
+    if (m_unnamed.count(processId) == 0)
+        return false;
+    if (!read.empty()) {
+        m_unnamed.erase(processId);
+        m_names.emplace(processId, read);
+    }
+    return true;
 }
 
 void CProcessNames::RefreshAfterMiss(DWORD processId, const char* name) {
-    Refresh();
+    const unsigned long long now = m_ticks.Now();
+    if (now >= m_nextRefresh) {
+        Refresh();
+        m_nextRefresh = now + kRefreshGapMs;
+    }
     if (m_names.count(processId) != 0)
         return;
     if (*name)
@@ -61,4 +83,9 @@ void CProcessNames::RefreshAfterMiss(DWORD processId, const char* name) {
 void CProcessNames::Lookup(DWORD processId, char (&nameBuffer)[128]) {
     if (!Find(processId, nameBuffer))
         RefreshAfterMiss(processId, nameBuffer);
+}
+
+void CProcessNames::Remember(DWORD processId, const char* name) {
+    m_names[processId] = name;
+    m_unnamed.erase(processId);
 }

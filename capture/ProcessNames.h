@@ -4,6 +4,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "WinTypes.h"
 
@@ -18,39 +19,55 @@ public:
     virtual DWORD ReadName(DWORD processId, char (&name)[128]) = 0;
 };
 
-// Names of the running processes, filled at construction and on each lookup miss.
+// Milliseconds since any fixed moment, for the rate of refreshes.
+class ITicks {
+public:
+    virtual ~ITicks() = default;
+    virtual unsigned long long Now() = 0;
+    static ITicks& System();
+};
+
+// Names of the running processes, filled at construction and on lookup misses.
 //
-// A miss reads the missed process's own name first, then refreshes. When the refresh does not
-// name the missed id, the id keeps the name it was read with until the next refresh, so a sender
-// that has already exited is still named; an id with no name is remembered as unnamed, and
-// later lookups of it leave the name empty without a refresh. Remembered ids are forgotten once
-// a refresh names them, and all at once when kMaxUnnamed are held, so that ids no process owns
-// cost one refresh each and bounded memory. A failed enumeration lists nothing: it remembers no
-// id as unnamed, so the next lookup refreshes again.
+// A miss reads the missed process's own name, then refreshes, but at most once in kRefreshGapMs,
+// so that made-up ids, each a miss, cost a bounded number of refreshes. An id the refresh does
+// not name keeps the name it was read with until the next refresh, so a sender that has already
+// exited is still named; an id with no name is remembered as unnamed: later lookups read its name
+// again, so that a process given it since is named, but never refresh. Remembered ids are
+// forgotten once named, and all at once when kMaxUnnamed are held, so that memory stays bounded.
+// A failed enumeration remembers no id as unnamed, so the id misses again. A refresh asks for
+// twice as many ids while the list fills all it asked for, up to kMostProcesses.
 class CProcessNames {
 public:
-    static const DWORD kMaxProcesses = 1024;
+    static const DWORD kFirstProcesses = 1024;
+    static const DWORD kMostProcesses = 1u << 20;
     static const size_t kMaxUnnamed = 4096;
+    static const unsigned kRefreshGapMs = 250;
 
-    explicit CProcessNames(IProcessSource& source);
+    explicit CProcessNames(IProcessSource& source, ITicks& ticks = ITicks::System());
     virtual ~CProcessNames();
 
     void Refresh();
-    // Writes the cached name (empty when unknown) into nameBuffer and returns true; on a miss
-    // writes the name read from the process itself and returns false: RefreshAfterMiss is then
-    // due, as Lookup does at once.
+    // Writes the cached name into nameBuffer and returns true. Otherwise writes the name read
+    // from the process itself (empty when none) and returns whether the id was remembered as
+    // unnamed; on false RefreshAfterMiss is due, as Lookup does at once.
     bool Find(DWORD processId, char (&nameBuffer)[128]);
     // A miss's refresh, with the name Find read for the missed id.
     void RefreshAfterMiss(DWORD processId, const char* name);
     // Writes the NUL-terminated name (empty when unknown) into nameBuffer.
     void Lookup(DWORD processId, char (&nameBuffer)[128]);
+    // A name just read elsewhere, which replaces the cached one.
+    void Remember(DWORD processId, const char* name);
 
 private:
     // The process's name cut to 127 bytes, empty when it cannot be read.
     std::string ReadName(DWORD processId);
 
     IProcessSource& m_source;
+    ITicks& m_ticks;
     std::map<DWORD, std::string> m_names;
     std::set<DWORD> m_unnamed;
-    bool m_listed = false; // whether the last refresh got a process list
+    std::vector<DWORD> m_ids;             // room for the process list, as large as it last was
+    bool m_listed = false;                // whether the last refresh got a process list
+    unsigned long long m_nextRefresh = 0; // the earliest a miss refreshes again
 };

@@ -1,4 +1,5 @@
-// Host stand-ins for the system's code page and clock.
+// Host stand-ins for the system's code page and clocks.
+#include <chrono>
 #include <ctime>
 
 #include "Capture.h"
@@ -22,6 +23,16 @@ public:
     }
 };
 
+class CSteadyTicks : public ITicks {
+public:
+    unsigned long long Now() override {
+        return static_cast<unsigned long long>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(
+                std::chrono::steady_clock::now().time_since_epoch())
+                .count());
+    }
+};
+
 } // namespace
 
 const CLeadBytes& CLeadBytes::System() {
@@ -32,4 +43,9 @@ const CLeadBytes& CLeadBytes::System() {
 IClock& IClock::System() {
     static CHostClock clock;
     return clock;
+}
+
+ITicks& ITicks::System() {
+    static CSteadyTicks ticks;
+    return ticks;
 }

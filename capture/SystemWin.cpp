@@ -1,4 +1,4 @@
-// The system's code page and clock, as the capture core sees them on Windows.
+// The system's code page and clocks, as the capture core sees them on Windows.
 #include "Capture.h"
 
 namespace {
@@ -10,6 +10,11 @@ public:
         ::GetLocalTime(&time);
         time.wMilliseconds = 0;
     }
+};
+
+class CTickCount : public ITicks {
+public:
+    unsigned long long Now() override { return ::GetTickCount64(); }
 };
 
 } // namespace
@@ -27,4 +32,9 @@ const CLeadBytes& CLeadBytes::System() {
 IClock& IClock::System() {
     static CLocalClock clock;
     return clock;
+}
+
+ITicks& ITicks::System() {
+    static CTickCount ticks;
+    return ticks;
 }

@@ -41,6 +41,8 @@ const ULONGLONG kLongestGapMs = 160;
 const UINT kDebugOutputReady = WM_APP + 1;
 // A batch's memory is kept for the next one up to this size.
 const size_t kKeptBatchBytes = 1u << 20;
+// A batch's lines become rows for this long at a time.
+const ULONGLONG kDebugSliceMs = 10;
 
 // Posted by the log's writer thread when a write failed.
 const UINT kLogFailed = WM_APP + 14;
@@ -612,19 +614,31 @@ void CKestrinView::OnUpdateCaptureDebugOutput(CCmdUI* pCmdUI) {
     pCmdUI->SetCheck(m_debugReader ? 1 : 0);
 }
 
-// Each line of a text becomes a row as an intake message would, stamped when it was read.
+// Each line of a text becomes a row as an intake message would, stamped when it was read. A
+// batch may take seconds: it lets the window's other messages in every kDebugSliceMs, and goes on
+// where it stopped before the next batch is taken.
 LRESULT CKestrinView::OnDebugOutput(WPARAM, LPARAM) {
-    m_debugLines.TakeAll(m_debugBatch);
-    for (const DebugLine& line : m_debugBatch.lines)
+    const ULONGLONG until = ::GetTickCount64() + kDebugSliceMs;
+    for (;;) {
+        if (m_nDebugDone == m_debugBatch.lines.size()) {
+            if (m_debugBatch.texts.capacity() > kKeptBatchBytes)
+                m_debugBatch = CDebugLineQueue::Batch();
+            m_debugLines.TakeAll(m_debugBatch);
+            m_nDebugDone = 0;
+            if (m_debugBatch.dropped) {
+                m_nDropped += m_debugBatch.dropped;
+                ShowDropped();
+            }
+            if (m_debugBatch.lines.empty())
+                return 0;
+        }
+        const DebugLine& line = m_debugBatch.lines[m_nDebugDone++];
         ForEachLine(&m_debugBatch.texts[line.offset], line.length, [&](const char* text) {
             m_capture.OnDebugOutput(line.dwProcessId, text, line.stTime,
                                     &m_debugBatch.texts[line.nameOffset]);
         });
-    if (m_debugBatch.dropped) {
-        m_nDropped += m_debugBatch.dropped;
-        ShowDropped();
+        // Without a wake-up to come back to, the batch goes on at once.
+        if (::GetTickCount64() >= until && ::PostMessageA(m_hWnd, kDebugOutputReady, 0, 0))
+            return 0;
     }
-    if (m_debugBatch.texts.capacity() > kKeptBatchBytes)
-        m_debugBatch = CDebugLineQueue::Batch();
-    return 0;
 }

@@ -110,5 +110,6 @@ private:
     unsigned long long m_nDropped = 0; // messages accepted but not stored: memory ran out
     CDebugLineQueue m_debugLines;
     CDebugLineQueue::Batch m_debugBatch;
+    size_t m_nDebugDone = 0;                           // the batch's lines that are rows
     std::unique_ptr<CDebugOutputReader> m_debugReader; // while Capture debug output is on
 };

@@ -21,7 +21,7 @@ bool AnyIn(const CLeadBytes& codePage, const std::string& text,
 }
 
 // The patterns of a text with a separator added: its pieces up to each separator that is a whole
-// character, until the first empty one; none trimmed. A last lead byte takes the separator added.
+// character, but empty ones; none trimmed. A last lead byte takes the separator added.
 std::vector<std::string> Split(const CLeadBytes& codePage, const std::string& text) {
     const std::string terminated = text + ";";
     std::vector<std::string> patterns;
@@ -30,9 +30,7 @@ std::vector<std::string> Split(const CLeadBytes& codePage, const std::string& te
         length = codePage.CharLength(terminated.data() + pos, terminated.size() - pos);
         if (terminated[pos] != ';')
             piece.append(terminated, pos, length);
-        else if (piece.empty())
-            break;
-        else
+        else if (!piece.empty())
             patterns.push_back(std::exchange(piece, {}));
     }
     return patterns;

@@ -78,5 +78,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                  message, "the message text");
         ++shown;
     }
+    // A line of debug output is named as its writer was read with it, whatever the cache holds
+    // for an id that may have been reused since, and costs no refresh.
+    capture.OnDebugOutput(processId, text.c_str(), SYSTEMTIME{}, "new.exe");
+    RowCells scratch;
+    Check(source.enumCalls == (processId ? 2u : 1u) &&
+              (!filter.Match(text.c_str()) || rows.full ||
+               strcmp(rows.store.GetCellText(shown, 0, scratch), processId ? "new.exe" : "") == 0),
+          "a debug line's writer named as read");
     return 0;
 }

@@ -12,7 +12,8 @@
 #include "ProcessNames.h"
 #include "RowStore.h"
 
-class FakeProcessSource : public IProcessSource {
+// Also the cache's clock, in milliseconds.
+class FakeProcessSource : public IProcessSource, public ITicks {
 public:
     // An empty name: the process cannot be read.
     void Add(DWORD id, const std::string& name) { processes.emplace_back(id, name); }
@@ -42,7 +43,10 @@ public:
         return 0;
     }
 
+    unsigned long long Now() override { return now; }
+
     std::vector<std::pair<DWORD, std::string>> processes; // in enumeration order
+    unsigned long long now = 0;
     bool failEnum = false;
     unsigned enumCalls = 0;
 };

@@ -31,7 +31,7 @@ TEST_F(DialogsTest, FiltersOfAnyTextAreAppliedByOkOrEnterMatchedAndShownWhole) {
         Strings shown, passed;
     } cases[] = {
         {"net", "", Click(IDCANCEL), {";", ";"}, all}, // as File New left it
-        {"net;disk", "retry", Click(IDOK), {";", ";"}, {"net up"}},
+        {";net;;disk", "retry", Click(IDOK), {";", ";"}, {"net up"}},
         {"disk", "", Key(VK_ESCAPE), {"net;disk;", "retry;"}, {"net up"}},
         {patterns.c_str(), ";", Key(VK_RETURN), {"net;disk;", "retry;"}, {tail + "0999"}},
         {"net", "", closeBox, {patterns, ";"}, {tail + "0999"}},
