@@ -236,6 +236,13 @@ TEST_F(AppTest, KeysAndClicksSelectRowsAndRangesAndCopyPutsThemOnTheClipboardAsS
     EXPECT_EQ(lines(6, 3), clipboard());
     Input(m_view, WM_KEYDOWN, VK_DOWN), note();
     Input(m_view, WM_KEYDOWN, 'A', 0, VK_CONTROL), note();
+    LVITEMA selected = {};
+    selected.state = selected.stateMask = LVIS_SELECTED;
+    EXPECT_EQ(std::make_pair(LRESULT{-1}, LRESULT{FALSE}),
+              std::make_pair(::SendMessageA(m_view, LVM_GETNEXTITEM, INT_MAX, LVNI_SELECTED),
+                             ::SendMessageA(m_view, LVM_SETITEMSTATE, WPARAM(-7),
+                                            reinterpret_cast<LPARAM>(&selected))))
+        << "the next selected row after the last int; row -7 selected";
     Input(m_view, WM_KEYDOWN, 'C', 0, VK_CONTROL);
     const Texts all = lines(rows.size(), rows.size());
     EXPECT_EQ(all, clipboard());
@@ -252,9 +259,21 @@ TEST_F(AppTest, KeysAndClicksSelectRowsAndRangesAndCopyPutsThemOnTheClipboardAsS
     done.set_value();
     holder.join();
     EXPECT_EQ(all, clipboard()) << "after a copy to a held clipboard";
+    // End with a row sent just after a show: the list learns of it only at the next, and the
+    // keys reach the rows it has.
+    WNDCLASSA list = {};
+    ::GetClassInfoA(nullptr, WC_LISTVIEWA, &list);
+    Send("shown");
+    ASSERT_TRUE(WaitFor([&] {
+        PumpMessages(); // the list's own count, not brought up to date as any other asker's
+        return ::CallWindowProcA(list.lpfnWndProc, m_view, LVM_GETITEMCOUNT, 0, 0) == 301;
+    }));
+    Send("not shown yet");
+    Input(m_view, WM_KEYDOWN, VK_END), note();
+    EXPECT_GE(ListView_GetTopIndex(m_view) + ListView_GetCountPerPage(m_view), 301) << "shown";
     Command(ID_CLEAR), note();
     EXPECT_EQ((Strings{"2-2 1 @2", "2-299 298 @299", "0-0 1 @0", "0-5 6 @5", "0-2 4-5 5 @3",
-                       "4-4 1 @4", "0-299 300 @4", "0 @-1"}),
+                       "4-4 1 @4", "0-299 300 @4", "1 @300", "0 @-1"}),
               seen);
 }
 
