@@ -14,6 +14,25 @@ namespace {
 
 using AppTest = AppFixture;
 
+HWND g_innerBox = nullptr;
+WNDPROC g_innerProc = nullptr;
+int g_strays = 0; // messages of other windows that reached the inner box's own procedure
+
+LRESULT CALLBACK InnerProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
+    g_strays += box != g_innerBox;
+    return ::CallWindowProcA(g_innerProc, box, message, wParam, lParam);
+}
+
+// Gives the first window created a procedure of its own, before the framework sees it.
+LRESULT CALLBACK SubclassFirstCreated(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND && !g_innerBox) {
+        g_innerBox = reinterpret_cast<HWND>(wParam);
+        g_innerProc = reinterpret_cast<WNDPROC>(
+            ::SetWindowLongPtrA(g_innerBox, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(InnerProc)));
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 // Items grayed or checked as the route leaves them, the commands with no handler grayed, the
 // buttons alike and each with its picture, after each toggle. Capture off drops messages; a
 // cancelled Log to file stays off. A null text is an empty row; a frame without a view takes
@@ -101,6 +120,28 @@ TEST_F(AppTest, BarsShowStatesPromptsAndTipsAndOnlyAFrameWithAViewTakesRows) {
                        ARRAYSIZE(shown), reinterpret_cast<LPARAM>(&tool));
         EXPECT_EQ(std::wstring(tip), shown) << "tip of " << id;
     }
+}
+
+// A box opened inside another: each forwards a client's text to the main window, keeps its
+// caption, and keeps its own procedure, which the other's never reaches.
+TEST_F(AppTest, BoxesInsideOneAnotherEachForwardAClientsTextAndKeepTheirOwnProcedure) {
+    HWND outer = nullptr;
+    const ModalStep openInner = [&outer](HWND box) {
+        outer = box;
+        HHOOK hook =
+            ::SetWindowsHookExA(WH_CBT, SubclassFirstCreated, nullptr, ::GetCurrentThreadId());
+        AfxMessageBox("inner");
+        ::UnhookWindowsHookEx(hook);
+    };
+    const ModalStep sendToBoth = [&](HWND inner) {
+        Send("to the outer", outer), Send("to the inner", inner);
+        EXPECT_EQ("Kestrin", WindowText(outer));
+    };
+    EXPECT_EQ(
+        (Strings{"Kestrin: outer", "Kestrin: inner", "Kestrin: outer"}),
+        Drive([] { AfxMessageBox("outer"); }, {openInner, sendToBoth, Click(IDOK), Click(IDOK)}));
+    EXPECT_EQ(std::make_pair(Strings{"to the outer", "to the inner"}, 0),
+              std::make_pair(Texts(), g_strays));
 }
 
 // The File commands, keys through the accelerators. Save As writes an empty file and takes its
