@@ -353,7 +353,9 @@ void CKestrinView::FocusRow(int row) {
 LRESULT CKestrinView::OnKeyDown(WPARAM key, LPARAM lParam) {
     if (key == 'A' && ::GetKeyState(VK_CONTROL) < 0)
         return SelectAll();
-    const int count = ReachableRows();
+    // Only rows the list counts can take the focus and show: it learns of new ones as they show.
+    const int count = std::min(static_cast<int>(Default(LVM_GETITEMCOUNT, 0, 0)),
+                               static_cast<int>(m_rows.GetCount()));
     const int focus = FocusedRow();
     const int page = std::max(1, static_cast<int>(Default(LVM_GETCOUNTPERPAGE, 0, 0)));
     int row;

@@ -1,7 +1,6 @@
 // CKestrinView: the log list, its capture state and the commands that act on it.
 #pragma once
 
-#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -83,12 +82,6 @@ private:
     LRESULT SetItemState(int row, const LVITEMA& item);
     int FocusedRow() {
         return static_cast<int>(Default(LVM_GETNEXTITEM, WPARAM(-1), LVNI_FOCUSED));
-    }
-    // The rows keys and clicks reach: those the list counts, which learns of new ones only as
-    // they show, and the store holds.
-    int ReachableRows() {
-        return std::min(static_cast<int>(Default(LVM_GETITEMCOUNT, 0, 0)),
-                        static_cast<int>(m_rows.GetCount()));
     }
     // The focus moves to row, which shows. MoveTo selects the rows from the mark to row when
     // extending, else row alone, the new mark; ToggleRow flips row's state and marks it.
