@@ -296,7 +296,11 @@ LRESULT CFrameWnd::OnClose(WPARAM, LPARAM) {
     return 0;
 }
 
+// Floating bars go with the frame: their buttons would run a command, a second dialog among
+// them, under the modal window that disabled it.
 LRESULT CFrameWnd::OnEnable(WPARAM enabled, LPARAM lParam) {
+    for (const auto& mini : m_miniFrames)
+        ::EnableWindow(mini->m_hWnd, enabled != 0);
     if (enabled && m_bCloseWhenEnabled) {
         m_bCloseWhenEnabled = false;
         ::PostMessageA(m_hWnd, WM_CLOSE, 0, 0);

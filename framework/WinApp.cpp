@@ -108,33 +108,40 @@ HINSTANCE AfxGetInstanceHandle() {
 }
 
 namespace {
-WNDPROC g_boxProc = nullptr;
-HHOOK g_boxHook = nullptr;
+// Each box keeps the procedure it had, so that boxes open inside one another each forward and
+// end as their own.
+const char kBoxProcProperty[] = "KestrinBoxProc";
+// An AfxMessageBox waits for its box's first activation.
+thread_local bool t_boxAwaited = false;
 
 // The box shares the main window's caption: a client's text goes on to the main window, and is
 // answered 1 (not taken) before there is one.
 LRESULT CALLBACK BoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
+    const auto proc = reinterpret_cast<WNDPROC>(::GetPropA(box, kBoxProcProperty));
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrA(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc));
+        ::RemovePropA(box, kBoxProcProperty);
+    }
     return AfxCallbackEdge(
         [&] {
             CWnd* main = AfxGetMainWnd();
             if (message == WM_SETTEXT)
                 return main ? main->SendMessage(WM_SETTEXT, wParam, lParam) : 1;
-            return ::CallWindowProcA(g_boxProc, box, message, wParam, lParam);
+            return ::CallWindowProcA(proc, box, message, wParam, lParam);
         },
         LRESULT(0));
 }
 
 // The box has its caption once it is first activated: from then on it forwards.
 LRESULT CALLBACK BoxHook(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HCBT_ACTIVATE && !g_boxProc)
-        AfxCallbackEdge(
-            [&] {
-                g_boxProc = reinterpret_cast<WNDPROC>(
-                    ::SetWindowLongPtrA(reinterpret_cast<HWND>(wParam), GWLP_WNDPROC,
-                                        reinterpret_cast<LONG_PTR>(BoxProc)));
-            },
-            [] {});
-    return ::CallNextHookEx(g_boxHook, code, wParam, lParam);
+    if (code == HCBT_ACTIVATE && t_boxAwaited) {
+        t_boxAwaited = false;
+        const auto box = reinterpret_cast<HWND>(wParam);
+        const auto proc = ::GetWindowLongPtrA(box, GWLP_WNDPROC);
+        if (::SetPropA(box, kBoxProcProperty, reinterpret_cast<HANDLE>(proc)))
+            ::SetWindowLongPtrA(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(BoxProc));
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 } // namespace
 
@@ -145,15 +152,12 @@ int AfxMessageBox(const char* text, UINT type) {
                     : MB_ICONEXCLAMATION;
     CWnd* owner = AfxGetMainWnd();
     const char* caption = g_pApp ? g_pApp->m_strAppName.c_str() : nullptr;
-    WNDPROC outerProc = g_boxProc;
-    HHOOK outerHook = g_boxHook;
-    g_boxProc = nullptr;
-    g_boxHook = ::SetWindowsHookExA(WH_CBT, BoxHook, nullptr, ::GetCurrentThreadId());
+    HHOOK hook = ::SetWindowsHookExA(WH_CBT, BoxHook, nullptr, ::GetCurrentThreadId());
+    t_boxAwaited = true;
     const int result = ::MessageBoxA(owner ? owner->m_hWnd : nullptr, text, caption, type);
-    if (g_boxHook)
-        ::UnhookWindowsHookEx(g_boxHook);
-    g_boxProc = outerProc;
-    g_boxHook = outerHook;
+    t_boxAwaited = false;
+    if (hook)
+        ::UnhookWindowsHookEx(hook);
     return result;
 }
 

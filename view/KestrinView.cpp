@@ -307,16 +307,17 @@ bool CKestrinView::OnChildNotify(NMHDR* header, LRESULT* result) {
 }
 
 LRESULT CKestrinView::SetItemState(int row, const LVITEMA& item) {
+    // -1 is every row.
+    if (row < -1 || row >= static_cast<int>(m_rows.GetCount()))
+        return FALSE;
     if (item.stateMask & LVIS_SELECTED) {
         const bool selected = item.state & LVIS_SELECTED;
         if (row == -1 && selected)
             m_selection.SelectOnly(0, static_cast<int>(m_rows.GetCount()) - 1);
         else if (row == -1)
             m_selection.Clear();
-        else if (row < static_cast<int>(m_rows.GetCount()))
-            m_selection.Set(row, selected);
         else
-            return FALSE;
+            m_selection.Set(row, selected);
         ::InvalidateRect(m_hWnd, nullptr, FALSE);
     }
     LVITEMA rest = item;
@@ -354,7 +355,9 @@ void CKestrinView::FocusRow(int row) {
 LRESULT CKestrinView::OnKeyDown(WPARAM key, LPARAM lParam) {
     if (key == 'A' && ::GetKeyState(VK_CONTROL) < 0)
         return SelectAll();
-    const int count = static_cast<int>(m_rows.GetCount());
+    // Only rows the list counts can take the focus and show: it learns of new ones as they show.
+    const int count = std::min(static_cast<int>(Default(LVM_GETITEMCOUNT, 0, 0)),
+                               static_cast<int>(m_rows.GetCount()));
     const int focus = FocusedRow();
     const int page = std::max(1, static_cast<int>(Default(LVM_GETCOUNTPERPAGE, 0, 0)));
     int row;

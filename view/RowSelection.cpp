@@ -2,6 +2,7 @@
 #include "RowSelection.h"
 
 #include <algorithm>
+#include <climits>
 #include <iterator>
 
 bool CRowSelection::IsSelected(int row) const {
@@ -49,6 +50,8 @@ int CRowSelection::GetCount() const {
 }
 
 int CRowSelection::GetNext(int row) const {
+    if (row == INT_MAX)
+        return -1;
     const int from = std::max(row + 1, 0);
     if (IsSelected(from))
         return from;

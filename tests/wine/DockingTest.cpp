@@ -136,6 +136,12 @@ TEST_F(DockingTest, ViewItemsHideTheBarsWhichDockAtEachEdgeAndFloatInAToolWindow
     EXPECT_EQ(kExtra + 1, ::SendMessageA(Bar(), TB_GETBITMAP, ID_CAPTURE, 0))
         << "Capture, switched off while the bar was hidden";
 
+    // Disabled with the frame while a dialog runs: its Filter button opens no second one.
+    bool whileOpen = true;
+    Drive(ID_FILTER, {[&](HWND) { whileOpen = ::IsWindowEnabled(tool); }, Click(IDCANCEL)});
+    EXPECT_EQ(std::make_pair(false, true), std::make_pair(whileOpen, !!::IsWindowEnabled(tool)))
+        << "the floating bar enabled while a dialog runs, and after";
+
     // Half as wide by its right border, as the sizing loop asks and then moves the window.
     RECT asked = floating, snapped = floating;
     snapped.right = asked.right -= (asked.right - asked.left) / 2;

@@ -20,6 +20,15 @@ const std::string kUnixFolder = [] {
 }();
 bool g_mounted = false; // a small disk on the log folder
 
+// The dialog class's procedure for the inner box of two: it counts the outer one's messages.
+HWND g_outerBox = nullptr;
+WNDPROC g_dialogProc = nullptr;
+int g_strays = 0;
+LRESULT CALLBACK InnerBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
+    g_strays += box == g_outerBox;
+    return ::CallWindowProcA(g_dialogProc, box, message, wParam, lParam);
+}
+
 bool SmallDisk() {
     ULARGE_INTEGER size = {};
     return ::GetDiskFreeSpaceExA(kLogFolder.c_str(), nullptr, &size, nullptr) &&
@@ -59,23 +68,25 @@ using SaveLogTest = AppFixture;
 TEST_F(SaveLogTest, FirstSaveAsksLaterOnesReplaceTheFileLogToFileAppendsAndFailuresKeepTheRows) {
     ::CreateDirectoryA(kLogFolder.c_str(), nullptr);
     Send("first");
-    // Cancelled, the dialog leaves no path to open. A client that finds the failure box by the
-    // title it shares reaches the log, and the box keeps its caption.
-    const ModalStep clientSends = [](HWND box) {
-        CChildProcess client;
-        client.Start(CommandLine(SiblingPath("kestrin-send.exe"), {"to the box"}));
-        client.CloseInput();
-        HANDLE process = client.Handle();
-        MSG msg; // sent messages only: the next step waits for its tick
-        while (::MsgWaitForMultipleObjects(1, &process, FALSE, kTimeoutMs, QS_SENDMESSAGE) ==
-               WAIT_OBJECT_0 + 1)
-            ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-        EXPECT_EQ(0u, client.ExitCode()) << "kestrin-send's status";
-        EXPECT_EQ("Kestrin", WindowText(box));
+    // Cancelled, the dialog leaves no path to open. A box opened inside the failure box, with a
+    // procedure of its own: each box forwards a client's text and keeps its caption, and the
+    // outer one's messages never reach the inner one's procedure.
+    const ModalStep openInner = [](HWND box) {
+        g_dialogProc = reinterpret_cast<WNDPROC>(::SetClassLongPtrA(
+            g_outerBox = box, GCLP_WNDPROC, reinterpret_cast<LONG_PTR>(InnerBoxProc)));
+        AfxMessageBox("inner");
+        ::SetClassLongPtrA(box, GCLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_dialogProc));
     };
-    EXPECT_EQ((Strings{Ansi("另存为"), "Kestrin: Open File  failed"}),
-              Drive(ID_FILE_SAVE, {Click(IDCANCEL), clientSends, Click(IDOK)}));
-    EXPECT_EQ((Strings{"first", "to the box"}), Texts());
+    const ModalStep sendToBoth = [this](HWND inner) {
+        Send("to the outer", g_outerBox), Send("to the inner", inner);
+        EXPECT_EQ("Kestrin", WindowText(g_outerBox));
+    };
+    const std::string failed = "Kestrin: Open File  failed";
+    EXPECT_EQ(
+        (Strings{Ansi("另存为"), failed, "Kestrin: inner", failed}),
+        Drive(ID_FILE_SAVE, {Click(IDCANCEL), openInner, sendToBoth, Click(IDOK), Click(IDOK)}));
+    EXPECT_EQ(std::make_pair(Strings{"first", "to the outer", "to the inner"}, 0),
+              std::make_pair(Texts(), g_strays));
     EXPECT_EQ(Strings{Ansi("另存为")}, Drive(ID_FILE_SAVE, {[](HWND dialog) {
                                                  ::SetWindowTextA(FileNameEdit(dialog),
                                                                   kLogPath.c_str());
