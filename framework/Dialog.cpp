@@ -6,8 +6,7 @@
 CDialog::CDialog(UINT templateId) : m_nTemplateId(templateId) {}
 
 HWND CDialog::Owner() const {
-    CWnd* owner = AfxGetMainWnd();
-    return owner ? owner->m_hWnd : nullptr;
+    return AfxGetModalOwner();
 }
 
 int CDialog::DoModal() {

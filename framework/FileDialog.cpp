@@ -42,8 +42,7 @@ int CFileDialog::DoModal() {
 
     OPENFILENAMEA ofn = {};
     ofn.lStructSize = sizeof(ofn);
-    CWnd* owner = AfxGetMainWnd();
-    ofn.hwndOwner = owner ? owner->m_hWnd : nullptr;
+    ofn.hwndOwner = AfxGetModalOwner();
     ofn.lpstrFilter = m_filter.empty() ? nullptr : m_filter.c_str();
     ofn.lpstrFile = file.data();
     ofn.nMaxFile = static_cast<DWORD>(file.size());

@@ -71,10 +71,9 @@ bool CPrinterChoice::Choose() {
 }
 
 bool CPrinterChoice::RunDialog(DWORD flags, HDC* dc) {
-    CWnd* owner = AfxGetMainWnd();
     PRINTDLGA pd = {};
     pd.lStructSize = sizeof pd;
-    pd.hwndOwner = owner ? owner->m_hWnd : nullptr;
+    pd.hwndOwner = AfxGetModalOwner();
     pd.hDevMode = m_devMode.Detach();
     pd.hDevNames = m_devNames.Detach();
     pd.Flags = flags | PD_NOSELECTION | PD_USEDEVMODECOPIESANDCOLLATE;

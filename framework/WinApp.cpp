@@ -103,6 +103,16 @@ CWnd* AfxGetMainWnd() {
     return g_pApp ? g_pApp->m_pMainWnd : nullptr;
 }
 
+HWND AfxGetModalOwner() {
+    CWnd* main = AfxGetMainWnd();
+    if (!main || !main->m_hWnd)
+        return nullptr;
+    // A modal loop disables the main window and every bar floating beside it.
+    HWND popup = ::GetLastActivePopup(main->m_hWnd);
+    return !::IsWindowEnabled(main->m_hWnd) && popup && ::IsWindowEnabled(popup) ? popup
+                                                                                 : main->m_hWnd;
+}
+
 HINSTANCE AfxGetInstanceHandle() {
     return ::GetModuleHandleA(nullptr);
 }
@@ -150,11 +160,10 @@ int AfxMessageBox(const char* text, UINT type) {
         type |= (type & MB_TYPEMASK) == MB_YESNO || (type & MB_TYPEMASK) == MB_YESNOCANCEL
                     ? MB_ICONQUESTION
                     : MB_ICONEXCLAMATION;
-    CWnd* owner = AfxGetMainWnd();
     const char* caption = g_pApp ? g_pApp->m_strAppName.c_str() : nullptr;
     HHOOK hook = ::SetWindowsHookExA(WH_CBT, BoxHook, nullptr, ::GetCurrentThreadId());
     t_boxAwaited = true;
-    const int result = ::MessageBoxA(owner ? owner->m_hWnd : nullptr, text, caption, type);
+    const int result = ::MessageBoxA(AfxGetModalOwner(), text, caption, type);
     t_boxAwaited = false;
     if (hook)
         ::UnhookWindowsHookEx(hook);

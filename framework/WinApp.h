@@ -146,6 +146,9 @@ private:
 
 CWinApp* AfxGetApp();
 CWnd* AfxGetMainWnd();
+// The owner of a new modal window: the main window, or the modal window that runs over it, so
+// that closing the new one enables the one beneath it and never the main window under that.
+HWND AfxGetModalOwner();
 HINSTANCE AfxGetInstanceHandle();
 // A modal message box over the main window, captioned with the application name.
 int AfxMessageBox(const char* text, UINT type = MB_OK);

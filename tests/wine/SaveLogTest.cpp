@@ -75,6 +75,8 @@ TEST_F(SaveLogTest, FirstSaveAsksLaterOnesReplaceTheFileLogToFileAppendsAndFailu
         g_dialogProc = reinterpret_cast<WNDPROC>(::SetClassLongPtrA(
             g_outerBox = box, GCLP_WNDPROC, reinterpret_cast<LONG_PTR>(InnerBoxProc)));
         AfxMessageBox("inner");
+        EXPECT_FALSE(::IsWindowEnabled(g_app->m_pMainWnd->m_hWnd))
+            << "the frame under the outer box";
         ::SetClassLongPtrA(box, GCLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_dialogProc));
     };
     const ModalStep sendToBoth = [this](HWND inner) {
