@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 #include "Clipboard.h"
@@ -14,6 +15,7 @@
 #include "FilterDlg.h"
 #include "LineWriter.h"
 #include "MainFrm.h"
+#include "ThreadEdge.h"
 #include "WinApp.h"
 #include "resource.h"
 
@@ -560,8 +562,14 @@ void CKestrinView::LogRow(size_t row) {
 }
 
 void CKestrinView::CloseLog() {
-    const bool written = m_log->Flush();
-    m_log.reset();
+    // A failed log writes nothing more, but its writer may still wait on a stalled disk: it is
+    // closed on a thread of its own, which the window does not wait for (or here, when no thread
+    // can start: the log is gone with the lambda that could not run).
+    const bool written = !m_log->Failed() && m_log->Flush();
+    if (written)
+        m_log.reset();
+    else
+        CatchAtEdge([this] { std::thread([log = std::move(m_log)] {}).detach(); }, [] {});
     if (CMainFrame* frame = MainFrame())
         frame->UpdateLogButton(false);
     if (!written)
