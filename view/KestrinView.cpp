@@ -573,11 +573,12 @@ void CKestrinView::OnCaptureDebugOutput() {
     CMainFrame* frame = MainFrame();
     const bool on = !m_debugReader;
     m_debugReader.reset();
+    // Remembered as the user chose it, even when it cannot be had now: the next start tries.
+    AfxGetApp()->WriteProfileInt(kSettingsSection, kCaptureDebugOutputEntry, on ? 1 : 0);
     if (on) {
         auto reader = std::make_unique<CDebugOutputReader>(m_debugLines, m_hWnd, kDebugOutputReady);
         const CDebugOutputReader::Result result = reader->Start();
         if (result != CDebugOutputReader::kStarted) {
-            // Left off, and remembered as the user wanted it.
             if (frame)
                 frame->SetIdleText(AfxLoadString(result == CDebugOutputReader::kOtherReader
                                                      ? IDS_DEBUG_OUTPUT_TAKEN
@@ -591,7 +592,6 @@ void CKestrinView::OnCaptureDebugOutput() {
         else if (frame)
             frame->SetIdleText("");
     }
-    AfxGetApp()->WriteProfileInt(kSettingsSection, kCaptureDebugOutputEntry, on ? 1 : 0);
 }
 
 void CKestrinView::OnUpdateCaptureDebugOutput(CCmdUI* pCmdUI) {
