@@ -202,7 +202,7 @@ void CKestrinView::OnClear() {
 
 void CKestrinView::OnCapture() {
     m_capture.m_bCapture = !m_capture.m_bCapture;
-    m_debugLines.SetCapture(m_capture.m_bCapture);
+    m_debugLines->SetCapture(m_capture.m_bCapture);
     if (CMainFrame* frame = MainFrame())
         frame->UpdateCaptureButton(m_capture.m_bCapture);
 }
@@ -600,7 +600,7 @@ void CKestrinView::OnUpdateCaptureDebugOutput(CCmdUI* pCmdUI) {
 
 // Each line of a text becomes a row as an intake message would, stamped when it was read.
 LRESULT CKestrinView::OnDebugOutput(WPARAM, LPARAM) {
-    m_debugLines.TakeAll(m_debugBatch);
+    m_debugLines->TakeAll(m_debugBatch);
     for (const DebugLine& line : m_debugBatch.lines)
         ForEachLine(&m_debugBatch.texts[line.offset], line.length, [&](const char* text) {
             m_capture.OnDebugOutput(line.dwProcessId, text, line.stTime,

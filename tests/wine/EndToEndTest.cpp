@@ -54,10 +54,13 @@ TEST(EndToEnd, DebugOutputFloodAndAbuseLoseNothingAndLeaveKestrinRunning) {
     command(ID_CAPTURE_DEBUG_OUTPUT);
     EXPECT_EQ(0, CRemoteList(kestrin->View()).Count()) << "rows with Capture off";
 
-    CHandle section(::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096,
-                                         "DBWIN_BUFFER"));
-    ASSERT_TRUE(section && ::GetLastError() != ERROR_ALREADY_EXISTS)
-        << "expected Kestrin to have let go";
+    CHandle section; // let go once the writers pause
+    ASSERT_TRUE(WaitFor([&] {
+        section.Reset(); // else this handle keeps it
+        section.Reset(::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096,
+                                           "DBWIN_BUFFER"));
+        return section && ::GetLastError() != ERROR_ALREADY_EXISTS;
+    })) << "expected Kestrin to have let go";
     CHandle bufferReady(::CreateEventA(nullptr, FALSE, TRUE, "DBWIN_BUFFER_READY"));
     CHandle dataReady(::CreateEventA(nullptr, FALSE, FALSE, "DBWIN_DATA_READY"));
     command(ID_CAPTURE_DEBUG_OUTPUT);
@@ -82,6 +85,21 @@ TEST(EndToEnd, DebugOutputFloodAndAbuseLoseNothingAndLeaveKestrinRunning) {
     EXPECT_TRUE(WaitFor([&] { return CRemoteList(kestrin->View()).Count() > 1; }));
     kestrin->Close();
     writer.Wait();
+    ASSERT_NO_FATAL_FAILURE(restart());
+
+    // During a flood turning debug output off answers at once, and on again reads at once.
+    std::vector<std::unique_ptr<CProgram>> flood;
+    for (int k = 0; k < 8; ++k)
+        flood.push_back(std::make_unique<CProgram>("debug-writer.exe", Strings(3000, "f")));
+    EXPECT_TRUE(WaitFor([&] { return CRemoteList(kestrin->View()).Count() > 0; }));
+    const ULONGLONG offAt = ::GetTickCount64();
+    command(ID_CAPTURE_DEBUG_OUTPUT);
+    EXPECT_LT(::GetTickCount64() - offAt, 50u) << "ms to turn debug output off";
+    command(ID_CAPTURE_DEBUG_OUTPUT);
+    const int shown = CRemoteList(kestrin->View()).Count();
+    EXPECT_TRUE(WaitFor([&] { return CRemoteList(kestrin->View()).Count() > shown; }));
+    for (auto& flooding : flood)
+        flooding->Wait();
     ASSERT_NO_FATAL_FAILURE(restart());
 
     // Eight senders, the About box's routine, four threads through the client header, then five
