@@ -14,6 +14,10 @@
 #include "ThreadEdge.h"
 #include "WinProcessSource.h"
 
+// An event's kind and state (EVENT_BASIC_INFORMATION), which no call of kernel32 tells.
+extern "C" LONG NTAPI NtQueryEvent(HANDLE event, int infoClass, void* info, ULONG length,
+                                   ULONG* returned);
+
 namespace {
 const char kBufferName[] = "DBWIN_BUFFER";
 const char kBufferReadyName[] = "DBWIN_BUFFER_READY";
@@ -34,6 +38,16 @@ const DWORD kQuietMs = 100;
 const DWORD kPauseMs = 5;
 const ULONGLONG kPostEveryMs = 20;
 const ULONGLONG kDrainMs = 3000;
+
+// The protocol's events reset themselves when a wait takes them: one that stays set would be
+// read without end.
+bool ResetsItself(HANDLE event) {
+    struct {
+        int type; // 1: SynchronizationEvent
+        LONG state;
+    } info = {};
+    return NtQueryEvent(event, 0, &info, sizeof info, nullptr) == 0 && info.type == 1;
+}
 } // namespace
 
 // What the reader's thread owns: it may outlive the view that started it, serving writers until
@@ -124,14 +138,21 @@ CDebugOutputReader::Result DebugOutputThread::Open() {
                                        kBufferBytes, kBufferName));
     if (section && ::GetLastError() == ERROR_ALREADY_EXISTS)
         return CDebugOutputReader::kOtherReader;
-    bufferReady.Reset(::CreateEventA(nullptr, FALSE, FALSE, kBufferReadyName));
-    dataReady.Reset(::CreateEventA(nullptr, FALSE, FALSE, kDataReadyName));
+    bool eventExisted = false;
+    for (const auto& [event, name] :
+         {std::pair(&bufferReady, kBufferReadyName), std::pair(&dataReady, kDataReadyName)}) {
+        event->Reset(::CreateEventA(nullptr, FALSE, FALSE, name));
+        eventExisted = eventExisted || (*event && ::GetLastError() == ERROR_ALREADY_EXISTS);
+    }
     changed.Reset(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
     letGo.Reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
     if (section)
         view.Reset(::MapViewOfFile(section.Get(), FILE_MAP_READ, 0, 0, kBufferBytes));
     if (!view || !bufferReady || !dataReady || !changed || !letGo)
         return CDebugOutputReader::kFailed;
+    // The events, like the buffer, are another program's when they were there before it.
+    if (eventExisted || !ResetsItself(bufferReady.Get()) || !ResetsItself(dataReady.Get()))
+        return CDebugOutputReader::kOtherReader;
     return CDebugOutputReader::kStarted;
 }
 

@@ -20,7 +20,8 @@ public:
     CDebugOutputReader& operator=(const CDebugOutputReader&) = delete;
     ~CDebugOutputReader();
 
-    // kOtherReader when another program holds the buffer: it is left to that program.
+    // kOtherReader when another program holds the buffer or made its events: they are left to
+    // that program.
     Result Start();
     // Returns at once: the thread goes on serving writers in the middle of a line, dropping
     // their lines, until they pause, then releases the buffer and events. Started again

@@ -76,6 +76,13 @@ TEST(EndToEnd, DebugOutputFloodAndAbuseLoseNothingAndLeaveKestrinRunning) {
     ::UnmapViewOfFile(buffer);
     EXPECT_EQ(1, CRemoteList(kestrin->View()).Count()) << "rows: the intake's";
     section.Reset(nullptr), bufferReady.Reset(nullptr), dataReady.Reset(nullptr);
+    // The choice is remembered; the next start says it cannot be had while another program made
+    // the data event beforehand, one that stays set once set, which would be read without end.
+    dataReady.Reset(::CreateEventA(nullptr, TRUE, TRUE, "DBWIN_DATA_READY"));
+    ASSERT_NO_FATAL_FAILURE(restart());
+    EXPECT_EQ(Ansi("另一个程序正在读取调试输出"),
+              WindowText(::GetDlgItem(kestrin->Frame(), AFX_IDW_STATUS_BAR)));
+    dataReady.Reset(nullptr);
     command(ID_CAPTURE_DEBUG_OUTPUT);
     EXPECT_EQ(Ansi("就绪"), WindowText(::GetDlgItem(kestrin->Frame(), AFX_IDW_STATUS_BAR)))
         << "taken once free";
