@@ -22,6 +22,8 @@ namespace {
 const char kBufferName[] = "DBWIN_BUFFER";
 const char kBufferReadyName[] = "DBWIN_BUFFER_READY";
 const char kDataReadyName[] = "DBWIN_DATA_READY";
+// Writers take turns through it, each holding it from its wait for the buffer to its line's end.
+const char kWritersName[] = "DBWinMutex";
 const DWORD kBufferBytes = 4096;
 
 struct SharedBuffer {
@@ -38,6 +40,8 @@ const DWORD kQuietMs = 100;
 const DWORD kPauseMs = 5;
 const ULONGLONG kPostEveryMs = 20;
 const ULONGLONG kDrainMs = 3000;
+// A live reader answers a line, and a writer ends its line, well within this.
+const DWORD kProbeMs = 100;
 
 // The protocol's events reset themselves when a wait takes them: one that stays set would be
 // read without end.
@@ -47,6 +51,26 @@ bool ResetsItself(HANDLE event) {
         LONG state;
     } info = {};
     return NtQueryEvent(event, 0, &info, sizeof info, nullptr) == 0 && info.type == 1;
+}
+
+// A buffer that exists is another reader's unless only writers hold it, their reader gone: a
+// writer has waited for it longer than a reader takes to answer, or nobody arms it while no
+// writer can take it.
+bool OnlyWritersHold(HANDLE bufferReady) {
+    CHandle writers(::OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, kWritersName));
+    if (!writers)
+        return false;
+    const DWORD turn = ::WaitForSingleObject(writers.Get(), kProbeMs);
+    if (turn == WAIT_TIMEOUT)
+        return true;
+    if (turn != WAIT_OBJECT_0 && turn != WAIT_ABANDONED)
+        return false;
+    // Taken to look, it is given back: no writer waits for it while the mutex is held here.
+    const bool armed = ::WaitForSingleObject(bufferReady, kProbeMs) == WAIT_OBJECT_0;
+    if (armed)
+        ::SetEvent(bufferReady);
+    ::ReleaseMutex(writers.Get());
+    return !armed;
 }
 } // namespace
 
@@ -136,8 +160,7 @@ void CDebugOutputReader::Stop() {
 CDebugOutputReader::Result DebugOutputThread::Open() {
     section.Reset(::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
                                        kBufferBytes, kBufferName));
-    if (section && ::GetLastError() == ERROR_ALREADY_EXISTS)
-        return CDebugOutputReader::kOtherReader;
+    const bool existed = section && ::GetLastError() == ERROR_ALREADY_EXISTS;
     bool eventExisted = false;
     for (const auto& [event, name] :
          {std::pair(&bufferReady, kBufferReadyName), std::pair(&dataReady, kDataReadyName)}) {
@@ -151,7 +174,9 @@ CDebugOutputReader::Result DebugOutputThread::Open() {
     if (!view || !bufferReady || !dataReady || !changed || !letGo)
         return CDebugOutputReader::kFailed;
     // The events, like the buffer, are another program's when they were there before it.
-    if (eventExisted || !ResetsItself(bufferReady.Get()) || !ResetsItself(dataReady.Get()))
+    if (existed ? !OnlyWritersHold(bufferReady.Get()) : eventExisted)
+        return CDebugOutputReader::kOtherReader;
+    if (!ResetsItself(bufferReady.Get()) || !ResetsItself(dataReady.Get()))
         return CDebugOutputReader::kOtherReader;
     return CDebugOutputReader::kStarted;
 }
@@ -166,7 +191,11 @@ bool DebugOutputThread::Attach(std::shared_ptr<CDebugLineQueue> to, HWND window,
 }
 
 void DebugOutputThread::Run() {
-    ::SetEvent(bufferReady.Get());
+    // A line a writer left for a reader now gone is read before the buffer is armed.
+    if (::WaitForSingleObject(dataReady.Get(), 0) == WAIT_OBJECT_0)
+        ::SetEvent(dataReady.Get());
+    else
+        ::SetEvent(bufferReady.Get());
     while (Read())
         if (Drain() && LetGo(false))
             return;

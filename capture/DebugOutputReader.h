@@ -21,7 +21,7 @@ public:
     ~CDebugOutputReader();
 
     // kOtherReader when another program holds the buffer or made its events: they are left to
-    // that program.
+    // that program. A buffer that only writers still hold, their reader gone, is taken over.
     Result Start();
     // Returns at once: the thread goes on serving writers in the middle of a line, dropping
     // their lines, until they pause, then releases the buffer and events. Started again

@@ -94,7 +94,8 @@ TEST(EndToEnd, DebugOutputFloodAndAbuseLoseNothingAndLeaveKestrinRunning) {
     writer.Wait();
     ASSERT_NO_FATAL_FAILURE(restart());
 
-    // During a flood turning debug output off answers at once, and on again reads at once.
+    // During a flood turning debug output off answers at once, and on again reads at once; the
+    // buffer that the writers still hold after a kill -9 is taken over at the next start.
     std::vector<std::unique_ptr<CProgram>> flood;
     for (int k = 0; k < 8; ++k)
         flood.push_back(std::make_unique<CProgram>("debug-writer.exe", Strings(3000, "f")));
@@ -105,6 +106,9 @@ TEST(EndToEnd, DebugOutputFloodAndAbuseLoseNothingAndLeaveKestrinRunning) {
     command(ID_CAPTURE_DEBUG_OUTPUT);
     const int shown = CRemoteList(kestrin->View()).Count();
     EXPECT_TRUE(WaitFor([&] { return CRemoteList(kestrin->View()).Count() > shown; }));
+    ASSERT_NO_FATAL_FAILURE(restart());
+    EXPECT_EQ(Ansi("就绪"), WindowText(::GetDlgItem(kestrin->Frame(), AFX_IDW_STATUS_BAR)));
+    EXPECT_TRUE(WaitFor([&] { return CRemoteList(kestrin->View()).Count() > 0; }));
     for (auto& flooding : flood)
         flooding->Wait();
     ASSERT_NO_FATAL_FAILURE(restart());
