@@ -42,6 +42,8 @@ const ULONGLONG kPostEveryMs = 20;
 const ULONGLONG kDrainMs = 3000;
 // A live reader answers a line, and a writer ends its line, well within this.
 const DWORD kProbeMs = 100;
+// With no line for this long the reader looks whether a writer took the buffer and wrote nothing.
+const DWORD kRearmMs = 500;
 
 // The protocol's events reset themselves when a wait takes them: one that stays set would be
 // read without end.
@@ -232,19 +234,30 @@ bool DebugOutputThread::Read() {
     };
     if (!attached())
         return true;
-    for (;;) {
-        const DWORD woken = ::WaitForMultipleObjects(2, events, FALSE, owed ? kPauseMs : INFINITE);
+    for (bool taken = false;;) {
+        const DWORD woken = ::WaitForMultipleObjects(2, events, FALSE, owed ? kPauseMs : kRearmMs);
         if (woken == WAIT_OBJECT_0) {
             if (!attached())
                 return true;
             continue;
         }
-        if (woken == WAIT_TIMEOUT) {
+        if (woken == WAIT_TIMEOUT && owed) {
             post();
+            continue;
+        }
+        // No line for a while: the buffer is armed (taken to look, it is given back), or a writer
+        // took it and wrote nothing. Taken at two looks in a row it is armed again, lest every
+        // later writer wait 10 s a line in vain; writers take turns through their own mutex.
+        if (woken == WAIT_TIMEOUT) {
+            const bool armed = ::WaitForSingleObject(bufferReady.Get(), 0) == WAIT_OBJECT_0;
+            if (armed || taken)
+                ::SetEvent(bufferReady.Get());
+            taken = !armed && !taken;
             continue;
         }
         if (woken != WAIT_OBJECT_0 + 1)
             return false;
+        taken = false;
         const DWORD processId = buffer.processId;
         const size_t length = strnlen(buffer.text, sizeof text - 1);
         memcpy(text, buffer.text, length);

@@ -94,8 +94,13 @@ TEST(EndToEnd, DebugOutputFloodAndAbuseLoseNothingAndLeaveKestrinRunning) {
     writer.Wait();
     ASSERT_NO_FATAL_FAILURE(restart());
 
+    // A writer that takes the buffer and writes nothing holds up the next ones only for a while.
     // During a flood turning debug output off answers at once, and on again reads at once; the
     // buffer that the writers still hold after a kill -9 is taken over at the next start.
+    ASSERT_EQ(
+        WAIT_OBJECT_0,
+        ::WaitForSingleObject(CHandle(::OpenEventA(SYNCHRONIZE, FALSE, "DBWIN_BUFFER_READY")).Get(),
+                              kTimeoutMs));
     std::vector<std::unique_ptr<CProgram>> flood;
     for (int k = 0; k < 8; ++k)
         flood.push_back(std::make_unique<CProgram>("debug-writer.exe", Strings(3000, "f")));
