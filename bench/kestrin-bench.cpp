@@ -1316,8 +1316,11 @@ public:
     bool Start() {
         m_section.Reset(::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
                                              kBufferBytes, "DBWIN_BUFFER"));
-        if (!m_section || ::GetLastError() == ERROR_ALREADY_EXISTS)
+        // Kestrin lets go of it once the writers pause, after turning debug output off.
+        if (!m_section || ::GetLastError() == ERROR_ALREADY_EXISTS) {
+            m_section.Reset();
             return false;
+        }
         m_view = static_cast<const char*>(
             ::MapViewOfFile(m_section.Get(), FILE_MAP_READ, 0, 0, kBufferBytes));
         m_bufferReady.Reset(::CreateEventA(nullptr, FALSE, FALSE, "DBWIN_BUFFER_READY"));
@@ -1382,7 +1385,7 @@ bool DebugOutputThroughput(CTable& table, const CBenchKestrin& kestrin, const Sc
                 CBareReader bare;
                 if (toKestrin
                         ? !kestrin.Command(ID_CLEAR) || !kestrin.Command(ID_CAPTURE_DEBUG_OUTPUT)
-                        : !bare.Start())
+                        : !WaitFor([&] { return bare.Start(); }))
                     failure = "the reader could not take the buffer";
                 else
                     RunGated(writers, {"--write", std::to_string(each)}, each, sent, failure);
@@ -1437,7 +1440,8 @@ bool DebugOutputRoundTrip(CTable& table, const CBenchKestrin& kestrin, const Sca
         idleUs.push_back(ms * 1000 / count);
         for (bool byKestrin : {true, false}) {
             CBareReader bare;
-            if (byKestrin ? !kestrin.Command(ID_CAPTURE_DEBUG_OUTPUT) : !bare.Start())
+            if (byKestrin ? !kestrin.Command(ID_CAPTURE_DEBUG_OUTPUT)
+                          : !WaitFor([&] { return bare.Start(); }))
                 failure = "the reader could not take the buffer";
             ms = 0, count = 0;
             if (failure.empty())

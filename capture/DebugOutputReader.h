@@ -3,11 +3,11 @@
 
 #include <windows.h>
 
-#include <thread>
+#include <memory>
 
 #include "DebugLines.h"
-#include "Handle.h"
-#include "WinProcessSource.h"
+
+struct DebugOutputThread;
 
 // Takes the shared buffer and its two events, re-arms the buffer as soon as a line is copied
 // out, and queues the line; the window is posted message once for each batch.
@@ -15,29 +15,23 @@ class CDebugOutputReader {
 public:
     enum Result { kStarted, kOtherReader, kFailed };
 
-    CDebugOutputReader(CDebugLineQueue& queue, HWND notify, UINT message);
+    CDebugOutputReader(std::shared_ptr<CDebugLineQueue> queue, HWND notify, UINT message);
     CDebugOutputReader(const CDebugOutputReader&) = delete;
     CDebugOutputReader& operator=(const CDebugOutputReader&) = delete;
     ~CDebugOutputReader();
 
-    // kOtherReader when another program holds the buffer: it is left to that program.
+    // kOtherReader when another program holds the buffer or made its events: they are left to
+    // that program. A buffer that only writers still hold, their reader gone, is taken over.
     Result Start();
-    // Lets writers that are in the middle of a line go on, then releases the buffer and events.
+    // Returns at once: the thread goes on serving writers in the middle of a line, dropping
+    // their lines, until they pause, then releases the buffer and events. Started again
+    // meanwhile, in this process, it reads again.
     void Stop();
-    bool IsRunning() const { return m_thread.joinable(); }
+    bool IsRunning() const { return m_thread != nullptr; }
 
 private:
-    void Run();
-    void Failed() noexcept;
-    void Release();
-
-    CDebugLineQueue& m_queue;
+    std::shared_ptr<CDebugLineQueue> m_queue;
     HWND m_notify;
     UINT m_message;
-    CHandle m_section;
-    CMappedView m_view;
-    CHandle m_bufferReady;
-    CHandle m_dataReady;
-    CHandle m_stop;
-    std::thread m_thread;
+    std::shared_ptr<DebugOutputThread> m_thread; // while started
 };

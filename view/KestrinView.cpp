@@ -206,7 +206,7 @@ void CKestrinView::OnClear() {
 
 void CKestrinView::OnCapture() {
     m_capture.m_bCapture = !m_capture.m_bCapture;
-    m_debugLines.SetCapture(m_capture.m_bCapture);
+    m_debugLines->SetCapture(m_capture.m_bCapture);
     if (CMainFrame* frame = MainFrame())
         frame->UpdateCaptureButton(m_capture.m_bCapture);
 }
@@ -600,11 +600,12 @@ void CKestrinView::OnCaptureDebugOutput() {
     CMainFrame* frame = MainFrame();
     const bool on = !m_debugReader;
     m_debugReader.reset();
+    // Remembered as the user chose it, even when it cannot be had now: the next start tries.
+    AfxGetApp()->WriteProfileInt(kSettingsSection, kCaptureDebugOutputEntry, on ? 1 : 0);
     if (on) {
         auto reader = std::make_unique<CDebugOutputReader>(m_debugLines, m_hWnd, kDebugOutputReady);
         const CDebugOutputReader::Result result = reader->Start();
         if (result != CDebugOutputReader::kStarted) {
-            // Left off, and remembered as the user wanted it.
             if (frame)
                 frame->SetIdleText(AfxLoadString(result == CDebugOutputReader::kOtherReader
                                                      ? IDS_DEBUG_OUTPUT_TAKEN
@@ -618,7 +619,6 @@ void CKestrinView::OnCaptureDebugOutput() {
         else if (frame)
             frame->SetIdleText("");
     }
-    AfxGetApp()->WriteProfileInt(kSettingsSection, kCaptureDebugOutputEntry, on ? 1 : 0);
 }
 
 void CKestrinView::OnUpdateCaptureDebugOutput(CCmdUI* pCmdUI) {
@@ -634,7 +634,7 @@ LRESULT CKestrinView::OnDebugOutput(WPARAM, LPARAM) {
         if (m_nDebugDone == m_debugBatch.lines.size()) {
             if (m_debugBatch.texts.capacity() > kKeptBatchBytes)
                 m_debugBatch = CDebugLineQueue::Batch();
-            m_debugLines.TakeAll(m_debugBatch);
+            m_debugLines->TakeAll(m_debugBatch);
             m_nDebugDone = 0;
             if (m_debugBatch.dropped) {
                 m_nDropped += m_debugBatch.dropped;

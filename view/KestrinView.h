@@ -108,7 +108,8 @@ private:
     ULONGLONG m_shownAt = 0;           // when the last show ended
     ULONGLONG m_showGap = 0;           // the least time from then to the next show
     unsigned long long m_nDropped = 0; // messages accepted but not stored: memory ran out
-    CDebugLineQueue m_debugLines;
+    // Shared with the reader, which may outlive the view.
+    std::shared_ptr<CDebugLineQueue> m_debugLines = std::make_shared<CDebugLineQueue>();
     CDebugLineQueue::Batch m_debugBatch;
     size_t m_nDebugDone = 0;                           // the batch's lines that are rows
     std::unique_ptr<CDebugOutputReader> m_debugReader; // while Capture debug output is on
