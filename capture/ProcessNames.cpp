@@ -8,6 +8,7 @@ const DWORD CProcessNames::kFirstProcesses;
 const DWORD CProcessNames::kMostProcesses;
 const size_t CProcessNames::kMaxUnnamed;
 const unsigned CProcessNames::kRefreshGapMs;
+const unsigned CProcessNames::kUnnamedReadGapMs;
 
 CProcessNames::CProcessNames(IProcessSource& source, ITicks& ticks)
     : m_source(source), m_ticks(ticks), m_ids(kFirstProcesses) {
@@ -52,12 +53,20 @@ bool CProcessNames::Find(DWORD processId, char (&nameBuffer)[128]) {
         memcpy(nameBuffer, found->second.c_str(), found->second.size() + 1);
         return true;
     }
+    const auto unnamed = m_unnamed.find(processId);
+    const unsigned long long now = unnamed == m_unnamed.end() ? 0 : m_ticks.Now();
+    if (unnamed != m_unnamed.end() && now < unnamed->second) {
+        nameBuffer[0] = '\0';
+        return true;
+    }
     const std::string read = ReadName(processId);
     memcpy(nameBuffer, read.c_str(), read.size() + 1);
-    if (m_unnamed.count(processId) == 0)
+    if (unnamed == m_unnamed.end())
         return false;
-    if (!read.empty()) {
-        m_unnamed.erase(processId);
+    if (read.empty())
+        unnamed->second = now + kUnnamedReadGapMs;
+    else {
+        m_unnamed.erase(unnamed);
         m_names.emplace(processId, read);
     }
     return true;
@@ -76,7 +85,7 @@ void CProcessNames::RefreshAfterMiss(DWORD processId, const char* name) {
     else if (m_listed) {
         if (m_unnamed.size() >= kMaxUnnamed)
             m_unnamed.clear();
-        m_unnamed.insert(processId);
+        m_unnamed.emplace(processId, m_ticks.Now() + kUnnamedReadGapMs);
     }
 }
 

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -33,7 +32,8 @@ public:
 // so that made-up ids, each a miss, cost a bounded number of refreshes. An id the refresh does
 // not name keeps the name it was read with until the next refresh, so a sender that has already
 // exited is still named; an id with no name is remembered as unnamed: later lookups read its name
-// again, so that a process given it since is named, but never refresh. Remembered ids are
+// again, at most once in kUnnamedReadGapMs, so that a process given it since is named, but never
+// refresh. Remembered ids are
 // forgotten once named, and all at once when kMaxUnnamed are held, so that memory stays bounded.
 // A failed enumeration remembers no id as unnamed, so the id misses again. A refresh asks for
 // twice as many ids while the list fills all it asked for, up to kMostProcesses.
@@ -43,6 +43,8 @@ public:
     static const DWORD kMostProcesses = 1u << 20;
     static const size_t kMaxUnnamed = 4096;
     static const unsigned kRefreshGapMs = 250;
+    // Well within the time a new process takes to start and send.
+    static const unsigned kUnnamedReadGapMs = 20;
 
     explicit CProcessNames(IProcessSource& source, ITicks& ticks = ITicks::System());
     virtual ~CProcessNames();
@@ -66,7 +68,7 @@ private:
     IProcessSource& m_source;
     ITicks& m_ticks;
     std::map<DWORD, std::string> m_names;
-    std::set<DWORD> m_unnamed;
+    std::map<DWORD, unsigned long long> m_unnamed; // id -> when its name is read again
     std::vector<DWORD> m_ids;             // room for the process list, as large as it last was
     bool m_listed = false;                // whether the last refresh got a process list
     unsigned long long m_nextRefresh = 0; // the earliest a miss refreshes again

@@ -80,6 +80,14 @@ TEST(ProcessNames, MissesRefreshOncePerIdAtMostFourTimesASecondCachedNamesHoldUn
     }
     EXPECT_EQ(29u, source.enumCalls);
     expectLookups(names, {{{}, 10003, "", 30}, {{}, 2 * cap + 10003, "", 30}});
+    // An unnamed id's name is read again only once the gap has passed.
+    source.Add(2 * cap + 10003, "late.exe");
+    for (const auto& [after, name] : {std::pair(1u, ""), std::pair(20u, "late.exe")}) {
+        char buffer[128];
+        source.now += after;
+        names.Lookup(2 * cap + 10003, buffer);
+        EXPECT_EQ(name, std::string(buffer)) << after << " ms later";
+    }
 }
 
 } // namespace
