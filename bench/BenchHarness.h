@@ -111,9 +111,11 @@ bool Send(HWND target, int senders, unsigned long each, std::vector<Sent>& sent,
           std::string& failure, const std::string& pid = "self", unsigned long warmup = kWarmup,
           const std::function<void()>& meanwhile = nullptr);
 
-// Kestrin in a process of its own, with what the bench reads from outside.
+// Kestrin in a process of its own, started as on its first start, with what the bench reads
+// from outside.
 class CBenchKestrin : public CKestrin {
 public:
+    CBenchKestrin();
     bool Open();
     HWND View() const { return m_view; }
     size_t Rows() const;
@@ -129,6 +131,9 @@ public:
     bool FillTo(size_t rows, std::string& failure) const;
 
 private:
+    // Forgets what an earlier Kestrin remembered; Kestrin's arguments, none.
+    static std::vector<std::string> FirstStart();
+
     HWND m_view = nullptr;
 };
 
