@@ -21,7 +21,9 @@ inline const unsigned long kWarmup = 50;
 // Bounds one batch of senders, the longest being a fill of a million rows.
 inline const DWORD kBatchTimeoutMs = 900000;
 
+// The sizes of a run. A group that needs sizes of its own picks them by quick.
 struct Scale {
+    bool quick;               // --quick: smaller sizes, to see that the benchmarks run
     int runs;                 // interleaved runs behind each median
     unsigned long roundTrip;  // messages per round-trip run
     size_t sizes[4];          // rows in the list for the round trips; the last for memory too

@@ -17,8 +17,8 @@
 
 namespace {
 
-const Scale kFull = {5, 2000, {0, 10000, 100000, 1000000}, 4000, 100000, 10, 10000, 5000};
-const Scale kQuick = {3, 500, {0, 1000, 5000, 20000}, 1000, 5000, 10, 10000, 1000};
+const Scale kFull = {false, 5, 2000, {0, 10000, 100000, 1000000}, 4000, 100000, 10, 10000, 5000};
+const Scale kQuick = {true, 3, 500, {0, 1000, 5000, 20000}, 1000, 5000, 10, 10000, 1000};
 
 // The processor, memory and Wine version the figures were measured on.
 std::string Heading(bool quick) {
