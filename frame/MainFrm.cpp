@@ -43,9 +43,9 @@ int CMainFrame::OnCreate(CREATESTRUCTA* cs) {
     EnableDocking(CBRS_ALIGN_ANY);
     DockControlBar(&m_wndToolBar);
 
-    m_bmpExtra.Reset(::LoadBitmapA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDB_EXTRA)));
-    m_nFirstExtraImage =
-        m_wndToolBar.GetToolBarCtrl().AddBitmap(kExtraImagesAdded, m_bmpExtra.Get());
+    // The toolbar keeps a copy of the pictures it takes.
+    const CBitmap extra(::LoadBitmapA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDB_EXTRA)));
+    m_nFirstExtraImage = m_wndToolBar.GetToolBarCtrl().AddBitmap(kExtraImagesAdded, extra.Get());
 
     ShowExtraImage(ID_CAPTURE, kCaptureOn);
     ShowExtraImage(ID_FILTER, kFilter);

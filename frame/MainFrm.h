@@ -21,6 +21,5 @@ private:
 
     CStatusBar m_wndStatusBar;
     CToolBar m_wndToolBar;
-    CBitmap m_bmpExtra;
     int m_nFirstExtraImage = 0;
 };

@@ -16,7 +16,6 @@ public:
     ~CView() override;
 
     CDocument* GetDocument() const { return m_pDocument; }
-    CFrameWnd* GetParentFrame() const { return m_pFrame; }
     // Called by the document template each time the document is new or opened.
     virtual void OnInitialUpdate();
     bool PreCreateWindow(CREATESTRUCTA& cs) override;
@@ -54,7 +53,6 @@ protected:
 
 private:
     CDocument* m_pDocument = nullptr;
-    CFrameWnd* m_pFrame = nullptr;
     CPrinterChoice* m_pPrinter = nullptr;
     CPrintPreview* m_pPreview = nullptr; // it ends itself when closed
 };
