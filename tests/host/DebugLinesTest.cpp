@@ -1,8 +1,9 @@
 // Debug output on its way to rows: the bounded queue that wakes the user-interface thread once a
-// batch.
+// batch, and a text cut into lines.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "DebugLines.h"
@@ -48,6 +49,21 @@ TEST(DebugLines, TheQueueHoldsWhatFitsCountsTheRestAndWakesOnceABatch) {
     EXPECT_EQ(0u, take().size() + batch.dropped) << "lines kept or counted with Capture off";
     EXPECT_EQ((std::vector<bool>{true, true, true, false, true, true, true}), kept);
     EXPECT_EQ((std::vector<bool>{true, false, false, false, true, true, false}), wakes);
+}
+
+// LF or CR LF ends a line and a lone CR stays in it; a break at the end adds no line, and an empty
+// text is one empty line.
+TEST(DebugLines, ATextIsCutIntoLinesAtEachLfOrCrLf) {
+    const std::pair<std::string, Texts> cases[] = {
+        {"", {""}},     {"a", {"a"}},         {"a\nb\r\n", {"a", "b"}},
+        {"\r\n", {""}}, {"x\n\n", {"x", ""}}, {"\n\ne\rf\r\r\ng", {"", "", "e\rf\r", "g"}},
+    };
+    for (const auto& [text, lines] : cases) {
+        std::string cut = text;
+        Texts got;
+        ForEachLine(&cut[0], cut.size(), [&](const char* line) { got.push_back(line); });
+        EXPECT_EQ(lines, got) << "from \"" << text << '"';
+    }
 }
 
 } // namespace
