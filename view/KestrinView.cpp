@@ -15,6 +15,7 @@
 #include "FilterDlg.h"
 #include "LineWriter.h"
 #include "MainFrm.h"
+#include "RowKeys.h"
 #include "ThreadEdge.h"
 #include "WinApp.h"
 #include "resource.h"
@@ -82,6 +83,16 @@ private:
     char* m_block;
     size_t m_room;
     size_t m_used = 0;
+};
+
+struct KeyOfRow {
+    WPARAM key;
+    RowKey rowKey;
+};
+const KeyOfRow kRowKeys[] = {
+    {VK_HOME, RowKey::kHome},   {VK_END, RowKey::kEnd},      {VK_UP, RowKey::kUp},
+    {VK_DOWN, RowKey::kDown},   {VK_PRIOR, RowKey::kPageUp}, {VK_NEXT, RowKey::kPageDown},
+    {VK_SPACE, RowKey::kSpace},
 };
 
 const Column kColumns[] = {
@@ -357,42 +368,19 @@ void CKestrinView::FocusRow(int row) {
 LRESULT CKestrinView::OnKeyDown(WPARAM key, LPARAM lParam) {
     if (key == 'A' && ::GetKeyState(VK_CONTROL) < 0)
         return SelectAll();
+    const auto* rowKey = std::find_if(std::begin(kRowKeys), std::end(kRowKeys),
+                                      [key](const KeyOfRow& known) { return known.key == key; });
+    if (rowKey == std::end(kRowKeys))
+        return Default(WM_KEYDOWN, key, lParam);
     // Only rows the list counts can take the focus and show: it learns of new ones as they show.
     const int count = std::min(static_cast<int>(Default(LVM_GETITEMCOUNT, 0, 0)),
                                static_cast<int>(m_rows.GetCount()));
-    const int focus = FocusedRow();
-    const int page = std::max(1, static_cast<int>(Default(LVM_GETCOUNTPERPAGE, 0, 0)));
-    int row;
-    switch (key) {
-    case VK_HOME:
-        row = 0;
-        break;
-    case VK_END:
-        row = count - 1;
-        break;
-    case VK_UP:
-        row = focus - 1;
-        break;
-    case VK_DOWN:
-        row = focus + 1;
-        break;
-    case VK_PRIOR:
-        row = focus - page;
-        break;
-    case VK_NEXT:
-        row = focus + page;
-        break;
-    case VK_SPACE:
-        row = focus;
-        break;
-    default:
-        return Default(WM_KEYDOWN, key, lParam);
-    }
-    if (count == 0 || (key == VK_SPACE && focus < 0))
+    const int row = RowForKey(rowKey->rowKey, FocusedRow(), count,
+                              static_cast<int>(Default(LVM_GETCOUNTPERPAGE, 0, 0)));
+    if (row < 0)
         return 0;
-    row = std::clamp(row, 0, count - 1);
     const bool shift = ::GetKeyState(VK_SHIFT) < 0, control = ::GetKeyState(VK_CONTROL) < 0;
-    if (key == VK_SPACE && control && !shift)
+    if (rowKey->rowKey == RowKey::kSpace && control && !shift)
         ToggleRow(row);
     else if (control && !shift)
         FocusRow(row);

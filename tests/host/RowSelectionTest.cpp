@@ -1,4 +1,5 @@
-// The selection as runs of rows, against a plain model: a flag per row.
+// The selection as runs of rows, against a plain model (a flag per row), and the row each moving
+// key leads to.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "RowKeys.h"
 #include "RowSelection.h"
 
 namespace {
@@ -54,6 +56,27 @@ TEST(RowSelection, EveryReadingAgreesWithAFlagPerRowAfterAnyChange) {
                   std::make_pair(selection.GetCount(), selection.IsEmpty()));
     }
     EXPECT_EQ(-1, selection.GetNext(INT_MAX));
+}
+
+// Among 10 rows, 3 to a page: each key from row 5, then from the ends and from no focus, which
+// stop at the ends; no rows, a page of none, and a focus the list no longer counts.
+TEST(RowKeys, EachKeyLeadsToItsRowAndNeverPastTheEnds) {
+    using K = RowKey;
+    const struct {
+        RowKey key;
+        int focus, count, page, row;
+    } cases[] = {
+        {K::kHome, 5, 10, 3, 0},     {K::kEnd, 5, 10, 3, 9},      {K::kUp, 5, 10, 3, 4},
+        {K::kDown, 5, 10, 3, 6},     {K::kPageUp, 5, 10, 3, 2},   {K::kPageDown, 5, 10, 3, 8},
+        {K::kSpace, 5, 10, 3, 5},    {K::kUp, 0, 10, 3, 0},       {K::kDown, 9, 10, 3, 9},
+        {K::kPageUp, 1, 10, 3, 0},   {K::kPageDown, 8, 10, 3, 9}, {K::kUp, -1, 10, 3, 0},
+        {K::kDown, -1, 10, 3, 0},    {K::kSpace, -1, 10, 3, -1},  {K::kEnd, -1, 0, 3, -1},
+        {K::kPageDown, 5, 10, 0, 6}, {K::kSpace, 12, 10, 3, 9},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.row, RowForKey(c.key, c.focus, c.count, c.page))
+            << "key " << int(c.key) << " from " << c.focus << " of " << c.count << ", page "
+            << c.page;
 }
 
 } // namespace
