@@ -29,16 +29,7 @@ struct Column {
 };
 // The list view's own messages run from LVM_FIRST to here.
 const UINT kListMessagesEnd = LVM_FIRST + 0x100;
-// Rows that arrive after a quiet spell are shown together this long after the first; a flood
-// starves timers, so then the intake shows them, no sooner than the longer wait after the first.
 const UINT_PTR kShowTimer = 0x4B52; // "KR": no id of the list's own
-const UINT kShowDelayMs = 50;
-const ULONGLONG kLongestWaitMs = 120;
-// A show costs milliseconds under Wine, and messages that come meanwhile wait for it: the next
-// show waits this many times as long as the last one took, but not longer than kLongestGapMs,
-// so that while messages keep coming the list still moves about six times a second.
-const ULONGLONG kShowCostShare = 20;
-const ULONGLONG kLongestGapMs = 160;
 
 // Posted by the reader thread once for each batch of lines.
 const UINT kDebugOutputReady = WM_APP + 1;
@@ -250,15 +241,10 @@ bool CKestrinView::AppendRow(const DebugRecord& record) {
     if (m_log)
         LogRow(m_rows.GetCount() - 1);
     const ULONGLONG now = ::GetTickCount64();
-    if (!m_bShowPending) {
-        m_bShowPending = true;
-        m_pendingSince = now;
-        const ULONGLONG due = std::max(now + kShowDelayMs, m_shownAt + m_showGap);
-        // Without the timer nothing would show a burst's last rows: show them as they come.
-        if (!::SetTimer(m_hWnd, kShowTimer, static_cast<UINT>(due - now), nullptr))
-            m_pendingSince = m_shownAt = m_showGap = 0;
-    }
-    if (now >= std::max(m_pendingSince + kLongestWaitMs, m_shownAt + m_showGap)) {
+    if (const UINT wait = m_pacing.Arrive(now))
+        if (!::SetTimer(m_hWnd, kShowTimer, wait, nullptr))
+            m_pacing.TimerFailed();
+    if (m_pacing.IsDue(now)) {
         // Showing takes milliseconds: the client does not wait for it.
         Reply();
         ShowRows();
@@ -267,17 +253,14 @@ bool CKestrinView::AppendRow(const DebugRecord& record) {
 }
 
 // Each change of the list's count redraws its scroll bar, which costs milliseconds under Wine:
-// the list learns the count of a burst's rows at once, and then paints only what changed. A
-// show's cost sets the least time until the next one.
+// the list learns the count of a burst's rows at once, and then paints only what changed.
 void CKestrinView::ShowRows() {
     const ULONGLONG start = ::GetTickCount64();
     ::KillTimer(m_hWnd, kShowTimer);
-    m_bShowPending = false;
+    m_pacing.ShowStarts();
     SyncItemCount();
     ::UpdateWindow(m_hWnd);
-    m_shownAt = ::GetTickCount64();
-    m_showGap =
-        std::min(std::max((m_shownAt - start) * kShowCostShare, kLongestWaitMs), kLongestGapMs);
+    m_pacing.ShowEnded(start, ::GetTickCount64());
 }
 
 void CKestrinView::SyncItemCount() {

@@ -11,6 +11,7 @@
 #include "LogFile.h"
 #include "RowSelection.h"
 #include "RowStore.h"
+#include "ShowPacing.h"
 #include "View.h"
 #include "WinProcessSource.h"
 
@@ -103,10 +104,7 @@ private:
     std::string m_strLogPath;
     // Failed on, so the next Save or Log to file asks again.
     bool m_bLogPathFailed = false;
-    bool m_bShowPending = false; // rows the list does not count yet
-    ULONGLONG m_pendingSince = 0;
-    ULONGLONG m_shownAt = 0;           // when the last show ended
-    ULONGLONG m_showGap = 0;           // the least time from then to the next show
+    CShowPacing m_pacing;
     unsigned long long m_nDropped = 0; // messages accepted but not stored: memory ran out
     // Shared with the reader, which may outlive the view.
     std::shared_ptr<CDebugLineQueue> m_debugLines = std::make_shared<CDebugLineQueue>();

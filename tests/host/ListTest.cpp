@@ -1,5 +1,5 @@
-// The selection as runs of rows, against a plain model (a flag per row), and the row each moving
-// key leads to.
+// The list's rules that need no window: the selection as runs of rows against a plain model (a
+// flag per row), the row each moving key leads to, and when new rows show.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,6 +11,7 @@
 
 #include "RowKeys.h"
 #include "RowSelection.h"
+#include "ShowPacing.h"
 
 namespace {
 
@@ -77,6 +78,37 @@ TEST(RowKeys, EachKeyLeadsToItsRowAndNeverPastTheEnds) {
         EXPECT_EQ(c.row, RowForKey(c.key, c.focus, c.count, c.page))
             << "key " << int(c.key) << " from " << c.focus << " of " << c.count << ", page "
             << c.page;
+}
+
+// Times in ms. After a quiet spell rows show 50 ms after the first, from the timer; in a flood,
+// which starves it, the intake shows them 120 ms after the first. The next show waits 20 times as
+// long as the last took, from 120 to 160 ms. Without a timer rows show as they come.
+TEST(ShowPacing, RowsShowAfterTheWaitAndShowsAreSpacedByTheirCost) {
+    CShowPacing pacing;
+    EXPECT_EQ((std::vector<unsigned>{50, 0}),
+              (std::vector<unsigned>{pacing.Arrive(1000), pacing.Arrive(1030)}));
+    EXPECT_EQ(std::make_pair(false, true), std::make_pair(pacing.IsDue(1119), pacing.IsDue(1120)));
+    const struct {
+        unsigned long long cost, arrives;
+        unsigned wait;
+        unsigned long long due;
+    } shows[] = {
+        {7, 1130, 137, 1267}, {1, 1300, 88, 1420}, {1, 1600, 50, 1720}, {30, 1760, 150, 1910}};
+    unsigned long long now = 1120;
+    for (const auto& show : shows) {
+        pacing.ShowStarts();
+        pacing.ShowEnded(now, now + show.cost);
+        now = show.arrives;
+        EXPECT_EQ(show.wait, pacing.Arrive(now)) << "after a show of " << show.cost << " ms";
+        EXPECT_EQ(std::make_pair(false, true),
+                  std::make_pair(pacing.IsDue(show.due - 1), pacing.IsDue(show.due)))
+            << "after a show of " << show.cost << " ms";
+        now = show.due;
+    }
+    pacing.ShowStarts();
+    pacing.Arrive(now);
+    pacing.TimerFailed();
+    EXPECT_EQ(std::make_pair(0u, true), std::make_pair(pacing.Arrive(now), pacing.IsDue(now)));
 }
 
 } // namespace
