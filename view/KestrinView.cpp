@@ -187,7 +187,7 @@ void CKestrinView::OnInitialUpdate() {
         for (int i = 0; i < 4; ++i)
             list.InsertColumn(i, AfxLoadString(kColumns[i].headingId).c_str(), LVCFMT_LEFT,
                               kColumns[i].width);
-    m_capture.m_filter.SetFilter(";", nullptr);
+    m_capture.SetFilter(";", nullptr);
 }
 
 bool CKestrinView::OnPreparePrinting(CPrintInfo* info) {
@@ -197,9 +197,9 @@ bool CKestrinView::OnPreparePrinting(CPrintInfo* info) {
 void CKestrinView::OnFilter() {
     CFilterDlg dialog;
     // The texts grow with the lists, so the dialog always shows them whole.
-    m_capture.m_filter.GetFilterTexts(dialog.m_strInclude, dialog.m_strExclude);
+    m_capture.GetFilterTexts(dialog.m_strInclude, dialog.m_strExclude);
     if (dialog.DoModal() == IDOK)
-        m_capture.m_filter.SetFilter(dialog.m_strInclude.c_str(), dialog.m_strExclude.c_str());
+        m_capture.SetFilter(dialog.m_strInclude.c_str(), dialog.m_strExclude.c_str());
 }
 
 void CKestrinView::OnClear() {
@@ -207,14 +207,13 @@ void CKestrinView::OnClear() {
 }
 
 void CKestrinView::OnCapture() {
-    m_capture.m_bCapture = !m_capture.m_bCapture;
-    m_debugLines->SetCapture(m_capture.m_bCapture);
+    m_capture.SetCapture(!m_capture.IsCapturing());
     if (CMainFrame* frame = MainFrame())
-        frame->UpdateCaptureButton(m_capture.m_bCapture);
+        frame->UpdateCaptureButton(m_capture.IsCapturing());
 }
 
 void CKestrinView::OnUpdateCapture(CCmdUI* pCmdUI) {
-    pCmdUI->SetCheck(m_capture.m_bCapture ? 1 : 0);
+    pCmdUI->SetCheck(m_capture.IsCapturing() ? 1 : 0);
 }
 
 void CKestrinView::OnLogToFile() {
@@ -232,11 +231,11 @@ void CKestrinView::Reply() {
     ::ReplyMessage(0);
 }
 
-bool CKestrinView::AppendRow(const DebugRecord& record) {
+IRowSink::Appended CKestrinView::AppendRow(const DebugRecord& record) {
     if (!m_rows.Append(record)) {
         ++m_nDropped;
         ShowDropped();
-        return false;
+        return kNotKept;
     }
     if (m_log)
         LogRow(m_rows.GetCount() - 1);
@@ -244,12 +243,7 @@ bool CKestrinView::AppendRow(const DebugRecord& record) {
     if (const UINT wait = m_pacing.Arrive(now))
         if (!::SetTimer(m_hWnd, kShowTimer, wait, nullptr))
             m_pacing.TimerFailed();
-    if (m_pacing.IsDue(now)) {
-        // Showing takes milliseconds: the client does not wait for it.
-        Reply();
-        ShowRows();
-    }
-    return true;
+    return m_pacing.IsDue(now) ? kKeptShowDue : kKept;
 }
 
 // Each change of the list's count redraws its scroll bar, which costs milliseconds under Wine:
@@ -574,7 +568,8 @@ void CKestrinView::OnCaptureDebugOutput() {
     // Remembered as the user chose it, even when it cannot be had now: the next start tries.
     AfxGetApp()->WriteProfileInt(kSettingsSection, kCaptureDebugOutputEntry, on ? 1 : 0);
     if (on) {
-        auto reader = std::make_unique<CDebugOutputReader>(m_debugLines, m_hWnd, kDebugOutputReady);
+        auto reader = std::make_unique<CDebugOutputReader>(m_capture.GetDebugLines(), m_hWnd,
+                                                           kDebugOutputReady);
         const CDebugOutputReader::Result result = reader->Start();
         if (result != CDebugOutputReader::kStarted) {
             if (frame)
@@ -605,7 +600,7 @@ LRESULT CKestrinView::OnDebugOutput(WPARAM, LPARAM) {
         if (m_nDebugDone == m_debugBatch.lines.size()) {
             if (m_debugBatch.texts.capacity() > kKeptBatchBytes)
                 m_debugBatch = CDebugLineQueue::Batch();
-            m_debugLines->TakeAll(m_debugBatch);
+            m_capture.GetDebugLines()->TakeAll(m_debugBatch);
             m_nDebugDone = 0;
             if (m_debugBatch.dropped) {
                 m_nDropped += m_debugBatch.dropped;

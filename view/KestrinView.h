@@ -61,9 +61,9 @@ protected:
 
 private:
     // Rows go into the store; the list only learns their count and asks for cells as it draws.
-    bool AppendRow(const DebugRecord& record) override;
+    Appended AppendRow(const DebugRecord& record) override;
     void Reply() override;
-    void ShowRows();
+    void ShowRows() override;
     void SyncItemCount();
     void ShowDropped();
     // The selected rows as Save's lines, as ANSI text and as UTF-16 converted from it, on the
@@ -106,8 +106,6 @@ private:
     bool m_bLogPathFailed = false;
     CShowPacing m_pacing;
     unsigned long long m_nDropped = 0; // messages accepted but not stored: memory ran out
-    // Shared with the reader, which may outlive the view.
-    std::shared_ptr<CDebugLineQueue> m_debugLines = std::make_shared<CDebugLineQueue>();
     CDebugLineQueue::Batch m_debugBatch;
     size_t m_nDebugDone = 0;                           // the batch's lines that are rows
     std::unique_ptr<CDebugOutputReader> m_debugReader; // while Capture debug output is on

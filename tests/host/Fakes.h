@@ -58,7 +58,10 @@ public:
 
 class StoreRows : public IRowSink, public ISender {
 public:
-    bool AppendRow(const DebugRecord& record) override { return !full && store.Append(record); }
+    Appended AppendRow(const DebugRecord& record) override {
+        return full || !store.Append(record) ? kNotKept : showDue ? kKeptShowDue : kKept;
+    }
+    void ShowRows() override { ++shows; }
     void Reply() override {
         ++replies;
         if (exitsOnReply)
@@ -66,7 +69,9 @@ public:
     }
 
     CRowStore store;
-    bool full = false; // the store keeps no row
+    bool full = false;    // the store keeps no row
+    bool showDue = false; // each row kept is to show at once
     unsigned replies = 0;
+    unsigned shows = 0;
     FakeProcessSource* exitsOnReply = nullptr; // a one-shot sender's, gone once answered
 };
