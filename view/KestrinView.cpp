@@ -14,7 +14,6 @@
 #include "FileDialog.h"
 #include "FilterDlg.h"
 #include "LineWriter.h"
-#include "MainFrm.h"
 #include "RowKeys.h"
 #include "ThreadEdge.h"
 #include "WinApp.h"
@@ -92,10 +91,6 @@ const Column kColumns[] = {
     {IDS_COLUMN_TIME, 90},
     {IDS_COLUMN_MESSAGE, 450},
 };
-
-CMainFrame* MainFrame() {
-    return dynamic_cast<CMainFrame*>(AfxGetMainWnd());
-}
 } // namespace
 
 const MessageMap CKestrinView::messageMap{
@@ -208,8 +203,6 @@ void CKestrinView::OnClear() {
 
 void CKestrinView::OnCapture() {
     m_capture.SetCapture(!m_capture.IsCapturing());
-    if (CMainFrame* frame = MainFrame())
-        frame->UpdateCaptureButton(m_capture.IsCapturing());
 }
 
 void CKestrinView::OnUpdateCapture(CCmdUI* pCmdUI) {
@@ -399,8 +392,12 @@ int CKestrinView::RowAt(LPARAM point) {
 }
 
 void CKestrinView::ShowDropped() {
-    if (CMainFrame* frame = MainFrame())
-        frame->SetIdleText((AfxLoadString(IDS_ROWS_DROPPED) + std::to_string(m_nDropped)).c_str());
+    SetIdleText(AfxLoadString(IDS_ROWS_DROPPED) + std::to_string(m_nDropped));
+}
+
+void CKestrinView::SetIdleText(const std::string& text) {
+    m_strIdleText = text;
+    ::SendMessageA(::GetParent(m_hWnd), WM_SETMESSAGESTRING, AFX_IDS_IDLEMESSAGE, 0);
 }
 
 bool CKestrinView::AskLogPath(bool forLog) {
@@ -513,8 +510,6 @@ void CKestrinView::OpenLog() {
         m_nLogColumns = std::max(0, GetListCtrl().GetHeaderCtrl().GetItemCount());
     } else
         LogPathFailed(IDS_OPEN_FILE_FAILED, m_strLogPath);
-    if (CMainFrame* frame = MainFrame())
-        frame->UpdateLogButton(m_log != nullptr);
 }
 
 // The row's line as Save writes it; the writer thread takes it from memory, so the client's
@@ -535,8 +530,6 @@ void CKestrinView::CloseLog() {
         m_log.reset();
     else
         CatchAtEdge([this] { std::thread([log = std::move(m_log)] {}).detach(); }, [] {});
-    if (CMainFrame* frame = MainFrame())
-        frame->UpdateLogButton(false);
     if (!written)
         LogPathFailed(IDS_LOG_FAILED, m_strLogPath);
 }
@@ -562,7 +555,6 @@ LRESULT CKestrinView::OnDestroy(WPARAM wParam, LPARAM lParam) {
 }
 
 void CKestrinView::OnCaptureDebugOutput() {
-    CMainFrame* frame = MainFrame();
     const bool on = !m_debugReader;
     m_debugReader.reset();
     // Remembered as the user chose it, even when it cannot be had now: the next start tries.
@@ -572,18 +564,16 @@ void CKestrinView::OnCaptureDebugOutput() {
                                                            kDebugOutputReady);
         const CDebugOutputReader::Result result = reader->Start();
         if (result != CDebugOutputReader::kStarted) {
-            if (frame)
-                frame->SetIdleText(AfxLoadString(result == CDebugOutputReader::kOtherReader
-                                                     ? IDS_DEBUG_OUTPUT_TAKEN
-                                                     : IDS_DEBUG_OUTPUT_FAILED)
-                                       .c_str());
+            SetIdleText(AfxLoadString(result == CDebugOutputReader::kOtherReader
+                                          ? IDS_DEBUG_OUTPUT_TAKEN
+                                          : IDS_DEBUG_OUTPUT_FAILED));
             return;
         }
         m_debugReader = std::move(reader);
         if (m_nDropped)
             ShowDropped();
-        else if (frame)
-            frame->SetIdleText("");
+        else
+            SetIdleText("");
     }
 }
 

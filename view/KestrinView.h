@@ -30,6 +30,8 @@ public:
         return message == WM_SETTEXT ? 1 : CListView::FailedAnswer(message);
     }
     void OnInitialUpdate() override;
+    // What went wrong or was lost meanwhile.
+    std::string GetIdleText() const override { return m_strIdleText; }
     // The list paints itself on the screen: a printed page or a preview is empty.
     bool OnPreparePrinting(CPrintInfo* info) override;
 
@@ -66,6 +68,7 @@ private:
     void ShowRows() override;
     void SyncItemCount();
     void ShowDropped();
+    void SetIdleText(const std::string& text);
     // The selected rows as Save's lines, as ANSI text and as UTF-16 converted from it, on the
     // clipboard; false, with the clipboard as it was, when it is held or memory runs out.
     bool CopySelection();
@@ -106,6 +109,7 @@ private:
     bool m_bLogPathFailed = false;
     CShowPacing m_pacing;
     unsigned long long m_nDropped = 0; // messages accepted but not stored: memory ran out
+    std::string m_strIdleText;
     CDebugLineQueue::Batch m_debugBatch;
     size_t m_nDebugDone = 0;                           // the batch's lines that are rows
     std::unique_ptr<CDebugOutputReader> m_debugReader; // while Capture debug output is on
