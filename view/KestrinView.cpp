@@ -32,10 +32,6 @@ const UINT_PTR kShowTimer = 0x4B52; // "KR": no id of the list's own
 
 // Posted by the reader thread once for each batch of lines.
 const UINT kDebugOutputReady = WM_APP + 1;
-// A batch's memory is kept for the next one up to this size.
-const size_t kKeptBatchBytes = 1u << 20;
-// A batch's lines become rows for this long at a time.
-const ULONGLONG kDebugSliceMs = 10;
 
 // Posted by the log's writer thread when a write failed.
 const UINT kLogFailed = WM_APP + 14;
@@ -555,57 +551,29 @@ LRESULT CKestrinView::OnDestroy(WPARAM wParam, LPARAM lParam) {
 }
 
 void CKestrinView::OnCaptureDebugOutput() {
-    const bool on = !m_debugReader;
-    m_debugReader.reset();
-    // Remembered as the user chose it, even when it cannot be had now: the next start tries.
-    AfxGetApp()->WriteProfileInt(kSettingsSection, kCaptureDebugOutputEntry, on ? 1 : 0);
-    if (on) {
-        auto reader = std::make_unique<CDebugOutputReader>(m_capture.GetDebugLines(), m_hWnd,
-                                                           kDebugOutputReady);
-        const CDebugOutputReader::Result result = reader->Start();
-        if (result != CDebugOutputReader::kStarted) {
-            SetIdleText(AfxLoadString(result == CDebugOutputReader::kOtherReader
-                                          ? IDS_DEBUG_OUTPUT_TAKEN
-                                          : IDS_DEBUG_OUTPUT_FAILED));
-            return;
-        }
-        m_debugReader = std::move(reader);
-        if (m_nDropped)
-            ShowDropped();
-        else
-            SetIdleText("");
+    if (m_debugOutput.IsOn()) {
+        m_debugOutput.Stop();
+        return;
     }
+    const CDebugOutputReader::Result result = m_debugOutput.Start(m_hWnd, kDebugOutputReady);
+    if (result != CDebugOutputReader::kStarted)
+        SetIdleText(AfxLoadString(result == CDebugOutputReader::kOtherReader
+                                      ? IDS_DEBUG_OUTPUT_TAKEN
+                                      : IDS_DEBUG_OUTPUT_FAILED));
+    else if (m_nDropped)
+        ShowDropped();
+    else
+        SetIdleText("");
 }
 
 void CKestrinView::OnUpdateCaptureDebugOutput(CCmdUI* pCmdUI) {
-    pCmdUI->SetCheck(m_debugReader ? 1 : 0);
+    pCmdUI->SetCheck(m_debugOutput.IsOn() ? 1 : 0);
 }
 
-// Each line of a text becomes a row as an intake message would, stamped when it was read. A
-// batch may take seconds: it lets the window's other messages in every kDebugSliceMs, and goes on
-// where it stopped before the next batch is taken.
 LRESULT CKestrinView::OnDebugOutput(WPARAM, LPARAM) {
-    const ULONGLONG until = ::GetTickCount64() + kDebugSliceMs;
-    for (;;) {
-        if (m_nDebugDone == m_debugBatch.lines.size()) {
-            if (m_debugBatch.texts.capacity() > kKeptBatchBytes)
-                m_debugBatch = CDebugLineQueue::Batch();
-            m_capture.GetDebugLines()->TakeAll(m_debugBatch);
-            m_nDebugDone = 0;
-            if (m_debugBatch.dropped) {
-                m_nDropped += m_debugBatch.dropped;
-                ShowDropped();
-            }
-            if (m_debugBatch.lines.empty())
-                return 0;
-        }
-        const DebugLine& line = m_debugBatch.lines[m_nDebugDone++];
-        ForEachLine(&m_debugBatch.texts[line.offset], line.length, [&](const char* text) {
-            m_capture.OnDebugOutput(line.dwProcessId, text, line.stTime,
-                                    &m_debugBatch.texts[line.nameOffset]);
-        });
-        // Without a wake-up to come back to, the batch goes on at once.
-        if (::GetTickCount64() >= until && ::PostMessageA(m_hWnd, kDebugOutputReady, 0, 0))
-            return 0;
+    if (const unsigned long long dropped = m_debugOutput.TakeLines()) {
+        m_nDropped += dropped;
+        ShowDropped();
     }
+    return 0;
 }

@@ -6,8 +6,7 @@
 #include <vector>
 
 #include "Capture.h"
-#include "DebugLines.h"
-#include "DebugOutputReader.h"
+#include "DebugOutput.h"
 #include "LogFile.h"
 #include "RowSelection.h"
 #include "RowStore.h"
@@ -17,10 +16,6 @@
 
 class CKestrinView : public CListView, private IRowSink, private ISender {
 public:
-    // Where Capture debug output is remembered, beside the recent-file list.
-    static constexpr const char* kSettingsSection = "Settings";
-    static constexpr const char* kCaptureDebugOutputEntry = "CaptureDebugOutput";
-
     CKestrinView();
 
     bool PreCreateWindow(CREATESTRUCTA& cs) override;
@@ -110,7 +105,5 @@ private:
     CShowPacing m_pacing;
     unsigned long long m_nDropped = 0; // messages accepted but not stored: memory ran out
     std::string m_strIdleText;
-    CDebugLineQueue::Batch m_debugBatch;
-    size_t m_nDebugDone = 0;                           // the batch's lines that are rows
-    std::unique_ptr<CDebugOutputReader> m_debugReader; // while Capture debug output is on
+    CDebugOutput m_debugOutput{m_capture};
 };
