@@ -3,19 +3,11 @@
 #include "KestrinView.h"
 
 #include <algorithm>
-#include <climits>
-#include <cstring>
-#include <thread>
-#include <vector>
+#include <iterator>
 
-#include "Clipboard.h"
 #include "CmdUI.h"
-#include "File.h"
-#include "FileDialog.h"
 #include "FilterDlg.h"
-#include "LineWriter.h"
 #include "RowKeys.h"
-#include "ThreadEdge.h"
 #include "WinApp.h"
 #include "resource.h"
 
@@ -41,35 +33,6 @@ std::string WithPath(UINT textId, const std::string& path) {
     std::string text = AfxLoadString(textId);
     return text.replace(text.find("%s"), 2, path);
 }
-
-// Save's file, which holds what it was given whole or says it failed.
-class CFileSink : public ILogSink {
-public:
-    explicit CFileSink(CFile& file) : m_file(file) {}
-    bool Write(const char* data, size_t size) override { return m_file.Write(data, size); }
-
-private:
-    CFile& m_file;
-};
-
-// Copy's block, sized beforehand: a line that would not fit is refused, never written past it.
-class CBlockSink : public ILogSink {
-public:
-    CBlockSink(char* block, size_t room) : m_block(block), m_room(room) {}
-    bool Write(const char* data, size_t size) override {
-        if (size > m_room - m_used)
-            return false;
-        memcpy(m_block + m_used, data, size);
-        m_used += size;
-        return true;
-    }
-    bool Full() const { return m_used == m_room; }
-
-private:
-    char* m_block;
-    size_t m_room;
-    size_t m_used = 0;
-};
 
 struct KeyOfRow {
     WPARAM key;
@@ -206,14 +169,14 @@ void CKestrinView::OnUpdateCapture(CCmdUI* pCmdUI) {
 }
 
 void CKestrinView::OnLogToFile() {
-    if (m_log)
-        CloseLog();
-    else if (AskLogPath(true))
-        OpenLog();
+    if (m_output.IsLogging())
+        m_output.StopLog();
+    else
+        m_output.StartLog(Columns(), m_hWnd, kLogFailed);
 }
 
 void CKestrinView::OnUpdateLogToFile(CCmdUI* pCmdUI) {
-    pCmdUI->SetCheck(m_log ? 1 : 0);
+    pCmdUI->SetCheck(m_output.IsLogging() ? 1 : 0);
 }
 
 void CKestrinView::Reply() {
@@ -226,8 +189,7 @@ IRowSink::Appended CKestrinView::AppendRow(const DebugRecord& record) {
         ShowDropped();
         return kNotKept;
     }
-    if (m_log)
-        LogRow(m_rows.GetCount() - 1);
+    m_output.Logged(m_rows.GetCount() - 1);
     const ULONGLONG now = ::GetTickCount64();
     if (const UINT wait = m_pacing.Arrive(now))
         if (!::SetTimer(m_hWnd, kShowTimer, wait, nullptr))
@@ -396,57 +358,13 @@ void CKestrinView::SetIdleText(const std::string& text) {
     ::SendMessageA(::GetParent(m_hWnd), WM_SETMESSAGESTRING, AFX_IDS_IDLEMESSAGE, 0);
 }
 
-bool CKestrinView::AskLogPath(bool forLog) {
-    if (!m_strLogPath.empty() && !m_bLogPathFailed)
-        return true;
-    // The log adds to the end of a file that exists: there is nothing to ask about replacing.
-    CFileDialog dialog(false, m_strLogPath.c_str(),
-                       OFN_HIDEREADONLY | (forLog ? 0 : OFN_OVERWRITEPROMPT));
-    if (forLog)
-        dialog.Customize(AfxLoadString(IDS_LOG_FILE_TITLE), IDD_LOG_FILE);
-    if (dialog.DoModal() != IDOK)
-        return false;
-    m_strLogPath = dialog.GetPathName();
-    m_bLogPathFailed = false;
-    return true;
-}
-
-// A path that failed is not kept for good: the next Save or Log to file asks again.
-void CKestrinView::LogPathFailed(UINT textId, const std::string& path) {
-    m_bLogPathFailed = true;
+// Save and Log to file say so when they fail.
+void CKestrinView::OutputFailed(UINT textId, const std::string& path) {
     AfxMessageBox(WithPath(textId, path).c_str(), MB_OK);
 }
 
-// Save replaces the file the log appends to: the log lets it go and, once every row is saved,
-// appends the rows that come after them.
 void CKestrinView::OnSaveLog() {
-    const bool logging = m_log != nullptr;
-    m_log.reset();
-    SaveLog();
-    if (logging)
-        OpenLog();
-}
-
-void CKestrinView::SaveLog() {
-    // Cancelled, the dialog leaves no path, and the open fails on it.
-    const std::string path = AskLogPath(false) ? m_strLogPath : std::string();
-    if (!CFile::GetStatus(path.c_str())) {
-        CFile created;
-        created.Open(path.c_str(), CFile::modeCreate);
-    }
-    // Programs that read the log (tail -f, an editor) go on reading; one that writes it refuses.
-    CFile file;
-    if (!file.Open(path.c_str(), CFile::modeWrite | CFile::shareDenyWrite)) {
-        LogPathFailed(IDS_OPEN_FILE_FAILED, path);
-        return;
-    }
-
-    CFileSink sink(file);
-    CLineWriter lines(m_rows, GetListCtrl().GetHeaderCtrl().GetItemCount(), sink);
-    const bool written = lines.Write(0, m_rows.GetCount());
-    // The file is replaced: nothing of an earlier, longer save stays behind the new rows.
-    if (!written || !file.SetEndHere())
-        LogPathFailed(IDS_WRITE_FILE_FAILED, path);
+    m_output.Save(Columns());
 }
 
 LRESULT CKestrinView::SelectAll() {
@@ -461,92 +379,23 @@ void CKestrinView::OnUpdateEditCopy(CCmdUI* pCmdUI) {
 }
 
 void CKestrinView::OnEditCopy() {
-    if (!m_selection.IsEmpty() && !CopySelection())
+    if (!m_selection.IsEmpty() && !m_output.Copy(m_selection, Columns(), m_hWnd))
         AfxMessageBox(AfxLoadString(IDS_COPY_FAILED).c_str(), MB_OK);
 }
 
-// The text is written into the clipboard's block run by run, as Save writes its file.
-bool CKestrinView::CopySelection() {
-    const int columns = std::max(0, GetListCtrl().GetHeaderCtrl().GetItemCount());
-    size_t length = 0;
-    m_selection.ForEachRun(
-        [&](size_t first, size_t last) { length += m_rows.LinesLength(first, last + 1, columns); });
-    // The conversion counts in ints.
-    if (length >= INT_MAX)
-        return false;
-    CGlobalMemory text(::GlobalAlloc(GMEM_MOVEABLE, length + 1));
-    char* out = text ? static_cast<char*>(::GlobalLock(text.Get())) : nullptr;
-    if (!out)
-        return false;
-    CBlockSink sink(out, length);
-    CLineWriter lines(m_rows, columns, sink);
-    bool whole = true;
-    m_selection.ForEachRun(
-        [&](size_t first, size_t last) { whole = whole && lines.Write(first, last + 1); });
-    out[length] = '\0';
-    ::GlobalUnlock(text.Get());
-    if (!whole || !sink.Full())
-        return false;
-    // The system converts the text for those who ask for UTF-16, in the code page of the locale
-    // given with it: ours, whose ANSI code page the text is in.
-    CGlobalMemory locale(::GlobalAlloc(GMEM_MOVEABLE, sizeof(LCID)));
-    auto* lcid = locale ? static_cast<LCID*>(::GlobalLock(locale.Get())) : nullptr;
-    if (!lcid)
-        return false;
-    *lcid = ::GetSystemDefaultLCID();
-    ::GlobalUnlock(locale.Get());
-    CClipboard clipboard(m_hWnd);
-    return clipboard.Put({{CF_TEXT, &text}, {CF_LOCALE, &locale}});
-}
-
-void CKestrinView::OpenLog() {
-    auto log = std::make_unique<CLogFile>();
-    if (log->Open(m_strLogPath, m_hWnd, kLogFailed)) {
-        m_log = std::move(log);
-        m_nLogColumns = std::max(0, GetListCtrl().GetHeaderCtrl().GetItemCount());
-    } else
-        LogPathFailed(IDS_OPEN_FILE_FAILED, m_strLogPath);
-}
-
-// The row's line as Save writes it; the writer thread takes it from memory, so the client's
-// wait stays free of the disk.
-void CKestrinView::LogRow(size_t row) {
-    m_logLine.resize(CRowStore::LineRoom(m_nLogColumns));
-    size_t used = 0;
-    m_rows.FormatLines(row, m_nLogColumns, m_logLine.data(), m_logLine.size(), used);
-    m_log->Add(m_logLine.data(), used);
-}
-
-void CKestrinView::CloseLog() {
-    // A failed log writes nothing more, but its writer may still wait on a stalled disk: it is
-    // closed on a thread of its own, which the window does not wait for (or here, when no thread
-    // can start: the log is gone with the lambda that could not run).
-    const bool written = !m_log->Failed() && m_log->Flush();
-    if (written)
-        m_log.reset();
-    else
-        CatchAtEdge([this] { std::thread([log = std::move(m_log)] {}).detach(); }, [] {});
-    if (!written)
-        LogPathFailed(IDS_LOG_FAILED, m_strLogPath);
-}
-
-// A posted copy from elsewhere finds the log writing and changes nothing.
 LRESULT CKestrinView::OnLogFailed(WPARAM, LPARAM) {
-    if (m_log && m_log->Failed())
-        CloseLog();
+    m_output.OnLogFailed();
     return 0;
 }
 
-// The session may end without the windows being destroyed: every row goes to the file first.
 LRESULT CKestrinView::OnEndSession(WPARAM, LPARAM) {
-    if (m_log)
-        m_log->Flush();
+    m_output.FlushLog();
     return TRUE;
 }
 
 // File Exit and closing the window destroy the view: the log is written whole and closed.
 LRESULT CKestrinView::OnDestroy(WPARAM wParam, LPARAM lParam) {
-    m_log.reset();
+    m_output.CloseLog();
     return Default(WM_DESTROY, wParam, lParam);
 }
 

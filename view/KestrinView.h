@@ -1,20 +1,18 @@
 // CKestrinView: the log list, its capture state and the commands that act on it.
 #pragma once
 
-#include <memory>
 #include <string>
-#include <vector>
 
 #include "Capture.h"
 #include "DebugOutput.h"
-#include "LogFile.h"
+#include "RowOutput.h"
 #include "RowSelection.h"
 #include "RowStore.h"
 #include "ShowPacing.h"
 #include "View.h"
 #include "WinProcessSource.h"
 
-class CKestrinView : public CListView, private IRowSink, private ISender {
+class CKestrinView : public CListView, private IRowSink, private ISender, private IOutputFailed {
 public:
     CKestrinView();
 
@@ -64,20 +62,10 @@ private:
     void SyncItemCount();
     void ShowDropped();
     void SetIdleText(const std::string& text);
-    // The selected rows as Save's lines, as ANSI text and as UTF-16 converted from it, on the
-    // clipboard; false, with the clipboard as it was, when it is held or memory runs out.
-    bool CopySelection();
+    void OutputFailed(UINT textId, const std::string& path) override;
+    // The cells of a row that Save, Copy and the log write: the header's.
+    int Columns() const { return GetListCtrl().GetHeaderCtrl().GetItemCount(); }
     LRESULT SelectAll();
-    // The path Save and Log to file share, asked for the first time and after a failure on it,
-    // the dialog then starting from the failed path; false when the dialog was cancelled.
-    bool AskLogPath(bool forLog);
-    void LogPathFailed(UINT textId, const std::string& path);
-    void SaveLog();
-    // Log to file: rows added from now on go to the file at m_strLogPath.
-    void OpenLog();
-    void LogRow(size_t row);
-    // Writes what is pending and closes the file; says so when not every row reached it.
-    void CloseLog();
     // The list asks the view which rows are selected: the list's own ways set and read each
     // row's state one by one, seconds at a million rows.
     LRESULT SetItemState(int row, const LVITEMA& item);
@@ -96,12 +84,7 @@ private:
     CCapture m_capture;
     CRowStore m_rows;
     CRowSelection m_selection;
-    std::unique_ptr<CLogFile> m_log; // while Log to file is on
-    int m_nLogColumns = 0;
-    std::vector<char> m_logLine;
-    std::string m_strLogPath;
-    // Failed on, so the next Save or Log to file asks again.
-    bool m_bLogPathFailed = false;
+    CRowOutput m_output{m_rows, *this};
     CShowPacing m_pacing;
     unsigned long long m_nDropped = 0; // messages accepted but not stored: memory ran out
     std::string m_strIdleText;
