@@ -46,6 +46,7 @@ protected:
     // The reader's wake-up: its waiting lines become rows.
     LRESULT OnDebugOutput(WPARAM, LPARAM);
     LRESULT OnTimer(WPARAM wParam, LPARAM lParam);
+    // The list's, in KestrinList.cpp.
     LRESULT OnDeleteAllItems(WPARAM wParam, LPARAM lParam);
     LRESULT OnKeyDown(WPARAM key, LPARAM lParam);
     LRESULT OnLButtonDown(WPARAM flags, LPARAM point);
@@ -59,16 +60,17 @@ private:
     Appended AppendRow(const DebugRecord& record) override;
     void Reply() override;
     void ShowRows() override;
-    void SyncItemCount();
     void ShowDropped();
     void SetIdleText(const std::string& text);
     void OutputFailed(UINT textId, const std::string& path) override;
     // The cells of a row that Save, Copy and the log write: the header's.
     int Columns() const { return GetListCtrl().GetHeaderCtrl().GetItemCount(); }
-    LRESULT SelectAll();
-    // The list asks the view which rows are selected: the list's own ways set and read each
-    // row's state one by one, seconds at a million rows.
+
+    // The list's, in KestrinList.cpp.
+    LRESULT OnListMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void SyncItemCount();
     LRESULT SetItemState(int row, const LVITEMA& item);
+    LRESULT SelectAll();
     int FocusedRow() {
         return static_cast<int>(Default(LVM_GETNEXTITEM, WPARAM(-1), LVNI_FOCUSED));
     }
