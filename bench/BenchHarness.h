@@ -153,7 +153,6 @@ public:
     Appended AppendRow(const DebugRecord& record) override {
         return m_store.Append(record) ? kKept : kNotKept;
     }
-    void ShowRows() override {}
     void Reply() override {}
 
     CRowStore m_store;

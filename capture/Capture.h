@@ -18,7 +18,7 @@ public:
     // kNotKept when the row could not be kept (memory ran out); kKeptShowDue when the rows held
     // back from the screen are to show now, which ShowRows does.
     virtual Appended AppendRow(const DebugRecord& record) = 0;
-    virtual void ShowRows() = 0;
+    virtual void ShowRows() {}
 };
 
 // The client waiting in its send for the answer.

@@ -59,9 +59,8 @@ public:
 class StoreRows : public IRowSink, public ISender {
 public:
     Appended AppendRow(const DebugRecord& record) override {
-        return full || !store.Append(record) ? kNotKept : showDue ? kKeptShowDue : kKept;
+        return !full && store.Append(record) ? kKept : kNotKept;
     }
-    void ShowRows() override { ++shows; }
     void Reply() override {
         ++replies;
         if (exitsOnReply)
@@ -69,9 +68,7 @@ public:
     }
 
     CRowStore store;
-    bool full = false;    // the store keeps no row
-    bool showDue = false; // each row kept is to show at once
+    bool full = false; // the store keeps no row
     unsigned replies = 0;
-    unsigned shows = 0;
     FakeProcessSource* exitsOnReply = nullptr; // a one-shot sender's, gone once answered
 };
