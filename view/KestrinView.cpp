@@ -1,5 +1,5 @@
 // CKestrinView: a report list-view window named and classed "Kestrin" that turns messages into
-// rows.
+// rows; here its creation, intake and commands, in KestrinList.cpp the list's own rules.
 #include "KestrinView.h"
 
 #include "CmdUI.h"
