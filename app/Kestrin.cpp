@@ -2,6 +2,7 @@
 #include "Kestrin.h"
 
 #include "AboutDlg.h"
+#include "DebugOutput.h"
 #include "KestrinDoc.h"
 #include "KestrinView.h"
 #include "MainFrm.h"
@@ -42,7 +43,7 @@ bool CKestrinApp::InitInstance() {
 
     m_pMainWnd->ShowWindow(SW_SHOW);
     ::UpdateWindow(m_pMainWnd->m_hWnd);
-    if (GetProfileInt(CKestrinView::kSettingsSection, CKestrinView::kCaptureDebugOutputEntry, 0))
+    if (CDebugOutput::WasChosen())
         m_pMainWnd->SendMessage(WM_COMMAND, ID_CAPTURE_DEBUG_OUTPUT);
     return true;
 }

@@ -150,7 +150,9 @@ std::string FileBytes(const std::string& path);
 // The view's stand-in: rows go into a store, the sender is not waiting.
 class CStoringRows : public IRowSink, public ISender {
 public:
-    bool AppendRow(const DebugRecord& record) override { return m_store.Append(record); }
+    Appended AppendRow(const DebugRecord& record) override {
+        return m_store.Append(record) ? kKept : kNotKept;
+    }
     void Reply() override {}
 
     CRowStore m_store;

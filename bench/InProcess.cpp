@@ -43,11 +43,11 @@ void InProcessCost(CTable& table, const Scale&, HWND) {
     const DWORD self = ::GetCurrentProcessId();
     const char* target = "printed";
 
-    capture.m_filter.SetFilter(";", "");
+    CLogFilter filter;
     const double whole = NsPerCall([&] { capture.OnDebugMessage(self, kMessage); });
-    const double filterOff = NsPerCall([&] { capture.m_filter.Match(kMessage); });
-    capture.m_filter.SetFilter(IncludeText(10).c_str(), "");
-    const double filter10 = NsPerCall([&] { capture.m_filter.Match(kMessage); });
+    const double filterOff = NsPerCall([&] { filter.Match(kMessage); });
+    filter.SetFilter(IncludeText(10).c_str(), "");
+    const double filter10 = NsPerCall([&] { filter.Match(kMessage); });
     char name[128];
     const double lookup = NsPerCall([&] { capture.m_procNames.Lookup(self, name); });
     SYSTEMTIME now;

@@ -80,7 +80,7 @@ int main() {
     StoreRows rows;
     FixedClock clock;
     CCapture capture(source, rows, rows, clock);
-    capture.m_filter.SetFilter(TextForm(Patterns(10, true)).c_str(), "");
+    capture.SetFilter(TextForm(Patterns(10, true)).c_str(), "");
     PrintRow("B3 one message: cached name, 10-pattern filter, record, store",
              MedianNs([&] { rows.store.Clear(); }, [&] { capture.OnDebugMessage(4242, kMessage); }),
              "ns", "(target <= 150)");

@@ -19,8 +19,8 @@ void CopyFitting(const CLeadBytes& codePage, char (&dest)[N], const char* source
 
 CCapture::CCapture(IProcessSource& processes, IRowSink& rows, ISender& sender, IClock& clock,
                    const CLeadBytes& codePage)
-    : m_procNames(processes), m_filter(codePage), m_rows(rows), m_sender(sender), m_clock(clock),
-      m_codePage(codePage) {}
+    : m_procNames(processes), m_rows(rows), m_sender(sender), m_clock(clock), m_codePage(codePage),
+      m_filter(codePage) {}
 
 long CCapture::OnDebugMessage(DWORD processId, const char* text) {
     return Take(processId, text, nullptr, "");
@@ -59,14 +59,16 @@ long CCapture::Take(DWORD processId, const char* text, const SYSTEMTIME* time,
     else
         m_clock.Now(record.stTime);
     CopyFitting(m_codePage, record.szProcessName, name);
-    const bool kept = !shown || m_rows.AppendRow(record);
-    if (missed) {
-        // A refresh costs milliseconds and the message is stored: the client goes on meanwhile.
-        // A cached name costs less than answering early does: it answers on return.
-        if (kept)
-            m_sender.Reply();
+    const IRowSink::Appended row = shown ? m_rows.AppendRow(record) : IRowSink::kKept;
+    const bool kept = row != IRowSink::kNotKept;
+    // A refresh of the cache and a show cost milliseconds, and the message is stored: the client
+    // goes on meanwhile. The rest costs less than answering early does: it answers on return.
+    if (kept && (missed || row == IRowSink::kKeptShowDue))
+        m_sender.Reply();
+    if (row == IRowSink::kKeptShowDue)
+        m_rows.ShowRows();
+    if (missed)
         m_procNames.RefreshAfterMiss(processId, name);
-    }
     // A row that could not be kept is not taken, and the client is told so.
     return kept ? 0 : 1;
 }

@@ -1,6 +1,9 @@
 // CCapture: the path from one received message to one row of the log list.
 #pragma once
 
+#include <memory>
+
+#include "DebugLines.h"
 #include "DebugRecord.h"
 #include "LeadBytes.h"
 #include "LogFilter.h"
@@ -9,17 +12,21 @@
 // Where accepted messages go: the log view's row store, or a recorder in tests.
 class IRowSink {
 public:
+    enum Appended { kNotKept, kKept, kKeptShowDue };
+
     virtual ~IRowSink() = default;
-    // False when the row could not be kept (memory ran out).
-    virtual bool AppendRow(const DebugRecord& record) = 0;
+    // kNotKept when the row could not be kept (memory ran out); kKeptShowDue when the rows held
+    // back from the screen are to show now, which ShowRows does.
+    virtual Appended AppendRow(const DebugRecord& record) = 0;
+    virtual void ShowRows() {}
 };
 
 // The client waiting in its send for the answer.
 class ISender {
 public:
     virtual ~ISender() = default;
-    // Lets the client go on with the answer 0 before costly work on its message; a message not
-    // answered so is answered when its handling returns.
+    // Lets the client go on with the answer 0; a message not answered so is answered when its
+    // handling returns.
     virtual void Reply() = 0;
 };
 
@@ -44,9 +51,22 @@ public:
     // writer's as the reader read it then, used in place of the cache's unless empty.
     long OnDebugOutput(DWORD processId, const char* text, const SYSTEMTIME& time, const char* name);
 
+    // Off, messages and lines of debug output are dropped as they come.
+    void SetCapture(bool on) {
+        m_bCapture = on;
+        m_debugLines->SetCapture(on);
+    }
+    bool IsCapturing() const { return m_bCapture; }
+    void SetFilter(const char* include, const char* exclude) {
+        m_filter.SetFilter(include, exclude);
+    }
+    void GetFilterTexts(std::string& include, std::string& exclude) const {
+        m_filter.GetFilterTexts(include, exclude);
+    }
+    // Where the reader of debug output queues lines for OnDebugOutput; it may outlive this.
+    const std::shared_ptr<CDebugLineQueue>& GetDebugLines() const { return m_debugLines; }
+
     CProcessNames m_procNames;
-    CLogFilter m_filter;
-    bool m_bCapture = true;
 
 private:
     // A null time of receipt is now.
@@ -56,4 +76,7 @@ private:
     ISender& m_sender;
     IClock& m_clock;
     const CLeadBytes m_codePage;
+    CLogFilter m_filter;
+    bool m_bCapture = true;
+    std::shared_ptr<CDebugLineQueue> m_debugLines = std::make_shared<CDebugLineQueue>();
 };

@@ -21,6 +21,15 @@ const DWORD kToolBarStyle = WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_GRIPPER | CB
                             CBRS_FLYBY | CBRS_SIZE_DYNAMIC;
 const DWORD kStatusBarStyle = WS_CHILD | WS_VISIBLE | CBRS_BOTTOM;
 const UINT kIndicators[] = {ID_SEPARATOR, ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_INDICATOR_SCRL};
+
+void ShowImage(CToolBar& bar, UINT id, int image) {
+    const int index = bar.CommandToIndex(id);
+    UINT buttonId;
+    UINT style;
+    int shown;
+    if (bar.GetButtonInfo(index, buttonId, style, shown))
+        bar.SetButtonInfo(index, buttonId, style, image);
+}
 } // namespace
 
 const MessageMap CMainFrame::messageMap{
@@ -43,34 +52,18 @@ int CMainFrame::OnCreate(CREATESTRUCTA* cs) {
     EnableDocking(CBRS_ALIGN_ANY);
     DockControlBar(&m_wndToolBar);
 
-    m_bmpExtra.Reset(::LoadBitmapA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDB_EXTRA)));
-    m_nFirstExtraImage =
-        m_wndToolBar.GetToolBarCtrl().AddBitmap(kExtraImagesAdded, m_bmpExtra.Get());
+    // The toolbar keeps a copy of the pictures it takes.
+    const CBitmap extra(::LoadBitmapA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDB_EXTRA)));
+    const int first = m_wndToolBar.GetToolBarCtrl().AddBitmap(kExtraImagesAdded, extra.Get());
 
-    ShowExtraImage(ID_CAPTURE, kCaptureOn);
-    ShowExtraImage(ID_FILTER, kFilter);
-    ShowExtraImage(ID_CLEAR, kClear);
-    ShowExtraImage(ID_LOG_TO_FILE, kLogOff);
+    // Capture and Log to file show their state, as at first: capture on, no log.
+    ShowImage(m_wndToolBar, ID_CAPTURE, first + kCaptureOn);
+    ShowImage(m_wndToolBar, ID_FILTER, first + kFilter);
+    ShowImage(m_wndToolBar, ID_CLEAR, first + kClear);
+    ShowImage(m_wndToolBar, ID_LOG_TO_FILE, first + kLogOff);
+    m_wndToolBar.SetCheckImages(ID_CAPTURE, first + kCaptureOff, first + kCaptureOn);
+    m_wndToolBar.SetCheckImages(ID_LOG_TO_FILE, first + kLogOff, first + kLogOn);
     return 0;
-}
-
-void CMainFrame::ShowExtraImage(UINT id, int offset) {
-    int index = m_wndToolBar.CommandToIndex(id);
-    if (index < 0)
-        return;
-    UINT buttonId;
-    UINT style;
-    int image;
-    m_wndToolBar.GetButtonInfo(index, buttonId, style, image);
-    m_wndToolBar.SetButtonInfo(index, buttonId, style, m_nFirstExtraImage + offset);
-}
-
-void CMainFrame::UpdateCaptureButton(bool bOn) {
-    ShowExtraImage(ID_CAPTURE, bOn ? kCaptureOn : kCaptureOff);
-}
-
-void CMainFrame::UpdateLogButton(bool bOn) {
-    ShowExtraImage(ID_LOG_TO_FILE, bOn ? kLogOn : kLogOff);
 }
 
 // Intake: where a client's WM_SETTEXT goes, and why. A client finds the top-level window

@@ -9,18 +9,11 @@ class CMainFrame : public CFrameWnd {
 public:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-    void UpdateCaptureButton(bool bOn);
-    void UpdateLogButton(bool bOn);
-
 protected:
     int OnCreate(CREATESTRUCTA* cs);
     MESSAGE_MAP_MEMBERS();
 
 private:
-    void ShowExtraImage(UINT id, int offset);
-
     CStatusBar m_wndStatusBar;
     CToolBar m_wndToolBar;
-    CBitmap m_bmpExtra;
-    int m_nFirstExtraImage = 0;
 };

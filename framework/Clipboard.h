@@ -18,8 +18,6 @@ public:
             ::CloseClipboard();
     }
 
-    // False when another window holds the clipboard open.
-    bool IsOpen() const { return m_bOpen; }
     // Replaces what the clipboard holds by the blocks, each in its format, which the clipboard
     // then owns. All or nothing: when one is refused the clipboard is left empty.
     bool Put(std::initializer_list<std::pair<UINT, CGlobalMemory*>> blocks);

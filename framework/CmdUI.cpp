@@ -25,8 +25,10 @@ void CCmdUI::Enable(bool on) {
 void CCmdUI::SetCheck(int check) {
     if (m_hMenu)
         ::CheckMenuItem(m_hMenu, m_nIndex, MF_BYPOSITION | (check ? MF_CHECKED : MF_UNCHECKED));
-    else if (m_pToolBar)
+    else if (m_pToolBar) {
         SetButtonState(TBSTATE_CHECKED, check != 0);
+        m_pToolBar->ShowCheck(m_nID, check != 0);
+    }
 }
 
 void CCmdUI::DoUpdate(CCmdTarget& route) {

@@ -222,7 +222,10 @@ void CFrameWnd::RedrawAfterDocking() {
     ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
+// Idle updates pass a hidden bar by: a bar shown is brought up to date at once.
 void CFrameWnd::ShowControlBar(CControlBar* bar, bool show) {
+    if (show)
+        bar->OnUpdateCmdUI(*this);
     const int command = show ? SW_SHOWNOACTIVATE : SW_HIDE;
     if (CMiniFrameWnd* mini = bar->IsFloating() ? MiniFrameOf(bar) : nullptr)
         mini->ShowWindow(command);
@@ -341,15 +344,8 @@ void CFrameWnd::SetMessageText(const char* text) {
 void CFrameWnd::SetMessageText(UINT id) {
     if (id == 0)
         id = AFX_IDS_IDLEMESSAGE;
-    if (id == AFX_IDS_IDLEMESSAGE && !m_strIdleText.empty())
-        SetMessageText(m_strIdleText.c_str());
-    else
-        SetMessageText(AfxExtractSubString(AfxLoadString(id), 0).c_str());
-}
-
-void CFrameWnd::SetIdleText(const char* text) {
-    m_strIdleText = text;
-    SetMessageText(AFX_IDS_IDLEMESSAGE);
+    const std::string idle = id == AFX_IDS_IDLEMESSAGE && m_pView ? m_pView->GetIdleText() : "";
+    SetMessageText(idle.empty() ? AfxExtractSubString(AfxLoadString(id), 0).c_str() : idle.c_str());
 }
 
 LRESULT CFrameWnd::OnInitMenuPopup(WPARAM wParam, LPARAM lParam) {

@@ -42,8 +42,6 @@ public:
     // The status bar's message pane: a command's prompt, or the idle text.
     void SetMessageText(const char* text);
     void SetMessageText(UINT id);
-    // Shown in place of the idle message from now on, so that it stays in sight.
-    void SetIdleText(const char* text);
 
     // Route: active view (then its document), this frame, the application.
     bool OnCmdMsg(UINT id, int code, CCmdUI* pCmdUI) override;
@@ -88,6 +86,5 @@ private:
     RECT m_rcDockArea = {}; // client coordinates: what the plain bars leave for docked ones
     std::unique_ptr<CView> m_pView;
     HACCEL m_hAccelTable = nullptr;
-    std::string m_strIdleText;
     bool m_bCloseWhenEnabled = false; // a close came while a modal window disabled the frame
 };

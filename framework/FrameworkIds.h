@@ -85,8 +85,8 @@
 // Child-window id of the view in its frame.
 #define AFX_IDW_PANE_FIRST 0xE900
 
-// Sent by a bar or the print preview to its parent for the frame's message pane: wParam is the
-// id of the string whose first field is the prompt, AFX_IDS_IDLEMESSAGE for the idle text.
+// Sent by a bar, the print preview or the view to its parent for the frame's message pane: wParam
+// is the id of the string whose first field is the prompt, AFX_IDS_IDLEMESSAGE for the idle text.
 #define WM_SETMESSAGESTRING 0x0362
 
 // Prompts of the window menu's system commands.

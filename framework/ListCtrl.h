@@ -19,7 +19,6 @@ public:
     explicit CListCtrl(HWND hWnd) : m_hWnd(hWnd) {}
     HWND m_hWnd;
 
-    int GetItemCount() const { return static_cast<int>(Send(LVM_GETITEMCOUNT)); }
     int InsertColumn(int column, const char* heading, int format, int width) const;
     bool DeleteAllItems() const { return Send(LVM_DELETEALLITEMS) != 0; }
     DWORD SetExtendedStyle(DWORD style) const {

@@ -41,15 +41,3 @@ std::wstring WideFromAnsi(const std::string& text) {
                               length);
     return wide;
 }
-
-std::string AnsiFromWide(const std::wstring& wide) {
-    if (wide.empty())
-        return std::string();
-    const int length = ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
-                                             nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<size_t>(std::max(length, 0)), '\0');
-    if (length > 0)
-        ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), &text[0],
-                              length, nullptr, nullptr);
-    return text;
-}

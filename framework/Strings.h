@@ -10,7 +10,6 @@ std::string AfxLoadString(UINT id);
 // Field index of a separator-delimited string ("prompt\ntip", the document string).
 std::string AfxExtractSubString(const std::string& text, int index, char separator = '\n');
 
-// Text in the ANSI code page as UTF-16, and back; bytes the code page cannot read, or characters
-// it cannot write, come out as its default character.
+// Text in the ANSI code page as UTF-16; bytes the code page cannot read come out as its default
+// character.
 std::wstring WideFromAnsi(const std::string& text);
-std::string AnsiFromWide(const std::wstring& wide);

@@ -141,6 +141,19 @@ bool CToolBar::SetButtonInfo(int index, UINT id, UINT style, int image) {
                        reinterpret_cast<LPARAM>(&info)) != 0;
 }
 
+void CToolBar::SetCheckImages(UINT id, int image, int checkedImage) {
+    m_checkImages.push_back({id, image, checkedImage});
+}
+
+// Idle updates run often: the picture changes only when it is not the one wanted.
+void CToolBar::ShowCheck(UINT id, bool checked) {
+    for (const CheckImages& button : m_checkImages) {
+        const int image = checked ? button.checkedImage : button.image;
+        if (button.id == id && SendMessage(TB_GETBITMAP, id) != image)
+            SendMessage(TB_CHANGEBITMAP, id, MAKELPARAM(image, 0));
+    }
+}
+
 bool CToolBar::OnParentNotify(NMHDR* hdr, LRESULT* result) {
     switch (hdr->code) {
     case TTN_GETDISPINFOA:

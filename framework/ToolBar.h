@@ -3,6 +3,7 @@
 
 #include <climits>
 #include <string>
+#include <vector>
 
 #include "ControlBar.h"
 #include "ToolBarCtrl.h"
@@ -22,6 +23,10 @@ public:
     bool GetButtonInfo(int index, UINT& id, UINT& style, int& image) const;
     // Leaves the state alone, so the same id and style change only the image.
     bool SetButtonInfo(int index, UINT id, UINT style, int image);
+    // The button with command id shows image while its command is unchecked, checkedImage while
+    // it is checked; ShowCheck shows the one for the state its update sets.
+    void SetCheckImages(UINT id, int image, int checkedImage);
+    void ShowCheck(UINT id, bool checked);
 
     // Tool tips (second field of the command's string) and fly-by prompts (first field, sent to
     // the parent for the frame's status bar).
@@ -55,4 +60,10 @@ private:
     RECT m_rcBorders = {};
     std::string m_strTip;   // the last tip handed out; the tool tip reads it afterwards
     std::wstring m_wstrTip; // the same, for a tool tip that asks in UTF-16
+    struct CheckImages {
+        UINT id;
+        int image;
+        int checkedImage;
+    };
+    std::vector<CheckImages> m_checkImages;
 };

@@ -30,7 +30,6 @@ bool CView::PreCreateWindow(CREATESTRUCTA& cs) {
 
 bool CView::Create(CFrameWnd& frame, CDocument* document, CPrinterChoice* printer) {
     m_pDocument = document;
-    m_pFrame = &frame;
     m_pPrinter = printer;
     RECT empty = {0, 0, 0, 0};
     return CreateEx(0, nullptr, nullptr, WS_CHILD | WS_VISIBLE | WS_BORDER, empty, frame.m_hWnd,

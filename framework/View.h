@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "Document.h"
 #include "ListCtrl.h"
@@ -16,9 +17,11 @@ public:
     ~CView() override;
 
     CDocument* GetDocument() const { return m_pDocument; }
-    CFrameWnd* GetParentFrame() const { return m_pFrame; }
     // Called by the document template each time the document is new or opened.
     virtual void OnInitialUpdate();
+    // The frame shows it in place of its idle message while it is not empty, so that it stays in
+    // sight; a view that changes it sends its parent WM_SETMESSAGESTRING for the idle message.
+    virtual std::string GetIdleText() const { return std::string(); }
     bool PreCreateWindow(CREATESTRUCTA& cs) override;
     // The view's own commands first, then its document's.
     bool OnCmdMsg(UINT id, int code, CCmdUI* pCmdUI) override;
@@ -54,7 +57,6 @@ protected:
 
 private:
     CDocument* m_pDocument = nullptr;
-    CFrameWnd* m_pFrame = nullptr;
     CPrinterChoice* m_pPrinter = nullptr;
     CPrintPreview* m_pPreview = nullptr; // it ends itself when closed
 };

@@ -271,27 +271,25 @@ bool CWinApp::PumpMessage() {
 
 int CWinApp::Run() {
     bool idle = true;
-    long idleCount = 0;
     MSG peeked;
     for (;;) {
-        while (idle && !::PeekMessageA(&peeked, nullptr, 0, 0, PM_NOREMOVE))
-            idle = OnIdle(idleCount++);
+        if (idle && !::PeekMessageA(&peeked, nullptr, 0, 0, PM_NOREMOVE)) {
+            OnIdle();
+            idle = false;
+        }
         // Gone, though a modal loop may have taken the quit message.
         if (!PumpMessage() || !m_pMainWnd)
             break;
-        if (IsIdleMessage(m_msgCur)) {
+        if (IsIdleMessage(m_msgCur))
             idle = true;
-            idleCount = 0;
-        }
     }
     ExitInstance();
     return m_msgCur.message == WM_QUIT ? static_cast<int>(m_msgCur.wParam) : 0;
 }
 
-bool CWinApp::OnIdle(long count) {
-    for (size_t i = 0; count == 0 && i < m_idleHandlers.size(); ++i)
+void CWinApp::OnIdle() {
+    for (size_t i = 0; i < m_idleHandlers.size(); ++i)
         m_idleHandlers[i]->OnIdle();
-    return false;
 }
 
 void CWinApp::AddMessageFilter(CMessageFilter* filter) {

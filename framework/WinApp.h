@@ -77,8 +77,8 @@ public:
     bool PumpMessage();
     // The message loop with accelerators and idle-time updates; the exit code.
     int Run();
-    // The first call of an idle period runs the idle handlers.
-    bool OnIdle(long count);
+    // Runs the idle handlers, once an idle period.
+    void OnIdle();
     // Writes the settings back; the exit code.
     int ExitInstance();
 

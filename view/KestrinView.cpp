@@ -1,21 +1,9 @@
 // CKestrinView: a report list-view window named and classed "Kestrin" that turns messages into
-// rows.
+// rows; here its creation, intake and commands, in KestrinList.cpp the list's own rules.
 #include "KestrinView.h"
 
-#include <algorithm>
-#include <climits>
-#include <cstring>
-#include <thread>
-#include <vector>
-
-#include "Clipboard.h"
 #include "CmdUI.h"
-#include "File.h"
-#include "FileDialog.h"
 #include "FilterDlg.h"
-#include "LineWriter.h"
-#include "MainFrm.h"
-#include "ThreadEdge.h"
 #include "WinApp.h"
 #include "resource.h"
 
@@ -28,23 +16,10 @@ struct Column {
 };
 // The list view's own messages run from LVM_FIRST to here.
 const UINT kListMessagesEnd = LVM_FIRST + 0x100;
-// Rows that arrive after a quiet spell are shown together this long after the first; a flood
-// starves timers, so then the intake shows them, no sooner than the longer wait after the first.
 const UINT_PTR kShowTimer = 0x4B52; // "KR": no id of the list's own
-const UINT kShowDelayMs = 50;
-const ULONGLONG kLongestWaitMs = 120;
-// A show costs milliseconds under Wine, and messages that come meanwhile wait for it: the next
-// show waits this many times as long as the last one took, but not longer than kLongestGapMs,
-// so that while messages keep coming the list still moves about six times a second.
-const ULONGLONG kShowCostShare = 20;
-const ULONGLONG kLongestGapMs = 160;
 
 // Posted by the reader thread once for each batch of lines.
 const UINT kDebugOutputReady = WM_APP + 1;
-// A batch's memory is kept for the next one up to this size.
-const size_t kKeptBatchBytes = 1u << 20;
-// A batch's lines become rows for this long at a time.
-const ULONGLONG kDebugSliceMs = 10;
 
 // Posted by the log's writer thread when a write failed.
 const UINT kLogFailed = WM_APP + 14;
@@ -55,45 +30,12 @@ std::string WithPath(UINT textId, const std::string& path) {
     return text.replace(text.find("%s"), 2, path);
 }
 
-// Save's file, which holds what it was given whole or says it failed.
-class CFileSink : public ILogSink {
-public:
-    explicit CFileSink(CFile& file) : m_file(file) {}
-    bool Write(const char* data, size_t size) override { return m_file.Write(data, size); }
-
-private:
-    CFile& m_file;
-};
-
-// Copy's block, sized beforehand: a line that would not fit is refused, never written past it.
-class CBlockSink : public ILogSink {
-public:
-    CBlockSink(char* block, size_t room) : m_block(block), m_room(room) {}
-    bool Write(const char* data, size_t size) override {
-        if (size > m_room - m_used)
-            return false;
-        memcpy(m_block + m_used, data, size);
-        m_used += size;
-        return true;
-    }
-    bool Full() const { return m_used == m_room; }
-
-private:
-    char* m_block;
-    size_t m_room;
-    size_t m_used = 0;
-};
-
 const Column kColumns[] = {
     {IDS_COLUMN_PROCESS, 150},
     {IDS_COLUMN_PID, 100},
     {IDS_COLUMN_TIME, 90},
     {IDS_COLUMN_MESSAGE, 450},
 };
-
-CMainFrame* MainFrame() {
-    return dynamic_cast<CMainFrame*>(AfxGetMainWnd());
-}
 } // namespace
 
 const MessageMap CKestrinView::messageMap{
@@ -157,21 +99,8 @@ LRESULT CKestrinView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return m_capture.OnDebugMessage(static_cast<DWORD>(wParam),
                                         reinterpret_cast<const char*>(lParam));
     }
-    // Whoever asks the list anything finds every row in it, shown yet or not.
-    if (message >= LVM_FIRST && message < kListMessagesEnd && message != LVM_SETITEMCOUNT)
-        SyncItemCount();
-    switch (message) {
-    case LVM_GETSELECTEDCOUNT:
-        return m_selection.GetCount();
-    case LVM_GETNEXTITEM:
-        if (LOWORD(lParam) == LVNI_SELECTED)
-            return m_selection.GetNext(static_cast<int>(wParam));
-        break;
-    case LVM_SETITEMSTATE:
-        if (!lParam)
-            break;
-        return SetItemState(static_cast<int>(wParam), *reinterpret_cast<const LVITEMA*>(lParam));
-    }
+    if (message >= LVM_FIRST && message < kListMessagesEnd)
+        return OnListMessage(message, wParam, lParam);
     return CListView::WindowProc(message, wParam, lParam);
 }
 
@@ -185,7 +114,7 @@ void CKestrinView::OnInitialUpdate() {
         for (int i = 0; i < 4; ++i)
             list.InsertColumn(i, AfxLoadString(kColumns[i].headingId).c_str(), LVCFMT_LEFT,
                               kColumns[i].width);
-    m_capture.m_filter.SetFilter(";", nullptr);
+    m_capture.SetFilter(";", nullptr);
 }
 
 bool CKestrinView::OnPreparePrinting(CPrintInfo* info) {
@@ -195,9 +124,9 @@ bool CKestrinView::OnPreparePrinting(CPrintInfo* info) {
 void CKestrinView::OnFilter() {
     CFilterDlg dialog;
     // The texts grow with the lists, so the dialog always shows them whole.
-    m_capture.m_filter.GetFilterTexts(dialog.m_strInclude, dialog.m_strExclude);
+    m_capture.GetFilterTexts(dialog.m_strInclude, dialog.m_strExclude);
     if (dialog.DoModal() == IDOK)
-        m_capture.m_filter.SetFilter(dialog.m_strInclude.c_str(), dialog.m_strExclude.c_str());
+        m_capture.SetFilter(dialog.m_strInclude.c_str(), dialog.m_strExclude.c_str());
 }
 
 void CKestrinView::OnClear() {
@@ -205,74 +134,51 @@ void CKestrinView::OnClear() {
 }
 
 void CKestrinView::OnCapture() {
-    m_capture.m_bCapture = !m_capture.m_bCapture;
-    m_debugLines->SetCapture(m_capture.m_bCapture);
-    if (CMainFrame* frame = MainFrame())
-        frame->UpdateCaptureButton(m_capture.m_bCapture);
+    m_capture.SetCapture(!m_capture.IsCapturing());
 }
 
 void CKestrinView::OnUpdateCapture(CCmdUI* pCmdUI) {
-    pCmdUI->SetCheck(m_capture.m_bCapture ? 1 : 0);
+    pCmdUI->SetCheck(m_capture.IsCapturing() ? 1 : 0);
 }
 
 void CKestrinView::OnLogToFile() {
-    if (m_log)
-        CloseLog();
-    else if (AskLogPath(true))
-        OpenLog();
+    if (m_output.IsLogging())
+        m_output.StopLog();
+    else
+        m_output.StartLog(Columns(), m_hWnd, kLogFailed);
 }
 
 void CKestrinView::OnUpdateLogToFile(CCmdUI* pCmdUI) {
-    pCmdUI->SetCheck(m_log ? 1 : 0);
+    pCmdUI->SetCheck(m_output.IsLogging() ? 1 : 0);
 }
 
 void CKestrinView::Reply() {
     ::ReplyMessage(0);
 }
 
-bool CKestrinView::AppendRow(const DebugRecord& record) {
+IRowSink::Appended CKestrinView::AppendRow(const DebugRecord& record) {
     if (!m_rows.Append(record)) {
         ++m_nDropped;
         ShowDropped();
-        return false;
+        return kNotKept;
     }
-    if (m_log)
-        LogRow(m_rows.GetCount() - 1);
+    m_output.Logged(m_rows.GetCount() - 1);
     const ULONGLONG now = ::GetTickCount64();
-    if (!m_bShowPending) {
-        m_bShowPending = true;
-        m_pendingSince = now;
-        const ULONGLONG due = std::max(now + kShowDelayMs, m_shownAt + m_showGap);
-        // Without the timer nothing would show a burst's last rows: show them as they come.
-        if (!::SetTimer(m_hWnd, kShowTimer, static_cast<UINT>(due - now), nullptr))
-            m_pendingSince = m_shownAt = m_showGap = 0;
-    }
-    if (now >= std::max(m_pendingSince + kLongestWaitMs, m_shownAt + m_showGap)) {
-        // Showing takes milliseconds: the client does not wait for it.
-        Reply();
-        ShowRows();
-    }
-    return true;
+    if (const UINT wait = m_pacing.Arrive(now))
+        if (!::SetTimer(m_hWnd, kShowTimer, wait, nullptr))
+            m_pacing.TimerFailed();
+    return m_pacing.IsDue(now) ? kKeptShowDue : kKept;
 }
 
 // Each change of the list's count redraws its scroll bar, which costs milliseconds under Wine:
-// the list learns the count of a burst's rows at once, and then paints only what changed. A
-// show's cost sets the least time until the next one.
+// the list learns the count of a burst's rows at once, and then paints only what changed.
 void CKestrinView::ShowRows() {
     const ULONGLONG start = ::GetTickCount64();
     ::KillTimer(m_hWnd, kShowTimer);
-    m_bShowPending = false;
+    m_pacing.ShowStarts();
     SyncItemCount();
     ::UpdateWindow(m_hWnd);
-    m_shownAt = ::GetTickCount64();
-    m_showGap =
-        std::min(std::max((m_shownAt - start) * kShowCostShare, kLongestWaitMs), kLongestGapMs);
-}
-
-void CKestrinView::SyncItemCount() {
-    const WPARAM count = m_rows.GetCount();
-    if (static_cast<WPARAM>(Default(LVM_GETITEMCOUNT, 0, 0)) != count)
-        Default(LVM_SETITEMCOUNT, count, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+    m_pacing.ShowEnded(start, ::GetTickCount64());
 }
 
 LRESULT CKestrinView::OnTimer(WPARAM wParam, LPARAM lParam) {
@@ -282,220 +188,22 @@ LRESULT CKestrinView::OnTimer(WPARAM wParam, LPARAM lParam) {
     return 0;
 }
 
-// Whoever empties the list empties the store with it.
-LRESULT CKestrinView::OnDeleteAllItems(WPARAM wParam, LPARAM lParam) {
-    m_rows.Clear();
-    m_selection.Clear();
-    return Default(LVM_DELETEALLITEMS, wParam, lParam);
-}
-
-bool CKestrinView::OnChildNotify(NMHDR* header, LRESULT* result) {
-    if (header->code != LVN_GETDISPINFOA)
-        return false;
-    LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(header)->item;
-    if ((item.mask & LVIF_STATE) && (item.stateMask & LVIS_SELECTED) &&
-        m_selection.IsSelected(item.iItem))
-        item.state |= LVIS_SELECTED;
-    if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
-        // The count may have been changed from outside: a row the store lacks is empty.
-        RowCells scratch;
-        const bool stored = item.iItem >= 0 && static_cast<size_t>(item.iItem) < m_rows.GetCount();
-        ::lstrcpynA(item.pszText,
-                    stored ? m_rows.GetCellText(item.iItem, item.iSubItem, scratch) : "",
-                    item.cchTextMax);
-    }
-    *result = 0;
-    return true;
-}
-
-LRESULT CKestrinView::SetItemState(int row, const LVITEMA& item) {
-    // -1 is every row.
-    if (row < -1 || row >= static_cast<int>(m_rows.GetCount()))
-        return FALSE;
-    if (item.stateMask & LVIS_SELECTED) {
-        const bool selected = item.state & LVIS_SELECTED;
-        if (row == -1 && selected)
-            m_selection.SelectOnly(0, static_cast<int>(m_rows.GetCount()) - 1);
-        else if (row == -1)
-            m_selection.Clear();
-        else
-            m_selection.Set(row, selected);
-        ::InvalidateRect(m_hWnd, nullptr, FALSE);
-    }
-    LVITEMA rest = item;
-    rest.stateMask &= ~LVIS_SELECTED;
-    return !rest.stateMask ||
-           Default(LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&rest));
-}
-
-void CKestrinView::MoveTo(int row, bool extend) {
-    int mark = static_cast<int>(Default(LVM_GETSELECTIONMARK, 0, 0));
-    if (!extend || mark < 0)
-        mark = row;
-    m_selection.SelectOnly(mark, row);
-    Default(LVM_SETSELECTIONMARK, 0, mark);
-    FocusRow(row);
-}
-
-void CKestrinView::ToggleRow(int row) {
-    m_selection.Set(row, !m_selection.IsSelected(row));
-    Default(LVM_SETSELECTIONMARK, 0, row);
-    FocusRow(row);
-}
-
-void CKestrinView::FocusRow(int row) {
-    LVITEMA focus = {};
-    focus.state = focus.stateMask = LVIS_FOCUSED;
-    Default(LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&focus));
-    Default(LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
-    ::InvalidateRect(m_hWnd, nullptr, FALSE);
-}
-
-// The keys that move the focus: with Shift they select from the mark, with Ctrl they only move
-// the focus, alone they select the row they reach. Space selects the focused row (Ctrl: toggles);
-// Ctrl+A selects every row.
-LRESULT CKestrinView::OnKeyDown(WPARAM key, LPARAM lParam) {
-    if (key == 'A' && ::GetKeyState(VK_CONTROL) < 0)
-        return SelectAll();
-    // Only rows the list counts can take the focus and show: it learns of new ones as they show.
-    const int count = std::min(static_cast<int>(Default(LVM_GETITEMCOUNT, 0, 0)),
-                               static_cast<int>(m_rows.GetCount()));
-    const int focus = FocusedRow();
-    const int page = std::max(1, static_cast<int>(Default(LVM_GETCOUNTPERPAGE, 0, 0)));
-    int row;
-    switch (key) {
-    case VK_HOME:
-        row = 0;
-        break;
-    case VK_END:
-        row = count - 1;
-        break;
-    case VK_UP:
-        row = focus - 1;
-        break;
-    case VK_DOWN:
-        row = focus + 1;
-        break;
-    case VK_PRIOR:
-        row = focus - page;
-        break;
-    case VK_NEXT:
-        row = focus + page;
-        break;
-    case VK_SPACE:
-        row = focus;
-        break;
-    default:
-        return Default(WM_KEYDOWN, key, lParam);
-    }
-    if (count == 0 || (key == VK_SPACE && focus < 0))
-        return 0;
-    row = std::clamp(row, 0, count - 1);
-    const bool shift = ::GetKeyState(VK_SHIFT) < 0, control = ::GetKeyState(VK_CONTROL) < 0;
-    if (key == VK_SPACE && control && !shift)
-        ToggleRow(row);
-    else if (control && !shift)
-        FocusRow(row);
-    else
-        MoveTo(row, shift);
-    return 0;
-}
-
-// A click selects its row, with Shift from the mark, with Ctrl toggles it; a click beside the
-// rows clears the selection.
-LRESULT CKestrinView::OnLButtonDown(WPARAM flags, LPARAM point) {
-    ::SetFocus(m_hWnd);
-    const int row = RowAt(point);
-    if (row < 0) {
-        if (!(flags & (MK_SHIFT | MK_CONTROL)))
-            m_selection.Clear();
-        ::InvalidateRect(m_hWnd, nullptr, FALSE);
-    } else if ((flags & MK_CONTROL) && !(flags & MK_SHIFT))
-        ToggleRow(row);
-    else
-        MoveTo(row, flags & MK_SHIFT);
-    return 0;
-}
-
-// A right click on a row outside the selection selects it alone.
-LRESULT CKestrinView::OnRButtonDown(WPARAM flags, LPARAM point) {
-    const int row = RowAt(point);
-    if (row >= 0 && !m_selection.IsSelected(row))
-        OnLButtonDown(flags & ~(MK_SHIFT | MK_CONTROL), point);
-    return 0;
-}
-
-int CKestrinView::RowAt(LPARAM point) {
-    LVHITTESTINFO hit = {};
-    hit.pt = PointFromLParam(point);
-    const int row =
-        static_cast<int>(Default(LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
-    return row < static_cast<int>(m_rows.GetCount()) ? row : -1;
-}
-
 void CKestrinView::ShowDropped() {
-    if (CMainFrame* frame = MainFrame())
-        frame->SetIdleText((AfxLoadString(IDS_ROWS_DROPPED) + std::to_string(m_nDropped)).c_str());
+    SetIdleText(AfxLoadString(IDS_ROWS_DROPPED) + std::to_string(m_nDropped));
 }
 
-bool CKestrinView::AskLogPath(bool forLog) {
-    if (!m_strLogPath.empty() && !m_bLogPathFailed)
-        return true;
-    // The log adds to the end of a file that exists: there is nothing to ask about replacing.
-    CFileDialog dialog(false, m_strLogPath.c_str(),
-                       OFN_HIDEREADONLY | (forLog ? 0 : OFN_OVERWRITEPROMPT));
-    if (forLog)
-        dialog.Customize(AfxLoadString(IDS_LOG_FILE_TITLE), IDD_LOG_FILE);
-    if (dialog.DoModal() != IDOK)
-        return false;
-    m_strLogPath = dialog.GetPathName();
-    m_bLogPathFailed = false;
-    return true;
+void CKestrinView::SetIdleText(const std::string& text) {
+    m_strIdleText = text;
+    ::SendMessageA(::GetParent(m_hWnd), WM_SETMESSAGESTRING, AFX_IDS_IDLEMESSAGE, 0);
 }
 
-// A path that failed is not kept for good: the next Save or Log to file asks again.
-void CKestrinView::LogPathFailed(UINT textId, const std::string& path) {
-    m_bLogPathFailed = true;
+// Save and Log to file say so when they fail.
+void CKestrinView::OutputFailed(UINT textId, const std::string& path) {
     AfxMessageBox(WithPath(textId, path).c_str(), MB_OK);
 }
 
-// Save replaces the file the log appends to: the log lets it go and, once every row is saved,
-// appends the rows that come after them.
 void CKestrinView::OnSaveLog() {
-    const bool logging = m_log != nullptr;
-    m_log.reset();
-    SaveLog();
-    if (logging)
-        OpenLog();
-}
-
-void CKestrinView::SaveLog() {
-    // Cancelled, the dialog leaves no path, and the open fails on it.
-    const std::string path = AskLogPath(false) ? m_strLogPath : std::string();
-    if (!CFile::GetStatus(path.c_str())) {
-        CFile created;
-        created.Open(path.c_str(), CFile::modeCreate);
-    }
-    // Programs that read the log (tail -f, an editor) go on reading; one that writes it refuses.
-    CFile file;
-    if (!file.Open(path.c_str(), CFile::modeWrite | CFile::shareDenyWrite)) {
-        LogPathFailed(IDS_OPEN_FILE_FAILED, path);
-        return;
-    }
-
-    CFileSink sink(file);
-    CLineWriter lines(m_rows, GetListCtrl().GetHeaderCtrl().GetItemCount(), sink);
-    const bool written = lines.Write(0, m_rows.GetCount());
-    // The file is replaced: nothing of an earlier, longer save stays behind the new rows.
-    if (!written || !file.SetEndHere())
-        LogPathFailed(IDS_WRITE_FILE_FAILED, path);
-}
-
-LRESULT CKestrinView::SelectAll() {
-    LVITEMA all = {};
-    all.state = all.stateMask = LVIS_SELECTED;
-    SetItemState(-1, all);
-    return 0;
+    m_output.Save(Columns());
 }
 
 void CKestrinView::OnUpdateEditCopy(CCmdUI* pCmdUI) {
@@ -503,153 +211,50 @@ void CKestrinView::OnUpdateEditCopy(CCmdUI* pCmdUI) {
 }
 
 void CKestrinView::OnEditCopy() {
-    if (!m_selection.IsEmpty() && !CopySelection())
+    if (!m_selection.IsEmpty() && !m_output.Copy(m_selection, Columns(), m_hWnd))
         AfxMessageBox(AfxLoadString(IDS_COPY_FAILED).c_str(), MB_OK);
 }
 
-// The text is written into the clipboard's block run by run, as Save writes its file.
-bool CKestrinView::CopySelection() {
-    const int columns = std::max(0, GetListCtrl().GetHeaderCtrl().GetItemCount());
-    size_t length = 0;
-    m_selection.ForEachRun(
-        [&](size_t first, size_t last) { length += m_rows.LinesLength(first, last + 1, columns); });
-    // The conversion counts in ints.
-    if (length >= INT_MAX)
-        return false;
-    CGlobalMemory text(::GlobalAlloc(GMEM_MOVEABLE, length + 1));
-    char* out = text ? static_cast<char*>(::GlobalLock(text.Get())) : nullptr;
-    if (!out)
-        return false;
-    CBlockSink sink(out, length);
-    CLineWriter lines(m_rows, columns, sink);
-    bool whole = true;
-    m_selection.ForEachRun(
-        [&](size_t first, size_t last) { whole = whole && lines.Write(first, last + 1); });
-    out[length] = '\0';
-    ::GlobalUnlock(text.Get());
-    if (!whole || !sink.Full())
-        return false;
-    // The system converts the text for those who ask for UTF-16, in the code page of the locale
-    // given with it: ours, whose ANSI code page the text is in.
-    CGlobalMemory locale(::GlobalAlloc(GMEM_MOVEABLE, sizeof(LCID)));
-    auto* lcid = locale ? static_cast<LCID*>(::GlobalLock(locale.Get())) : nullptr;
-    if (!lcid)
-        return false;
-    *lcid = ::GetSystemDefaultLCID();
-    ::GlobalUnlock(locale.Get());
-    CClipboard clipboard(m_hWnd);
-    return clipboard.Put({{CF_TEXT, &text}, {CF_LOCALE, &locale}});
-}
-
-void CKestrinView::OpenLog() {
-    auto log = std::make_unique<CLogFile>();
-    if (log->Open(m_strLogPath, m_hWnd, kLogFailed)) {
-        m_log = std::move(log);
-        m_nLogColumns = std::max(0, GetListCtrl().GetHeaderCtrl().GetItemCount());
-    } else
-        LogPathFailed(IDS_OPEN_FILE_FAILED, m_strLogPath);
-    if (CMainFrame* frame = MainFrame())
-        frame->UpdateLogButton(m_log != nullptr);
-}
-
-// The row's line as Save writes it; the writer thread takes it from memory, so the client's
-// wait stays free of the disk.
-void CKestrinView::LogRow(size_t row) {
-    m_logLine.resize(CRowStore::LineRoom(m_nLogColumns));
-    size_t used = 0;
-    m_rows.FormatLines(row, m_nLogColumns, m_logLine.data(), m_logLine.size(), used);
-    m_log->Add(m_logLine.data(), used);
-}
-
-void CKestrinView::CloseLog() {
-    // A failed log writes nothing more, but its writer may still wait on a stalled disk: it is
-    // closed on a thread of its own, which the window does not wait for (or here, when no thread
-    // can start: the log is gone with the lambda that could not run).
-    const bool written = !m_log->Failed() && m_log->Flush();
-    if (written)
-        m_log.reset();
-    else
-        CatchAtEdge([this] { std::thread([log = std::move(m_log)] {}).detach(); }, [] {});
-    if (CMainFrame* frame = MainFrame())
-        frame->UpdateLogButton(false);
-    if (!written)
-        LogPathFailed(IDS_LOG_FAILED, m_strLogPath);
-}
-
-// A posted copy from elsewhere finds the log writing and changes nothing.
 LRESULT CKestrinView::OnLogFailed(WPARAM, LPARAM) {
-    if (m_log && m_log->Failed())
-        CloseLog();
+    m_output.OnLogFailed();
     return 0;
 }
 
-// The session may end without the windows being destroyed: every row goes to the file first.
 LRESULT CKestrinView::OnEndSession(WPARAM, LPARAM) {
-    if (m_log)
-        m_log->Flush();
+    m_output.FlushLog();
     return TRUE;
 }
 
 // File Exit and closing the window destroy the view: the log is written whole and closed.
 LRESULT CKestrinView::OnDestroy(WPARAM wParam, LPARAM lParam) {
-    m_log.reset();
+    m_output.CloseLog();
     return Default(WM_DESTROY, wParam, lParam);
 }
 
 void CKestrinView::OnCaptureDebugOutput() {
-    CMainFrame* frame = MainFrame();
-    const bool on = !m_debugReader;
-    m_debugReader.reset();
-    // Remembered as the user chose it, even when it cannot be had now: the next start tries.
-    AfxGetApp()->WriteProfileInt(kSettingsSection, kCaptureDebugOutputEntry, on ? 1 : 0);
-    if (on) {
-        auto reader = std::make_unique<CDebugOutputReader>(m_debugLines, m_hWnd, kDebugOutputReady);
-        const CDebugOutputReader::Result result = reader->Start();
-        if (result != CDebugOutputReader::kStarted) {
-            if (frame)
-                frame->SetIdleText(AfxLoadString(result == CDebugOutputReader::kOtherReader
-                                                     ? IDS_DEBUG_OUTPUT_TAKEN
-                                                     : IDS_DEBUG_OUTPUT_FAILED)
-                                       .c_str());
-            return;
-        }
-        m_debugReader = std::move(reader);
-        if (m_nDropped)
-            ShowDropped();
-        else if (frame)
-            frame->SetIdleText("");
+    if (m_debugOutput.IsOn()) {
+        m_debugOutput.Stop();
+        return;
     }
+    const CDebugOutputReader::Result result = m_debugOutput.Start(m_hWnd, kDebugOutputReady);
+    if (result != CDebugOutputReader::kStarted)
+        SetIdleText(AfxLoadString(result == CDebugOutputReader::kOtherReader
+                                      ? IDS_DEBUG_OUTPUT_TAKEN
+                                      : IDS_DEBUG_OUTPUT_FAILED));
+    else if (m_nDropped)
+        ShowDropped();
+    else
+        SetIdleText("");
 }
 
 void CKestrinView::OnUpdateCaptureDebugOutput(CCmdUI* pCmdUI) {
-    pCmdUI->SetCheck(m_debugReader ? 1 : 0);
+    pCmdUI->SetCheck(m_debugOutput.IsOn() ? 1 : 0);
 }
 
-// Each line of a text becomes a row as an intake message would, stamped when it was read. A
-// batch may take seconds: it lets the window's other messages in every kDebugSliceMs, and goes on
-// where it stopped before the next batch is taken.
 LRESULT CKestrinView::OnDebugOutput(WPARAM, LPARAM) {
-    const ULONGLONG until = ::GetTickCount64() + kDebugSliceMs;
-    for (;;) {
-        if (m_nDebugDone == m_debugBatch.lines.size()) {
-            if (m_debugBatch.texts.capacity() > kKeptBatchBytes)
-                m_debugBatch = CDebugLineQueue::Batch();
-            m_debugLines->TakeAll(m_debugBatch);
-            m_nDebugDone = 0;
-            if (m_debugBatch.dropped) {
-                m_nDropped += m_debugBatch.dropped;
-                ShowDropped();
-            }
-            if (m_debugBatch.lines.empty())
-                return 0;
-        }
-        const DebugLine& line = m_debugBatch.lines[m_nDebugDone++];
-        ForEachLine(&m_debugBatch.texts[line.offset], line.length, [&](const char* text) {
-            m_capture.OnDebugOutput(line.dwProcessId, text, line.stTime,
-                                    &m_debugBatch.texts[line.nameOffset]);
-        });
-        // Without a wake-up to come back to, the batch goes on at once.
-        if (::GetTickCount64() >= until && ::PostMessageA(m_hWnd, kDebugOutputReady, 0, 0))
-            return 0;
+    if (const unsigned long long dropped = m_debugOutput.TakeLines()) {
+        m_nDropped += dropped;
+        ShowDropped();
     }
+    return 0;
 }

@@ -1,25 +1,19 @@
 // CKestrinView: the log list, its capture state and the commands that act on it.
 #pragma once
 
-#include <memory>
 #include <string>
-#include <vector>
 
 #include "Capture.h"
-#include "DebugLines.h"
-#include "DebugOutputReader.h"
-#include "LogFile.h"
+#include "DebugOutput.h"
+#include "RowOutput.h"
 #include "RowSelection.h"
 #include "RowStore.h"
+#include "ShowPacing.h"
 #include "View.h"
 #include "WinProcessSource.h"
 
-class CKestrinView : public CListView, private IRowSink, private ISender {
+class CKestrinView : public CListView, private IRowSink, private ISender, private IOutputFailed {
 public:
-    // Where Capture debug output is remembered, beside the recent-file list.
-    static constexpr const char* kSettingsSection = "Settings";
-    static constexpr const char* kCaptureDebugOutputEntry = "CaptureDebugOutput";
-
     CKestrinView();
 
     bool PreCreateWindow(CREATESTRUCTA& cs) override;
@@ -29,6 +23,8 @@ public:
         return message == WM_SETTEXT ? 1 : CListView::FailedAnswer(message);
     }
     void OnInitialUpdate() override;
+    // What went wrong or was lost meanwhile.
+    std::string GetIdleText() const override { return m_strIdleText; }
     // The list paints itself on the screen: a printed page or a preview is empty.
     bool OnPreparePrinting(CPrintInfo* info) override;
 
@@ -50,6 +46,7 @@ protected:
     // The reader's wake-up: its waiting lines become rows.
     LRESULT OnDebugOutput(WPARAM, LPARAM);
     LRESULT OnTimer(WPARAM wParam, LPARAM lParam);
+    // The list's, in KestrinList.cpp.
     LRESULT OnDeleteAllItems(WPARAM wParam, LPARAM lParam);
     LRESULT OnKeyDown(WPARAM key, LPARAM lParam);
     LRESULT OnLButtonDown(WPARAM flags, LPARAM point);
@@ -60,28 +57,20 @@ protected:
 
 private:
     // Rows go into the store; the list only learns their count and asks for cells as it draws.
-    bool AppendRow(const DebugRecord& record) override;
+    Appended AppendRow(const DebugRecord& record) override;
     void Reply() override;
-    void ShowRows();
-    void SyncItemCount();
+    void ShowRows() override;
     void ShowDropped();
-    // The selected rows as Save's lines, as ANSI text and as UTF-16 converted from it, on the
-    // clipboard; false, with the clipboard as it was, when it is held or memory runs out.
-    bool CopySelection();
-    LRESULT SelectAll();
-    // The path Save and Log to file share, asked for the first time and after a failure on it,
-    // the dialog then starting from the failed path; false when the dialog was cancelled.
-    bool AskLogPath(bool forLog);
-    void LogPathFailed(UINT textId, const std::string& path);
-    void SaveLog();
-    // Log to file: rows added from now on go to the file at m_strLogPath.
-    void OpenLog();
-    void LogRow(size_t row);
-    // Writes what is pending and closes the file; says so when not every row reached it.
-    void CloseLog();
-    // The list asks the view which rows are selected: the list's own ways set and read each
-    // row's state one by one, seconds at a million rows.
+    void SetIdleText(const std::string& text);
+    void OutputFailed(UINT textId, const std::string& path) override;
+    // The cells of a row that Save, Copy and the log write: the header's.
+    int Columns() const { return GetListCtrl().GetHeaderCtrl().GetItemCount(); }
+
+    // The list's, in KestrinList.cpp.
+    LRESULT OnListMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void SyncItemCount();
     LRESULT SetItemState(int row, const LVITEMA& item);
+    LRESULT SelectAll();
     int FocusedRow() {
         return static_cast<int>(Default(LVM_GETNEXTITEM, WPARAM(-1), LVNI_FOCUSED));
     }
@@ -97,20 +86,9 @@ private:
     CCapture m_capture;
     CRowStore m_rows;
     CRowSelection m_selection;
-    std::unique_ptr<CLogFile> m_log; // while Log to file is on
-    int m_nLogColumns = 0;
-    std::vector<char> m_logLine;
-    std::string m_strLogPath;
-    // Failed on, so the next Save or Log to file asks again.
-    bool m_bLogPathFailed = false;
-    bool m_bShowPending = false; // rows the list does not count yet
-    ULONGLONG m_pendingSince = 0;
-    ULONGLONG m_shownAt = 0;           // when the last show ended
-    ULONGLONG m_showGap = 0;           // the least time from then to the next show
+    CRowOutput m_output{m_rows, *this};
+    CShowPacing m_pacing;
     unsigned long long m_nDropped = 0; // messages accepted but not stored: memory ran out
-    // Shared with the reader, which may outlive the view.
-    std::shared_ptr<CDebugLineQueue> m_debugLines = std::make_shared<CDebugLineQueue>();
-    CDebugLineQueue::Batch m_debugBatch;
-    size_t m_nDebugDone = 0;                           // the batch's lines that are rows
-    std::unique_ptr<CDebugOutputReader> m_debugReader; // while Capture debug output is on
+    std::string m_strIdleText;
+    CDebugOutput m_debugOutput{m_capture};
 };

@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     source.Add(processId, name); // after the cache's first refresh: the lookup refreshes
     rows.exitsOnReply = &source; // the sender exits as soon as it is answered
     rows.full = !fields[4].empty();
-    capture.m_filter.SetFilter(fields[2].c_str(), fields[3].c_str());
+    capture.SetFilter(fields[2].c_str(), fields[3].c_str());
     CLogFilter filter(codePage);
     filter.SetFilter(fields[2].c_str(), fields[3].c_str());
 

@@ -58,7 +58,9 @@ public:
 
 class StoreRows : public IRowSink, public ISender {
 public:
-    bool AppendRow(const DebugRecord& record) override { return !full && store.Append(record); }
+    Appended AppendRow(const DebugRecord& record) override {
+        return !full && store.Append(record) ? kKept : kNotKept;
+    }
     void Reply() override {
         ++replies;
         if (exitsOnReply)

@@ -150,7 +150,7 @@ protected:
     }
     // After an idle update.
     LRESULT ButtonState(UINT id) const {
-        g_app->OnIdle(0);
+        g_app->OnIdle();
         return ToolBarSend(TB_GETSTATE, id);
     }
 

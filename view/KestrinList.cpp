@@ -1,0 +1,183 @@
+// CKestrinView's list: the list view's own messages, the cells it asks for, and the selection
+// that keys and clicks make.
+#include "KestrinView.h"
+
+#include <algorithm>
+#include <iterator>
+
+#include "RowKeys.h"
+
+namespace {
+// The keys that move among the rows.
+struct KeyOfRow {
+    WPARAM key;
+    RowKey rowKey;
+};
+const KeyOfRow kRowKeys[] = {
+    {VK_HOME, RowKey::kHome},   {VK_END, RowKey::kEnd},      {VK_UP, RowKey::kUp},
+    {VK_DOWN, RowKey::kDown},   {VK_PRIOR, RowKey::kPageUp}, {VK_NEXT, RowKey::kPageDown},
+    {VK_SPACE, RowKey::kSpace},
+};
+} // namespace
+
+// The list's rows are the store's and their selection the view's: the list's own ways set and
+// read each row's state one by one, seconds at a million rows.
+LRESULT CKestrinView::OnListMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    // Whoever asks the list anything finds every row in it, shown yet or not.
+    if (message != LVM_SETITEMCOUNT)
+        SyncItemCount();
+    switch (message) {
+    case LVM_GETSELECTEDCOUNT:
+        return m_selection.GetCount();
+    case LVM_GETNEXTITEM:
+        if (LOWORD(lParam) == LVNI_SELECTED)
+            return m_selection.GetNext(static_cast<int>(wParam));
+        break;
+    case LVM_SETITEMSTATE:
+        if (!lParam)
+            break;
+        return SetItemState(static_cast<int>(wParam), *reinterpret_cast<const LVITEMA*>(lParam));
+    }
+    return CListView::WindowProc(message, wParam, lParam);
+}
+
+void CKestrinView::SyncItemCount() {
+    const WPARAM count = m_rows.GetCount();
+    if (static_cast<WPARAM>(Default(LVM_GETITEMCOUNT, 0, 0)) != count)
+        Default(LVM_SETITEMCOUNT, count, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+}
+
+// Whoever empties the list empties the store with it.
+LRESULT CKestrinView::OnDeleteAllItems(WPARAM wParam, LPARAM lParam) {
+    m_rows.Clear();
+    m_selection.Clear();
+    return Default(LVM_DELETEALLITEMS, wParam, lParam);
+}
+
+bool CKestrinView::OnChildNotify(NMHDR* header, LRESULT* result) {
+    if (header->code != LVN_GETDISPINFOA)
+        return false;
+    LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(header)->item;
+    if ((item.mask & LVIF_STATE) && (item.stateMask & LVIS_SELECTED) &&
+        m_selection.IsSelected(item.iItem))
+        item.state |= LVIS_SELECTED;
+    if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
+        // The count may have been changed from outside: a row the store lacks is empty.
+        RowCells scratch;
+        const bool stored = item.iItem >= 0 && static_cast<size_t>(item.iItem) < m_rows.GetCount();
+        ::lstrcpynA(item.pszText,
+                    stored ? m_rows.GetCellText(item.iItem, item.iSubItem, scratch) : "",
+                    item.cchTextMax);
+    }
+    *result = 0;
+    return true;
+}
+
+LRESULT CKestrinView::SetItemState(int row, const LVITEMA& item) {
+    // -1 is every row.
+    if (row < -1 || row >= static_cast<int>(m_rows.GetCount()))
+        return FALSE;
+    if (item.stateMask & LVIS_SELECTED) {
+        const bool selected = item.state & LVIS_SELECTED;
+        if (row == -1 && selected)
+            m_selection.SelectOnly(0, static_cast<int>(m_rows.GetCount()) - 1);
+        else if (row == -1)
+            m_selection.Clear();
+        else
+            m_selection.Set(row, selected);
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    }
+    LVITEMA rest = item;
+    rest.stateMask &= ~LVIS_SELECTED;
+    return !rest.stateMask ||
+           Default(LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&rest));
+}
+
+void CKestrinView::MoveTo(int row, bool extend) {
+    int mark = static_cast<int>(Default(LVM_GETSELECTIONMARK, 0, 0));
+    if (!extend || mark < 0)
+        mark = row;
+    m_selection.SelectOnly(mark, row);
+    Default(LVM_SETSELECTIONMARK, 0, mark);
+    FocusRow(row);
+}
+
+void CKestrinView::ToggleRow(int row) {
+    m_selection.Set(row, !m_selection.IsSelected(row));
+    Default(LVM_SETSELECTIONMARK, 0, row);
+    FocusRow(row);
+}
+
+void CKestrinView::FocusRow(int row) {
+    LVITEMA focus = {};
+    focus.state = focus.stateMask = LVIS_FOCUSED;
+    Default(LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&focus));
+    Default(LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+    ::InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
+// The keys that move the focus: with Shift they select from the mark, with Ctrl they only move
+// the focus, alone they select the row they reach. Space selects the focused row (Ctrl: toggles);
+// Ctrl+A selects every row.
+LRESULT CKestrinView::OnKeyDown(WPARAM key, LPARAM lParam) {
+    if (key == 'A' && ::GetKeyState(VK_CONTROL) < 0)
+        return SelectAll();
+    const auto* rowKey = std::find_if(std::begin(kRowKeys), std::end(kRowKeys),
+                                      [key](const KeyOfRow& known) { return known.key == key; });
+    if (rowKey == std::end(kRowKeys))
+        return Default(WM_KEYDOWN, key, lParam);
+    // Only rows the list counts can take the focus and show: it learns of new ones as they show.
+    const int count = std::min(static_cast<int>(Default(LVM_GETITEMCOUNT, 0, 0)),
+                               static_cast<int>(m_rows.GetCount()));
+    const int row = RowForKey(rowKey->rowKey, FocusedRow(), count,
+                              static_cast<int>(Default(LVM_GETCOUNTPERPAGE, 0, 0)));
+    if (row < 0)
+        return 0;
+    const bool shift = ::GetKeyState(VK_SHIFT) < 0, control = ::GetKeyState(VK_CONTROL) < 0;
+    if (rowKey->rowKey == RowKey::kSpace && control && !shift)
+        ToggleRow(row);
+    else if (control && !shift)
+        FocusRow(row);
+    else
+        MoveTo(row, shift);
+    return 0;
+}
+
+// A click selects its row, with Shift from the mark, with Ctrl toggles it; a click beside the
+// rows clears the selection.
+LRESULT CKestrinView::OnLButtonDown(WPARAM flags, LPARAM point) {
+    ::SetFocus(m_hWnd);
+    const int row = RowAt(point);
+    if (row < 0) {
+        if (!(flags & (MK_SHIFT | MK_CONTROL)))
+            m_selection.Clear();
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    } else if ((flags & MK_CONTROL) && !(flags & MK_SHIFT))
+        ToggleRow(row);
+    else
+        MoveTo(row, flags & MK_SHIFT);
+    return 0;
+}
+
+// A right click on a row outside the selection selects it alone.
+LRESULT CKestrinView::OnRButtonDown(WPARAM flags, LPARAM point) {
+    const int row = RowAt(point);
+    if (row >= 0 && !m_selection.IsSelected(row))
+        OnLButtonDown(flags & ~(MK_SHIFT | MK_CONTROL), point);
+    return 0;
+}
+
+int CKestrinView::RowAt(LPARAM point) {
+    LVHITTESTINFO hit = {};
+    hit.pt = PointFromLParam(point);
+    const int row =
+        static_cast<int>(Default(LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    return row < static_cast<int>(m_rows.GetCount()) ? row : -1;
+}
+
+LRESULT CKestrinView::SelectAll() {
+    LVITEMA all = {};
+    all.state = all.stateMask = LVIS_SELECTED;
+    SetItemState(-1, all);
+    return 0;
+}
