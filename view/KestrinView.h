@@ -5,6 +5,7 @@
 
 #include "Capture.h"
 #include "DebugOutput.h"
+#include "Follow.h"
 #include "RowOutput.h"
 #include "RowSelection.h"
 #include "RowStore.h"
@@ -24,7 +25,7 @@ public:
     }
     void OnInitialUpdate() override;
     // What went wrong or was lost meanwhile.
-    std::string GetIdleText() const override { return m_strIdleText; }
+    std::string GetIdleText() const override;
     // The list paints itself on the screen: a printed page or a preview is empty.
     bool OnPreparePrinting(CPrintInfo* info) override;
 
@@ -45,6 +46,9 @@ protected:
     void OnUpdateCaptureDebugOutput(CCmdUI* pCmdUI);
     // The reader's wake-up: its waiting lines become rows.
     LRESULT OnDebugOutput(WPARAM, LPARAM);
+    // Following's, in KestrinFollow.cpp.
+    void OnFollow();
+    void OnUpdateFollow(CCmdUI* pCmdUI);
     LRESULT OnTimer(WPARAM wParam, LPARAM lParam);
     // The list's, in KestrinList.cpp.
     LRESULT OnDeleteAllItems(WPARAM wParam, LPARAM lParam);
@@ -62,6 +66,8 @@ private:
     void ShowRows() override;
     void ShowDropped();
     void SetIdleText(const std::string& text);
+    // The frame asks for the idle text again.
+    void ShowIdleText();
     void OutputFailed(UINT textId, const std::string& path) override;
     // The cells of a row that Save, Copy and the log write: the header's.
     int Columns() const { return GetListCtrl().GetHeaderCtrl().GetItemCount(); }
@@ -82,6 +88,15 @@ private:
     // The row under a point of the list's client area; -1 for none.
     int RowAt(LPARAM point);
 
+    // Following's, in KestrinFollow.cpp. PersonActs hands the person's message to the list and
+    // then lets their move pause or resume following; FollowNewestRow is a show's step.
+    static bool IsPersonsMove(UINT message);
+    void RestoreFollow();
+    ListPlace Place();
+    LRESULT PersonActs(UINT message, WPARAM wParam, LPARAM lParam);
+    void CatchMoveUp();
+    void FollowNewestRow();
+
     CWinProcessSource m_processes;
     CCapture m_capture;
     CRowStore m_rows;
@@ -91,4 +106,6 @@ private:
     unsigned long long m_nDropped = 0; // messages accepted but not stored: memory ran out
     std::string m_strIdleText;
     CDebugOutput m_debugOutput{m_capture};
+    CFollow m_follow;
+    int m_followedTop = 0; // the list's top row when following last placed it or the person acted
 };
