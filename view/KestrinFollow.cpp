@@ -15,6 +15,7 @@ const char kFollowEntry[] = "FollowNewestRow";
 bool CKestrinView::IsPersonsMove(UINT message) {
     switch (message) {
     case WM_KEYDOWN:
+    case WM_CHAR:
     case WM_MOUSEWHEEL:
     case WM_VSCROLL:
     case WM_LBUTTONDOWN:
@@ -51,7 +52,8 @@ LRESULT CKestrinView::PersonActs(UINT message, WPARAM wParam, LPARAM lParam) {
     const bool wasPaused = m_follow.IsPaused();
     CatchMoveUp();
     const ListPlace before = Place();
-    const bool click = message != WM_KEYDOWN && message != WM_MOUSEWHEEL && message != WM_VSCROLL;
+    const bool click =
+        message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK || message == WM_RBUTTONDOWN;
     if (click)
         m_follow.PersonClicked(RowAt(lParam), static_cast<int>(m_rows.GetCount()), before.page);
     const LRESULT result = CListView::WindowProc(message, wParam, lParam);
