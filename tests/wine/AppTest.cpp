@@ -101,6 +101,10 @@ TEST_F(AppTest, BarsShowStatesPromptsAndTipsAndOnlyAFrameWithAViewTakesRows) {
                        ARRAYSIZE(shown), reinterpret_cast<LPARAM>(&tool));
         EXPECT_EQ(std::wstring(tip), shown) << "tip of " << id;
     }
+    EXPECT_EQ("Capture the debug output of every program (OutputDebugString)",
+              paneAfter(frame, WM_MENUSELECT, MAKEWPARAM(ID_CAPTURE_DEBUG_OUTPUT, MF_HILITE),
+                        reinterpret_cast<LPARAM>(::GetMenu(frame))))
+        << "Kestrin's own prompts are English";
 }
 
 // The File commands, keys through the accelerators. Save As writes an empty file and takes its
