@@ -212,6 +212,7 @@ size_t CRowStore::FindName(const char* prefix, bool partial, size_t start, size_
                            bool wrap) const {
     // Names are few: each is tried once, then the rows are only looked up.
     std::vector<bool> matches(m_names.size());
+    bool any = false;
     const size_t length = strlen(prefix);
     for (size_t i = 0; i < m_names.size(); ++i) {
         const Name& name = m_names[i];
@@ -225,7 +226,10 @@ size_t CRowStore::FindName(const char* prefix, bool partial, size_t start, size_
             match = fold ? tolower(a) == tolower(b) : a == b;
         }
         matches[i] = match;
+        any |= match;
     }
+    if (!any)
+        return SIZE_MAX;
     end = std::min(end, m_count);
     start = std::min(start, end);
     for (size_t row = start; row < end; ++row)

@@ -58,6 +58,8 @@ void CKestrinView::SyncItemCount() {
 // Whoever empties the list empties the store with it.
 LRESULT CKestrinView::OnDeleteAllItems(WPARAM wParam, LPARAM lParam) {
     m_rows.Clear();
+    // A press or a drag under way no longer has its rows.
+    EndGesture();
     m_selection.Clear();
     return Default(LVM_DELETEALLITEMS, wParam, lParam);
 }
