@@ -84,24 +84,20 @@ TEST(RowSelection, RunsSplitAndJoinAsRowsAreSetAndCleared) {
 }
 
 // Among 10 rows, 3 to a page showing rows 4 to 6: each key from row 5, the page keys from the
-// page's edges, at the ends and without a focus; no rows, a page of none, and a focus past the
-// rows the list counts.
+// page's edges, at the ends and without a focus; a page of none, a focus past the rows the list
+// counts, and no rows.
 TEST(RowKeys, EachKeyLeadsToItsRowAndNeverPastTheEnds) {
     using K = RowKey;
-    const std::tuple<RowKey, int, int, int, int, int> cases[] = {
-        {K::kHome, 5, 10, 4, 3, 0},     {K::kEnd, 5, 10, 4, 3, 9},
-        {K::kUp, 5, 10, 4, 3, 4},       {K::kDown, 5, 10, 4, 3, 6},
-        {K::kPageUp, 5, 10, 4, 3, 4},   {K::kPageDown, 5, 10, 4, 3, 6},
-        {K::kPageUp, 4, 10, 4, 3, 2},   {K::kPageDown, 6, 10, 4, 3, 8},
-        {K::kSpace, 5, 10, 4, 3, 5},    {K::kUp, 0, 10, 0, 3, 0},
-        {K::kPageDown, 9, 10, 7, 3, 9}, {K::kDown, -1, 10, 4, 3, 0},
-        {K::kUp, -1, 10, 4, 3, -1},     {K::kPageDown, -1, 10, 4, 3, 6},
-        {K::kSpace, -1, 10, 4, 3, -1},  {K::kEnd, -1, 0, 0, 3, -1},
-        {K::kPageUp, 5, 10, 5, 0, 4},   {K::kSpace, 12, 10, 4, 3, 9}};
-    for (const auto& [key, focus, count, top, page, row] : cases)
-        EXPECT_EQ(row, RowForKey(key, focus, count, top, page))
-            << "key " << int(key) << " from " << focus << " of " << count << ", page " << page
-            << " from " << top;
+    const std::tuple<RowKey, int, int, int, int> cases[] = {
+        {K::kHome, 5, 4, 3, 0},     {K::kEnd, 5, 4, 3, 9},      {K::kUp, 5, 4, 3, 4},
+        {K::kPageUp, 5, 4, 3, 4},   {K::kPageDown, 5, 4, 3, 6}, {K::kPageUp, 4, 4, 3, 2},
+        {K::kPageDown, 6, 4, 3, 8}, {K::kUp, 0, 0, 3, 0},       {K::kPageDown, 9, 7, 3, 9},
+        {K::kDown, -1, 4, 3, 0},    {K::kUp, -1, 4, 3, -1},     {K::kPageDown, -1, 4, 3, 6},
+        {K::kSpace, -1, 4, 3, -1},  {K::kPageUp, 5, 5, 0, 4},   {K::kSpace, 12, 4, 3, 9}};
+    for (const auto& [key, focus, top, page, row] : cases)
+        EXPECT_EQ(row, RowForKey(key, focus, 10, top, page))
+            << "key " << int(key) << " from " << focus << ", page " << page << " from " << top;
+    EXPECT_EQ(-1, RowForKey(K::kEnd, -1, 0, 0, 3)) << "no rows";
 }
 
 // Times in ms. Rows after a quiet spell show 50 ms after the first, from the timer; in a flood,

@@ -127,14 +127,12 @@ TEST_F(DockingTest, ViewItemsHideTheBarsWhichDockAtEachEdgeAndFloatInAToolWindow
     // The pointer resting on a button shows its tip, though the tool window is never active.
     RECT button = {};
     ::SendMessageA(Bar(), TB_GETRECT, ID_FILE_NEW, reinterpret_cast<LPARAM>(&button));
-    POINT over = {(button.left + button.right) / 2, (button.top + button.bottom) / 2},
-          screen = over;
+    POINT over = {button.left + 4, button.top + 4}, screen = over;
     ::ClientToScreen(Bar(), &screen), ::SetCursorPos(screen.x, screen.y);
     ::SendMessageA(Bar(), WM_MOUSEMOVE, 0, MAKELPARAM(over.x, over.y));
     HWND tips = reinterpret_cast<HWND>(::SendMessageA(Bar(), TB_GETTOOLTIPS, 0, 0));
     EXPECT_TRUE(WaitFor([&] { return PumpMessages(), ::IsWindowVisible(tips); }))
         << "a floating bar's tip";
-    ::SendMessageA(tips, TTM_POP, 0, 0);
 
     // Closed, it hides; the picture swaps go on; View > Toolbar shows it where it was.
     ::SendMessageA(tool, WM_SYSCOMMAND, SC_CLOSE, 0);
