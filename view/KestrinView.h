@@ -91,7 +91,7 @@ private:
     // The row under a point of the list's client area; -1 for none.
     int RowAt(LPARAM point);
     void EndGesture();
-    // The selection the marquee's base and the rows it covers.
+    // The selection becomes the marquee's base and the rows it covers.
     void SelectCovered();
 
     CWinProcessSource m_processes;
