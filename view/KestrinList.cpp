@@ -95,9 +95,11 @@ bool CKestrinView::OnChildNotify(NMHDR* header, LRESULT* result) {
     return true;
 }
 
-// Typing asks for the next row whose first column starts with the letters typed.
+// Typing asks for the next row whose first column starts with the letters typed. Wrap alone
+// means a text search; rows have no item data or positions to search by.
 int CKestrinView::FindRow(int start, UINT flags, const char* text) {
-    if (!(flags & (LVFI_STRING | LVFI_PARTIAL)) || !text)
+    if (!(flags & (LVFI_STRING | LVFI_PARTIAL | LVFI_WRAP)) ||
+        (flags & (LVFI_PARAM | LVFI_NEARESTXY)) || !text)
         return -1;
     const size_t row =
         m_rows.FindName(text, flags & LVFI_PARTIAL, static_cast<size_t>(std::max(start, 0)),
