@@ -3,10 +3,13 @@
 
 #include <algorithm>
 
-int RowForKey(RowKey key, int focus, int count, int page) {
-    if (count <= 0 || (key == RowKey::kSpace && focus < 0))
+int RowForKey(RowKey key, int focus, int count, int top, int page) {
+    // Up has no row above none; Space no row to act on.
+    if (count <= 0 || (focus < 0 && (key == RowKey::kSpace || key == RowKey::kUp)))
         return -1;
     page = std::max(1, page);
+    // A page key stops at the page's edge first; from the edge the old edge row stays in view.
+    const int step = std::max(1, page - 1), bottom = top + page - 1;
     int row = focus;
     switch (key) {
     case RowKey::kHome:
@@ -22,10 +25,10 @@ int RowForKey(RowKey key, int focus, int count, int page) {
         row = focus + 1;
         break;
     case RowKey::kPageUp:
-        row = focus - page;
+        row = focus == top ? top - step : top;
         break;
     case RowKey::kPageDown:
-        row = focus + page;
+        row = focus == bottom ? bottom + step : bottom;
         break;
     case RowKey::kSpace:
         break;

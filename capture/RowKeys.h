@@ -4,6 +4,6 @@
 // The keys that move among the rows, and Space, which acts on the focused one.
 enum class RowKey { kHome, kEnd, kUp, kDown, kPageUp, kPageDown, kSpace };
 
-// The row key leads to among count rows, from focus (-1: none) with page rows on screen; -1 when
-// it leads to none (no rows, or Space without a focus).
-int RowForKey(RowKey key, int focus, int count, int page);
+// The row key leads to among count rows, from focus (-1: none) with page rows on screen from row
+// top; -1 when it leads to none (no rows, or Up or Space without a focus).
+int RowForKey(RowKey key, int focus, int count, int top, int page);

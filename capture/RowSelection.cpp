@@ -12,34 +12,37 @@ bool CRowSelection::IsSelected(int row) const {
 
 void CRowSelection::SelectOnly(int first, int last) {
     m_runs.clear();
-    if (first >= 0 && last >= 0)
-        m_runs.emplace(std::min(first, last), std::max(first, last));
+    Add(first, last);
+}
+
+void CRowSelection::Add(int first, int last) {
+    if (first > last)
+        std::swap(first, last);
+    if (first < 0)
+        return;
+    // The runs it touches or overlaps join it.
+    auto run = m_runs.upper_bound(first);
+    if (run != m_runs.begin() && std::prev(run)->second >= first - 1)
+        first = (--run)->first;
+    while (run != m_runs.end() && run->first - 1 <= last) {
+        last = std::max(last, run->second);
+        run = m_runs.erase(run);
+    }
+    m_runs.emplace(first, last);
 }
 
 void CRowSelection::Set(int row, bool selected) {
-    if (row < 0 || IsSelected(row) == selected)
+    if (selected)
+        return Add(row, row);
+    if (row < 0 || !IsSelected(row))
         return;
-    if (!selected) {
-        auto run = std::prev(m_runs.upper_bound(row));
-        const int first = run->first, last = run->second;
-        m_runs.erase(run);
-        if (first < row)
-            m_runs.emplace(first, row - 1);
-        if (row < last)
-            m_runs.emplace(row + 1, last);
-        return;
-    }
-    int first = row, last = row;
-    auto next = m_runs.find(row + 1);
-    if (next != m_runs.end()) {
-        last = next->second;
-        m_runs.erase(next);
-    }
-    auto run = m_runs.lower_bound(row);
-    if (run != m_runs.begin() && std::prev(run)->second == row - 1)
-        std::prev(run)->second = last;
-    else
-        m_runs.emplace(first, last);
+    auto run = std::prev(m_runs.upper_bound(row));
+    const int first = run->first, last = run->second;
+    m_runs.erase(run);
+    if (first < row)
+        m_runs.emplace(first, row - 1);
+    if (row < last)
+        m_runs.emplace(row + 1, last);
 }
 
 int CRowSelection::GetCount() const {

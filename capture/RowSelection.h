@@ -9,6 +9,8 @@ public:
     bool IsSelected(int row) const;
     // The rows from first to last, both included, in either order, and no others.
     void SelectOnly(int first, int last);
+    // The rows from first to last, both included, in either order, besides those selected.
+    void Add(int first, int last);
     void Clear() { m_runs.clear(); }
     void Set(int row, bool selected);
     int GetCount() const;

@@ -2,6 +2,7 @@
 #include "RowStore.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -205,6 +206,39 @@ size_t CRowStore::FormatLines(size_t first, int columns, char* out, size_t room,
         used = place - out;
     }
     return row - first;
+}
+
+size_t CRowStore::FindName(const char* prefix, bool partial, size_t start, size_t end,
+                           bool wrap) const {
+    // Names are few: each is tried once, then the rows are only looked up.
+    std::vector<bool> matches(m_names.size());
+    bool any = false;
+    const size_t length = strlen(prefix);
+    for (size_t i = 0; i < m_names.size(); ++i) {
+        const Name& name = m_names[i];
+        bool match = name.length >= length && (partial || name.length == length);
+        // A byte after a non-ASCII one may be the second of a character: it is compared as is.
+        for (size_t j = 0; match && j < length; ++j) {
+            const auto a = static_cast<unsigned char>(name.text[j]),
+                       b = static_cast<unsigned char>(prefix[j]);
+            const bool fold =
+                a < 0x80 && (j == 0 || static_cast<unsigned char>(name.text[j - 1]) < 0x80);
+            match = fold ? tolower(a) == tolower(b) : a == b;
+        }
+        matches[i] = match;
+        any |= match;
+    }
+    if (!any)
+        return SIZE_MAX;
+    end = std::min(end, m_count);
+    start = std::min(start, end);
+    for (size_t row = start; row < end; ++row)
+        if (matches[At(row).nameIndex])
+            return row;
+    for (size_t row = 0; wrap && row < start; ++row)
+        if (matches[At(row).nameIndex])
+            return row;
+    return SIZE_MAX;
 }
 
 size_t CRowStore::LinesLength(size_t first, size_t end, int columns) const {

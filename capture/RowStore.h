@@ -43,6 +43,10 @@ public:
     // rows written: 0 when not even one line fits.
     size_t FormatLines(size_t first, int columns, char* out, size_t room, size_t& used,
                        size_t end = SIZE_MAX) const;
+    // The first row from start on, before end, then from row 0 when wrapping, whose process name
+    // begins with prefix (is prefix, unless partial), ASCII letters in either case; SIZE_MAX when
+    // none.
+    size_t FindName(const char* prefix, bool partial, size_t start, size_t end, bool wrap) const;
     // The room FormatLines asks for each line of columns cells, the longest line and more.
     static size_t LineRoom(int columns);
     // The bytes FormatLines gives the rows from first on, before end.

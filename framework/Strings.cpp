@@ -41,3 +41,15 @@ std::wstring WideFromAnsi(const std::string& text) {
                               length);
     return wide;
 }
+
+std::string AnsiFromWide(const std::wstring& text) {
+    if (text.empty())
+        return std::string();
+    const int length = ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                             nullptr, 0, nullptr, nullptr);
+    std::string ansi(static_cast<size_t>(std::max(length, 0)), '\0');
+    if (length > 0)
+        ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &ansi[0],
+                              length, nullptr, nullptr);
+    return ansi;
+}

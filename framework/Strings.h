@@ -13,3 +13,5 @@ std::string AfxExtractSubString(const std::string& text, int index, char separat
 // Text in the ANSI code page as UTF-16; bytes the code page cannot read come out as its default
 // character.
 std::wstring WideFromAnsi(const std::string& text);
+// UTF-16 text in the ANSI code page; characters it lacks come out as its default character.
+std::string AnsiFromWide(const std::wstring& text);

@@ -66,6 +66,9 @@ bool CToolBar::CreateEx(CWnd& parent, DWORD ctrlStyle, DWORD style, const RECT& 
                         ChildId(id)))
         return false;
     m_ctrl.m_hWnd = m_hWnd;
+    // A floating bar's frame is never the active window: its tips show all the same.
+    if (HWND tips = reinterpret_cast<HWND>(SendMessage(TB_GETTOOLTIPS)))
+        ::SetWindowLongPtrA(tips, GWL_STYLE, ::GetWindowLongPtrA(tips, GWL_STYLE) | TTS_ALWAYSTIP);
     SendMessage(TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON));
     AddToFrame(parent);
     return true;

@@ -3,9 +3,11 @@
 #include "KestrinView.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <iterator>
 
 #include "RowKeys.h"
+#include "Strings.h"
 
 namespace {
 // The keys that move among the rows.
@@ -41,6 +43,12 @@ LRESULT CKestrinView::OnListMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     return CListView::WindowProc(message, wParam, lParam);
 }
 
+// Only rows the list counts can take the focus and show: it learns of new ones as they show.
+int CKestrinView::ShownCount() {
+    return std::min(static_cast<int>(Default(LVM_GETITEMCOUNT, 0, 0)),
+                    static_cast<int>(m_rows.GetCount()));
+}
+
 void CKestrinView::SyncItemCount() {
     const WPARAM count = m_rows.GetCount();
     if (static_cast<WPARAM>(Default(LVM_GETITEMCOUNT, 0, 0)) != count)
@@ -50,11 +58,25 @@ void CKestrinView::SyncItemCount() {
 // Whoever empties the list empties the store with it.
 LRESULT CKestrinView::OnDeleteAllItems(WPARAM wParam, LPARAM lParam) {
     m_rows.Clear();
+    // A press or a drag under way no longer has its rows.
+    EndGesture();
     m_selection.Clear();
     return Default(LVM_DELETEALLITEMS, wParam, lParam);
 }
 
 bool CKestrinView::OnChildNotify(NMHDR* header, LRESULT* result) {
+    if (header->code == LVN_ODFINDITEMA) {
+        const auto* find = reinterpret_cast<const NMLVFINDITEMA*>(header);
+        *result = FindRow(find->iStart, find->lvfi.flags, find->lvfi.psz);
+        return true;
+    }
+    if (header->code == LVN_ODFINDITEMW) {
+        // Some lists ask in UTF-16 whatever their parent's format; the names are ANSI.
+        const auto* find = reinterpret_cast<const NMLVFINDITEMW*>(header);
+        const std::string text = find->lvfi.psz ? AnsiFromWide(find->lvfi.psz) : "";
+        *result = FindRow(find->iStart, find->lvfi.flags, find->lvfi.psz ? text.c_str() : nullptr);
+        return true;
+    }
     if (header->code != LVN_GETDISPINFOA)
         return false;
     LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(header)->item;
@@ -71,6 +93,18 @@ bool CKestrinView::OnChildNotify(NMHDR* header, LRESULT* result) {
     }
     *result = 0;
     return true;
+}
+
+// Typing asks for the next row whose first column starts with the letters typed. Wrap alone
+// means a text search; rows have no item data or positions to search by.
+int CKestrinView::FindRow(int start, UINT flags, const char* text) {
+    if (!(flags & (LVFI_STRING | LVFI_PARTIAL | LVFI_WRAP)) ||
+        (flags & (LVFI_PARAM | LVFI_NEARESTXY)) || !text)
+        return -1;
+    const size_t row =
+        m_rows.FindName(text, flags & LVFI_PARTIAL, static_cast<size_t>(std::max(start, 0)),
+                        ShownCount(), flags & LVFI_WRAP);
+    return row == SIZE_MAX ? -1 : static_cast<int>(row);
 }
 
 LRESULT CKestrinView::SetItemState(int row, const LVITEMA& item) {
@@ -126,10 +160,8 @@ LRESULT CKestrinView::OnKeyDown(WPARAM key, LPARAM lParam) {
                                       [key](const KeyOfRow& known) { return known.key == key; });
     if (rowKey == std::end(kRowKeys))
         return Default(WM_KEYDOWN, key, lParam);
-    // Only rows the list counts can take the focus and show: it learns of new ones as they show.
-    const int count = std::min(static_cast<int>(Default(LVM_GETITEMCOUNT, 0, 0)),
-                               static_cast<int>(m_rows.GetCount()));
-    const int row = RowForKey(rowKey->rowKey, FocusedRow(), count,
+    const int row = RowForKey(rowKey->rowKey, FocusedRow(), ShownCount(),
+                              static_cast<int>(Default(LVM_GETTOPINDEX, 0, 0)),
                               static_cast<int>(Default(LVM_GETCOUNTPERPAGE, 0, 0)));
     if (row < 0)
         return 0;
@@ -143,27 +175,120 @@ LRESULT CKestrinView::OnKeyDown(WPARAM key, LPARAM lParam) {
     return 0;
 }
 
-// A click selects its row, with Shift from the mark, with Ctrl toggles it; a click beside the
-// rows clears the selection.
+// The list finds the row typed letters lead to (see FindRow) and moves its focus there; the
+// selection, the view's, follows.
+LRESULT CKestrinView::OnChar(WPARAM code, LPARAM lParam) {
+    const int focus = FocusedRow();
+    const LRESULT result = Default(WM_CHAR, code, lParam);
+    const int found = FocusedRow();
+    if (found != focus && found >= 0)
+        MoveTo(found, false);
+    return result;
+}
+
+// A click selects its row, with Shift from the mark, with Ctrl toggles it, with both adds the
+// rows from the mark. A press in the selection waits for the release to select its row alone, so
+// that a drag keeps the selection. A press beside the rows clears the selection and starts the
+// rectangle, whose rows join what the press left.
 LRESULT CKestrinView::OnLButtonDown(WPARAM flags, LPARAM point) {
+    ::SetFocus(m_hWnd);
+    const int row = RowAt(point);
+    const bool shift = flags & MK_SHIFT, control = flags & MK_CONTROL;
+    if (row < 0) {
+        if (!shift && !control)
+            m_selection.Clear();
+        m_marqueeBase = m_selection;
+        m_marquee.Start(PointFromLParam(point));
+        ::SetCapture(m_hWnd);
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    } else if (control && shift) {
+        const int mark = static_cast<int>(Default(LVM_GETSELECTIONMARK, 0, 0));
+        m_selection.Add(mark < 0 ? row : mark, row);
+        Default(LVM_SETSELECTIONMARK, 0, row);
+        FocusRow(row);
+    } else if (control)
+        ToggleRow(row);
+    else if (!shift && m_selection.IsSelected(row)) {
+        m_pressedRow = row;
+        m_pressedAt = PointFromLParam(point);
+        ::SetCapture(m_hWnd);
+        FocusRow(row);
+    } else
+        MoveTo(row, shift);
+    return 0;
+}
+
+LRESULT CKestrinView::OnMouseMove(WPARAM flags, LPARAM point) {
+    // Moves the system makes up while no button is down are no part of a drag.
+    if (flags & MK_LBUTTON) {
+        const POINT at = PointFromLParam(point);
+        if (m_pressedRow >= 0 && (std::abs(at.x - m_pressedAt.x) > ::GetSystemMetrics(SM_CXDRAG) ||
+                                  std::abs(at.y - m_pressedAt.y) > ::GetSystemMetrics(SM_CYDRAG)))
+            m_pressedRow = -1;
+        if (m_marquee.IsActive()) {
+            m_marquee.MoveTo(at);
+            SelectCovered();
+        }
+    }
+    return Default(WM_MOUSEMOVE, flags, point);
+}
+
+LRESULT CKestrinView::OnLButtonUp(WPARAM, LPARAM) {
+    const int pressed = m_pressedRow;
+    EndGesture();
+    if (pressed >= 0)
+        MoveTo(pressed, false);
+    return 0;
+}
+
+// Losing the mouse ends the gesture as it stands.
+LRESULT CKestrinView::OnCaptureChanged(WPARAM, LPARAM) {
+    EndGesture();
+    return 0;
+}
+
+void CKestrinView::EndGesture() {
+    m_pressedRow = -1;
+    if (m_marquee.IsActive()) {
+        m_marquee.End();
+        ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    }
+    if (::GetCapture() == m_hWnd)
+        ::ReleaseCapture();
+}
+
+void CKestrinView::SelectCovered() {
+    m_selection = m_marqueeBase;
+    RECT client, topRow = {LVIR_BOUNDS, 0, 0, 0};
+    const int top = static_cast<int>(Default(LVM_GETTOPINDEX, 0, 0));
+    int first, last;
+    if (::GetClientRect(m_hWnd, &client) &&
+        Default(LVM_GETITEMRECT, static_cast<WPARAM>(top), reinterpret_cast<LPARAM>(&topRow)) &&
+        m_marquee.Covers(client, topRow, top, ShownCount(), first, last))
+        m_selection.Add(first, last);
+    ::InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
+LRESULT CKestrinView::OnPaint(WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = Default(WM_PAINT, wParam, lParam);
+    if (m_marquee.IsActive())
+        m_marquee.Draw(m_hWnd);
+    return result;
+}
+
+// A right click on a row outside the selection selects it alone, with Shift or Ctrl only moves
+// the focus there, as it does on a selected row; beside the rows it clears the selection.
+LRESULT CKestrinView::OnRButtonDown(WPARAM flags, LPARAM point) {
     ::SetFocus(m_hWnd);
     const int row = RowAt(point);
     if (row < 0) {
         if (!(flags & (MK_SHIFT | MK_CONTROL)))
             m_selection.Clear();
         ::InvalidateRect(m_hWnd, nullptr, FALSE);
-    } else if ((flags & MK_CONTROL) && !(flags & MK_SHIFT))
-        ToggleRow(row);
+    } else if (m_selection.IsSelected(row) || (flags & (MK_SHIFT | MK_CONTROL)))
+        FocusRow(row);
     else
-        MoveTo(row, flags & MK_SHIFT);
-    return 0;
-}
-
-// A right click on a row outside the selection selects it alone.
-LRESULT CKestrinView::OnRButtonDown(WPARAM flags, LPARAM point) {
-    const int row = RowAt(point);
-    if (row >= 0 && !m_selection.IsSelected(row))
-        OnLButtonDown(flags & ~(MK_SHIFT | MK_CONTROL), point);
+        MoveTo(row, false);
     return 0;
 }
 

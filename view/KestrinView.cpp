@@ -67,9 +67,11 @@ const MessageMap CKestrinView::messageMap{
     MapMessage(WM_LBUTTONDOWN, &CKestrinView::OnLButtonDown),
     MapMessage(WM_LBUTTONDBLCLK, &CKestrinView::OnLButtonDown),
     MapMessage(WM_RBUTTONDOWN, &CKestrinView::OnRButtonDown),
-    // Typing finds no row: the list would ask for one by its text, which the view does not
-    // offer.
     MapMessage(WM_CHAR, &CKestrinView::OnChar),
+    MapMessage(WM_MOUSEMOVE, &CKestrinView::OnMouseMove),
+    MapMessage(WM_LBUTTONUP, &CKestrinView::OnLButtonUp),
+    MapMessage(WM_CAPTURECHANGED, &CKestrinView::OnCaptureChanged),
+    MapMessage(WM_PAINT, &CKestrinView::OnPaint),
 };
 
 CKestrinView::CKestrinView() : m_capture(m_processes, *this, *this) {}

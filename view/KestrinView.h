@@ -6,6 +6,7 @@
 #include "Capture.h"
 #include "DebugOutput.h"
 #include "Follow.h"
+#include "Marquee.h"
 #include "RowOutput.h"
 #include "RowSelection.h"
 #include "RowStore.h"
@@ -55,7 +56,11 @@ protected:
     LRESULT OnKeyDown(WPARAM key, LPARAM lParam);
     LRESULT OnLButtonDown(WPARAM flags, LPARAM point);
     LRESULT OnRButtonDown(WPARAM flags, LPARAM point);
-    LRESULT OnChar(WPARAM, LPARAM) { return 0; }
+    LRESULT OnChar(WPARAM code, LPARAM lParam);
+    LRESULT OnMouseMove(WPARAM flags, LPARAM point);
+    LRESULT OnLButtonUp(WPARAM, LPARAM);
+    LRESULT OnCaptureChanged(WPARAM, LPARAM);
+    LRESULT OnPaint(WPARAM wParam, LPARAM lParam);
     bool OnChildNotify(NMHDR* header, LRESULT* result) override;
     MESSAGE_MAP_MEMBERS();
 
@@ -75,6 +80,10 @@ private:
     // The list's, in KestrinList.cpp.
     LRESULT OnListMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void SyncItemCount();
+    // The rows the list counts, which keys and the mouse can reach.
+    int ShownCount();
+    // The row typed text leads to, by the list's find flags; -1 for none.
+    int FindRow(int start, UINT flags, const char* text);
     LRESULT SetItemState(int row, const LVITEMA& item);
     LRESULT SelectAll();
     int FocusedRow() {
@@ -87,6 +96,9 @@ private:
     void FocusRow(int row);
     // The row under a point of the list's client area; -1 for none.
     int RowAt(LPARAM point);
+    void EndGesture();
+    // The selection becomes the marquee's base and the rows it covers.
+    void SelectCovered();
 
     // Following's, in KestrinFollow.cpp. PersonActs hands the person's message to the list and
     // then lets their move pause or resume following; FollowNewestRow is a show's step.
@@ -101,6 +113,10 @@ private:
     CCapture m_capture;
     CRowStore m_rows;
     CRowSelection m_selection;
+    int m_pressedRow = -1; // pressed in the selection: the release selects it alone
+    POINT m_pressedAt{};
+    CMarquee m_marquee;
+    CRowSelection m_marqueeBase; // the selection the marquee's rows join
     CRowOutput m_output{m_rows, *this};
     CShowPacing m_pacing;
     unsigned long long m_nDropped = 0; // messages accepted but not stored: memory ran out

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <new>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "RowStore.h"
@@ -67,6 +68,25 @@ TEST(RowStore, RowsStayWholeWhenMemoryRunsOut) {
         EXPECT_STREQ("after.exe", store.GetCellText(count, 0, scratch));
         EXPECT_STREQ("after", store.GetCellText(count, 3, scratch));
     }
+}
+
+// Typing finds the next row by name: from the start, before the end, wrapping if told; ASCII
+// letters in either case, but not the second byte of a double-byte character.
+TEST(RowStore, FindNameMatchesTheStartOfANameFromARowOnAndWraps) {
+    CRowStore store;
+    for (const char* name : {"alpha.exe", "Beta.exe", "ALPHA.exe", "beta.exe", "\xB0\x41.exe"}) {
+        DebugRecord record = {};
+        snprintf(record.szProcessName, sizeof record.szProcessName, "%s", name);
+        ASSERT_TRUE(store.Append(record));
+    }
+    const std::tuple<const char*, bool, size_t, size_t, bool, size_t> cases[] = {
+        {"b", true, 2, 9, true, 3},          {"alpha", true, 3, 9, false, SIZE_MAX},
+        {"alpha.exe", false, 1, 9, true, 2}, {"alpha", false, 0, 9, true, SIZE_MAX},
+        {"beta", true, 2, 3, true, 1},       {"\xB0\x61", true, 0, 9, true, SIZE_MAX},
+        {"\xB0\x41", true, 0, 9, true, 4}};
+    for (const auto& [prefix, partial, start, end, wrap, row] : cases)
+        EXPECT_EQ(row, store.FindName(prefix, partial, start, end, wrap))
+            << prefix << " from " << start << " before " << end;
 }
 
 } // namespace

@@ -59,7 +59,7 @@ TEST(DebugLines, TheQueueHoldsWhatFitsCountsTheRestWakesOnceABatchAndItsTextsAre
 }
 
 // After each step the runs, the rows GetNext walks through, and the count: a row cleared splits
-// its run and one set joins the runs either side, and a row below 0 changes nothing.
+// its run, one set or a range added joins the runs it touches, and rows below 0 change nothing.
 TEST(RowSelection, RunsSplitAndJoinAsRowsAreSetAndCleared) {
     CRowSelection selection;
     const auto read = [&selection] {
@@ -77,6 +77,8 @@ TEST(RowSelection, RunsSplitAndJoinAsRowsAreSetAndCleared) {
     EXPECT_EQ("2-7 9-9 2345679 7", read());
     selection.Set(2, false), selection.Set(9, false), selection.Set(8, false);
     EXPECT_EQ("3-7 34567 5", read());
+    selection.Add(10, 9), selection.Add(12, 8), selection.Add(-1, -3);
+    EXPECT_EQ("3-12 3456789101112 10", read());
     selection.SelectOnly(5, -1);
     EXPECT_EQ(std::make_pair(std::string(" 0"), -1),
               std::make_pair(read(), selection.GetNext(INT_MAX)));
@@ -109,19 +111,21 @@ TEST(Follow, MovesUpPauseAndMovesDownToTheLastRowResume) {
     EXPECT_EQ((std::vector<bool>{false, true, false}), paused);
 }
 
-// Among 10 rows, 3 to a page: each key from row 5, at the ends and without a focus; no rows, a
-// page of none, and a focus past the rows the list counts.
+// Among 10 rows, 3 to a page showing rows 4 to 6: each key from row 5, the page keys from the
+// page's edges, at the ends and without a focus; a page of none, a focus past the rows the list
+// counts, and no rows.
 TEST(RowKeys, EachKeyLeadsToItsRowAndNeverPastTheEnds) {
     using K = RowKey;
     const std::tuple<RowKey, int, int, int, int> cases[] = {
-        {K::kHome, 5, 10, 3, 0},   {K::kEnd, 5, 10, 3, 9},     {K::kUp, 5, 10, 3, 4},
-        {K::kDown, 5, 10, 3, 6},   {K::kPageUp, 5, 10, 3, 2},  {K::kPageDown, 5, 10, 3, 8},
-        {K::kSpace, 5, 10, 3, 5},  {K::kUp, 0, 10, 3, 0},      {K::kPageDown, 8, 10, 3, 9},
-        {K::kDown, -1, 10, 3, 0},  {K::kSpace, -1, 10, 3, -1}, {K::kEnd, -1, 0, 3, -1},
-        {K::kPageUp, 5, 10, 0, 4}, {K::kSpace, 12, 10, 3, 9}};
-    for (const auto& [key, focus, count, page, row] : cases)
-        EXPECT_EQ(row, RowForKey(key, focus, count, page))
-            << "key " << int(key) << " from " << focus << " of " << count << ", page " << page;
+        {K::kHome, 5, 4, 3, 0},     {K::kEnd, 5, 4, 3, 9},      {K::kUp, 5, 4, 3, 4},
+        {K::kPageUp, 5, 4, 3, 4},   {K::kPageDown, 5, 4, 3, 6}, {K::kPageUp, 4, 4, 3, 2},
+        {K::kPageDown, 6, 4, 3, 8}, {K::kUp, 0, 0, 3, 0},       {K::kPageDown, 9, 7, 3, 9},
+        {K::kDown, -1, 4, 3, 0},    {K::kUp, -1, 4, 3, -1},     {K::kPageDown, -1, 4, 3, 6},
+        {K::kSpace, -1, 4, 3, -1},  {K::kPageUp, 5, 5, 0, 4},   {K::kSpace, 12, 4, 3, 9}};
+    for (const auto& [key, focus, top, page, row] : cases)
+        EXPECT_EQ(row, RowForKey(key, focus, 10, top, page))
+            << "key " << int(key) << " from " << focus << ", page " << page << " from " << top;
+    EXPECT_EQ(-1, RowForKey(K::kEnd, -1, 0, 0, 3)) << "no rows";
 }
 
 // Times in ms. Rows after a quiet spell show 50 ms after the first, from the timer; in a flood,

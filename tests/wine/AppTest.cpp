@@ -101,6 +101,10 @@ TEST_F(AppTest, BarsShowStatesPromptsAndTipsAndOnlyAFrameWithAViewTakesRows) {
                        ARRAYSIZE(shown), reinterpret_cast<LPARAM>(&tool));
         EXPECT_EQ(std::wstring(tip), shown) << "tip of " << id;
     }
+    EXPECT_EQ("Capture the debug output of every program (OutputDebugString)",
+              paneAfter(frame, WM_MENUSELECT, MAKEWPARAM(ID_CAPTURE_DEBUG_OUTPUT, MF_HILITE),
+                        reinterpret_cast<LPARAM>(::GetMenu(frame))))
+        << "Kestrin's own prompts are English";
 }
 
 // The File commands, keys through the accelerators. Save As writes an empty file and takes its
@@ -164,7 +168,7 @@ TEST_F(AppTest, FileCommandsChangeTheDocumentAndTheRecentListAndLongNamesFailLea
         ::DeleteFileA(file.c_str());
 }
 
-// Keys and clicks select rows and ranges as the list alone would: the selected runs and the
+// Keys, clicks, drags and typing select rows as the list alone would: the selected runs and the
 // focus after each. Copy puts the selected runs on the clipboard as Save's lines, ANSI and UTF-16;
 // with none selected Ctrl+C does nothing. A clipboard another program holds is told, and kept.
 TEST_F(AppTest, KeysAndClicksSelectRowsAndRangesAndCopyPutsThemOnTheClipboardAsSavedLines) {
@@ -200,12 +204,6 @@ TEST_F(AppTest, KeysAndClicksSelectRowsAndRangesAndCopyPutsThemOnTheClipboardAsS
     ::OpenClipboard(m_frame->m_hWnd), ::EmptyClipboard(), ::CloseClipboard();
     Input(m_view, WM_KEYDOWN, 'C', 0, VK_CONTROL);
     EXPECT_EQ(Texts(), clipboard()) << "Ctrl+C with no row selected";
-    const auto click = [&](int row, WPARAM flags, BYTE held) {
-        RECT rect = {LVIR_BOUNDS, 0, 0, 0};
-        ::SendMessageA(m_view, LVM_ENSUREVISIBLE, row, FALSE);
-        ::SendMessageA(m_view, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&rect));
-        Input(m_view, WM_LBUTTONDOWN, flags, MAKELPARAM(rect.left + 300, rect.top + 2), held);
-    };
     Strings seen;
     const auto note = [&] {
         std::string text;
@@ -219,17 +217,41 @@ TEST_F(AppTest, KeysAndClicksSelectRowsAndRangesAndCopyPutsThemOnTheClipboardAsS
         seen.push_back(text + std::to_string(ListView_GetSelectedCount(m_view)) + " @" +
                        std::to_string(ListView_GetNextItem(m_view, -1, LVNI_FOCUSED)));
     };
-    click(2, 0, 0), note();
+    // A point on row, which shows, or rows below it.
+    const auto at = [&](int row, int below = 0) {
+        RECT rect = {LVIR_BOUNDS, 0, 0, 0};
+        ::SendMessageA(m_view, LVM_ENSUREVISIBLE, row, FALSE);
+        ::SendMessageA(m_view, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&rect));
+        return MAKELPARAM(rect.left + 300, rect.top + 2 + below * (rect.bottom - rect.top));
+    };
+    const auto click = [&](UINT button, LPARAM point, WPARAM flags = 0, BYTE held = 0) {
+        Input(m_view, button, flags, point, held);
+        Input(m_view, button + 1, flags, point, held);
+    };
+    // Pressed at from, moved with the button down to to, where the selection is noted.
+    const auto drag = [&](LPARAM from, LPARAM to, WPARAM flags = 0, BYTE held = 0) {
+        Input(m_view, WM_LBUTTONDOWN, flags, from, held);
+        Input(m_view, WM_MOUSEMOVE, flags | MK_LBUTTON, to, held), note();
+        Input(m_view, WM_LBUTTONUP, flags, to, held);
+    };
+    click(WM_LBUTTONDOWN, at(2)), note();
     Input(m_view, WM_KEYDOWN, VK_END, 0, VK_SHIFT), note();
     Input(m_view, WM_KEYDOWN, VK_HOME), note();
-    click(5, MK_SHIFT, VK_SHIFT), note();
-    click(3, MK_CONTROL, VK_CONTROL), note();
+    click(WM_LBUTTONDOWN, at(5), MK_SHIFT, VK_SHIFT), note();
+    click(WM_LBUTTONDOWN, at(3), MK_CONTROL, VK_CONTROL), note();
     EXPECT_EQ(
         std::make_pair(UINT{MF_ENABLED}, LRESULT{TBSTATE_ENABLED}),
         std::make_pair(::GetMenuState(OpenPopup(1), ID_EDIT_COPY, 0), ButtonState(ID_EDIT_COPY)));
     Command(ID_EDIT_COPY);
     EXPECT_EQ(lines(6, 3), clipboard());
-    Input(m_view, WM_KEYDOWN, VK_DOWN), note();
+    click(WM_LBUTTONDOWN, at(8), MK_CONTROL | MK_SHIFT, VK_CONTROL), note();
+    Input(m_view, WM_LBUTTONDOWN, 0, at(4)), note(), Input(m_view, WM_LBUTTONUP, 0, at(4)), note();
+    click(WM_RBUTTONDOWN, at(7), MK_SHIFT, VK_SHIFT), note();
+    click(WM_RBUTTONDOWN, at(4)), note();
+    const int top = ListView_GetTopIndex(m_view), page = ListView_GetCountPerPage(m_view);
+    Input(m_view, WM_KEYDOWN, VK_NEXT), note(), Input(m_view, WM_KEYDOWN, VK_NEXT), note();
+    Input(m_view, WM_KEYDOWN, VK_PRIOR), note(), Input(m_view, WM_KEYDOWN, VK_PRIOR, 0, VK_SHIFT),
+        note();
     Input(m_view, WM_KEYDOWN, 'A', 0, VK_CONTROL), note();
     // Row -7 takes no state.
     LVITEMA selected = {};
@@ -260,10 +282,33 @@ TEST_F(AppTest, KeysAndClicksSelectRowsAndRangesAndCopyPutsThemOnTheClipboardAsS
         return PumpMessages(), ::CallWindowProcA(list, m_view, LVM_GETITEMCOUNT, 0, 0) == 301;
     }));
     Send("not shown yet"), Input(m_view, WM_KEYDOWN, VK_END), note();
-    Command(ID_CLEAR), note();
-    EXPECT_EQ((Strings{"2-2 1 @2", "2-299 298 @299", "0-0 1 @0", "0-5 6 @5", "0-2 4-5 5 @3",
-                       "4-4 1 @4", "0-299 300 @4", "0", "1 @300", "0 @-1"}),
-              seen);
+    // Cleared while the mouse is pressed on the selection: the release finds no rows.
+    const LPARAM last = at(300);
+    Input(m_view, WM_LBUTTONDOWN, 0, last), Command(ID_CLEAR), Input(m_view, WM_LBUTTONUP, 0, last);
+    note();
+    // Three rows (counted once asked), none focused, room below; typing their name's first letter.
+    Send("a"), Send("b"), Send("c"), ListView_GetItemCount(m_view);
+    Input(m_view, WM_KEYDOWN, VK_UP), note(), Input(m_view, WM_KEYDOWN, VK_DOWN), note();
+    drag(at(2, 2), at(2), MK_CONTROL, VK_CONTROL), drag(at(2, 2), at(1));
+    click(WM_RBUTTONDOWN, at(2, 2)), note();
+    Input(m_view, WM_CHAR, static_cast<WPARAM>(::toupper(Rows()[0][0][0])), 1), note();
+    const auto one = [](int row) {
+        const std::string text = std::to_string(row);
+        return text + "-" + text + " 1 @" + text;
+    };
+    const int bottom = top + page - 1;
+    Strings expected = {"2-2 1 @2",     "2-299 298 @299", "0-0 1 @0", "0-5 6 @5",
+                        "0-2 4-5 5 @3", "0-8 9 @8",       "0-8 9 @4", "4-4 1 @4",
+                        "4-4 1 @7",     "4-4 1 @4",       "0",        "1 @300",
+                        "0 @-1",        "0 @-1",          "0-0 1 @0", "0-0 2-2 2 @0",
+                        "1-2 2 @0",     "0 @0",           "1-1 1 @1"};
+    // The page keys from the top of the list, then Ctrl+A.
+    expected.insert(expected.begin() + 10,
+                    {one(bottom), one(bottom + page - 1), one(bottom),
+                     std::to_string(top) + "-" + std::to_string(bottom) + " " +
+                         std::to_string(page) + " @" + std::to_string(top),
+                     "0-299 300 @" + std::to_string(top)});
+    EXPECT_EQ(expected, seen);
 }
 
 } // namespace

@@ -124,6 +124,15 @@ TEST_F(DockingTest, ViewItemsHideTheBarsWhichDockAtEachEdgeAndFloatInAToolWindow
     EXPECT_EQ(Ansi("建立新文档"), WindowText(::GetDlgItem(m_frame->m_hWnd, AFX_IDW_STATUS_BAR)))
         << "a hot button's prompt, from the tool window to the frame's status bar";
     ::SendMessageA(Bar(), TB_SETHOTITEM, static_cast<WPARAM>(-1), 0);
+    // The pointer resting on a button shows its tip, though the tool window is never active.
+    RECT button = {};
+    ::SendMessageA(Bar(), TB_GETRECT, ID_FILE_NEW, reinterpret_cast<LPARAM>(&button));
+    POINT over = {button.left + 4, button.top + 4}, screen = over;
+    ::ClientToScreen(Bar(), &screen), ::SetCursorPos(screen.x, screen.y);
+    ::SendMessageA(Bar(), WM_MOUSEMOVE, 0, MAKELPARAM(over.x, over.y));
+    HWND tips = reinterpret_cast<HWND>(::SendMessageA(Bar(), TB_GETTOOLTIPS, 0, 0));
+    EXPECT_TRUE(WaitFor([&] { return PumpMessages(), ::IsWindowVisible(tips); }))
+        << "a floating bar's tip";
 
     // Closed, it hides; the picture swaps go on; View > Toolbar shows it where it was.
     ::SendMessageA(tool, WM_SYSCOMMAND, SC_CLOSE, 0);
