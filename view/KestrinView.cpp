@@ -185,12 +185,13 @@ IRowSink::Appended CKestrinView::AppendRow(const DebugRecord& record) {
 // Each change of the list's count redraws its scroll bar, which costs milliseconds under Wine:
 // the list learns the count of a burst's rows at once, and then paints only what changed.
 void CKestrinView::ShowRows() {
+    const ULONGLONG start = ::GetTickCount64();
     ::KillTimer(m_hWnd, kShowTimer);
     m_pacing.ShowStarts();
     SyncItemCount();
     FollowNewestRow();
     ::UpdateWindow(m_hWnd);
-    m_pacing.ShowEnded(::GetTickCount64());
+    m_pacing.ShowEnded(start, ::GetTickCount64());
 }
 
 LRESULT CKestrinView::OnTimer(WPARAM wParam, LPARAM lParam) {

@@ -129,22 +129,19 @@ TEST(RowKeys, EachKeyLeadsToItsRowAndNeverPastTheEnds) {
 }
 
 // Times in ms. Rows after a quiet spell show 50 ms after the first, from the timer; in a flood,
-// which starves it, the intake shows them 120 ms after the first; and shows are 160 ms apart at
-// least, from the end of one. Without a timer rows show as they come.
-TEST(ShowPacing, RowsShowAfterTheWaitAndShowsAreSpacedApart) {
+// which starves it, the intake shows them 120 ms after the first. After a show the next waits 20
+// times as long as it took, from 120 to 160 ms. Without a timer rows show as they come.
+TEST(ShowPacing, RowsShowAfterTheWaitAndShowsAreSpacedByTheirCost) {
     CShowPacing pacing;
-    // After a show ending at 1000 (none before the first), rows at arrive: the timer's wait, and
-    // when the intake shows them.
-    for (const auto& [shown, arrive, wait, due] : {std::tuple{false, 1000u, 50u, 1120u},
-                                                   {true, 1000u, 160u, 1160u},
-                                                   {true, 1100u, 60u, 1220u},
-                                                   {true, 1200u, 50u, 1320u}}) {
-        if (shown)
-            pacing.ShowStarts(), pacing.ShowEnded(1000);
+    // A show of cost ending at 1000 (none before the first), then rows: the timer's wait, when due.
+    for (const auto& [cost, wait, due] :
+         {std::tuple{0u, 50u, 1120u}, {7u, 140u, 1140u}, {1u, 120u, 1120u}, {30u, 160u, 1160u}}) {
+        if (cost)
+            pacing.ShowStarts(), pacing.ShowEnded(1000 - cost, 1000);
         using Got = std::tuple<unsigned, unsigned, bool, bool>;
-        EXPECT_EQ(Got(wait, 0, false, true), (Got{pacing.Arrive(arrive), pacing.Arrive(arrive),
+        EXPECT_EQ(Got(wait, 0, false, true), (Got{pacing.Arrive(1000), pacing.Arrive(1000),
                                                   pacing.IsDue(due - 1), pacing.IsDue(due)}))
-            << "rows at " << arrive;
+            << "after a show of " << cost << " ms";
     }
     pacing.ShowStarts(), pacing.Arrive(2000), pacing.TimerFailed();
     EXPECT_TRUE(pacing.IsDue(2000)) << "without a timer";
