@@ -37,7 +37,7 @@ TEST_F(FollowTest, TheNewestRowStaysInViewUntilThePersonMovesAwayAndAgainOnceThe
     };
     note();
     Command(ID_VIEW_FOLLOW), note();
-    Input(m_view, WM_KEYDOWN, VK_PRIOR), note();
+    Input(m_view, WM_KEYDOWN, VK_END), Input(m_view, WM_KEYDOWN, VK_PRIOR), note();
     Input(m_view, WM_KEYDOWN, VK_END), note();
     Input(m_view, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA)), note();
     Input(m_view, WM_KEYDOWN, VK_END, 0, VK_CONTROL), note();
