@@ -116,6 +116,31 @@ bool Throughput(CTable& table, const CBenchKestrin& kestrin, HWND bare, const Sc
     return true;
 }
 
+// B2 sustained: four senders of 20,000 messages each, seven rounds interleaved, the list emptied
+// before each so that every round starts from the same count.
+bool Sustained(CTable& table, const CBenchKestrin& kestrin, HWND bare, const Scale& scale) {
+    const unsigned long each = scale.quick ? 2000 : 20000;
+    const std::string what = Format("  sustained: messages/s, 4 senders x %lu", each);
+    Progress("B2:%s", what.c_str());
+    CSideBySide rate;
+    std::vector<Sent> sent;
+    std::string failure;
+    const auto send = [&](bool toKestrin, double& figure) {
+        if (!Send(toKestrin ? kestrin.Frame() : bare, 4, each, sent, failure))
+            return false;
+        figure = PerSecond(sent);
+        return true;
+    };
+    const auto clear = [&] { return kestrin.Command(ID_CLEAR) || (failure = "Clear", false); };
+    if (!rate.Measure(scale.quick ? 3 : 7, send, clear)) {
+        table.Failed("B2", what, failure);
+        return false;
+    }
+    table.Judge("B2", what, Format("Kestrin %.0f / bare %.0f", rate.First(), rate.Second()),
+                rate.Ratio(), ">= 0.90", rate.Ratio() >= 0.90);
+    return true;
+}
+
 // Watches one Wine process with strace, a Unix program that Wine starts as it starts any other
 // but without a handle: a script finds the process by its name, an argument and this prefix, and
 // leaves strace's id beside its output and a mark when it has ended.
@@ -268,7 +293,7 @@ void ManySenders(CTable& table, const Scale& scale, HWND bare) {
     bool ok = kestrin.Open();
     if (!ok)
         table.Failed("B2", "a second Kestrin", "it did not start");
-    ok = ok && Throughput(table, kestrin, bare, scale) &&
+    ok = ok && Throughput(table, kestrin, bare, scale) && Sustained(table, kestrin, bare, scale) &&
          WritesPerMessage(table, kestrin, bare, scale) &&
          UnnamedSender(table, kestrin, scale, unnamed) && kestrin.Command(ID_CLEAR) &&
          MemoryCycles(table, kestrin, scale);

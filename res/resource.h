@@ -22,6 +22,7 @@
 #define IDS_WRITE_FILE_FAILED 146
 #define IDS_NEW_DOCUMENT_TITLE 147
 #define IDS_LOG_FILE_TITLE 148
+#define IDS_FOLLOW_PAUSED 170
 // The list's column headings, consecutive in column order.
 #define IDS_COLUMN_PROCESS 150
 #define IDS_COLUMN_PID 151
@@ -47,3 +48,4 @@
 #define ID_SAVE_LOG 32777
 #define ID_LOG_TO_FILE 32779
 #define ID_CAPTURE_DEBUG_OUTPUT 32781
+#define ID_VIEW_FOLLOW 32787

@@ -56,6 +56,8 @@ const MessageMap CKestrinView::messageMap{
     MapCommand(ID_CAPTURE_DEBUG_OUTPUT, &CKestrinView::OnCaptureDebugOutput),
     MapUpdate(ID_CAPTURE_DEBUG_OUTPUT, &CKestrinView::OnUpdateCaptureDebugOutput),
     MapMessage(kDebugOutputReady, &CKestrinView::OnDebugOutput),
+    MapCommand(ID_VIEW_FOLLOW, &CKestrinView::OnFollow),
+    MapUpdate(ID_VIEW_FOLLOW, &CKestrinView::OnUpdateFollow),
     MapCommand(ID_FILE_PRINT, &CView::OnFilePrint),
     MapCommand(ID_FILE_PRINT_DIRECT, &CView::OnFilePrintDirect),
     MapCommand(ID_FILE_PRINT_PREVIEW, &CView::OnFilePrintPreview),
@@ -103,6 +105,8 @@ LRESULT CKestrinView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     if (message >= LVM_FIRST && message < kListMessagesEnd)
         return OnListMessage(message, wParam, lParam);
+    if (m_follow.IsOn() && IsPersonsMove(message))
+        return PersonActs(message, wParam, lParam);
     return CListView::WindowProc(message, wParam, lParam);
 }
 
@@ -117,6 +121,7 @@ void CKestrinView::OnInitialUpdate() {
             list.InsertColumn(i, AfxLoadString(kColumns[i].headingId).c_str(), LVCFMT_LEFT,
                               kColumns[i].width);
     m_capture.SetFilter(";", nullptr);
+    RestoreFollow();
 }
 
 bool CKestrinView::OnPreparePrinting(CPrintInfo* info) {
@@ -133,6 +138,11 @@ void CKestrinView::OnFilter() {
 
 void CKestrinView::OnClear() {
     GetListCtrl().DeleteAllItems();
+    m_followedTop = 0;
+    if (m_follow.IsPaused()) {
+        m_follow.Resume();
+        ShowIdleText();
+    }
 }
 
 void CKestrinView::OnCapture() {
@@ -179,6 +189,7 @@ void CKestrinView::ShowRows() {
     ::KillTimer(m_hWnd, kShowTimer);
     m_pacing.ShowStarts();
     SyncItemCount();
+    FollowNewestRow();
     ::UpdateWindow(m_hWnd);
     m_pacing.ShowEnded(start, ::GetTickCount64());
 }
@@ -196,7 +207,18 @@ void CKestrinView::ShowDropped() {
 
 void CKestrinView::SetIdleText(const std::string& text) {
     m_strIdleText = text;
+    ShowIdleText();
+}
+
+void CKestrinView::ShowIdleText() {
     ::SendMessageA(::GetParent(m_hWnd), WM_SETMESSAGESTRING, AFX_IDS_IDLEMESSAGE, 0);
+}
+
+std::string CKestrinView::GetIdleText() const {
+    if (!m_follow.IsPaused())
+        return m_strIdleText;
+    const std::string paused = AfxLoadString(IDS_FOLLOW_PAUSED);
+    return m_strIdleText.empty() ? paused : m_strIdleText + "  " + paused;
 }
 
 // Save and Log to file say so when they fail.

@@ -5,6 +5,7 @@
 
 #include "Capture.h"
 #include "DebugOutput.h"
+#include "Follow.h"
 #include "Marquee.h"
 #include "RowOutput.h"
 #include "RowSelection.h"
@@ -25,7 +26,7 @@ public:
     }
     void OnInitialUpdate() override;
     // What went wrong or was lost meanwhile.
-    std::string GetIdleText() const override { return m_strIdleText; }
+    std::string GetIdleText() const override;
     // The list paints itself on the screen: a printed page or a preview is empty.
     bool OnPreparePrinting(CPrintInfo* info) override;
 
@@ -46,6 +47,9 @@ protected:
     void OnUpdateCaptureDebugOutput(CCmdUI* pCmdUI);
     // The reader's wake-up: its waiting lines become rows.
     LRESULT OnDebugOutput(WPARAM, LPARAM);
+    // Following's, in KestrinFollow.cpp.
+    void OnFollow();
+    void OnUpdateFollow(CCmdUI* pCmdUI);
     LRESULT OnTimer(WPARAM wParam, LPARAM lParam);
     // The list's, in KestrinList.cpp.
     LRESULT OnDeleteAllItems(WPARAM wParam, LPARAM lParam);
@@ -67,6 +71,8 @@ private:
     void ShowRows() override;
     void ShowDropped();
     void SetIdleText(const std::string& text);
+    // The frame asks for the idle text again.
+    void ShowIdleText();
     void OutputFailed(UINT textId, const std::string& path) override;
     // The cells of a row that Save, Copy and the log write: the header's.
     int Columns() const { return GetListCtrl().GetHeaderCtrl().GetItemCount(); }
@@ -94,6 +100,15 @@ private:
     // The selection becomes the marquee's base and the rows it covers.
     void SelectCovered();
 
+    // Following's, in KestrinFollow.cpp. PersonActs hands the person's message to the list and
+    // then lets their move pause or resume following; FollowNewestRow is a show's step.
+    static bool IsPersonsMove(UINT message);
+    void RestoreFollow();
+    ListPlace Place();
+    LRESULT PersonActs(UINT message, WPARAM wParam, LPARAM lParam);
+    void CatchMoveUp();
+    void FollowNewestRow();
+
     CWinProcessSource m_processes;
     CCapture m_capture;
     CRowStore m_rows;
@@ -107,4 +122,6 @@ private:
     unsigned long long m_nDropped = 0; // messages accepted but not stored: memory ran out
     std::string m_strIdleText;
     CDebugOutput m_debugOutput{m_capture};
+    CFollow m_follow;
+    int m_followedTop = 0; // the list's top row when following last placed it or the person acted
 };

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "DebugLines.h"
+#include "Follow.h"
 #include "RowKeys.h"
 #include "RowSelection.h"
 #include "ShowPacing.h"
@@ -81,6 +82,33 @@ TEST(RowSelection, RunsSplitAndJoinAsRowsAreSetAndCleared) {
     selection.SelectOnly(5, -1);
     EXPECT_EQ(std::make_pair(std::string(" 0"), -1),
               std::make_pair(read(), selection.GetNext(INT_MAX)));
+}
+
+// From a list of 100 rows, 10 to a page, at the bottom with the focus on row 95, following or
+// paused: the place after the person's move, and whether following is paused then. Up is away, a
+// move down a return only when the last row shows, and a move that changes nothing changes
+// nothing. A click pauses only above the last page of the rows held, shown or not; a view moved
+// up by something else pauses too; turning following off or on ends a pause.
+TEST(Follow, MovesUpPauseAndMovesDownToTheLastRowResume) {
+    const std::tuple<bool, ListPlace, bool> cases[] = {
+        {false, {90, 10, 100, 90}, true}, {false, {0, 10, 100, 0}, true},
+        {false, {89, 10, 100, 95}, true}, {false, {90, 10, 100, 95}, false},
+        {true, {90, 10, 100, 99}, false}, {true, {91, 10, 101, 95}, false},
+        {true, {90, 10, 120, 99}, true},  {true, {90, 10, 100, 95}, true}};
+    for (const auto& [wasPaused, after, paused] : cases) {
+        CFollow follow;
+        follow.SetOn(true);
+        follow.MovedUpSince(wasPaused ? 91 : 90, 90);
+        follow.PersonMoved({90, 10, 100, 95}, after);
+        EXPECT_EQ(paused, follow.IsPaused()) << after.top << " " << after.focus << " " << wasPaused;
+    }
+    CFollow follow;
+    follow.SetOn(true);
+    std::vector<bool> paused;
+    follow.PersonClicked(90, 100, 10), paused.push_back(follow.IsPaused());
+    follow.PersonClicked(90, 101, 10), paused.push_back(follow.IsPaused());
+    follow.SetOn(false), follow.SetOn(true), paused.push_back(follow.IsPaused());
+    EXPECT_EQ((std::vector<bool>{false, true, false}), paused);
 }
 
 // Among 10 rows, 3 to a page showing rows 4 to 6: each key from row 5, the page keys from the

@@ -145,6 +145,7 @@ TEST(EndToEnd, DebugOutputFloodAndAbuseLoseNothingAndLeaveKestrinRunning) {
         return all;
     })) << "expected a row for each line and message";
     EXPECT_GT(1000u, worst) << "the longest wait, in ms, for the answers to three messages";
+    command(ID_VIEW_FOLLOW); // remembered: the next start follows the flood's newest row
     ASSERT_NO_FATAL_FAILURE(restart());
 
     // Eight senders, the About box's routine, four threads through the client header, then five
@@ -221,7 +222,11 @@ TEST(EndToEnd, DebugOutputFloodAndAbuseLoseNothingAndLeaveKestrinRunning) {
     for (const auto& texts : sent)
         rows += int(texts.second.size());
     CRemoteList list(kestrin->View());
-    EXPECT_TRUE(WaitFor([&] { return list.Count() >= rows; })) << "the writers' last lines";
+    EXPECT_TRUE(WaitFor([&] {
+        return list.Count() >= rows &&
+               ListView_GetTopIndex(kestrin->View()) + ListView_GetCountPerPage(kestrin->View()) >=
+                   list.Count();
+    })) << "the writers' last lines, the last in view";
     ::Sleep(200); // by then the log holds every row taken
     ::GetLocalTime(&after);
     char from[16], to[16]; // times of receipt as rows show them, across midnight too
