@@ -30,6 +30,7 @@ public:
     State GetState() const { return m_state; }
     size_t GetFound() const { return m_found; }
     bool Wrapped() const { return m_wrapped; }
+    bool IsForward() const { return m_forward; }
     // Once every row is counted: the matches, and the found one's place among them from 1.
     bool IsCounted() const { return m_state != State::kSeeking && m_counted == m_rows.GetCount(); }
     size_t GetTotal() const { return m_total; }

@@ -5,6 +5,7 @@
 
 #include "Capture.h"
 #include "DebugOutput.h"
+#include "RowFinder.h"
 #include "RowOutput.h"
 #include "RowSelection.h"
 #include "RowStore.h"
@@ -12,7 +13,11 @@
 #include "View.h"
 #include "WinProcessSource.h"
 
-class CKestrinView : public CListView, private IRowSink, private ISender, private IOutputFailed {
+class CKestrinView : public CListView,
+                     private IRowSink,
+                     private ISender,
+                     private IOutputFailed,
+                     private IFindTarget {
 public:
     CKestrinView();
 
@@ -46,6 +51,10 @@ protected:
     // The reader's wake-up: its waiting lines become rows.
     LRESULT OnDebugOutput(WPARAM, LPARAM);
     LRESULT OnTimer(WPARAM wParam, LPARAM lParam);
+    void OnFindNext() { FindAgain(true); }
+    void OnFindPrevious() { FindAgain(false); }
+    LRESULT OnFindText(WPARAM, LPARAM);
+    LRESULT OnFindContinue(WPARAM, LPARAM);
     // The list's, in KestrinList.cpp.
     LRESULT OnDeleteAllItems(WPARAM wParam, LPARAM lParam);
     LRESULT OnKeyDown(WPARAM key, LPARAM lParam);
@@ -71,7 +80,9 @@ private:
     void SyncItemCount();
     LRESULT SetItemState(int row, const LVITEMA& item);
     LRESULT SelectAll();
-    int FocusedRow() {
+    void FindAgain(bool forward);
+    void ShowFound(int row) override;
+    int FocusedRow() override {
         return static_cast<int>(Default(LVM_GETNEXTITEM, WPARAM(-1), LVNI_FOCUSED));
     }
     // The focus moves to row, which shows. MoveTo selects the rows from the mark to row when
@@ -91,4 +102,5 @@ private:
     unsigned long long m_nDropped = 0; // messages accepted but not stored: memory ran out
     std::string m_strIdleText;
     CDebugOutput m_debugOutput{m_capture};
+    CRowFinder m_finder{m_rows, *this, m_hWnd};
 };
