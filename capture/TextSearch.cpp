@@ -6,6 +6,10 @@
 #include <cstring>
 #include <string_view>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 unsigned char Fold(unsigned char ch) {
@@ -68,16 +72,38 @@ const char* CTextSearch::RawFind(const char* at, const char* end) const {
         return hit == std::string_view::npos ? nullptr : at + hit;
     }
     const auto* key = reinterpret_cast<const unsigned char*>(m_key.data());
+    const auto* p = reinterpret_cast<const unsigned char*>(at);
     const auto* last = reinterpret_cast<const unsigned char*>(end) - length;
-    for (auto* p = reinterpret_cast<const unsigned char*>(at); p <= last;) {
+    const auto candidate = [&](const unsigned char* from) {
+        size_t i = 1;
+        while (i + 1 < length && Fold(from[i]) == key[i])
+            ++i;
+        return i + 1 >= length;
+    };
+#if defined(__SSE2__)
+    // Sixteen places at once where the first and the last byte fit: a letter's two cases are one
+    // byte with bit 5 set, any other byte only itself.
+    const auto caseBit = [](unsigned char ch) { return char(ch >= 'a' && ch <= 'z' ? 0x20 : 0); };
+    const __m128i firstBit = _mm_set1_epi8(caseBit(key[0]));
+    const __m128i firstByte = _mm_set1_epi8(static_cast<char>(key[0]));
+    const __m128i lastBit = _mm_set1_epi8(caseBit(key[length - 1]));
+    const __m128i lastByte = _mm_set1_epi8(static_cast<char>(key[length - 1]));
+    for (; p + 15 <= last; p += 16) {
+        const __m128i firsts =
+            _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), firstBit);
+        const __m128i lasts = _mm_or_si128(
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + length - 1)), lastBit);
+        for (unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(
+                 _mm_cmpeq_epi8(firsts, firstByte), _mm_cmpeq_epi8(lasts, lastByte))));
+             mask != 0; mask &= mask - 1)
+            if (candidate(p + __builtin_ctz(mask)))
+                return reinterpret_cast<const char*>(p + __builtin_ctz(mask));
+    }
+#endif
+    while (p <= last) {
         const unsigned char tail = p[length - 1];
-        if (Fold(tail) == key[length - 1]) {
-            size_t i = 0;
-            while (i + 1 < length && Fold(p[i]) == key[i])
-                ++i;
-            if (i + 1 >= length)
-                return reinterpret_cast<const char*>(p);
-        }
+        if (Fold(tail) == key[length - 1] && Fold(p[0]) == key[0] && candidate(p))
+            return reinterpret_cast<const char*>(p);
         p += m_skip[tail];
     }
     return nullptr;
