@@ -241,6 +241,35 @@ size_t CRowStore::FindName(const char* prefix, bool partial, size_t start, size_
     return SIZE_MAX;
 }
 
+CRowStore::TextRun CRowStore::GetTextRun(size_t first, size_t end) const {
+    end = std::min(end, m_count);
+    const uint64_t chunk = At(first).textPos / kChunkBytes;
+    // Text positions grow with the row: the run ends at the first row in a later chunk.
+    size_t low = first + 1, high = end;
+    while (low < high) {
+        const size_t middle = low + (high - low) / 2;
+        if (At(middle).textPos / kChunkBytes == chunk)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    const Row& last = At(low - 1);
+    return {Text(At(first)), Text(last) + last.textLength + 1, first, low};
+}
+
+size_t CRowStore::RowOfText(const TextRun& run, const char* at) const {
+    const uint64_t pos = At(run.firstRow).textPos + static_cast<uint64_t>(at - run.begin);
+    size_t low = run.firstRow, high = run.endRow - 1;
+    while (low < high) {
+        const size_t middle = low + (high - low + 1) / 2;
+        if (At(middle).textPos <= pos)
+            low = middle;
+        else
+            high = middle - 1;
+    }
+    return low;
+}
+
 size_t CRowStore::LinesLength(size_t first, size_t end, int columns) const {
     RowCells scratch;
     const int cells = std::clamp(columns, 0, kColumns);

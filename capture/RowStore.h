@@ -52,6 +52,22 @@ public:
     // The bytes FormatLines gives the rows from first on, before end.
     size_t LinesLength(size_t first, size_t end, int columns) const;
 
+    // Message texts of rows from firstRow on, before endRow, back to back in row order, each
+    // NUL-terminated: a search reads them as one run and maps a hit back to its row.
+    struct TextRun {
+        const char* begin;
+        const char* end; // after the last text's NUL
+        size_t firstRow, endRow;
+    };
+    // The longest run from first (below GetCount()) that ends before end and lies in one chunk.
+    TextRun GetTextRun(size_t first, size_t end) const;
+    // The row of run whose text holds the byte at.
+    size_t RowOfText(const TextRun& run, const char* at) const;
+    // Distinct process names: a row's index into them, and each one's text.
+    uint32_t GetNameIndex(size_t row) const { return At(row).nameIndex; }
+    size_t GetNameCount() const { return m_names.size(); }
+    const char* GetName(size_t index) const { return m_names[index].text; }
+
 private:
     struct Row {
         uint64_t textPos : 56; // chunk index * kChunkBytes + offset of the NUL-terminated text

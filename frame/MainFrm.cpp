@@ -35,6 +35,9 @@ void ShowImage(CToolBar& bar, UINT id, int image) {
 const MessageMap CMainFrame::messageMap{
     &CFrameWnd::messageMap,
     MapCreate(&CMainFrame::OnCreate),
+    MapCommand(ID_EDIT_FIND, &CMainFrame::OnEditFind),
+    MapCommand(ID_VIEW_FIND_BAR, &CMainFrame::OnViewFindBar),
+    MapUpdate(ID_VIEW_FIND_BAR, &CMainFrame::OnUpdateControlBarMenu),
 };
 
 int CMainFrame::OnCreate(CREATESTRUCTA* cs) {
@@ -46,6 +49,9 @@ int CMainFrame::OnCreate(CREATESTRUCTA* cs) {
         return -1;
     if (!m_wndStatusBar.Create(*this, kStatusBarStyle, AFX_IDW_STATUS_BAR) ||
         !m_wndStatusBar.SetIndicators(kIndicators, 4))
+        return -1;
+    // Created after the status bar, so that it lies above it.
+    if (!m_wndFindBar.Create(*this))
         return -1;
 
     m_wndToolBar.EnableDocking(CBRS_ALIGN_ANY);
@@ -64,6 +70,13 @@ int CMainFrame::OnCreate(CREATESTRUCTA* cs) {
     m_wndToolBar.SetCheckImages(ID_CAPTURE, first + kCaptureOff, first + kCaptureOn);
     m_wndToolBar.SetCheckImages(ID_LOG_TO_FILE, first + kLogOff, first + kLogOn);
     return 0;
+}
+
+void CMainFrame::OnViewFindBar() {
+    if (m_wndFindBar.IsVisible())
+        m_wndFindBar.Close();
+    else
+        m_wndFindBar.Open();
 }
 
 // Intake: where a client's WM_SETTEXT goes, and why. A client finds the top-level window

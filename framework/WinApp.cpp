@@ -292,8 +292,8 @@ void CWinApp::OnIdle() {
         m_idleHandlers[i]->OnIdle();
 }
 
-void CWinApp::AddMessageFilter(CMessageFilter* filter) {
-    m_messageFilters.push_back(filter);
+void CWinApp::AddMessageFilter(CMessageFilter* filter, bool first) {
+    m_messageFilters.insert(first ? m_messageFilters.begin() : m_messageFilters.end(), filter);
 }
 
 void CWinApp::RemoveMessageFilter(CMessageFilter* filter) {

@@ -106,7 +106,8 @@ public:
 
     // The message loop offers each message to the filters before dispatching it, and calls the
     // idle handlers when its queue falls idle. Either may be removed while the loop calls them.
-    void AddMessageFilter(CMessageFilter* filter);
+    // first: before those already added, to see keys before their accelerators do.
+    void AddMessageFilter(CMessageFilter* filter, bool first = false);
     void RemoveMessageFilter(CMessageFilter* filter);
     void AddIdleHandler(CIdleHandler* handler);
     void RemoveIdleHandler(CIdleHandler* handler);

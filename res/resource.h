@@ -28,6 +28,15 @@
 #define IDS_COLUMN_PID 151
 #define IDS_COLUMN_TIME 152
 #define IDS_COLUMN_MESSAGE 153
+// The find bar's texts.
+#define IDS_FIND_LABEL 160
+#define IDS_FIND_NEXT_LABEL 161
+#define IDS_FIND_PREVIOUS_LABEL 162
+#define IDS_FIND_MATCH_CASE 163
+#define IDS_FIND_COUNT 164
+#define IDS_FIND_NONE 165
+#define IDS_FIND_WRAPPED_START 166
+#define IDS_FIND_WRAPPED_END 167
 
 // Dialogs.
 #define IDD_ABOUTBOX 100
@@ -40,6 +49,13 @@
 #define IDC_INCLUDE 1000
 #define IDC_EXCLUDE 1001
 #define IDC_SAMPLE 1001
+// The find bar's controls.
+#define IDC_FIND_LABEL 1010
+#define IDC_FIND_TEXT 1011
+#define IDC_FIND_NEXT 1012
+#define IDC_FIND_PREVIOUS 1013
+#define IDC_FIND_MATCH_CASE 1014
+#define IDC_FIND_STATUS 1015
 
 // Commands.
 #define ID_FILTER 32772
@@ -49,3 +65,7 @@
 #define ID_LOG_TO_FILE 32779
 #define ID_CAPTURE_DEBUG_OUTPUT 32781
 #define ID_VIEW_FOLLOW 32787
+#define ID_EDIT_FIND_NEXT 32783
+#define ID_EDIT_FIND_PREVIOUS 32784
+// The find bar's child-window id, which is also its View command, as for the other bars.
+#define ID_VIEW_FIND_BAR (AFX_IDW_TOOLBAR + 0x10)

@@ -61,6 +61,7 @@ LRESULT CKestrinView::OnDeleteAllItems(WPARAM wParam, LPARAM lParam) {
     // A press or a drag under way no longer has its rows.
     EndGesture();
     m_selection.Clear();
+    m_finder.Cleared();
     return Default(LVM_DELETEALLITEMS, wParam, lParam);
 }
 
@@ -134,6 +135,20 @@ void CKestrinView::MoveTo(int row, bool extend) {
     m_selection.SelectOnly(mark, row);
     Default(LVM_SETSELECTIONMARK, 0, mark);
     FocusRow(row);
+}
+
+// A found row may not have shown yet: the list learns of it first. It goes to the middle of the
+// page, where the eye looks first.
+void CKestrinView::ShowFound(int row) {
+    SyncItemCount();
+    MoveTo(row, false);
+    RECT item = {};
+    item.left = LVIR_BOUNDS;
+    if (Default(LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item))) {
+        const int top = static_cast<int>(Default(LVM_GETTOPINDEX, 0, 0));
+        const int page = static_cast<int>(Default(LVM_GETCOUNTPERPAGE, 0, 0));
+        Default(LVM_SCROLL, 0, (row - top - page / 2) * (item.bottom - item.top));
+    }
 }
 
 void CKestrinView::ToggleRow(int row) {

@@ -62,6 +62,10 @@ const MessageMap CKestrinView::messageMap{
     MapCommand(ID_FILE_PRINT_DIRECT, &CView::OnFilePrintDirect),
     MapCommand(ID_FILE_PRINT_PREVIEW, &CView::OnFilePrintPreview),
     MapMessage(WM_TIMER, &CKestrinView::OnTimer),
+    MapCommand(ID_EDIT_FIND_NEXT, &CKestrinView::OnFindNext),
+    MapCommand(ID_EDIT_FIND_PREVIOUS, &CKestrinView::OnFindPrevious),
+    MapMessage(kFindText, &CKestrinView::OnFindText),
+    MapMessage(kFindContinue, &CKestrinView::OnFindContinue),
     MapMessage(LVM_DELETEALLITEMS, &CKestrinView::OnDeleteAllItems),
     MapMessage(WM_KEYDOWN, &CKestrinView::OnKeyDown),
     MapMessage(WM_LBUTTONDOWN, &CKestrinView::OnLButtonDown),
@@ -192,12 +196,31 @@ void CKestrinView::ShowRows() {
     FollowNewestRow();
     ::UpdateWindow(m_hWnd);
     m_pacing.ShowEnded(start, ::GetTickCount64());
+    m_finder.RowsShown();
 }
 
 LRESULT CKestrinView::OnTimer(WPARAM wParam, LPARAM lParam) {
+    if (wParam == kFindTimer)
+        return OnFindContinue(0, 0);
     if (wParam != kShowTimer)
         return Default(WM_TIMER, wParam, lParam);
     ShowRows();
+    return 0;
+}
+
+// F3 before any text was typed opens the find bar for one.
+void CKestrinView::FindAgain(bool forward) {
+    if (!m_finder.FindAgain(forward))
+        ::SendMessageA(::GetParent(m_hWnd), WM_COMMAND, ID_EDIT_FIND, 0);
+}
+
+LRESULT CKestrinView::OnFindText(WPARAM, LPARAM) {
+    m_finder.TextChanged();
+    return 0;
+}
+
+LRESULT CKestrinView::OnFindContinue(WPARAM, LPARAM) {
+    m_finder.Continue();
     return 0;
 }
 

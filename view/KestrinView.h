@@ -7,6 +7,7 @@
 #include "DebugOutput.h"
 #include "Follow.h"
 #include "Marquee.h"
+#include "RowFinder.h"
 #include "RowOutput.h"
 #include "RowSelection.h"
 #include "RowStore.h"
@@ -14,7 +15,11 @@
 #include "View.h"
 #include "WinProcessSource.h"
 
-class CKestrinView : public CListView, private IRowSink, private ISender, private IOutputFailed {
+class CKestrinView : public CListView,
+                     private IRowSink,
+                     private ISender,
+                     private IOutputFailed,
+                     private IFindTarget {
 public:
     CKestrinView();
 
@@ -51,6 +56,10 @@ protected:
     void OnFollow();
     void OnUpdateFollow(CCmdUI* pCmdUI);
     LRESULT OnTimer(WPARAM wParam, LPARAM lParam);
+    void OnFindNext() { FindAgain(true); }
+    void OnFindPrevious() { FindAgain(false); }
+    LRESULT OnFindText(WPARAM, LPARAM);
+    LRESULT OnFindContinue(WPARAM, LPARAM);
     // The list's, in KestrinList.cpp.
     LRESULT OnDeleteAllItems(WPARAM wParam, LPARAM lParam);
     LRESULT OnKeyDown(WPARAM key, LPARAM lParam);
@@ -86,7 +95,9 @@ private:
     int FindRow(int start, UINT flags, const char* text);
     LRESULT SetItemState(int row, const LVITEMA& item);
     LRESULT SelectAll();
-    int FocusedRow() {
+    void FindAgain(bool forward);
+    void ShowFound(int row) override;
+    int FocusedRow() override {
         return static_cast<int>(Default(LVM_GETNEXTITEM, WPARAM(-1), LVNI_FOCUSED));
     }
     // The focus moves to row, which shows. MoveTo selects the rows from the mark to row when
@@ -124,4 +135,5 @@ private:
     CDebugOutput m_debugOutput{m_capture};
     CFollow m_follow;
     int m_followedTop = 0; // the list's top row when following last placed it or the person acted
+    CRowFinder m_finder{m_rows, *this, m_hWnd};
 };
