@@ -107,7 +107,8 @@ TEST(EndToEnd, DebugOutputFloodAndAbuseLoseNothingAndLeaveKestrinRunning) {
     EXPECT_TRUE(WaitFor([&] { return CRemoteList(kestrin->View()).Count() > 0; }));
     const ULONGLONG offAt = ::GetTickCount64();
     command(ID_CAPTURE_DEBUG_OUTPUT);
-    EXPECT_LT(::GetTickCount64() - offAt, 50u) << "ms to turn debug output off";
+    // A wait on the writers would take their 10 s; the bound leaves room for a loaded machine.
+    EXPECT_LT(::GetTickCount64() - offAt, 1000u) << "ms to turn debug output off";
     command(ID_CAPTURE_DEBUG_OUTPUT);
     const int shown = CRemoteList(kestrin->View()).Count();
     EXPECT_TRUE(WaitFor([&] { return CRemoteList(kestrin->View()).Count() > shown; }));
