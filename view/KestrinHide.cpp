@@ -33,6 +33,24 @@ LRESULT CKestrinView::OnRButtonUp(WPARAM, LPARAM point) {
     return 0;
 }
 
+// The menu key opens the menu at its release; Shift+F10 at its press, and the system's menu bar
+// never sees that F10.
+LRESULT CKestrinView::OnKeyUp(WPARAM key, LPARAM lParam) {
+    if (key != VK_APPS)
+        return Default(WM_KEYUP, key, lParam);
+    ::SendMessageA(m_hWnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(m_hWnd), LPARAM(-1));
+    return 0;
+}
+
+LRESULT CKestrinView::OnSysKey(WPARAM key, LPARAM lParam) {
+    const bool released = lParam & (1u << 31);
+    if (key != VK_F10 || ::GetKeyState(VK_SHIFT) >= 0)
+        return Default(released ? WM_SYSKEYUP : WM_SYSKEYDOWN, key, lParam);
+    if (!released)
+        ::SendMessageA(m_hWnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(m_hWnd), LPARAM(-1));
+    return 0;
+}
+
 // The release of a right click opens the menu, as does the keyboard's menu key or Shift+F10 (a
 // point of -1, -1), at the focused row then.
 LRESULT CKestrinView::OnContextMenu(WPARAM, LPARAM point) {
@@ -53,9 +71,10 @@ LRESULT CKestrinView::OnContextMenu(WPARAM, LPARAM point) {
     std::vector<std::string> names;
     std::vector<DWORD> pids;
     SelectedProcesses(names, pids);
-    const std::string process = names.size() == 1 ? MenuEscaped(names[0])
-                                                  : WithValue(AfxLoadString(IDS_SELECTED_PROCESSES),
-                                                              std::to_string(names.size()));
+    // Without a selection the items are grayed and name nothing.
+    const std::string process = names.size() > 1 ? WithValue(AfxLoadString(IDS_SELECTED_PROCESSES),
+                                                             std::to_string(names.size()))
+                                                 : MenuEscaped(names.empty() ? "" : names[0]);
     PutInMenu(popup, ID_HIDE_PROCESS, process);
     PutInMenu(popup, ID_SHOW_ONLY_PROCESS, process);
     if (pids.size() > 1)

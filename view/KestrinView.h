@@ -74,6 +74,8 @@ protected:
     bool OnChildNotify(NMHDR* header, LRESULT* result) override;
     // Hiding's, in KestrinHide.cpp.
     LRESULT OnRButtonUp(WPARAM, LPARAM point);
+    LRESULT OnKeyUp(WPARAM key, LPARAM lParam);
+    LRESULT OnSysKey(WPARAM key, LPARAM lParam);
     LRESULT OnContextMenu(WPARAM, LPARAM point);
     void OnHideProcess();
     void OnShowOnlyProcess();
