@@ -155,6 +155,8 @@ void CKestrinView::ChangeShown(UINT command) {
         Default(LVM_SETSELECTIONMARK, 0, row);
         FocusRow(row);
     }
+    // The list moved with its rows, not by the person: following goes on from here.
+    m_followedTop = static_cast<int>(Default(LVM_GETTOPINDEX, 0, 0));
     FollowNewestRow();
     m_finder.RowsShown();
     ShowIdleText();

@@ -63,6 +63,8 @@ LRESULT CKestrinView::OnDeleteAllItems(WPARAM wParam, LPARAM lParam) {
     EndGesture();
     m_selection.Clear();
     m_finder.Cleared();
+    if (m_nHiddenTold)
+        ShowIdleText();
     return Default(LVM_DELETEALLITEMS, wParam, lParam);
 }
 
