@@ -1,5 +1,6 @@
 // The shown-row index: rules applied to every stored row on a change, and to each row that
-// arrives, so that a row costs a look-up and a push while something is hidden and nothing else.
+// arrives, so that a row costs a look-up and a push while something is hidden and nothing when
+// nothing is.
 #include "ShownRows.h"
 
 #include <new>
@@ -121,6 +122,7 @@ void CShownRows::AddProcesses(size_t first, size_t end, std::vector<std::string>
 
 size_t CShownRows::FindName(const char* prefix, bool partial, size_t start, size_t end,
                             bool wrap) const {
+    // Names are few: each is tried once, then the rows are only looked up.
     const std::vector<bool> matches = m_rows.NamesStartingWith(prefix, partial);
     if (std::find(matches.begin(), matches.end(), true) == matches.end())
         return SIZE_MAX;
