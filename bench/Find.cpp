@@ -45,7 +45,8 @@ void FindNext(CTable& table, const Scale& scale) {
     RowCells scratch;
     for (size_t row = 0; row < rows; ++row)
         texts.append(store.GetCellText(row, 3, scratch)).push_back('\0');
-    CRowFind find(store, CLeadBytes::System());
+    CShownRows shown(store);
+    CRowFind find(shown, CLeadBytes::System());
     find.SetPattern("NEEDLE", false);
     size_t found = 0, bare = 0;
     CSideBySide ms;
@@ -115,7 +116,8 @@ void CountAll(CTable& table, const Scale& scale) {
     HWND view = ::CreateWindowA(wc.lpszClassName, "", WS_CHILD, 0, 0, 0, 0, frame, nullptr, nullptr,
                                 nullptr);
     FindWindow target;
-    CRowFinder finder(store, target, view);
+    CShownRows shownRows(store);
+    CRowFinder finder(shownRows, target, view);
     ::SetWindowLongPtrA(view, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&finder));
 
     std::atomic<bool> done{false}, probed{false};

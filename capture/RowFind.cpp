@@ -42,9 +42,9 @@ bool CRowFind::Step(size_t budget) {
         const size_t end = std::min(m_rows.GetCount(), m_counted + budget);
         // Matches before the found row are counted apart, for its place.
         const size_t split = m_found == kNone ? end : std::clamp(m_found, m_counted, end);
-        const size_t before = m_search.Count(m_rows, m_counted, split);
+        const size_t before = Count(m_counted, split);
         m_before += before;
-        m_total += before + m_search.Count(m_rows, split, end);
+        m_total += before + Count(split, end);
         m_counted = end;
     }
     return m_state == State::kSeeking ||
@@ -66,7 +66,7 @@ void CRowFind::StepSeek(size_t budget) {
             return;
         }
         const size_t end = m_next + std::min(budget, stop - m_next);
-        const size_t row = m_search.FindFirst(m_rows, m_next, end);
+        const size_t row = FindFirst(m_next, end);
         m_next = end;
         if (row < end)
             Found(row, m_secondLeg);
@@ -75,7 +75,7 @@ void CRowFind::StepSeek(size_t budget) {
     m_next = std::min(m_next, count);
     const size_t stop = m_secondLeg ? m_limit : 0;
     const size_t first = m_next - std::min(m_next - std::min(stop, m_next), budget);
-    const size_t row = m_search.FindLast(m_rows, first, m_next);
+    const size_t row = FindLast(first, m_next);
     if (row < m_next)
         return Found(row, m_secondLeg);
     m_next = first;
@@ -105,4 +105,35 @@ void CRowFind::Found(size_t row, bool wrapped) {
     m_found = row;
     m_wrapped = wrapped;
     m_state = State::kFound;
+}
+
+size_t CRowFind::Count(size_t first, size_t end) const {
+    size_t count = 0;
+    m_rows.ForEachStoreRun(first, end, [&](size_t, size_t storeFirst, size_t storeEnd) {
+        count += m_search.Count(m_rows.Store(), storeFirst, storeEnd);
+        return true;
+    });
+    return count;
+}
+
+size_t CRowFind::FindFirst(size_t first, size_t end) const {
+    size_t found = end;
+    m_rows.ForEachStoreRun(first, end, [&](size_t listFirst, size_t storeFirst, size_t storeEnd) {
+        const size_t row = m_search.FindFirst(m_rows.Store(), storeFirst, storeEnd);
+        if (row < storeEnd)
+            found = listFirst + (row - storeFirst);
+        return row == storeEnd;
+    });
+    return found;
+}
+
+size_t CRowFind::FindLast(size_t first, size_t end) const {
+    size_t found = end;
+    m_rows.ForEachStoreRun(first, end, [&](size_t listFirst, size_t storeFirst, size_t storeEnd) {
+        const size_t row = m_search.FindLast(m_rows.Store(), storeFirst, storeEnd);
+        if (row < storeEnd)
+            found = listFirst + (row - storeFirst);
+        return true;
+    });
+    return found;
 }

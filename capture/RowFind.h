@@ -4,16 +4,18 @@
 #include <cstddef>
 #include <string>
 
+#include "ShownRows.h"
 #include "TextSearch.h"
 
 // Seeks the next or previous match from a row, wrapping at the ends, and counts every match and
-// where the found one is among them. Rows added meanwhile are searched too.
+// where the found one is among them, over the shown rows by their list rows. Rows added meanwhile
+// are searched too.
 class CRowFind {
 public:
     enum class State { kIdle, kSeeking, kFound, kNotFound };
     static const size_t kNone = SIZE_MAX;
 
-    CRowFind(const CRowStore& rows, const CLeadBytes& codePage)
+    CRowFind(const CShownRows& rows, const CLeadBytes& codePage)
         : m_rows(rows), m_search(codePage) {}
 
     // A new text: any seek ends and the count starts over.
@@ -40,8 +42,12 @@ private:
     void StepSeek(size_t budget);
     void Found(size_t row, bool wrapped);
     void RestartCount();
+    // The search's, over the list rows from first on, before end.
+    size_t Count(size_t first, size_t end) const;
+    size_t FindFirst(size_t first, size_t end) const;
+    size_t FindLast(size_t first, size_t end) const;
 
-    const CRowStore& m_rows;
+    const CShownRows& m_rows;
     CTextSearch m_search;
     State m_state = State::kIdle;
     bool m_forward = true, m_inclusive = false, m_wrapped = false, m_secondLeg = false;

@@ -208,11 +208,8 @@ size_t CRowStore::FormatLines(size_t first, int columns, char* out, size_t room,
     return row - first;
 }
 
-size_t CRowStore::FindName(const char* prefix, bool partial, size_t start, size_t end,
-                           bool wrap) const {
-    // Names are few: each is tried once, then the rows are only looked up.
+std::vector<bool> CRowStore::NamesStartingWith(const char* prefix, bool partial) const {
     std::vector<bool> matches(m_names.size());
-    bool any = false;
     const size_t length = strlen(prefix);
     for (size_t i = 0; i < m_names.size(); ++i) {
         const Name& name = m_names[i];
@@ -226,19 +223,8 @@ size_t CRowStore::FindName(const char* prefix, bool partial, size_t start, size_
             match = fold ? tolower(a) == tolower(b) : a == b;
         }
         matches[i] = match;
-        any |= match;
     }
-    if (!any)
-        return SIZE_MAX;
-    end = std::min(end, m_count);
-    start = std::min(start, end);
-    for (size_t row = start; row < end; ++row)
-        if (matches[At(row).nameIndex])
-            return row;
-    for (size_t row = 0; wrap && row < start; ++row)
-        if (matches[At(row).nameIndex])
-            return row;
-    return SIZE_MAX;
+    return matches;
 }
 
 CRowStore::TextRun CRowStore::GetTextRun(size_t first, size_t end) const {

@@ -43,10 +43,9 @@ public:
     // rows written: 0 when not even one line fits.
     size_t FormatLines(size_t first, int columns, char* out, size_t room, size_t& used,
                        size_t end = SIZE_MAX) const;
-    // The first row from start on, before end, then from row 0 when wrapping, whose process name
-    // begins with prefix (is prefix, unless partial), ASCII letters in either case; SIZE_MAX when
-    // none.
-    size_t FindName(const char* prefix, bool partial, size_t start, size_t end, bool wrap) const;
+    // Typing's names: for each distinct name, whether it begins with prefix (is prefix, unless
+    // partial), ASCII letters in either case.
+    std::vector<bool> NamesStartingWith(const char* prefix, bool partial) const;
     // The room FormatLines asks for each line of columns cells, the longest line and more.
     static size_t LineRoom(int columns);
     // The bytes FormatLines gives the rows from first on, before end.
@@ -65,6 +64,7 @@ public:
     size_t RowOfText(const TextRun& run, const char* at) const;
     // Distinct process names: a row's index into them, and each one's text.
     uint32_t GetNameIndex(size_t row) const { return At(row).nameIndex; }
+    DWORD GetProcessId(size_t row) const { return At(row).dwProcessId; }
     size_t GetNameCount() const { return m_names.size(); }
     const char* GetName(size_t index) const { return m_names[index].text; }
 

@@ -62,6 +62,7 @@ struct ReleaseWindowDC {
 using CHandle = CHandleOf<HANDLE, CloseWith<::CloseHandle>>;
 using CRegKey = CHandleOf<HKEY, CloseWith<::RegCloseKey>>;
 using CBitmap = CHandleOf<HBITMAP, CloseWith<::DeleteObject>>;
+using CMenu = CHandleOf<HMENU, CloseWith<::DestroyMenu>>;
 using CGlobalMemory = CHandleOf<HGLOBAL, CloseWith<::GlobalFree>>;
 using CMappedView = CHandleOf<void*, CloseWith<::UnmapViewOfFile>>;
 // A device context made for a printer, deleted.

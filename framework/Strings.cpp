@@ -30,6 +30,11 @@ std::string AfxExtractSubString(const std::string& text, int index, char separat
     return text.substr(start, end == std::string::npos ? std::string::npos : end - start);
 }
 
+std::string WithValue(std::string text, const std::string& value) {
+    const size_t at = text.find("%s");
+    return at == std::string::npos ? text : text.replace(at, 2, value);
+}
+
 std::wstring WideFromAnsi(const std::string& text) {
     if (text.empty())
         return std::wstring();

@@ -9,6 +9,8 @@
 std::string AfxLoadString(UINT id);
 // Field index of a separator-delimited string ("prompt\ntip", the document string).
 std::string AfxExtractSubString(const std::string& text, int index, char separator = '\n');
+// text with value in place of its first %s, which is never read as a format; unchanged without.
+std::string WithValue(std::string text, const std::string& value);
 
 // Text in the ANSI code page as UTF-16; bytes the code page cannot read come out as its default
 // character.

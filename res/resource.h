@@ -6,6 +6,9 @@
 // Main frame: menu, accelerators, toolbar, toolbar strip, icon and document string.
 #define IDR_MAINFRAME 128
 
+// The row menu, a right click on the list opens it.
+#define IDR_ROW_MENU 134
+
 // Icons.
 #define IDI_DOCUMENT 129
 
@@ -23,6 +26,11 @@
 #define IDS_NEW_DOCUMENT_TITLE 147
 #define IDS_LOG_FILE_TITLE 148
 #define IDS_FOLLOW_PAUSED 170
+// Hiding rows.
+#define IDS_ROWS_HIDDEN 200
+#define IDS_SELECTED_PROCESSES 201
+#define IDS_HIDE_INSTANCES 202
+#define IDS_HIDE_FAILED 203
 // The list's column headings, consecutive in column order.
 #define IDS_COLUMN_PROCESS 150
 #define IDS_COLUMN_PID 151
@@ -67,5 +75,9 @@
 #define ID_VIEW_FOLLOW 32787
 #define ID_EDIT_FIND_NEXT 32783
 #define ID_EDIT_FIND_PREVIOUS 32784
+#define ID_HIDE_PROCESS 32800
+#define ID_SHOW_ONLY_PROCESS 32801
+#define ID_HIDE_INSTANCE 32802
+#define ID_SHOW_ALL 32803
 // The find bar's child-window id, which is also its View command, as for the other bars.
 #define ID_VIEW_FIND_BAR (AFX_IDW_TOOLBAR + 0x10)

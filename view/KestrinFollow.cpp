@@ -55,7 +55,7 @@ LRESULT CKestrinView::PersonActs(UINT message, WPARAM wParam, LPARAM lParam) {
     const bool click =
         message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK || message == WM_RBUTTONDOWN;
     if (click)
-        m_follow.PersonClicked(RowAt(lParam), static_cast<int>(m_rows.GetCount()), before.page);
+        m_follow.PersonClicked(RowAt(lParam), static_cast<int>(m_shown.GetCount()), before.page);
     const LRESULT result = CListView::WindowProc(message, wParam, lParam);
     ListPlace after = Place();
     // A click puts the focus where the person looks, which is no move of the view.

@@ -46,11 +46,11 @@ LRESULT CKestrinView::OnListMessage(UINT message, WPARAM wParam, LPARAM lParam) 
 // Only rows the list counts can take the focus and show: it learns of new ones as they show.
 int CKestrinView::ShownCount() {
     return std::min(static_cast<int>(Default(LVM_GETITEMCOUNT, 0, 0)),
-                    static_cast<int>(m_rows.GetCount()));
+                    static_cast<int>(m_shown.GetCount()));
 }
 
 void CKestrinView::SyncItemCount() {
-    const WPARAM count = m_rows.GetCount();
+    const WPARAM count = m_shown.GetCount();
     if (static_cast<WPARAM>(Default(LVM_GETITEMCOUNT, 0, 0)) != count)
         Default(LVM_SETITEMCOUNT, count, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
 }
@@ -58,10 +58,13 @@ void CKestrinView::SyncItemCount() {
 // Whoever empties the list empties the store with it.
 LRESULT CKestrinView::OnDeleteAllItems(WPARAM wParam, LPARAM lParam) {
     m_rows.Clear();
+    m_shown.Cleared();
     // A press or a drag under way no longer has its rows.
     EndGesture();
     m_selection.Clear();
     m_finder.Cleared();
+    if (m_nHiddenTold)
+        ShowIdleText();
     return Default(LVM_DELETEALLITEMS, wParam, lParam);
 }
 
@@ -87,9 +90,9 @@ bool CKestrinView::OnChildNotify(NMHDR* header, LRESULT* result) {
     if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
         // The count may have been changed from outside: a row the store lacks is empty.
         RowCells scratch;
-        const bool stored = item.iItem >= 0 && static_cast<size_t>(item.iItem) < m_rows.GetCount();
+        const bool stored = item.iItem >= 0 && static_cast<size_t>(item.iItem) < m_shown.GetCount();
         ::lstrcpynA(item.pszText,
-                    stored ? m_rows.GetCellText(item.iItem, item.iSubItem, scratch) : "",
+                    stored ? m_rows.GetCellText(StoreRow(item.iItem), item.iSubItem, scratch) : "",
                     item.cchTextMax);
     }
     *result = 0;
@@ -103,19 +106,19 @@ int CKestrinView::FindRow(int start, UINT flags, const char* text) {
         (flags & (LVFI_PARAM | LVFI_NEARESTXY)) || !text)
         return -1;
     const size_t row =
-        m_rows.FindName(text, flags & LVFI_PARTIAL, static_cast<size_t>(std::max(start, 0)),
-                        ShownCount(), flags & LVFI_WRAP);
+        m_shown.FindName(text, flags & LVFI_PARTIAL, static_cast<size_t>(std::max(start, 0)),
+                         ShownCount(), flags & LVFI_WRAP);
     return row == SIZE_MAX ? -1 : static_cast<int>(row);
 }
 
 LRESULT CKestrinView::SetItemState(int row, const LVITEMA& item) {
     // -1 is every row.
-    if (row < -1 || row >= static_cast<int>(m_rows.GetCount()))
+    if (row < -1 || row >= static_cast<int>(m_shown.GetCount()))
         return FALSE;
     if (item.stateMask & LVIS_SELECTED) {
         const bool selected = item.state & LVIS_SELECTED;
         if (row == -1 && selected)
-            m_selection.SelectOnly(0, static_cast<int>(m_rows.GetCount()) - 1);
+            m_selection.SelectOnly(0, static_cast<int>(m_shown.GetCount()) - 1);
         else if (row == -1)
             m_selection.Clear();
         else
@@ -312,7 +315,7 @@ int CKestrinView::RowAt(LPARAM point) {
     hit.pt = PointFromLParam(point);
     const int row =
         static_cast<int>(Default(LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
-    return row < static_cast<int>(m_rows.GetCount()) ? row : -1;
+    return row < static_cast<int>(m_shown.GetCount()) ? row : -1;
 }
 
 LRESULT CKestrinView::SelectAll() {

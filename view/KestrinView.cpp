@@ -4,6 +4,7 @@
 
 #include "CmdUI.h"
 #include "FilterDlg.h"
+#include "Strings.h"
 #include "WinApp.h"
 #include "resource.h"
 
@@ -23,12 +24,6 @@ const UINT kDebugOutputReady = WM_APP + 1;
 
 // Posted by the log's writer thread when a write failed.
 const UINT kLogFailed = WM_APP + 14;
-
-// The message format textId with the path in place of %s; the path is never a format.
-std::string WithPath(UINT textId, const std::string& path) {
-    std::string text = AfxLoadString(textId);
-    return text.replace(text.find("%s"), 2, path);
-}
 
 const Column kColumns[] = {
     {IDS_COLUMN_PROCESS, 150},
@@ -76,6 +71,19 @@ const MessageMap CKestrinView::messageMap{
     MapMessage(WM_LBUTTONUP, &CKestrinView::OnLButtonUp),
     MapMessage(WM_CAPTURECHANGED, &CKestrinView::OnCaptureChanged),
     MapMessage(WM_PAINT, &CKestrinView::OnPaint),
+    MapMessage(WM_RBUTTONUP, &CKestrinView::OnRButtonUp),
+    MapMessage(WM_KEYUP, &CKestrinView::OnKeyUp),
+    MapMessage(WM_SYSKEYDOWN, &CKestrinView::OnSysKey),
+    MapMessage(WM_SYSKEYUP, &CKestrinView::OnSysKey),
+    MapMessage(WM_CONTEXTMENU, &CKestrinView::OnContextMenu),
+    MapCommand(ID_HIDE_PROCESS, &CKestrinView::OnHideProcess),
+    MapUpdate(ID_HIDE_PROCESS, &CKestrinView::OnUpdateHide),
+    MapCommand(ID_SHOW_ONLY_PROCESS, &CKestrinView::OnShowOnlyProcess),
+    MapUpdate(ID_SHOW_ONLY_PROCESS, &CKestrinView::OnUpdateHide),
+    MapCommand(ID_HIDE_INSTANCE, &CKestrinView::OnHideInstance),
+    MapUpdate(ID_HIDE_INSTANCE, &CKestrinView::OnUpdateHide),
+    MapCommand(ID_SHOW_ALL, &CKestrinView::OnShowAll),
+    MapUpdate(ID_SHOW_ALL, &CKestrinView::OnUpdateShowAll),
 };
 
 CKestrinView::CKestrinView() : m_capture(m_processes, *this, *this) {}
@@ -179,6 +187,7 @@ IRowSink::Appended CKestrinView::AppendRow(const DebugRecord& record) {
         return kNotKept;
     }
     m_output.Logged(m_rows.GetCount() - 1);
+    m_shown.Arrived();
     const ULONGLONG now = ::GetTickCount64();
     if (const UINT wait = m_pacing.Arrive(now))
         if (!::SetTimer(m_hWnd, kShowTimer, wait, nullptr))
@@ -197,6 +206,8 @@ void CKestrinView::ShowRows() {
     ::UpdateWindow(m_hWnd);
     m_pacing.ShowEnded(start, ::GetTickCount64());
     m_finder.RowsShown();
+    if (m_shown.GetHiddenCount() != m_nHiddenTold)
+        ShowIdleText();
 }
 
 LRESULT CKestrinView::OnTimer(WPARAM wParam, LPARAM lParam) {
@@ -234,19 +245,22 @@ void CKestrinView::SetIdleText(const std::string& text) {
 }
 
 void CKestrinView::ShowIdleText() {
+    m_nHiddenTold = m_shown.GetHiddenCount();
     ::SendMessageA(::GetParent(m_hWnd), WM_SETMESSAGESTRING, AFX_IDS_IDLEMESSAGE, 0);
 }
 
 std::string CKestrinView::GetIdleText() const {
-    if (!m_follow.IsPaused())
-        return m_strIdleText;
-    const std::string paused = AfxLoadString(IDS_FOLLOW_PAUSED);
-    return m_strIdleText.empty() ? paused : m_strIdleText + "  " + paused;
+    std::string text = m_strIdleText;
+    for (const std::string& more :
+         {m_follow.IsPaused() ? AfxLoadString(IDS_FOLLOW_PAUSED) : std::string(), HiddenText()})
+        if (!more.empty())
+            text += (text.empty() ? "" : "  ") + more;
+    return text;
 }
 
 // Save and Log to file say so when they fail.
 void CKestrinView::OutputFailed(UINT textId, const std::string& path) {
-    AfxMessageBox(WithPath(textId, path).c_str(), MB_OK);
+    AfxMessageBox(WithValue(AfxLoadString(textId), path).c_str(), MB_OK);
 }
 
 void CKestrinView::OnSaveLog() {

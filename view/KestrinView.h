@@ -12,6 +12,7 @@
 #include "RowSelection.h"
 #include "RowStore.h"
 #include "ShowPacing.h"
+#include "ShownRows.h"
 #include "View.h"
 #include "WinProcessSource.h"
 
@@ -71,6 +72,17 @@ protected:
     LRESULT OnCaptureChanged(WPARAM, LPARAM);
     LRESULT OnPaint(WPARAM wParam, LPARAM lParam);
     bool OnChildNotify(NMHDR* header, LRESULT* result) override;
+    // Hiding's, in KestrinHide.cpp.
+    LRESULT OnRButtonUp(WPARAM, LPARAM point);
+    LRESULT OnKeyUp(WPARAM key, LPARAM lParam);
+    LRESULT OnSysKey(WPARAM key, LPARAM lParam);
+    LRESULT OnContextMenu(WPARAM, LPARAM point);
+    void OnHideProcess();
+    void OnShowOnlyProcess();
+    void OnHideInstance();
+    void OnShowAll();
+    void OnUpdateHide(CCmdUI* pCmdUI);
+    void OnUpdateShowAll(CCmdUI* pCmdUI);
     MESSAGE_MAP_MEMBERS();
 
 private:
@@ -85,6 +97,14 @@ private:
     void OutputFailed(UINT textId, const std::string& path) override;
     // The cells of a row that Save, Copy and the log write: the header's.
     int Columns() const { return GetListCtrl().GetHeaderCtrl().GetItemCount(); }
+
+    // The store row a list row shows.
+    size_t StoreRow(int listRow) const { return m_shown.StoreRow(static_cast<size_t>(listRow)); }
+    // Hiding's, in KestrinHide.cpp: the selected rows' names and pids; a hiding command applied
+    // and the list made anew, or a box when memory ran out.
+    void SelectedProcesses(std::vector<std::string>& names, std::vector<DWORD>& pids) const;
+    void ChangeShown(UINT command);
+    std::string HiddenText() const;
 
     // The list's, in KestrinList.cpp.
     LRESULT OnListMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -123,17 +143,19 @@ private:
     CWinProcessSource m_processes;
     CCapture m_capture;
     CRowStore m_rows;
+    CShownRows m_shown{m_rows};
+    size_t m_nHiddenTold = 0; // the hidden rows the status bar last said
     CRowSelection m_selection;
     int m_pressedRow = -1; // pressed in the selection: the release selects it alone
     POINT m_pressedAt{};
     CMarquee m_marquee;
     CRowSelection m_marqueeBase; // the selection the marquee's rows join
-    CRowOutput m_output{m_rows, *this};
+    CRowOutput m_output{m_shown, *this};
     CShowPacing m_pacing;
     unsigned long long m_nDropped = 0; // messages accepted but not stored: memory ran out
     std::string m_strIdleText;
     CDebugOutput m_debugOutput{m_capture};
     CFollow m_follow;
     int m_followedTop = 0; // the list's top row when following last placed it or the person acted
-    CRowFinder m_finder{m_rows, *this, m_hWnd};
+    CRowFinder m_finder{m_shown, *this, m_hWnd};
 };

@@ -30,7 +30,7 @@ protected:
 // are answered while it scans millions of rows; rows added meanwhile are searched too.
 class CRowFinder {
 public:
-    CRowFinder(const CRowStore& rows, IFindTarget& target, HWND& view)
+    CRowFinder(const CShownRows& rows, IFindTarget& target, HWND& view)
         : m_find(rows, CLeadBytes::System()), m_target(target), m_view(view) {}
 
     // Finds the find bar's text as it is typed: from the focused row on, that row included.

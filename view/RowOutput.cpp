@@ -90,7 +90,10 @@ void CRowOutput::SaveFile(int columns) {
 
     CFileSink sink(file);
     CLineWriter lines(m_rows, columns, sink);
-    const bool written = lines.Write(0, m_rows.GetCount());
+    bool written = true;
+    m_shown.ForEachStoreRun(0, m_shown.GetCount(), [&](size_t, size_t first, size_t end) {
+        return written = lines.Write(first, end);
+    });
     // The file is replaced: nothing of an earlier, longer save stays behind the new rows.
     if (!written || !file.SetEndHere())
         PathFailed(IDS_WRITE_FILE_FAILED, path);
@@ -99,8 +102,12 @@ void CRowOutput::SaveFile(int columns) {
 // The text is written into the clipboard's block run by run, as Save writes its file.
 bool CRowOutput::Copy(const CRowSelection& selection, int columns, HWND owner) {
     size_t length = 0;
-    selection.ForEachRun(
-        [&](size_t first, size_t last) { length += m_rows.LinesLength(first, last + 1, columns); });
+    selection.ForEachRun([&](size_t first, size_t last) {
+        m_shown.ForEachStoreRun(first, last + 1, [&](size_t, size_t storeFirst, size_t storeEnd) {
+            length += m_rows.LinesLength(storeFirst, storeEnd, columns);
+            return true;
+        });
+    });
     // The conversion counts in ints.
     if (length >= INT_MAX)
         return false;
@@ -111,8 +118,11 @@ bool CRowOutput::Copy(const CRowSelection& selection, int columns, HWND owner) {
     CBlockSink sink(out, length);
     CLineWriter lines(m_rows, columns, sink);
     bool whole = true;
-    selection.ForEachRun(
-        [&](size_t first, size_t last) { whole = whole && lines.Write(first, last + 1); });
+    selection.ForEachRun([&](size_t first, size_t last) {
+        m_shown.ForEachStoreRun(first, last + 1, [&](size_t, size_t storeFirst, size_t storeEnd) {
+            return whole = whole && lines.Write(storeFirst, storeEnd);
+        });
+    });
     out[length] = '\0';
     ::GlobalUnlock(text.Get());
     if (!whole || !sink.Full())

@@ -9,7 +9,7 @@
 
 #include "LogFile.h"
 #include "RowSelection.h"
-#include "RowStore.h"
+#include "ShownRows.h"
 
 // Where failures are told: the window, which shows them in a box.
 class IOutputFailed {
@@ -26,17 +26,18 @@ protected:
 // failed path.
 class CRowOutput {
 public:
-    CRowOutput(const CRowStore& rows, IOutputFailed& failed) : m_rows(rows), m_failed(failed) {}
+    CRowOutput(const CShownRows& shown, IOutputFailed& failed)
+        : m_rows(shown.Store()), m_shown(shown), m_failed(failed) {}
 
-    // Every row to the file, replacing it. The log lets it go meanwhile and, once every row is
-    // saved, appends the rows that come after them.
+    // Every shown row to the file, replacing it. The log lets it go meanwhile and, once every row
+    // is saved, appends the rows that come after them.
     void Save(int columns);
-    // The selected rows as Save's lines, as ANSI text and as UTF-16 converted from it, on the
+    // The selected list rows as Save's lines, as ANSI text and as UTF-16 converted from it, on the
     // clipboard; false, with the clipboard as it was, when it is held or memory runs out.
     bool Copy(const CRowSelection& selection, int columns, HWND owner);
 
-    // Log to file: rows added from now on go to the file. Its writer posts failed to window when
-    // a write failed, which OnLogFailed takes.
+    // Log to file: rows added from now on go to the file, hidden or not. Its writer posts failed to
+    // window when a write failed, which OnLogFailed takes.
     void StartLog(int columns, HWND window, UINT failed);
     // Writes what is pending and closes the file; tells when not every row reached it.
     void StopLog();
@@ -69,6 +70,7 @@ private:
     void LogRow(size_t row);
 
     const CRowStore& m_rows;
+    const CShownRows& m_shown;
     IOutputFailed& m_failed;
     std::string m_strPath;
     bool m_bPathFailed = false;      // so the next Save or Log to file asks again

@@ -59,7 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (LineHolds(codePage, store, row, fields[0], matchCase))
             matches.push_back(row);
 
-    CRowFind find(store, codePage);
+    CShownRows shown(store);
+    CRowFind find(shown, codePage);
     find.SetPattern(fields[0], matchCase);
     const CTextSearch& search = find.GetSearch();
     const size_t first = data[1] % (count + 1), end = first + data[2] % (count + 1 - first);

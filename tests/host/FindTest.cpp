@@ -67,12 +67,17 @@ TEST(Find, HitsInLaterChunksAreTheirRows) {
 }
 
 // A seek in slices of two rows: next, previous, wrapping both ways; rows added while it runs are
-// searched; the count gives the found match's place; a Clear ends it all.
+// searched; the count gives the found match's place; a Clear ends it all. A hidden row that holds
+// the text (store row 1) is neither found nor counted, and hits are list rows.
 TEST(Find, SeeksWrapBothWaysFindRowsAddedMeanwhileAndAClearEndsThem) {
     CRowStore store;
-    for (const char* text : {"hit", "-", "-", "hit", "-"})
+    for (const char* name : {"a", "b"})
+        Add(store, name, 1, "hit");
+    for (const char* text : {"-", "-", "hit", "-"})
         Add(store, "a", 1, text);
-    CRowFind find(store, CLeadBytes::Cp936());
+    CShownRows shown(store);
+    ASSERT_TRUE(shown.HideNames({"b"}));
+    CRowFind find(shown, CLeadBytes::Cp936());
     const auto run = [&](size_t from, bool forward, bool inclusive) {
         find.Seek(from, forward, inclusive);
         while (find.Step(2)) {
@@ -92,11 +97,13 @@ TEST(Find, SeeksWrapBothWaysFindRowsAddedMeanwhileAndAClearEndsThem) {
     find.Seek(3, true, false);
     EXPECT_TRUE(find.Step(1));
     Add(store, "a", 1, "hit");
+    shown.Arrived();
     while (find.Step(2)) {
     }
     EXPECT_EQ(5u, find.GetFound());
     EXPECT_FALSE(find.Wrapped());
     Add(store, "a", 1, "hit");
+    shown.Arrived();
     EXPECT_FALSE(find.IsCounted());
     while (find.Step(2)) {
     }
@@ -105,10 +112,12 @@ TEST(Find, SeeksWrapBothWaysFindRowsAddedMeanwhileAndAClearEndsThem) {
     find.Seek(0, true, false);
     find.Step(1);
     store.Clear();
+    shown.Cleared();
     find.Cleared();
     EXPECT_FALSE(find.Step(2));
     EXPECT_EQ(CRowFind::State::kIdle, find.GetState());
     Add(store, "a", 1, "-");
+    shown.Arrived();
     run(CRowFind::kNone, true, true);
     EXPECT_EQ(CRowFind::State::kNotFound, find.GetState());
     EXPECT_EQ(0u, find.GetTotal());

@@ -8,7 +8,7 @@
 #include <tuple>
 #include <vector>
 
-#include "RowStore.h"
+#include "ShownRows.h"
 
 // Allocations until one fails; negative: none fails.
 static long g_allocationsLeft = -1;
@@ -70,10 +70,11 @@ TEST(RowStore, RowsStayWholeWhenMemoryRunsOut) {
     }
 }
 
-// Typing finds the next row by name: from the start, before the end, wrapping if told; ASCII
+// Typing finds the next list row by name: from the start, before the end, wrapping if told; ASCII
 // letters in either case, but not the second byte of a double-byte character.
-TEST(RowStore, FindNameMatchesTheStartOfANameFromARowOnAndWraps) {
+TEST(ShownRows, FindNameMatchesTheStartOfANameFromARowOnAndWraps) {
     CRowStore store;
+    CShownRows shown(store);
     for (const char* name : {"alpha.exe", "Beta.exe", "ALPHA.exe", "beta.exe", "\xB0\x41.exe"}) {
         DebugRecord record = {};
         snprintf(record.szProcessName, sizeof record.szProcessName, "%s", name);
@@ -85,7 +86,7 @@ TEST(RowStore, FindNameMatchesTheStartOfANameFromARowOnAndWraps) {
         {"beta", true, 2, 3, true, 1},       {"\xB0\x61", true, 0, 9, true, SIZE_MAX},
         {"\xB0\x41", true, 0, 9, true, 4}};
     for (const auto& [prefix, partial, start, end, wrap, row] : cases)
-        EXPECT_EQ(row, store.FindName(prefix, partial, start, end, wrap))
+        EXPECT_EQ(row, shown.FindName(prefix, partial, start, end, wrap))
             << prefix << " from " << start << " before " << end;
 }
 

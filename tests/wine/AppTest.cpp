@@ -246,8 +246,8 @@ TEST_F(AppTest, KeysAndClicksSelectRowsAndRangesAndCopyPutsThemOnTheClipboardAsS
     EXPECT_EQ(lines(6, 3), clipboard());
     click(WM_LBUTTONDOWN, at(8), MK_CONTROL | MK_SHIFT, VK_CONTROL), note();
     Input(m_view, WM_LBUTTONDOWN, 0, at(4)), note(), Input(m_view, WM_LBUTTONUP, 0, at(4)), note();
-    click(WM_RBUTTONDOWN, at(7), MK_SHIFT, VK_SHIFT), note();
-    click(WM_RBUTTONDOWN, at(4)), note();
+    Input(m_view, WM_RBUTTONDOWN, MK_SHIFT, at(7), VK_SHIFT), note();
+    Input(m_view, WM_RBUTTONDOWN, 0, at(4)), note();
     const int top = ListView_GetTopIndex(m_view), page = ListView_GetCountPerPage(m_view);
     Input(m_view, WM_KEYDOWN, VK_NEXT), note(), Input(m_view, WM_KEYDOWN, VK_NEXT), note();
     Input(m_view, WM_KEYDOWN, VK_PRIOR), note(), Input(m_view, WM_KEYDOWN, VK_PRIOR, 0, VK_SHIFT),
@@ -290,7 +290,7 @@ TEST_F(AppTest, KeysAndClicksSelectRowsAndRangesAndCopyPutsThemOnTheClipboardAsS
     Send("a"), Send("b"), Send("c"), ListView_GetItemCount(m_view);
     Input(m_view, WM_KEYDOWN, VK_UP), note(), Input(m_view, WM_KEYDOWN, VK_DOWN), note();
     drag(at(2, 2), at(2), MK_CONTROL, VK_CONTROL), drag(at(2, 2), at(1));
-    click(WM_RBUTTONDOWN, at(2, 2)), note();
+    Input(m_view, WM_RBUTTONDOWN, 0, at(2, 2)), note();
     Input(m_view, WM_CHAR, static_cast<WPARAM>(::toupper(Rows()[0][0][0])), 1), note();
     const auto one = [](int row) {
         const std::string text = std::to_string(row);
@@ -309,6 +309,58 @@ TEST_F(AppTest, KeysAndClicksSelectRowsAndRangesAndCopyPutsThemOnTheClipboardAsS
                          std::to_string(page) + " @" + std::to_string(top),
                      "0-299 300 @" + std::to_string(top)});
     EXPECT_EQ(expected, seen);
+}
+
+// The row menu's first four items, a grayed one after a '-', each followed by '|'; then the keys
+// (downs from the top, ups from the bottom) choose, from a timer that fires inside its loop.
+int g_menuMoves;
+std::string g_menuItems;
+void CALLBACK ChooseInRowMenu(HWND, UINT, UINT_PTR, DWORD) {
+    HWND popup = ::FindWindowA("#32768", nullptr);
+    if (!popup || !::IsWindowVisible(popup) || !g_menuItems.empty())
+        return;
+    HMENU menu = reinterpret_cast<HMENU>(::SendMessageA(popup, MN_GETHMENU, 0, 0));
+    for (int i = 0; i < 4; ++i) {
+        char text[128] = "";
+        ::GetMenuStringA(menu, i, text, sizeof text, MF_BYPOSITION);
+        g_menuItems += (::GetMenuState(menu, i, MF_BYPOSITION) & MF_GRAYED ? "-" : "") +
+                       std::string(text) + "|";
+    }
+    for (int i = 0; i < std::abs(g_menuMoves); ++i)
+        ::PostMessageA(popup, WM_KEYDOWN, g_menuMoves > 0 ? VK_DOWN : VK_UP, 0);
+    ::PostMessageA(popup, WM_KEYDOWN, VK_RETURN, 0);
+}
+
+// A right click on a row of this process opens the menu that names it; hiding it leaves the row
+// of another, rows of it that come meanwhile stay hidden and are counted, and Show all from the
+// menu key brings every row back in place.
+TEST_F(AppTest, TheRowMenuHidesAProcessAndShowAllBringsItsRowsBackInPlace) {
+    char path[MAX_PATH] = "";
+    ::GetModuleFileNameA(nullptr, path, sizeof path);
+    const std::string name = strrchr(path, '\\') + 1;
+    Send("a"), m_frame->SendMessage(WM_SETTEXT, 0, reinterpret_cast<LPARAM>("other")), Send("b");
+    const auto menu = [&](int moves, UINT message, WPARAM wParam, LPARAM lParam) {
+        g_menuMoves = moves, g_menuItems.clear();
+        const UINT_PTR timer = ::SetTimer(nullptr, 0, 10, ChooseInRowMenu);
+        Input(m_view, message - 1, wParam, lParam), Input(m_view, message, wParam, lParam);
+        ::KillTimer(nullptr, timer);
+        return g_menuItems;
+    };
+    const auto status = [&] {
+        PumpMessages();
+        return WindowText(::GetDlgItem(m_frame->m_hWnd, AFX_IDW_STATUS_BAR));
+    };
+    RECT row = {LVIR_BOUNDS, 0, 0, 0};
+    ::SendMessageA(m_view, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
+    EXPECT_EQ(Ansi("隐藏进程 " + name + "|只显示进程 " + name + "|隐藏此进程实例|-显示全部行|"),
+              menu(1, WM_RBUTTONUP, 0, MAKELPARAM(row.left + 30, row.top + 2)));
+    Send("c");
+    EXPECT_TRUE(WaitFor([&] { return status() == Ansi("已隐藏 3 行"); })) << status();
+    EXPECT_EQ(Strings{"other"}, Texts());
+    EXPECT_EQ(Ansi("-隐藏进程 |-只显示进程 |-隐藏此进程实例|显示全部行|"),
+              menu(-2, WM_KEYUP, VK_APPS, 0));
+    EXPECT_EQ((Strings{"a", "other", "b", "c"}), Texts());
+    EXPECT_EQ(Ansi("就绪"), status());
 }
 
 } // namespace
