@@ -47,18 +47,22 @@ int CHighlights::RuleOf(const CRowStore& rows, size_t row) const {
     return known.rule;
 }
 
-bool CHighlights::AddProcess(const std::string& name) {
-    if (ProcessRule(name.c_str()) >= 0)
-        return false;
+unsigned char CHighlights::NextBackground(const std::vector<HighlightRule>& rules) {
     size_t uses[std::size(kHighlightBackgrounds)] = {};
-    for (const HighlightRule& rule : m_rules)
+    for (const HighlightRule& rule : rules)
         ++uses[rule.background];
     unsigned char least = 0;
     for (unsigned char i = 1; i < std::size(uses); ++i)
         if (uses[i] < uses[least])
             least = i;
+    return least;
+}
+
+bool CHighlights::AddProcess(const std::string& name) {
+    if (ProcessRule(name.c_str()) >= 0)
+        return false;
     std::vector<HighlightRule> rules = m_rules;
-    rules.push_back({HighlightRule::kProcess, false, 0, least, name});
+    rules.push_back({HighlightRule::kProcess, false, 0, NextBackground(m_rules), name});
     SetRules(std::move(rules));
     return true;
 }

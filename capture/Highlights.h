@@ -50,6 +50,8 @@ public:
     // Adds a rule for the process name with the background fewest rules use (the first of
     // those), unless a process rule already matches the name; whether it added one.
     bool AddProcess(const std::string& name);
+    // The background fewest of the rules use, the first of those.
+    static unsigned char NextBackground(const std::vector<HighlightRule>& rules);
 
     // The rules as one value, and back: false, leaving rules as they were, for a value that is
     // not a list of rules.

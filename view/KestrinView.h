@@ -6,6 +6,7 @@
 #include "Capture.h"
 #include "DebugOutput.h"
 #include "Follow.h"
+#include "Highlights.h"
 #include "Marquee.h"
 #include "RowFinder.h"
 #include "RowOutput.h"
@@ -60,6 +61,10 @@ protected:
     void OnFindPrevious() { FindAgain(false); }
     LRESULT OnFindText(WPARAM, LPARAM);
     LRESULT OnFindContinue(WPARAM, LPARAM);
+    // Highlighting's, in KestrinHighlight.cpp.
+    void OnHighlight();
+    void OnHighlightProcess();
+    void OnUpdateHighlightProcess(CCmdUI* pCmdUI);
     // The list's, in KestrinList.cpp.
     LRESULT OnDeleteAllItems(WPARAM wParam, LPARAM lParam);
     LRESULT OnKeyDown(WPARAM key, LPARAM lParam);
@@ -120,6 +125,13 @@ private:
     void CatchMoveUp();
     void FollowNewestRow();
 
+    // Highlighting's, in KestrinHighlight.cpp. Rows are coloured as the list draws them.
+    LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw);
+    void RestoreHighlights();
+    void SetHighlights(std::vector<HighlightRule> rules);
+    // The store's row that a list row shows.
+    size_t StoreRow(int listRow) const { return static_cast<size_t>(listRow); }
+
     CWinProcessSource m_processes;
     CCapture m_capture;
     CRowStore m_rows;
@@ -136,4 +148,5 @@ private:
     CFollow m_follow;
     int m_followedTop = 0; // the list's top row when following last placed it or the person acted
     CRowFinder m_finder{m_rows, *this, m_hWnd};
+    CHighlights m_highlights{CLeadBytes::System()};
 };
