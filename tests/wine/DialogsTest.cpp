@@ -100,6 +100,14 @@ TEST_F(DialogsTest, HighlightRulesColourTheRowsTheyMatchAsTheListDrawsThem) {
     EXPECT_EQ("T0203:ERR", std::string(value, size)) << "the rule as remembered";
     seen.push_back(colours());
     select(1, true), Command(ID_HIGHLIGHT_PROCESS), seen.push_back(colours());
+    // Wine paints a selection over any colours; Windows would not.
+    NMLVCUSTOMDRAW draw = {};
+    draw.nmcd.hdr = {m_view, UINT_PTR(::GetDlgCtrlID(m_view)), UINT(NM_CUSTOMDRAW)};
+    draw.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
+    draw.nmcd.dwItemSpec = 1;
+    draw.clrTextBk = CLR_DEFAULT;
+    m_frame->SendMessage(WM_NOTIFY, draw.nmcd.hdr.idFrom, reinterpret_cast<LPARAM>(&draw));
+    EXPECT_EQ(CLR_DEFAULT, draw.clrTextBk) << "a selected row's colours are the list's";
     select(1, false), seen.push_back(colours());
     // New reads the rules again: the value, as another start would find it.
     ::RegSetKeyValueA(HKEY_CURRENT_USER, (kRegistryPath + std::string("\\Settings")).c_str(),
