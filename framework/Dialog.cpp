@@ -62,9 +62,8 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPA
 
 INT_PTR CDialog::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     // Enter, Escape and the close box arrive as IDOK and IDCANCEL, and end the dialog so.
-    if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
-        if (LOWORD(wParam) != IDOK && LOWORD(wParam) != IDCANCEL)
-            return FALSE;
+    if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED &&
+        (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
         EndDialog(LOWORD(wParam));
         return TRUE;
     }

@@ -348,6 +348,34 @@ bool CWinApp::WriteProfileInt(const char* section, const char* entry, UINT value
                             sizeof data) == ERROR_SUCCESS;
 }
 
+bool CWinApp::GetProfileBinary(const char* section, const char* entry, std::string& bytes) const {
+    CRegKey key;
+    DWORD type = 0, size = 0;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, (GetRegistryPath() + "\\" + section).c_str(), 0,
+                        KEY_READ, key.Put()) != ERROR_SUCCESS ||
+        ::RegQueryValueExA(key.Get(), entry, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        type != REG_BINARY || size > kMaxProfileBytes)
+        return false;
+    std::string read(size, '\0');
+    if (::RegQueryValueExA(key.Get(), entry, nullptr, &type, reinterpret_cast<BYTE*>(read.data()),
+                           &size) != ERROR_SUCCESS ||
+        size != read.size())
+        return false;
+    bytes = std::move(read);
+    return true;
+}
+
+bool CWinApp::WriteProfileBinary(const char* section, const char* entry,
+                                 const std::string& bytes) const {
+    CRegKey key;
+    return bytes.size() <= kMaxProfileBytes &&
+           ::RegCreateKeyExA(HKEY_CURRENT_USER, (GetRegistryPath() + "\\" + section).c_str(), 0,
+                             nullptr, 0, KEY_WRITE, nullptr, key.Put(), nullptr) == ERROR_SUCCESS &&
+           ::RegSetValueExA(key.Get(), entry, 0, REG_BINARY,
+                            reinterpret_cast<const BYTE*>(bytes.data()),
+                            static_cast<DWORD>(bytes.size())) == ERROR_SUCCESS;
+}
+
 void CWinApp::LoadStdProfileSettings(UINT maxRecentFiles) {
     m_pRecentFileList = std::make_unique<CRecentFileList>(
         ID_FILE_MRU_FILE1, (GetRegistryPath() + "\\Recent File List").c_str(), maxRecentFiles);

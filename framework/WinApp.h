@@ -101,6 +101,10 @@ public:
     // A number under the section's key beside the recent-file list; fallback when there is none.
     UINT GetProfileInt(const char* section, const char* entry, UINT fallback) const;
     bool WriteProfileInt(const char* section, const char* entry, UINT value) const;
+    // Bytes kept as they are, up to kMaxProfileBytes; false when there are none or more.
+    bool GetProfileBinary(const char* section, const char* entry, std::string& bytes) const;
+    bool WriteProfileBinary(const char* section, const char* entry, const std::string& bytes) const;
+    static constexpr DWORD kMaxProfileBytes = 1 << 20;
     // The printer every print job and preview uses.
     CPrinterChoice& GetPrinter() { return m_printer; }
 

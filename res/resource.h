@@ -31,6 +31,12 @@
 #define IDS_SELECTED_PROCESSES 201
 #define IDS_HIDE_INSTANCES 202
 #define IDS_HIDE_FAILED 203
+// The highlight dialog's choices, each list's names one a line in palette order.
+#define IDS_HIGHLIGHT_KINDS 210
+#define IDS_HIGHLIGHT_FOREGROUNDS 211
+#define IDS_HIGHLIGHT_BACKGROUNDS 212
+#define IDS_HIGHLIGHT_SEPARATOR 213
+#define IDS_HIGHLIGHT_CASE_NOTE 214
 // The list's column headings, consecutive in column order.
 #define IDS_COLUMN_PROCESS 150
 #define IDS_COLUMN_PID 151
@@ -52,6 +58,7 @@
 #define IDD_UNUSED 131
 // Below the system's file dialog when Log to file asks for its file.
 #define IDD_LOG_FILE 133
+#define IDD_HIGHLIGHT 135
 
 // Dialog controls; each id is unique within its own dialog only.
 #define IDC_INCLUDE 1000
@@ -64,6 +71,17 @@
 #define IDC_FIND_PREVIOUS 1013
 #define IDC_FIND_MATCH_CASE 1014
 #define IDC_FIND_STATUS 1015
+// The highlight dialog's controls.
+#define IDC_HIGHLIGHT_RULES 1030
+#define IDC_HIGHLIGHT_ADD 1031
+#define IDC_HIGHLIGHT_REMOVE 1032
+#define IDC_HIGHLIGHT_UP 1033
+#define IDC_HIGHLIGHT_DOWN 1034
+#define IDC_HIGHLIGHT_KIND 1035
+#define IDC_HIGHLIGHT_TEXT 1036
+#define IDC_HIGHLIGHT_CASE 1037
+#define IDC_HIGHLIGHT_FOREGROUND 1038
+#define IDC_HIGHLIGHT_BACKGROUND 1039
 
 // Commands.
 #define ID_FILTER 32772
@@ -79,5 +97,7 @@
 #define ID_SHOW_ONLY_PROCESS 32801
 #define ID_HIDE_INSTANCE 32802
 #define ID_SHOW_ALL 32803
+#define ID_HIGHLIGHT 32810
+#define ID_HIGHLIGHT_PROCESS 32811
 // The find bar's child-window id, which is also its View command, as for the other bars.
 #define ID_VIEW_FIND_BAR (AFX_IDW_TOOLBAR + 0x10)

@@ -77,6 +77,7 @@ LRESULT CKestrinView::OnContextMenu(WPARAM, LPARAM point) {
                                                  : MenuEscaped(names.empty() ? "" : names[0]);
     PutInMenu(popup, ID_HIDE_PROCESS, process);
     PutInMenu(popup, ID_SHOW_ONLY_PROCESS, process);
+    PutInMenu(popup, ID_HIGHLIGHT_PROCESS, process);
     if (pids.size() > 1)
         ::ModifyMenuA(
             popup, ID_HIDE_INSTANCE, MF_BYCOMMAND | MF_STRING, ID_HIDE_INSTANCE,

@@ -81,6 +81,10 @@ bool CKestrinView::OnChildNotify(NMHDR* header, LRESULT* result) {
         *result = FindRow(find->iStart, find->lvfi.flags, find->lvfi.psz ? text.c_str() : nullptr);
         return true;
     }
+    if (header->code == NM_CUSTOMDRAW) {
+        *result = OnCustomDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(header));
+        return true;
+    }
     if (header->code != LVN_GETDISPINFOA)
         return false;
     LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(header)->item;

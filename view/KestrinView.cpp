@@ -53,6 +53,9 @@ const MessageMap CKestrinView::messageMap{
     MapMessage(kDebugOutputReady, &CKestrinView::OnDebugOutput),
     MapCommand(ID_VIEW_FOLLOW, &CKestrinView::OnFollow),
     MapUpdate(ID_VIEW_FOLLOW, &CKestrinView::OnUpdateFollow),
+    MapCommand(ID_HIGHLIGHT, &CKestrinView::OnHighlight),
+    MapCommand(ID_HIGHLIGHT_PROCESS, &CKestrinView::OnHighlightProcess),
+    MapUpdate(ID_HIGHLIGHT_PROCESS, &CKestrinView::OnUpdateHighlightProcess),
     MapCommand(ID_FILE_PRINT, &CView::OnFilePrint),
     MapCommand(ID_FILE_PRINT_DIRECT, &CView::OnFilePrintDirect),
     MapCommand(ID_FILE_PRINT_PREVIEW, &CView::OnFilePrintPreview),
@@ -134,6 +137,7 @@ void CKestrinView::OnInitialUpdate() {
                               kColumns[i].width);
     m_capture.SetFilter(";", nullptr);
     RestoreFollow();
+    RestoreHighlights();
 }
 
 bool CKestrinView::OnPreparePrinting(CPrintInfo* info) {

@@ -6,6 +6,7 @@
 #include "Capture.h"
 #include "DebugOutput.h"
 #include "Follow.h"
+#include "Highlights.h"
 #include "Marquee.h"
 #include "RowFinder.h"
 #include "RowOutput.h"
@@ -61,6 +62,10 @@ protected:
     void OnFindPrevious() { FindAgain(false); }
     LRESULT OnFindText(WPARAM, LPARAM);
     LRESULT OnFindContinue(WPARAM, LPARAM);
+    // Highlighting's, in KestrinHighlight.cpp.
+    void OnHighlight();
+    void OnHighlightProcess();
+    void OnUpdateHighlightProcess(CCmdUI* pCmdUI);
     // The list's, in KestrinList.cpp.
     LRESULT OnDeleteAllItems(WPARAM wParam, LPARAM lParam);
     LRESULT OnKeyDown(WPARAM key, LPARAM lParam);
@@ -140,6 +145,11 @@ private:
     void CatchMoveUp();
     void FollowNewestRow();
 
+    // Highlighting's, in KestrinHighlight.cpp. Rows are coloured as the list draws them.
+    LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw);
+    void RestoreHighlights();
+    void SetHighlights(std::vector<HighlightRule> rules);
+
     CWinProcessSource m_processes;
     CCapture m_capture;
     CRowStore m_rows;
@@ -158,4 +168,5 @@ private:
     CFollow m_follow;
     int m_followedTop = 0; // the list's top row when following last placed it or the person acted
     CRowFinder m_finder{m_shown, *this, m_hWnd};
+    CHighlights m_highlights{CLeadBytes::System()};
 };
