@@ -358,7 +358,7 @@ TEST_F(AppTest, TheRowMenuHidesAProcessAndShowAllBringsItsRowsBackInPlace) {
     EXPECT_TRUE(WaitFor([&] { return status() == Ansi("已隐藏 3 行"); })) << status();
     EXPECT_EQ(Strings{"other"}, Texts());
     EXPECT_EQ(Ansi("-隐藏进程 |-只显示进程 |-隐藏此进程实例|显示全部行|"),
-              menu(-2, WM_KEYUP, VK_APPS, 0));
+              menu(-3, WM_KEYUP, VK_APPS, 0));
     EXPECT_EQ((Strings{"a", "other", "b", "c"}), Texts());
     EXPECT_EQ(Ansi("就绪"), status());
 }
