@@ -265,8 +265,7 @@ bool DebugOutputThread::Read() {
         // The writer waits for this, and every other writer behind it.
         ::SetEvent(bufferReady.Get());
 
-        SYSTEMTIME time;
-        IClock::System().Now(time);
+        const uint64_t time = IClock::System().Now();
         bool wake = false;
         // A line that finds no memory for its writer's name is dropped and counted.
         CatchAtEdge(

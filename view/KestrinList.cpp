@@ -78,6 +78,8 @@ bool CKestrinView::OnChildNotify(NMHDR* header, LRESULT* result) {
         *result = FindRow(find->iStart, find->lvfi.flags, find->lvfi.psz ? text.c_str() : nullptr);
         return true;
     }
+    if (header->code == LVN_ITEMCHANGED)
+        UpdateDetail();
     if (header->code != LVN_GETDISPINFOA)
         return false;
     LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(header)->item;

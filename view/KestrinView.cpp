@@ -66,6 +66,16 @@ const MessageMap CKestrinView::messageMap{
     MapCommand(ID_EDIT_FIND_PREVIOUS, &CKestrinView::OnFindPrevious),
     MapMessage(kFindText, &CKestrinView::OnFindText),
     MapMessage(kFindContinue, &CKestrinView::OnFindContinue),
+    MapCommand(ID_VIEW_TIME_SECONDS, &CKestrinView::OnTimeFormat<TimeFormat::kSeconds00>),
+    MapCommand(ID_VIEW_TIME_MILLISECONDS, &CKestrinView::OnTimeFormat<TimeFormat::kMilliseconds>),
+    MapCommand(ID_VIEW_TIME_SINCE_FIRST, &CKestrinView::OnTimeFormat<TimeFormat::kSinceFirst>),
+    MapCommand(ID_VIEW_TIME_SINCE_PREVIOUS,
+               &CKestrinView::OnTimeFormat<TimeFormat::kSincePrevious>),
+    MapUpdate(ID_VIEW_TIME_SECONDS, &CKestrinView::OnUpdateTimeFormat),
+    MapUpdate(ID_VIEW_TIME_MILLISECONDS, &CKestrinView::OnUpdateTimeFormat),
+    MapUpdate(ID_VIEW_TIME_SINCE_FIRST, &CKestrinView::OnUpdateTimeFormat),
+    MapUpdate(ID_VIEW_TIME_SINCE_PREVIOUS, &CKestrinView::OnUpdateTimeFormat),
+    MapMessage(kDetailWanted, &CKestrinView::OnDetailWanted),
     MapMessage(LVM_DELETEALLITEMS, &CKestrinView::OnDeleteAllItems),
     MapMessage(WM_KEYDOWN, &CKestrinView::OnKeyDown),
     MapMessage(WM_LBUTTONDOWN, &CKestrinView::OnLButtonDown),
@@ -126,6 +136,7 @@ void CKestrinView::OnInitialUpdate() {
                               kColumns[i].width);
     m_capture.SetFilter(";", nullptr);
     RestoreFollow();
+    RestoreTimeFormat();
 }
 
 bool CKestrinView::OnPreparePrinting(CPrintInfo* info) {
@@ -142,6 +153,8 @@ void CKestrinView::OnFilter() {
 
 void CKestrinView::OnClear() {
     GetListCtrl().DeleteAllItems();
+    m_detail.Forget();
+    UpdateDetail();
     m_followedTop = 0;
     if (m_follow.IsPaused()) {
         m_follow.Resume();
@@ -194,6 +207,7 @@ void CKestrinView::ShowRows() {
     m_pacing.ShowStarts();
     SyncItemCount();
     FollowNewestRow();
+    UpdateDetail();
     ::UpdateWindow(m_hWnd);
     m_pacing.ShowEnded(start, ::GetTickCount64());
     m_finder.RowsShown();

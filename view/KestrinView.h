@@ -7,6 +7,7 @@
 #include "DebugOutput.h"
 #include "Follow.h"
 #include "Marquee.h"
+#include "RowDetail.h"
 #include "RowFinder.h"
 #include "RowOutput.h"
 #include "RowSelection.h"
@@ -60,6 +61,10 @@ protected:
     void OnFindPrevious() { FindAgain(false); }
     LRESULT OnFindText(WPARAM, LPARAM);
     LRESULT OnFindContinue(WPARAM, LPARAM);
+    // The time column's and the detail pane's, in KestrinTime.cpp.
+    template <TimeFormat format> void OnTimeFormat() { SetTimeFormat(format); }
+    void OnUpdateTimeFormat(CCmdUI* pCmdUI);
+    LRESULT OnDetailWanted(WPARAM, LPARAM);
     // The list's, in KestrinList.cpp.
     LRESULT OnDeleteAllItems(WPARAM wParam, LPARAM lParam);
     LRESULT OnKeyDown(WPARAM key, LPARAM lParam);
@@ -85,6 +90,13 @@ private:
     void OutputFailed(UINT textId, const std::string& path) override;
     // The cells of a row that Save, Copy and the log write: the header's.
     int Columns() const { return GetListCtrl().GetHeaderCtrl().GetItemCount(); }
+
+    void SetTimeFormat(TimeFormat format);
+    void RestoreTimeFormat();
+    // The pane follows the focus; rows show or are cleared meanwhile.
+    void UpdateDetail() { m_detail.Show(m_rows, StoreRow(FocusedRow()), ::GetParent(m_hWnd)); }
+    // The store's row that a row of the list shows.
+    int StoreRow(int listRow) const { return listRow; }
 
     // The list's, in KestrinList.cpp.
     LRESULT OnListMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -136,4 +148,5 @@ private:
     CFollow m_follow;
     int m_followedTop = 0; // the list's top row when following last placed it or the person acted
     CRowFinder m_finder{m_rows, *this, m_hWnd};
+    CRowDetail m_detail;
 };

@@ -16,8 +16,9 @@ void Add(CRowStore& store, const char* name, DWORD pid, const std::string& text)
     DebugRecord record = {};
     strcpy(record.szProcessName, name);
     record.dwProcessId = pid;
-    record.stTime = {2024, 5, 0, 5, 12, 34, 56, 7};
-    strncpy(record.szMsg, text.c_str(), sizeof record.szMsg - 1);
+    record.time = (12 * 3600 + 34 * 60 + 56) * kTicksPerSecond + 70000;
+    record.pszMsg = text.c_str();
+    record.cbMsg = text.size();
     ASSERT_TRUE(store.Append(record));
 }
 
@@ -47,7 +48,7 @@ TEST(Find, AMatchIsInTheSavedLineAtACharacterBoundaryWithOnlySingleByteLettersFo
         Rows rows;
     } cases[] = {
         {"error", false, {0}},      {"error", true, {}},     {"ERROR", true, {0}},
-        {"app.EXE", false, {0, 2}}, {"-5", false, {1}},      {"12:34:56:07", false, {0, 1, 2}},
+        {"app.EXE", false, {0, 2}}, {"-5", false, {1}},      {"12:34:56:00", false, {0, 1, 2}},
         {"a", false, {0, 2}},       {"\x41\xb2", true, {}},  {"\xb2\x61", false, {}},
         {"\xb2\x41", true, {1}},    {"b\tcd\t", false, {2}}, {"exe\t7\t", false, {0}},
         {"R\t", true, {0}},         {"", false, {}},
@@ -56,14 +57,15 @@ TEST(Find, AMatchIsInTheSavedLineAtACharacterBoundaryWithOnlySingleByteLettersFo
         EXPECT_EQ(c.rows, Matches(store, c.pattern, c.matchCase)) << c.pattern;
 }
 
-// Texts packed into several chunks: hits are mapped back to their rows across chunk ends.
+// Texts packed into several chunks, the longest a row keeps among them where it no longer fits
+// in the first: hits are mapped back to their rows across chunk ends.
 TEST(Find, HitsInLaterChunksAreTheirRows) {
     CRowStore store;
-    const std::string filler(120, 'x');
+    const std::string filler(120, 'x'), longest = std::string(kMaxRowText - 6, 'x') + "needle";
     for (int row = 0; row < 20000; ++row)
-        Add(store, "a", 1, row % 9000 == 8999 ? filler + "needle" : filler);
-    EXPECT_EQ((Rows{8999, 17999}), Matches(store, "NEEDLE", false));
-    EXPECT_EQ((Rows{8999, 17999}), Matches(store, "xneedle", true));
+        Add(store, "a", 1, row == 8500 ? longest : row % 9000 == 8999 ? filler + "needle" : filler);
+    EXPECT_EQ((Rows{8500, 8999, 17999}), Matches(store, "NEEDLE", false));
+    EXPECT_EQ((Rows{8500, 8999, 17999}), Matches(store, "xneedle", true));
 }
 
 // A seek in slices of two rows: next, previous, wrapping both ways; rows added while it runs are

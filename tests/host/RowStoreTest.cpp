@@ -4,10 +4,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <new>
+#include <numeric>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "Capture.h"
+#include "Fakes.h"
 #include "RowStore.h"
 
 // Allocations until one fails; negative: none fails.
@@ -47,11 +50,15 @@ TEST(RowStore, RowsStayWholeWhenMemoryRunsOut) {
     for (long failAt = 0; failAt < 8; ++failAt) {
         SCOPED_TRACE("failing allocation " + std::to_string(failAt));
         // Long texts fill a chunk every 8,000 rows or so; a block takes 32,768 records.
-        std::vector<DebugRecord> records = {{"first.exe", 0, {}, "kept"}};
+        std::vector<DebugRecord> records = {{"first.exe", 0, 0, "kept", 4, 0}};
+        std::vector<std::string> texts(40001, "kept");
         for (int i = 1; i <= 40000; ++i) {
             DebugRecord& record = records.emplace_back();
             snprintf(record.szProcessName, sizeof record.szProcessName, "n%d", failAt % 2 ? 0 : i);
-            snprintf(record.szMsg, sizeof record.szMsg, "%0124d", i);
+            texts[i] = std::to_string(i).insert(0, 124 - std::to_string(i).size(), '0');
+            record.pszMsg = texts[i].c_str();
+            record.cbMsg = texts[i].size();
+            record.cbLeftOut = i % 3; // the list of cut rows grows too
         }
         CRowStore store;
         ASSERT_TRUE(store.Append(records[0]));
@@ -61,10 +68,11 @@ TEST(RowStore, RowsStayWholeWhenMemoryRunsOut) {
         g_allocationsLeft = -1;
         const size_t count = store.GetCount();
         ASSERT_LT(count, records.size()) << "expected an allocation to fail";
-        ASSERT_TRUE(store.Append({"after.exe", 0, {}, "after"}));
+        ASSERT_TRUE(store.Append({"after.exe", 0, 0, "after", 5, 0}));
         RowCells scratch;
         EXPECT_STREQ("kept", store.GetCellText(0, 3, scratch));
-        EXPECT_STREQ(records[count - 1].szMsg, store.GetCellText(count - 1, 3, scratch));
+        EXPECT_EQ(texts[count - 1], store.GetCellText(count - 1, 3, scratch));
+        EXPECT_EQ(records[count - 1].cbLeftOut, store.GetLeftOut(count - 1));
         EXPECT_STREQ("after.exe", store.GetCellText(count, 0, scratch));
         EXPECT_STREQ("after", store.GetCellText(count, 3, scratch));
     }
@@ -87,6 +95,65 @@ TEST(RowStore, FindNameMatchesTheStartOfANameFromARowOnAndWraps) {
     for (const auto& [prefix, partial, start, end, wrap, row] : cases)
         EXPECT_EQ(row, store.FindName(prefix, partial, start, end, wrap))
             << prefix << " from " << start << " before " << end;
+}
+
+// The time column in each format, beside the first row and the row above: a stamp just before
+// midnight first, then across midnight, an equal stamp, one older than the row above, one older
+// than the first. Save's lines and Find read the same cells.
+TEST(RowStore, TimeFormatsAtTheEdges) {
+    const uint64_t day = uint64_t(152000) * 86400 * kTicksPerSecond;
+    const uint64_t times[] = {day - 5005, day + 7340, day + 7340, day + 2000,
+                              day - kTicksPerSecond};
+    CRowStore store;
+    for (uint64_t time : times)
+        ASSERT_TRUE(store.Append({"a", 1, time, "", 0, 0}));
+    const std::vector<std::vector<std::string>> expected = {
+        {"23:59:59:00", "00:00:00:00", "00:00:00:00", "00:00:00:00", "23:59:59:00"},
+        {"23:59:59.999", "00:00:00.000", "00:00:00.000", "00:00:00.000", "23:59:59.000"},
+        {"0.000000", "0.001234", "0.001234", "0.000700", "-0.999499"},
+        {"+0.000", "+1.234", "+0.000", "-0.534", "-1000.200"}};
+    for (int format = 0; format < kTimeFormats; ++format) {
+        store.SetTimeFormat(static_cast<TimeFormat>(format));
+        RowCells scratch;
+        std::vector<std::string> cells, saved;
+        std::vector<char> lines(1024);
+        size_t used = 0;
+        ASSERT_EQ(5u, store.FormatLines(0, 3, lines.data(), lines.size(), used));
+        for (size_t row = 0; row < 5; ++row) {
+            cells.push_back(store.GetCellText(row, 2, scratch));
+            saved.push_back("a\t1\t" + cells.back() + "\t\r\n");
+        }
+        EXPECT_EQ(expected[format], cells) << "format " << format;
+        EXPECT_EQ(std::accumulate(saved.begin(), saved.end(), std::string()),
+                  std::string(lines.data(), used));
+    }
+}
+
+// A row keeps its text up to the limit, in whole characters, and counts what it left out; its
+// saved line holds all it kept.
+TEST(RowStore, LongTextsAreCutOnACharacterBoundary) {
+    FakeProcessSource source;
+    StoreRows rows;
+    FixedClock clock;
+    CCapture capture(source, rows, rows, clock, CLeadBytes::Cp936());
+    const std::string under(kMaxRowText - 1, 'a');
+    const std::pair<std::string, size_t> cases[] = {
+        {under + "b", kMaxRowText},
+        {under + "\xb0\xa1" + "c", kMaxRowText - 1},
+        {under + "bc\xb0\xa1", kMaxRowText},
+    };
+    CRowStore& store = rows.store;
+    std::vector<char> line(CRowStore::LineRoom(4));
+    for (const auto& [text, kept] : cases) {
+        ASSERT_EQ(0, capture.OnDebugMessage(0, text.c_str()));
+        const size_t row = store.GetCount() - 1;
+        EXPECT_EQ(text.substr(0, kept), store.GetText(row)) << kept;
+        EXPECT_EQ(text.size() - kept, store.GetLeftOut(row)) << kept;
+        size_t used = 0;
+        ASSERT_EQ(1u, store.FormatLines(row, 4, line.data(), line.size(), used, row + 1));
+        EXPECT_EQ("\t0\t04:03:09:00\t" + text.substr(0, kept) + "\t\r\n",
+                  std::string(line.data(), used));
+    }
 }
 
 } // namespace
