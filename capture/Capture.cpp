@@ -26,13 +26,11 @@ long CCapture::OnDebugMessage(DWORD processId, const char* text) {
     return Take(processId, text, nullptr, "");
 }
 
-long CCapture::OnDebugOutput(DWORD processId, const char* text, uint64_t time,
-                             const char* name) {
+long CCapture::OnDebugOutput(DWORD processId, const char* text, uint64_t time, const char* name) {
     return Take(processId, text, &time, name);
 }
 
-long CCapture::Take(DWORD processId, const char* text, const uint64_t* time,
-                    const char* readName) {
+long CCapture::Take(DWORD processId, const char* text, const uint64_t* time, const char* readName) {
     if (!m_bCapture)
         return 0;
     if (!text)
@@ -43,8 +41,7 @@ long CCapture::Take(DWORD processId, const char* text, const uint64_t* time,
     // A row keeps its first kMaxRowText bytes, whole characters only, and counts the rest.
     const size_t length = strlen(text);
     record.pszMsg = text;
-    record.cbMsg =
-        length > kMaxRowText ? m_codePage.FitLength(text, length, kMaxRowText) : length;
+    record.cbMsg = length > kMaxRowText ? m_codePage.FitLength(text, length, kMaxRowText) : length;
     record.cbLeftOut = length - record.cbMsg;
     // The filter sees the text as received, not the kept part.
     const bool shown = m_filter.Match(text);

@@ -6,10 +6,10 @@
 
 #include "DebugLines.h"
 #include "DebugRecord.h"
-#include "RowTime.h"
 #include "LeadBytes.h"
 #include "LogFilter.h"
 #include "ProcessNames.h"
+#include "RowTime.h"
 
 // Where accepted messages go: the log view's row store, or a recorder in tests.
 class IRowSink {

@@ -3,8 +3,8 @@
 #pragma once
 
 #include <atomic>
-#include <cstdint>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <mutex>
 #include <string>

@@ -124,7 +124,8 @@ void CRowStore::Clear() {
 uint64_t CRowStore::GetLeftOut(size_t row) const {
     if (!At(row).cut)
         return 0;
-    const auto cut = std::lower_bound(m_cuts.begin(), m_cuts.end(), std::make_pair(row, uint64_t(0)));
+    const auto cut =
+        std::lower_bound(m_cuts.begin(), m_cuts.end(), std::make_pair(row, uint64_t(0)));
     return cut != m_cuts.end() && cut->first == row ? cut->second : 0;
 }
 
@@ -279,8 +280,7 @@ size_t CRowStore::LinesLength(size_t first, size_t end, int columns) const {
         const size_t lengths[kColumns] = {
             m_names[record.nameIndex].length,
             size_t(FormatPid(record.dwProcessId, scratch.szPid) - scratch.szPid),
-            size_t(FormatTime(row, scratch.szTime) - scratch.szTime),
-            size_t(record.textLength)};
+            size_t(FormatTime(row, scratch.szTime) - scratch.szTime), size_t(record.textLength)};
         for (int column = 0; column < cells; ++column)
             length += lengths[column];
         length += static_cast<size_t>(std::max(columns, 0)) + 2;

@@ -8,10 +8,10 @@
 constexpr uint64_t kTicksPerSecond = 10000000;
 
 enum class TimeFormat {
-    kSeconds00,      // 14:03:09:00, the first-start default
-    kMilliseconds,   // 14:03:09.127
-    kSinceFirst,     // 12.034567, seconds since the first shown row
-    kSincePrevious,  // +0.412, milliseconds since the shown row above
+    kSeconds00,     // 14:03:09:00, the first-start default
+    kMilliseconds,  // 14:03:09.127
+    kSinceFirst,    // 12.034567, seconds since the first shown row
+    kSincePrevious, // +0.412, milliseconds since the shown row above
 };
 constexpr int kTimeFormats = 4;
 // The longest text a format gives, with its NUL.

@@ -29,8 +29,12 @@ Cells Expected(const DebugRecord& record) {
     snprintf(pid, sizeof pid, "%ld", static_cast<long>(static_cast<int32_t>(record.dwProcessId)));
     const auto second = static_cast<unsigned>(record.time / 10000000 % 86400);
     snprintf(time, sizeof time, "%02u:%02u:%02u:00", second / 3600, second / 60 % 60, second % 60);
-    return {std::string(record.szProcessName, strnlen(record.szProcessName, 63)), pid, time,
-            std::string(record.pszMsg, record.cbMsg), "", std::to_string(record.cbLeftOut)};
+    return {std::string(record.szProcessName, strnlen(record.szProcessName, 63)),
+            pid,
+            time,
+            std::string(record.pszMsg, record.cbMsg),
+            "",
+            std::to_string(record.cbLeftOut)};
 }
 
 void CheckCells(const CRowStore& store, size_t row, const Cells& expected) {

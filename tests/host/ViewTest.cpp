@@ -35,8 +35,8 @@ TEST(DebugLines, TheQueueHoldsWhatFitsCountsTheRestWakesOnceABatchAndItsTextsAre
         queue.TakeAll(batch);
         Texts texts;
         for (const DebugLine& line : batch.lines) {
-            texts.push_back(std::to_string(line.dwProcessId) + ":" +
-                            std::to_string(line.time) + ":");
+            texts.push_back(std::to_string(line.dwProcessId) + ":" + std::to_string(line.time) +
+                            ":");
             ForEachLine(&batch.texts[line.offset], line.length,
                         [&](const char* cut) { texts.back() += cut + std::string("|"); });
             texts.back() += &batch.texts[line.nameOffset];
