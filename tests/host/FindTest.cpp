@@ -36,22 +36,26 @@ Rows Matches(const CRowStore& store, const std::string& pattern, bool matchCase)
 } // namespace
 
 // Rows: 0 App.exe 7 "Disk ERROR", 1 kestrin -5 "\xb2\x41\xb2\x42" (two characters whose trail
-// bytes are 'A' and 'B'), 2 App.exe 300 "ab\tcd".
+// bytes are 'A' and 'B'), 2 App.exe 300 "ab\tcd", 3 App.exe 300 a line longer than most.
 TEST(Find, AMatchIsInTheSavedLineAtACharacterBoundaryWithOnlySingleByteLettersFolded) {
     CRowStore store;
     Add(store, "App.exe", 7, "Disk ERROR");
     Add(store, "kestrin", static_cast<DWORD>(-5), "\xb2\x41\xb2\x42");
     Add(store, "App.exe", 300, "ab\tcd");
+    Add(store, "App.exe", 300, std::string(600, 'z') + "\tq");
     const struct {
         const char* pattern;
         bool matchCase;
         Rows rows;
     } cases[] = {
-        {"error", false, {0}},      {"error", true, {}},     {"ERROR", true, {0}},
-        {"app.EXE", false, {0, 2}}, {"-5", false, {1}},      {"12:34:56:00", false, {0, 1, 2}},
-        {"a", false, {0, 2}},       {"\x41\xb2", true, {}},  {"\xb2\x61", false, {}},
-        {"\xb2\x41", true, {1}},    {"b\tcd\t", false, {2}}, {"exe\t7\t", false, {0}},
-        {"R\t", true, {0}},         {"", false, {}},
+        {"error", false, {0}},   {"error", true, {}},
+        {"ERROR", true, {0}},    {"app.EXE", false, {0, 2, 3}},
+        {"-5", false, {1}},      {"12:34:56:00", false, {0, 1, 2, 3}},
+        {"a", false, {0, 2, 3}}, {"\x41\xb2", true, {}},
+        {"\xb2\x61", false, {}}, {"\xb2\x41", true, {1}},
+        {"b\tcd\t", false, {2}}, {"exe\t7\t", false, {0}},
+        {"R\t", true, {0}},      {"", false, {}},
+        {"z\tq\t", false, {3}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.rows, Matches(store, c.pattern, c.matchCase)) << c.pattern;

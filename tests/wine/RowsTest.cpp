@@ -7,12 +7,6 @@ namespace {
 
 using RowsTest = AppFixture;
 
-std::string WindowTextOf(HWND window) {
-    std::string text(::GetWindowTextLengthA(window) + 1, '\0');
-    text.resize(::GetWindowTextA(window, &text[0], static_cast<int>(text.size())));
-    return text;
-}
-
 // A text of 100,000 bytes keeps its first 64 KB less the half of a character across the limit.
 TEST_F(RowsTest, ALongTextIsSavedCopiedLoggedAndShownAsKeptAndTimesInTheFormatChosen) {
     const std::string path = SiblingPath("kestrin-rows.log");
@@ -63,10 +57,10 @@ TEST_F(RowsTest, ALongTextIsSavedCopiedLoggedAndShownAsKeptAndTimesInTheFormatCh
     Strings texts;
     for (int row : {0, 1}) {
         ListView_SetItemState(m_view, row, LVIS_FOCUSED, LVIS_FOCUSED);
-        texts.push_back(WindowTextOf(pane));
+        texts.push_back(WindowText(pane));
     }
     Command(ID_CLEAR);
-    texts.push_back(WindowTextOf(pane));
+    texts.push_back(WindowText(pane));
     EXPECT_EQ((Strings{shown, "short", ""}), texts);
     Command(ID_VIEW_DETAIL_BAR);
     EXPECT_EQ(0u, g_app->GetProfileInt("Settings", "DetailPane", 1)) << "the pane off, remembered";
