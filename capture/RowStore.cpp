@@ -93,8 +93,8 @@ uint32_t CRowStore::NameIndex(const char* name) {
 }
 
 uint64_t CRowStore::StoreText(const char* text, size_t size) {
-    if (kChunkBytes - m_chunkUsed <= size) {
-        std::unique_ptr<char[]> chunk(new char[kChunkBytes + kChunkSlack]);
+    if (kChunkText - m_chunkUsed <= size) {
+        std::unique_ptr<char[]> chunk(new char[kChunkText + kChunkSlack]);
         m_chunks.push_back(std::move(chunk));
         m_chunkUsed = 0;
     }
@@ -112,7 +112,7 @@ void CRowStore::Clear() {
     m_blocks.shrink_to_fit();
     m_chunks.clear();
     m_chunks.shrink_to_fit();
-    m_chunkUsed = kChunkBytes;
+    m_chunkUsed = kChunkText;
     m_nameIndex.clear();
     m_names.clear();
     m_lastName = 0;

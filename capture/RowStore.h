@@ -58,7 +58,9 @@ public:
     // by default the longest line's.
     static size_t LineRoom(int columns, size_t textLength = kMaxRowText);
     // A row's whole text as kept, and the bytes its sender gave beyond it (0 unless cut).
-    std::string_view GetText(size_t row) const { return {Text(At(row)), At(row).textLength}; }
+    std::string_view GetText(size_t row) const {
+        return {Text(At(row)), static_cast<size_t>(At(row).textLength)};
+    }
     uint64_t GetLeftOut(size_t row) const;
     // The bytes FormatLines gives the rows from first on, before end.
     size_t LinesLength(size_t first, size_t end, int columns) const;
@@ -98,6 +100,9 @@ private:
     static const size_t kChunkBytes = 1 << 20;
     // Short texts are copied kChunkSlack bytes at once; a chunk's last text has room behind it.
     static constexpr size_t kChunkSlack = 128;
+    // Texts fill a chunk this far. A heap that gives large blocks pages of their own may commit
+    // them in 64 KB steps: room is left for its header, so that a chunk commits 1 MB, not 1.06.
+    static constexpr size_t kChunkText = kChunkBytes - 256 - kChunkSlack;
 
     const Row& At(size_t row) const { return m_blocks[row / kRowsPerBlock][row % kRowsPerBlock]; }
     uint32_t NameIndex(const char* name);
@@ -110,7 +115,7 @@ private:
 
     std::vector<std::unique_ptr<Row[]>> m_blocks;
     std::vector<std::unique_ptr<char[]>> m_chunks;
-    size_t m_chunkUsed = kChunkBytes; // bytes used in the last chunk; full when there is none
+    size_t m_chunkUsed = kChunkText; // bytes used in the last chunk; full when there is none
     // Names keep their addresses as the table grows, so the index can view them.
     std::deque<Name> m_names;
     std::unordered_map<std::string_view, uint32_t> m_nameIndex;
