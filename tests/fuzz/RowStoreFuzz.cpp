@@ -2,6 +2,7 @@
 // longest kept, cut ones), clears and reads: every cell, saved line and left-out count reads back
 // as appended, formatted as printf would.
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -14,15 +15,6 @@
 namespace {
 
 using Cells = std::vector<std::string>;
-
-// What a record's bytes give besides its text.
-struct Fixed {
-    char name[64];
-    DWORD pid;
-    uint64_t time;
-    uint16_t length;
-    uint8_t leftOut;
-};
 
 Cells Expected(const DebugRecord& record) {
     char pid[16], time[24];
@@ -85,18 +77,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                        first + data[i + 3] % 16);
             i += 4;
         } else {
-            // The fixed fields, then the text up to its length, a NUL or the input's end.
-            Fixed fixed = {};
-            const size_t take = std::min(size - i, sizeof fixed);
-            memcpy(&fixed, data + i, take);
-            i += take;
+            // The name, pid and time as bytes, then a text up to a NUL or the input's end.
             DebugRecord record = {};
-            memcpy(record.szProcessName, fixed.name, sizeof fixed.name);
-            record.dwProcessId = fixed.pid;
-            record.time = fixed.time;
+            const size_t take = std::min(size - i, offsetof(DebugRecord, pszMsg));
+            memcpy(&record, data + i, take);
+            i += take;
             record.pszMsg = reinterpret_cast<const char*>(data + i);
-            record.cbMsg = strnlen(record.pszMsg, std::min<size_t>(size - i, fixed.length));
-            record.cbLeftOut = fixed.leftOut;
+            record.cbMsg = strnlen(record.pszMsg, size - i);
+            record.cbLeftOut = record.dwProcessId % 4; // most rows were cut
             i += record.cbMsg;
             Check(store.Append(record), "an append");
             rows.push_back(Expected(record));
