@@ -8,5 +8,4 @@
 
 typedef uint16_t WORD;
 typedef uint32_t DWORD;
-
 #endif
