@@ -218,19 +218,23 @@ bool CBenchKestrin::Command(UINT id, DWORD timeoutMs) const {
     return ::SendMessageTimeoutA(Frame(), WM_COMMAND, id, 0, SMTO_NORMAL, timeoutMs, &answer) != 0;
 }
 
-bool CBenchKestrin::Memory(double& workingSet, double& privateBytes) const {
+bool ProcessMemory(HANDLE process, double& workingSet, double& privateBytes) {
     PROCESS_MEMORY_COUNTERS counters = {};
-    if (!Sync() || !::GetProcessMemoryInfo(m_process.Handle(), &counters, sizeof counters))
+    if (!::GetProcessMemoryInfo(process, &counters, sizeof counters))
         return false;
     workingSet = static_cast<double>(counters.WorkingSetSize);
     privateBytes = 0;
     MEMORY_BASIC_INFORMATION region;
     for (const char* at = nullptr;
-         ::VirtualQueryEx(m_process.Handle(), at, &region, sizeof region) == sizeof region;
+         ::VirtualQueryEx(process, at, &region, sizeof region) == sizeof region;
          at = static_cast<const char*>(region.BaseAddress) + region.RegionSize)
         if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE)
             privateBytes += static_cast<double>(region.RegionSize);
     return privateBytes > 0;
+}
+
+bool CBenchKestrin::Memory(double& workingSet, double& privateBytes) const {
+    return Sync() && ProcessMemory(m_process.Handle(), workingSet, privateBytes);
 }
 
 bool CBenchKestrin::FillTo(size_t rows, std::string& failure) const {

@@ -158,6 +158,9 @@ public:
     CRowStore m_store;
 };
 
+// A process's working set and its committed private pages, summed region by region.
+bool ProcessMemory(HANDLE process, double& workingSet, double& privateBytes);
+
 // ---- The registry.
 
 // Benchmarks run together, on a Kestrin or a setting they share. A full run runs every group in

@@ -21,10 +21,12 @@ bool Fill(CRowStore& store, size_t rows, size_t matchEvery) {
     DebugRecord record = {};
     strcpy(record.szProcessName, "worker.exe");
     record.dwProcessId = 4242;
+    char text[128];
+    record.pszMsg = text;
     for (size_t row = 0; row < rows; ++row) {
         const bool match = (row + 1) % matchEvery == 0;
-        snprintf(record.szMsg, sizeof record.szMsg, "worker 3: request %zu handled in 12 ms%s", row,
-                 match ? ", needle" : ", queue depth 7");
+        record.cbMsg = snprintf(text, sizeof text, "worker 3: request %zu handled in 12 ms%s", row,
+                                match ? ", needle" : ", queue depth 7");
         if (!store.Append(record))
             return false;
     }

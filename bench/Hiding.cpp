@@ -12,10 +12,13 @@ namespace {
 bool Fill(CRowStore& store, size_t rows) {
     static const char* const names[] = {"noisy.exe", "server.exe", "worker.exe"};
     DebugRecord record = {};
+    char text[64];
+    record.pszMsg = text;
     for (size_t row = 0; row < rows; ++row) {
         strcpy(record.szProcessName, names[row % 3]);
         record.dwProcessId = 100 + row % 3;
-        snprintf(record.szMsg, sizeof record.szMsg, "request %zu handled in 12 ms", row);
+        record.cbMsg = static_cast<size_t>(
+            snprintf(text, sizeof text, "request %zu handled in 12 ms", row));
         if (!store.Append(record))
             return false;
     }

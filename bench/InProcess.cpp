@@ -50,13 +50,13 @@ void InProcessCost(CTable& table, const Scale&, HWND) {
     const double filter10 = NsPerCall([&] { filter.Match(kMessage); });
     char name[128];
     const double lookup = NsPerCall([&] { capture.m_procNames.Lookup(self, name); });
-    SYSTEMTIME now;
-    const double clock = NsPerCall([&] { IClock::System().Now(now); });
+    const double clock = NsPerCall([&] { IClock::System().Now(); });
     DebugRecord record = {};
     record.dwProcessId = self;
-    IClock::System().Now(record.stTime);
+    record.time = IClock::System().Now();
     strcpy(record.szProcessName, "kestrin-bench.exe");
-    strcpy(record.szMsg, kMessage);
+    record.pszMsg = kMessage;
+    record.cbMsg = strlen(kMessage);
     rows.m_store.Clear();
     const double append = NsPerCall([&] { rows.m_store.Append(record); });
     // Save formats a chunk of rows at a time.

@@ -26,13 +26,11 @@ long CCapture::OnDebugMessage(DWORD processId, const char* text) {
     return Take(processId, text, nullptr, "");
 }
 
-long CCapture::OnDebugOutput(DWORD processId, const char* text, const SYSTEMTIME& time,
-                             const char* name) {
+long CCapture::OnDebugOutput(DWORD processId, const char* text, uint64_t time, const char* name) {
     return Take(processId, text, &time, name);
 }
 
-long CCapture::Take(DWORD processId, const char* text, const SYSTEMTIME* time,
-                    const char* readName) {
+long CCapture::Take(DWORD processId, const char* text, const uint64_t* time, const char* readName) {
     if (!m_bCapture)
         return 0;
     if (!text)
@@ -40,8 +38,12 @@ long CCapture::Take(DWORD processId, const char* text, const SYSTEMTIME* time,
 
     DebugRecord record = {};
     record.dwProcessId = processId;
-    CopyFitting(m_codePage, record.szMsg, text);
-    // The filter sees the text as received, not the cut copy.
+    // A row keeps its first kMaxRowText bytes, whole characters only, and counts the rest.
+    const size_t length = strlen(text);
+    record.pszMsg = text;
+    record.cbMsg = length > kMaxRowText ? m_codePage.FitLength(text, length, kMaxRowText) : length;
+    record.cbLeftOut = length - record.cbMsg;
+    // The filter sees the text as received, not the kept part.
     const bool shown = m_filter.Match(text);
 
     // The sender waits while its name is read, so one that exits right after its send is named.
@@ -54,10 +56,7 @@ long CCapture::Take(DWORD processId, const char* text, const SYSTEMTIME* time,
         m_procNames.Remember(processId, name);
     } else if (processId != 0)
         missed = !m_procNames.Find(processId, name);
-    if (time)
-        record.stTime = *time;
-    else
-        m_clock.Now(record.stTime);
+    record.time = time ? *time : m_clock.Now();
     CopyFitting(m_codePage, record.szProcessName, name);
     const IRowSink::Appended row = shown ? m_rows.AppendRow(record) : IRowSink::kKept;
     const bool kept = row != IRowSink::kNotKept;

@@ -1,6 +1,7 @@
 // CCapture: the path from one received message to one row of the log list.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
 #include "DebugLines.h"
@@ -8,6 +9,7 @@
 #include "LeadBytes.h"
 #include "LogFilter.h"
 #include "ProcessNames.h"
+#include "RowTime.h"
 
 // Where accepted messages go: the log view's row store, or a recorder in tests.
 class IRowSink {
@@ -30,11 +32,11 @@ public:
     virtual void Reply() = 0;
 };
 
-// Local time of receipt in whole seconds.
+// Local time of receipt, as RowTime.h counts it, as exactly as the system tells it.
 class IClock {
 public:
     virtual ~IClock() = default;
-    virtual void Now(SYSTEMTIME& time) = 0;
+    virtual uint64_t Now() = 0;
     static IClock& System();
 };
 
@@ -49,7 +51,7 @@ public:
     long OnDebugMessage(DWORD processId, const char* text);
     // The same for one line of another program's debug output, read at time; name is its
     // writer's as the reader read it then, used in place of the cache's unless empty.
-    long OnDebugOutput(DWORD processId, const char* text, const SYSTEMTIME& time, const char* name);
+    long OnDebugOutput(DWORD processId, const char* text, uint64_t time, const char* name);
 
     // Off, messages and lines of debug output are dropped as they come.
     void SetCapture(bool on) {
@@ -70,7 +72,7 @@ public:
 
 private:
     // A null time of receipt is now.
-    long Take(DWORD processId, const char* text, const SYSTEMTIME* time, const char* readName);
+    long Take(DWORD processId, const char* text, const uint64_t* time, const char* readName);
 
     IRowSink& m_rows;
     ISender& m_sender;

@@ -3,7 +3,7 @@
 
 #include <new>
 
-bool CDebugLineQueue::Push(DWORD processId, const SYSTEMTIME& time, const std::string& name,
+bool CDebugLineQueue::Push(DWORD processId, uint64_t time, const std::string& name,
                            const char* text, size_t length, bool& wake) {
     wake = false;
     if (!m_capture)
@@ -25,7 +25,7 @@ void CDebugLineQueue::CountDropped(bool& wake) {
     AskWake(wake);
 }
 
-bool CDebugLineQueue::Keep(DWORD processId, const SYSTEMTIME& time, const std::string& name,
+bool CDebugLineQueue::Keep(DWORD processId, uint64_t time, const std::string& name,
                            const char* text, size_t length) {
     const size_t held = m_waiting.texts.size() + m_waiting.lines.size() * sizeof(DebugLine);
     if (length + name.size() + 2 + sizeof(DebugLine) > m_maxBytes - held)

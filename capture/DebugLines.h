@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -15,7 +16,7 @@
 // it could not); both live in the batch's texts, each followed by a NUL.
 struct DebugLine {
     DWORD dwProcessId;
-    SYSTEMTIME stTime; // of receipt
+    uint64_t time; // of receipt, as RowTime.h counts it
     size_t offset;
     size_t length;
     size_t nameOffset;
@@ -39,7 +40,7 @@ public:
     // Keeps a copy of the text (none while Capture is off); false when it was dropped (the queue
     // was full or memory ran out) and counted. Sets wake when the user-interface thread is to be
     // woken.
-    bool Push(DWORD processId, const SYSTEMTIME& time, const std::string& name, const char* text,
+    bool Push(DWORD processId, uint64_t time, const std::string& name, const char* text,
               size_t length, bool& wake);
     // Moves every waiting line and the count of dropped ones into batch, whose earlier
     // contents are discarded (its memory is reused).
@@ -57,7 +58,7 @@ private:
         wake = !m_wakePending;
         m_wakePending = true;
     }
-    bool Keep(DWORD processId, const SYSTEMTIME& time, const std::string& name, const char* text,
+    bool Keep(DWORD processId, uint64_t time, const std::string& name, const char* text,
               size_t length);
 
     const size_t m_maxBytes;

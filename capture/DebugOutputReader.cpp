@@ -259,14 +259,16 @@ bool DebugOutputThread::Read() {
             return false;
         taken = false;
         const DWORD processId = buffer.processId;
-        const size_t length = strnlen(buffer.text, sizeof text - 1);
+        size_t length = strnlen(buffer.text, sizeof text - 1);
         memcpy(text, buffer.text, length);
         text[length] = '\0';
+        // A full buffer may end in the first half of a character that the system cut in two.
+        if (length == sizeof text - 1)
+            text[length = CLeadBytes::System().FitLength(text, length + 1, length)] = '\0';
         // The writer waits for this, and every other writer behind it.
         ::SetEvent(bufferReady.Get());
 
-        SYSTEMTIME time;
-        IClock::System().Now(time);
+        const uint64_t time = IClock::System().Now();
         bool wake = false;
         // A line that finds no memory for its writer's name is dropped and counted.
         CatchAtEdge(

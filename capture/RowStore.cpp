@@ -9,21 +9,6 @@
 
 namespace {
 
-// Decimal digits of value, at least minDigits of them (zeros before), written at out.
-char* PutDecimal(char* out, uint32_t value, int minDigits) {
-    char digits[10];
-    int count = 0;
-    do {
-        digits[count++] = static_cast<char>('0' + value % 10);
-        value /= 10;
-    } while (value != 0);
-    for (; count < minDigits; --minDigits)
-        *out++ = '0';
-    while (count > 0)
-        *out++ = digits[--count];
-    return out;
-}
-
 // "%ld" of a 32-bit long, as on Windows: ids from 2^31 up print negative. Returns the end.
 char* FormatPid(DWORD processId, char* out) {
     if (static_cast<int32_t>(processId) < 0) {
@@ -35,16 +20,6 @@ char* FormatPid(DWORD processId, char* out) {
     return out;
 }
 
-// "%02d:%02d:%02d:%02d" of hour, minute, second and milliseconds. Returns the end.
-char* FormatTime(const WORD (&time)[4], char* out) {
-    for (int i = 0; i < 4; ++i) {
-        out = PutDecimal(out, time[i], 2);
-        *out++ = ':';
-    }
-    *--out = '\0';
-    return out;
-}
-
 // Copies length bytes of source to out as Size bytes at once: out has room for them, and source
 // can be read that far. Returns the end of the length bytes.
 template <size_t Size> char* Put(char* out, const char* source, size_t length) {
@@ -52,8 +27,14 @@ template <size_t Size> char* Put(char* out, const char* source, size_t length) {
     return out + length;
 }
 
-uint64_t TimeKey(const WORD (&time)[4]) {
-    return uint64_t(time[0]) << 48 | uint64_t(time[1]) << 32 | uint64_t(time[2]) << 16 | time[3];
+// A text of length bytes at source to out; a short one kChunkSlack bytes at once, since the
+// store keeps that much readable behind every text. Returns the end of the text.
+template <size_t Slack> char* PutText(char* out, const char* source, size_t length) {
+    if (length > Slack) {
+        memcpy(out, source, length);
+        return out + length;
+    }
+    return Put<Slack>(out, source, length);
 }
 
 } // namespace
@@ -71,15 +52,14 @@ bool CRowStore::Append(const DebugRecord& record) {
         }
         Row row;
         row.nameIndex = NameIndex(record.szProcessName);
-        const size_t textLength = strnlen(record.szMsg, sizeof record.szMsg - 1);
-        row.textPos = StoreText(record.szMsg, textLength);
+        const size_t textLength = std::min(record.cbMsg, kMaxRowText);
+        row.textPos = StoreText(record.pszMsg, textLength);
         row.textLength = textLength;
+        row.cut = record.cbLeftOut != 0;
         row.dwProcessId = record.dwProcessId;
-        const SYSTEMTIME& time = record.stTime;
-        row.time[0] = time.wHour;
-        row.time[1] = time.wMinute;
-        row.time[2] = time.wSecond;
-        row.time[3] = time.wMilliseconds;
+        row.time = record.time;
+        if (row.cut)
+            m_cuts.emplace_back(m_count, record.cbLeftOut);
         m_blocks[m_count / kRowsPerBlock][m_count % kRowsPerBlock] = row;
         ++m_count;
         return true;
@@ -113,13 +93,14 @@ uint32_t CRowStore::NameIndex(const char* name) {
 }
 
 uint64_t CRowStore::StoreText(const char* text, size_t size) {
-    if (kChunkBytes - m_chunkUsed <= size) {
-        std::unique_ptr<char[]> chunk(new char[kChunkBytes + kChunkSlack]);
+    if (kChunkText - m_chunkUsed <= size) {
+        std::unique_ptr<char[]> chunk(new char[kChunkText + kChunkSlack]);
         m_chunks.push_back(std::move(chunk));
         m_chunkUsed = 0;
     }
     char* place = m_chunks.back().get() + m_chunkUsed;
-    memcpy(place, text, size);
+    if (size) // an empty text may have no bytes at all
+        memcpy(place, text, size);
     place[size] = '\0';
     const uint64_t pos = (m_chunks.size() - 1) * uint64_t(kChunkBytes) + m_chunkUsed;
     m_chunkUsed += size + 1;
@@ -131,11 +112,29 @@ void CRowStore::Clear() {
     m_blocks.shrink_to_fit();
     m_chunks.clear();
     m_chunks.shrink_to_fit();
-    m_chunkUsed = kChunkBytes;
+    m_chunkUsed = kChunkText;
     m_nameIndex.clear();
     m_names.clear();
     m_lastName = 0;
     m_count = 0;
+    m_cuts.clear();
+    m_cuts.shrink_to_fit();
+}
+
+uint64_t CRowStore::GetLeftOut(size_t row) const {
+    if (!At(row).cut)
+        return 0;
+    const auto cut =
+        std::lower_bound(m_cuts.begin(), m_cuts.end(), std::make_pair(row, uint64_t(0)));
+    return cut != m_cuts.end() && cut->first == row ? cut->second : 0;
+}
+
+char* CRowStore::FormatTime(size_t row, char* out) const {
+    const size_t first = m_timeBase ? m_timeBase->FirstShown() : 0,
+                 above = m_timeBase ? m_timeBase->ShownBefore(row) : row - 1;
+    // A row before the first shown (one logged while hidden) is measured from itself.
+    return FormatRowTime(m_timeFormat, At(row).time, At(first < row ? first : row).time,
+                         above < row ? &At(above).time : nullptr, out);
 }
 
 const char* CRowStore::GetCellText(size_t row, int column, RowCells& scratch) const {
@@ -147,7 +146,7 @@ const char* CRowStore::GetCellText(size_t row, int column, RowCells& scratch) co
         FormatPid(record.dwProcessId, scratch.szPid);
         return scratch.szPid;
     case 2:
-        FormatTime(record.time, scratch.szTime);
+        FormatTime(row, scratch.szTime);
         return scratch.szTime;
     case 3:
         return Text(record);
@@ -157,30 +156,34 @@ const char* CRowStore::GetCellText(size_t row, int column, RowCells& scratch) co
 }
 
 // Room for every cell copied at its field's full width, as Put does.
-size_t CRowStore::LineRoom(int columns) {
-    return sizeof Name::text + sizeof RowCells::szPid + sizeof RowCells::szTime + kChunkSlack +
-           static_cast<size_t>(std::max(columns, 0)) + 2;
+size_t CRowStore::LineRoom(int columns, size_t textLength) {
+    return sizeof Name::text + sizeof RowCells::szPid + sizeof RowCells::szTime +
+           std::max(textLength, kChunkSlack) + static_cast<size_t>(std::max(columns, 0)) + 2;
 }
 
 size_t CRowStore::FormatLines(size_t first, int columns, char* out, size_t room, size_t& used,
                               size_t end) const {
-    // Rows in a burst share their sender and second: each is formatted once.
-    char pid[16], time[24];
+    // Rows in a burst share their sender and, shown in whole seconds or milliseconds, their
+    // time: each is formatted once.
+    char pid[16], time[kTimeRoom];
     size_t pidLength = 0, timeLength = 0;
     DWORD lastPid = 0;
+    const uint64_t timeUnit = m_timeFormat == TimeFormat::kSeconds00      ? kTicksPerSecond
+                              : m_timeFormat == TimeFormat::kMilliseconds ? kTicksPerSecond / 1000
+                                                                          : 0;
     uint64_t lastTime = 0;
-    const size_t lineRoom = LineRoom(columns);
     used = 0;
     size_t row = first;
-    for (end = std::min(end, m_count); row < end && room - used >= lineRoom; ++row) {
+    for (end = std::min(end, m_count);
+         row < end && room - used >= LineRoom(columns, At(row).textLength); ++row) {
         const Row& record = At(row);
         if (row == first || record.dwProcessId != lastPid) {
             lastPid = record.dwProcessId;
             pidLength = FormatPid(lastPid, pid) - pid;
         }
-        if (row == first || TimeKey(record.time) != lastTime) {
-            lastTime = TimeKey(record.time);
-            timeLength = FormatTime(record.time, time) - time;
+        if (row == first || !timeUnit || record.time / timeUnit != lastTime) {
+            lastTime = timeUnit ? record.time / timeUnit : 0;
+            timeLength = FormatTime(row, time) - time;
         }
         const Name& name = m_names[record.nameIndex];
         char* place = out + used;
@@ -196,7 +199,7 @@ size_t CRowStore::FormatLines(size_t first, int columns, char* out, size_t room,
                 place = Put<sizeof time>(place, time, timeLength);
                 break;
             case 3:
-                place = Put<kChunkSlack>(place, Text(record), record.textLength);
+                place = PutText<kChunkSlack>(place, Text(record), record.textLength);
                 break;
             }
             *place++ = '\t';
@@ -265,8 +268,7 @@ size_t CRowStore::LinesLength(size_t first, size_t end, int columns) const {
         const size_t lengths[kColumns] = {
             m_names[record.nameIndex].length,
             size_t(FormatPid(record.dwProcessId, scratch.szPid) - scratch.szPid),
-            size_t(FormatTime(record.time, scratch.szTime) - scratch.szTime),
-            size_t(record.textLength)};
+            size_t(FormatTime(row, scratch.szTime) - scratch.szTime), size_t(record.textLength)};
         for (int column = 0; column < cells; ++column)
             length += lengths[column];
         length += static_cast<size_t>(std::max(columns, 0)) + 2;

@@ -7,18 +7,32 @@
 #include <memory>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "DebugRecord.h"
+#include "RowTime.h"
 
 // Cells that are formatted when asked for; each buffer holds the longest text its field gives.
 struct RowCells {
     char szPid[16];
-    char szTime[24]; // four WORDs of up to 5 digits: "65535:65535:65535:65535"
+    char szTime[kTimeRoom];
+};
+
+// The rows the relative time formats measure a row from: the first row shown and the shown row
+// above it; SIZE_MAX for none.
+class ITimeBase {
+public:
+    virtual size_t FirstShown() const = 0;
+    virtual size_t ShownBefore(size_t row) const = 0;
+
+protected:
+    ~ITimeBase() = default;
 };
 
 // Append-only rows: a fixed 24-byte record per row, the message texts packed into large
-// chunks, and each distinct process name stored once.
+// chunks, and each distinct process name stored once. Cut texts are rare: what each left out
+// is kept beside the rows.
 class CRowStore {
 public:
     // Process name, pID, time, message.
@@ -35,6 +49,12 @@ public:
     // Removes every row and gives their memory back.
     void Clear();
 
+    // The time column's format, for every cell and line formatted from now on.
+    void SetTimeFormat(TimeFormat format) { m_timeFormat = format; }
+    TimeFormat GetTimeFormat() const { return m_timeFormat; }
+    // Without a base, the first row and the row before are the store's.
+    void SetTimeBase(const ITimeBase* base) { m_timeBase = base; }
+
     // The text of a cell as the list shows it; a column past the fourth is empty. Points into the
     // store or into scratch, and stays valid until either changes.
     const char* GetCellText(size_t row, int column, RowCells& scratch) const;
@@ -46,8 +66,14 @@ public:
     // Typing's names: for each distinct name, whether it begins with prefix (is prefix, unless
     // partial), ASCII letters in either case.
     std::vector<bool> NamesStartingWith(const char* prefix, bool partial) const;
-    // The room FormatLines asks for each line of columns cells, the longest line and more.
-    static size_t LineRoom(int columns);
+    // The room FormatLines asks for a line of columns cells whose text has textLength bytes;
+    // by default the longest line's.
+    static size_t LineRoom(int columns, size_t textLength = kMaxRowText);
+    // A row's whole text as kept, and the bytes its sender gave beyond it (0 unless cut).
+    std::string_view GetText(size_t row) const {
+        return {Text(At(row)), static_cast<size_t>(At(row).textLength)};
+    }
+    uint64_t GetLeftOut(size_t row) const;
     // The bytes FormatLines gives the rows from first on, before end.
     size_t LinesLength(size_t first, size_t end, int columns) const;
 
@@ -70,12 +96,14 @@ public:
 
 private:
     struct Row {
-        uint64_t textPos : 56; // chunk index * kChunkBytes + offset of the NUL-terminated text
-        uint64_t textLength : 8;
+        uint64_t textPos : 46; // chunk index * kChunkBytes + offset of the NUL-terminated text
+        uint64_t textLength : 17;
+        uint64_t cut : 1; // its left-out count is in m_cuts
         DWORD dwProcessId;
         uint32_t nameIndex;
-        WORD time[4]; // hour, minute, second, milliseconds
+        uint64_t time;
     };
+    static_assert(sizeof(Row) == 24, "a row costs 24 bytes beside its text");
     // A process name with room for its longest, so that it is always copied whole at once.
     struct Name {
         char text[sizeof DebugRecord::szProcessName];
@@ -83,22 +111,30 @@ private:
     };
     static const size_t kRowsPerBlock = 32768;
     static const size_t kChunkBytes = 1 << 20;
-    // Texts are copied a whole record field at a time; a chunk's last text has room behind it.
-    static const size_t kChunkSlack = sizeof DebugRecord::szMsg;
+    // Short texts are copied kChunkSlack bytes at once; a chunk's last text has room behind it.
+    static constexpr size_t kChunkSlack = 128;
+    // Texts fill a chunk this far. A heap that gives large blocks pages of their own may commit
+    // them in 64 KB steps: room is left for its header, so that a chunk commits 1 MB, not 1.06.
+    static constexpr size_t kChunkText = kChunkBytes - 256 - kChunkSlack;
 
     const Row& At(size_t row) const { return m_blocks[row / kRowsPerBlock][row % kRowsPerBlock]; }
     uint32_t NameIndex(const char* name);
     uint64_t StoreText(const char* text, size_t size);
+    // The time cell of row, at out; returns its end.
+    char* FormatTime(size_t row, char* out) const;
     const char* Text(const Row& row) const {
         return m_chunks[row.textPos / kChunkBytes].get() + row.textPos % kChunkBytes;
     }
 
     std::vector<std::unique_ptr<Row[]>> m_blocks;
     std::vector<std::unique_ptr<char[]>> m_chunks;
-    size_t m_chunkUsed = kChunkBytes; // bytes used in the last chunk; full when there is none
+    size_t m_chunkUsed = kChunkText; // bytes used in the last chunk; full when there is none
     // Names keep their addresses as the table grows, so the index can view them.
     std::deque<Name> m_names;
     std::unordered_map<std::string_view, uint32_t> m_nameIndex;
     uint32_t m_lastName = 0; // a burst comes from one sender: its name is tried first
     size_t m_count = 0;
+    std::vector<std::pair<size_t, uint64_t>> m_cuts; // (row, bytes left out), in row order
+    TimeFormat m_timeFormat = TimeFormat::kSeconds00;
+    const ITimeBase* m_timeBase = nullptr;
 };

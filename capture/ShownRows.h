@@ -12,9 +12,18 @@
 // The rules hide rows by process name, by pid, or all but some names; hidden rows stay in the
 // store. With no rule the list row is the store row and nothing is kept; with one, the shown
 // store rows in order, grown as rows arrive and rebuilt when a rule changes.
-class CShownRows {
+class CShownRows : public ITimeBase {
 public:
     explicit CShownRows(const CRowStore& rows) : m_rows(rows) {}
+    size_t FirstShown() const override {
+        return !m_hiding ? 0 : m_index.empty() ? SIZE_MAX : m_index.front();
+    }
+    size_t ShownBefore(size_t row) const override {
+        if (!m_hiding)
+            return row - 1;
+        const auto after = std::lower_bound(m_index.begin(), m_index.end(), row);
+        return after == m_index.begin() ? SIZE_MAX : *(after - 1);
+    }
 
     const CRowStore& Store() const { return m_rows; }
     size_t GetCount() const { return m_hiding ? m_index.size() : m_rows.GetCount(); }

@@ -8,18 +8,15 @@ namespace {
 
 class CHostClock : public IClock {
 public:
-    void Now(SYSTEMTIME& time) override {
-        time_t now = ::time(nullptr);
+    uint64_t Now() override {
+        const auto since1970 = std::chrono::duration_cast<std::chrono::microseconds>(
+            std::chrono::system_clock::now().time_since_epoch());
+        const time_t now = ::time(nullptr);
         struct tm local = {};
         localtime_r(&now, &local);
-        time.wYear = static_cast<WORD>(local.tm_year + 1900);
-        time.wMonth = static_cast<WORD>(local.tm_mon + 1);
-        time.wDayOfWeek = static_cast<WORD>(local.tm_wday);
-        time.wDay = static_cast<WORD>(local.tm_mday);
-        time.wHour = static_cast<WORD>(local.tm_hour);
-        time.wMinute = static_cast<WORD>(local.tm_min);
-        time.wSecond = static_cast<WORD>(local.tm_sec);
-        time.wMilliseconds = 0;
+        const uint64_t from1601To1970 = 11644473600ull * kTicksPerSecond;
+        return from1601To1970 + static_cast<uint64_t>(since1970.count()) * 10 +
+               static_cast<uint64_t>(local.tm_gmtoff) * kTicksPerSecond;
     }
 };
 

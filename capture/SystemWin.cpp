@@ -3,13 +3,26 @@
 
 namespace {
 
-// Local time in whole seconds, as the time of receipt is shown.
+// Local time to the system clock's own precision where the system can tell it (older systems
+// lack the precise clock, and give it to the timer tick).
 class CLocalClock : public IClock {
 public:
-    void Now(SYSTEMTIME& time) override {
-        ::GetLocalTime(&time);
-        time.wMilliseconds = 0;
+    CLocalClock() {
+        const FARPROC precise =
+            ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "GetSystemTimePreciseAsFileTime");
+        if (precise)
+            m_now = reinterpret_cast<GetTime>(reinterpret_cast<void (*)()>(precise));
     }
+    uint64_t Now() override {
+        FILETIME utc, local;
+        m_now(&utc);
+        ::FileTimeToLocalFileTime(&utc, &local);
+        return uint64_t(local.dwHighDateTime) << 32 | local.dwLowDateTime;
+    }
+
+private:
+    typedef void(WINAPI* GetTime)(FILETIME*);
+    GetTime m_now = ::GetSystemTimeAsFileTime;
 };
 
 class CTickCount : public ITicks {

@@ -40,7 +40,7 @@ void CTextSearch::SetPattern(const std::string& text, bool matchCase) {
             ch = static_cast<char>(Fold(static_cast<unsigned char>(ch)));
     m_hasTab = m_pattern.find('\t') != std::string::npos;
     m_numeric =
-        !m_pattern.empty() && m_pattern.find_first_not_of("0123456789-:") == std::string::npos;
+        !m_pattern.empty() && m_pattern.find_first_not_of("0123456789-:.+") == std::string::npos;
     const size_t length = m_key.size();
     std::fill(std::begin(m_skip), std::end(m_skip), length);
     for (size_t i = 0; i + 1 < length; ++i) {
@@ -111,16 +111,19 @@ const char* CTextSearch::RawFind(const char* at, const char* end) const {
 
 const char* CTextSearch::NextTextHit(const CRowStore& rows, const CRowStore::TextRun& run,
                                      const char* at) const {
-    RowCells scratch;
+    std::string_view text;
+    size_t pos = 0;
     while (const char* hit = RawFind(at, run.end)) {
-        const char* text = rows.GetCellText(rows.RowOfText(run, hit), 3, scratch);
-        const size_t length = strlen(text);
         // A hit counts only from a boundary of its own row's text, and, without match case,
-        // with the text's letters folded only where they are characters of their own.
-        size_t pos = 0;
-        while (text + pos < hit)
-            pos += m_codePage.CharLength(text + pos, length - pos);
-        if (text + pos == hit) {
+        // with the text's letters folded only where they are characters of their own. Hits go
+        // forward, so the walk to a boundary goes on from the last hit's in the same text.
+        const std::string_view rowText = rows.GetText(rows.RowOfText(run, hit));
+        if (rowText.data() != text.data())
+            text = rowText, pos = 0;
+        const size_t length = text.size();
+        while (text.data() + pos < hit)
+            pos += m_codePage.CharLength(text.data() + pos, length - pos);
+        if (text.data() + pos == hit) {
             if (m_matchCase)
                 return hit;
             const size_t size = std::min(length - pos, m_folded.size());
@@ -135,11 +138,10 @@ const char* CTextSearch::NextTextHit(const CRowStore& rows, const CRowStore::Tex
 bool CTextSearch::OtherCellsMatch(const CRowStore& rows, size_t row,
                                   const std::vector<char>& names) const {
     if (m_hasTab) {
-        char line[512];
+        m_line.resize(CRowStore::LineRoom(CRowStore::kColumns));
         size_t used = 0;
-        if (rows.FormatLines(row, CRowStore::kColumns, line, sizeof line, used, row + 1) != 1)
-            return false;
-        return Holds(line, used - 2); // without the CR LF
+        rows.FormatLines(row, CRowStore::kColumns, m_line.data(), m_line.size(), used, row + 1);
+        return Holds(m_line.data(), used - 2); // without the CR LF
     }
     if (names[rows.GetNameIndex(row)])
         return true;

@@ -51,4 +51,5 @@ private:
     size_t m_skip[256] = {}; // the skip search's shift for each text byte
     bool m_hasTab = false;   // it can only match a whole line
     bool m_numeric = false;  // it could match a pid or a time
+    mutable std::vector<char> m_line; // a row's line, when the pattern spans cells
 };

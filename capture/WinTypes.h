@@ -8,16 +8,4 @@
 
 typedef uint16_t WORD;
 typedef uint32_t DWORD;
-
-// Same members and layout as the Windows structure.
-struct SYSTEMTIME {
-    WORD wYear;
-    WORD wMonth;
-    WORD wDayOfWeek;
-    WORD wDay;
-    WORD wHour;
-    WORD wMinute;
-    WORD wSecond;
-    WORD wMilliseconds;
-};
 #endif

@@ -38,6 +38,8 @@ const MessageMap CMainFrame::messageMap{
     MapCommand(ID_EDIT_FIND, &CMainFrame::OnEditFind),
     MapCommand(ID_VIEW_FIND_BAR, &CMainFrame::OnViewFindBar),
     MapUpdate(ID_VIEW_FIND_BAR, &CMainFrame::OnUpdateControlBarMenu),
+    MapCommand(ID_VIEW_DETAIL_BAR, &CMainFrame::OnViewDetailBar),
+    MapUpdate(ID_VIEW_DETAIL_BAR, &CMainFrame::OnUpdateControlBarMenu),
 };
 
 int CMainFrame::OnCreate(CREATESTRUCTA* cs) {
@@ -51,7 +53,7 @@ int CMainFrame::OnCreate(CREATESTRUCTA* cs) {
         !m_wndStatusBar.SetIndicators(kIndicators, 4))
         return -1;
     // Created after the status bar, so that it lies above it.
-    if (!m_wndFindBar.Create(*this))
+    if (!m_wndFindBar.Create(*this) || !m_wndDetailBar.Create(*this))
         return -1;
 
     m_wndToolBar.EnableDocking(CBRS_ALIGN_ANY);

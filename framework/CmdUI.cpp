@@ -31,6 +31,19 @@ void CCmdUI::SetCheck(int check) {
     }
 }
 
+void CCmdUI::SetRadio(bool on) {
+    if (m_hMenu) {
+        MENUITEMINFOA item = {};
+        item.cbSize = sizeof item;
+        item.fMask = MIIM_FTYPE;
+        if (::GetMenuItemInfoA(m_hMenu, m_nIndex, TRUE, &item)) {
+            item.fType |= MFT_RADIOCHECK;
+            ::SetMenuItemInfoA(m_hMenu, m_nIndex, TRUE, &item);
+        }
+    }
+    SetCheck(on ? 1 : 0);
+}
+
 void CCmdUI::DoUpdate(CCmdTarget& route) {
     Enable(route.OnCmdMsg(m_nID, CN_PROBE, this));
     route.OnCmdMsg(m_nID, CN_UPDATE_COMMAND_UI, this);

@@ -17,6 +17,8 @@ public:
 
     void Enable(bool on);
     void SetCheck(int check);
+    // One choice of a group: a menu item shows a bullet where a check would be.
+    void SetRadio(bool on);
 
     // Enabled when some object on the route handles the command; then the first
     // update handler on the route may set the check (or rewrite its menu item).

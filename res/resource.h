@@ -51,6 +51,8 @@
 #define IDS_FIND_NONE 165
 #define IDS_FIND_WRAPPED_START 166
 #define IDS_FIND_WRAPPED_END 167
+// The detail pane's note under a cut text.
+#define IDS_DETAIL_CUT 190
 
 // Dialogs.
 #define IDD_ABOUTBOX 100
@@ -82,6 +84,8 @@
 #define IDC_HIGHLIGHT_CASE 1037
 #define IDC_HIGHLIGHT_FOREGROUND 1038
 #define IDC_HIGHLIGHT_BACKGROUND 1039
+// The detail pane's text.
+#define IDC_DETAIL_TEXT 1020
 
 // Commands.
 #define ID_FILTER 32772
@@ -101,3 +105,9 @@
 #define ID_HIGHLIGHT_PROCESS 32811
 // The find bar's child-window id, which is also its View command, as for the other bars.
 #define ID_VIEW_FIND_BAR (AFX_IDW_TOOLBAR + 0x10)
+#define ID_VIEW_DETAIL_BAR (AFX_IDW_TOOLBAR + 0x11)
+// The time column's formats, consecutive in the order of TimeFormat.
+#define ID_VIEW_TIME_SECONDS 32790
+#define ID_VIEW_TIME_MILLISECONDS 32791
+#define ID_VIEW_TIME_SINCE_FIRST 32792
+#define ID_VIEW_TIME_SINCE_PREVIOUS 32793

@@ -85,6 +85,8 @@ bool CKestrinView::OnChildNotify(NMHDR* header, LRESULT* result) {
         *result = OnCustomDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(header));
         return true;
     }
+    if (header->code == LVN_ITEMCHANGED)
+        UpdateDetail();
     if (header->code != LVN_GETDISPINFOA)
         return false;
     LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(header)->item;

@@ -64,6 +64,16 @@ const MessageMap CKestrinView::messageMap{
     MapCommand(ID_EDIT_FIND_PREVIOUS, &CKestrinView::OnFindPrevious),
     MapMessage(kFindText, &CKestrinView::OnFindText),
     MapMessage(kFindContinue, &CKestrinView::OnFindContinue),
+    MapCommand(ID_VIEW_TIME_SECONDS, &CKestrinView::OnTimeFormat<TimeFormat::kSeconds00>),
+    MapCommand(ID_VIEW_TIME_MILLISECONDS, &CKestrinView::OnTimeFormat<TimeFormat::kMilliseconds>),
+    MapCommand(ID_VIEW_TIME_SINCE_FIRST, &CKestrinView::OnTimeFormat<TimeFormat::kSinceFirst>),
+    MapCommand(ID_VIEW_TIME_SINCE_PREVIOUS,
+               &CKestrinView::OnTimeFormat<TimeFormat::kSincePrevious>),
+    MapUpdate(ID_VIEW_TIME_SECONDS, &CKestrinView::OnUpdateTimeFormat),
+    MapUpdate(ID_VIEW_TIME_MILLISECONDS, &CKestrinView::OnUpdateTimeFormat),
+    MapUpdate(ID_VIEW_TIME_SINCE_FIRST, &CKestrinView::OnUpdateTimeFormat),
+    MapUpdate(ID_VIEW_TIME_SINCE_PREVIOUS, &CKestrinView::OnUpdateTimeFormat),
+    MapMessage(kDetailWanted, &CKestrinView::OnDetailWanted),
     MapMessage(LVM_DELETEALLITEMS, &CKestrinView::OnDeleteAllItems),
     MapMessage(WM_KEYDOWN, &CKestrinView::OnKeyDown),
     MapMessage(WM_LBUTTONDOWN, &CKestrinView::OnLButtonDown),
@@ -89,7 +99,10 @@ const MessageMap CKestrinView::messageMap{
     MapUpdate(ID_SHOW_ALL, &CKestrinView::OnUpdateShowAll),
 };
 
-CKestrinView::CKestrinView() : m_capture(m_processes, *this, *this) {}
+// Relative times are measured between the rows the list shows.
+CKestrinView::CKestrinView() : m_capture(m_processes, *this, *this) {
+    m_rows.SetTimeBase(&m_shown);
+}
 
 bool CKestrinView::PreCreateWindow(CREATESTRUCTA& cs) {
     cs.lpszName = kViewName;
@@ -138,6 +151,7 @@ void CKestrinView::OnInitialUpdate() {
     m_capture.SetFilter(";", nullptr);
     RestoreFollow();
     RestoreHighlights();
+    RestoreTimeFormat();
 }
 
 bool CKestrinView::OnPreparePrinting(CPrintInfo* info) {
@@ -154,6 +168,8 @@ void CKestrinView::OnFilter() {
 
 void CKestrinView::OnClear() {
     GetListCtrl().DeleteAllItems();
+    m_detail.Forget();
+    UpdateDetail();
     m_followedTop = 0;
     if (m_follow.IsPaused()) {
         m_follow.Resume();
@@ -207,6 +223,7 @@ void CKestrinView::ShowRows() {
     m_pacing.ShowStarts();
     SyncItemCount();
     FollowNewestRow();
+    UpdateDetail();
     ::UpdateWindow(m_hWnd);
     m_pacing.ShowEnded(start, ::GetTickCount64());
     m_finder.RowsShown();

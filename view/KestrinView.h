@@ -8,6 +8,7 @@
 #include "Follow.h"
 #include "Highlights.h"
 #include "Marquee.h"
+#include "RowDetail.h"
 #include "RowFinder.h"
 #include "RowOutput.h"
 #include "RowSelection.h"
@@ -66,6 +67,10 @@ protected:
     void OnHighlight();
     void OnHighlightProcess();
     void OnUpdateHighlightProcess(CCmdUI* pCmdUI);
+    // The time column's and the detail pane's, in KestrinTime.cpp.
+    template <TimeFormat format> void OnTimeFormat() { SetTimeFormat(format); }
+    void OnUpdateTimeFormat(CCmdUI* pCmdUI);
+    LRESULT OnDetailWanted(WPARAM, LPARAM);
     // The list's, in KestrinList.cpp.
     LRESULT OnDeleteAllItems(WPARAM wParam, LPARAM lParam);
     LRESULT OnKeyDown(WPARAM key, LPARAM lParam);
@@ -110,6 +115,10 @@ private:
     void SelectedProcesses(std::vector<std::string>& names, std::vector<DWORD>& pids) const;
     void ChangeShown(UINT command);
     std::string HiddenText() const;
+    void SetTimeFormat(TimeFormat format);
+    void RestoreTimeFormat();
+    // The pane follows the focus; rows show or are cleared meanwhile.
+    void UpdateDetail();
 
     // The list's, in KestrinList.cpp.
     LRESULT OnListMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -169,4 +178,5 @@ private:
     int m_followedTop = 0; // the list's top row when following last placed it or the person acted
     CRowFinder m_finder{m_shown, *this, m_hWnd};
     CHighlights m_highlights{CLeadBytes::System()};
+    CRowDetail m_detail;
 };

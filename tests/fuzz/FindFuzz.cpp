@@ -47,10 +47,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         static const char* const names[] = {"App.exe", "kestrin", "\xb2\xe2\x41\x62.exe", "A1-2"};
         strcpy(record.szProcessName, names[pick % 4]);
         record.dwProcessId = pick & 0x80 ? 0x80000000u + pick : pick;
-        record.stTime.wHour = static_cast<WORD>(pick % 24);
-        record.stTime.wMilliseconds = static_cast<WORD>(pick * 7);
-        if (!fields[i].empty())
-            strncpy(record.szMsg, fields[i].c_str() + 1, sizeof record.szMsg - 1);
+        record.time = (pick % 24 * 3600 + pick) * kTicksPerSecond + pick * 70000;
+        if (!fields[i].empty()) {
+            record.pszMsg = fields[i].c_str() + 1;
+            record.cbMsg = strnlen(record.pszMsg, std::min(fields[i].size() - 1, kMaxRowText));
+        }
         Check(store.Append(record), "a row appended");
     }
     const size_t count = store.GetCount();

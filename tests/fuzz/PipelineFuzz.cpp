@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The text as it is, and repeated past the cut with the include text after it, so that every
     // run meets a cut and the filter may find a pattern only past it.
     std::string longText = text;
-    while (!text.empty() && longText.size() < 2 * sizeof DebugRecord::szMsg)
+    while (!text.empty() && longText.size() <= kMaxRowText)
         longText += text;
     longText += fields[2];
     const bool firstDropped = rows.full && filter.Match(text.c_str());
@@ -74,13 +74,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                       std::to_string(static_cast<int32_t>(processId)) &&
                   strcmp(rows.store.GetCellText(shown, 2, scratch), "04:03:09:00") == 0,
               "the process id and the time");
-        CheckCut(codePage, rows.store.GetCellText(shown, 3, scratch), sizeof DebugRecord::szMsg,
-                 message, "the message text");
+        const std::string kept = rows.store.GetCellText(shown, 3, scratch);
+        CheckCut(codePage, kept, kMaxRowText + 1, message, "the message text");
+        Check(rows.store.GetLeftOut(shown) == strlen(message.c_str()) - kept.size(),
+              "a cut text's left-out bytes counted");
         ++shown;
     }
     // A line of debug output is named as its writer was read with it, whatever the cache holds
     // for an id that may have been reused since, and costs no refresh.
-    capture.OnDebugOutput(processId, text.c_str(), SYSTEMTIME{}, "new.exe");
+    capture.OnDebugOutput(processId, text.c_str(), 0, "new.exe");
     RowCells scratch;
     Check(source.enumCalls == (processId ? 2u : 1u) &&
               (!filter.Match(text.c_str()) || rows.full ||

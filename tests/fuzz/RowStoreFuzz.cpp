@@ -1,6 +1,8 @@
-// The row store under any sequence of appended records (unterminated texts included), clears
-// and reads: every cell and saved line reads back as appended, formatted as printf would.
+// The row store under any sequence of appended records (unterminated names, texts up to the
+// longest kept, cut ones), clears and reads: every cell, saved line and left-out count reads back
+// as appended, formatted as printf would.
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -17,17 +19,21 @@ using Cells = std::vector<std::string>;
 Cells Expected(const DebugRecord& record) {
     char pid[16], time[24];
     snprintf(pid, sizeof pid, "%ld", static_cast<long>(static_cast<int32_t>(record.dwProcessId)));
-    const SYSTEMTIME& t = record.stTime;
-    snprintf(time, sizeof time, "%02d:%02d:%02d:%02d", t.wHour, t.wMinute, t.wSecond,
-             t.wMilliseconds);
-    return {std::string(record.szProcessName, strnlen(record.szProcessName, 63)), pid, time,
-            std::string(record.szMsg, strnlen(record.szMsg, 127)), ""};
+    const auto second = static_cast<unsigned>(record.time / 10000000 % 86400);
+    snprintf(time, sizeof time, "%02u:%02u:%02u:00", second / 3600, second / 60 % 60, second % 60);
+    return {std::string(record.szProcessName, strnlen(record.szProcessName, 63)),
+            pid,
+            time,
+            std::string(record.pszMsg, record.cbMsg),
+            "",
+            std::to_string(record.cbLeftOut)};
 }
 
 void CheckCells(const CRowStore& store, size_t row, const Cells& expected) {
     RowCells scratch;
     for (int column = 0; column < CRowStore::kColumns + 1; ++column)
         Check(store.GetCellText(row, column, scratch) == expected[column], "a cell as appended");
+    Check(std::to_string(store.GetLeftOut(row)) == expected[5], "the bytes a cut text left out");
 }
 
 // Saved lines from row first on, before end, into room bytes: whole lines of the cells as
@@ -46,7 +52,8 @@ void CheckLines(const CRowStore& store, const std::vector<Cells>& rows, size_t f
     Check(first + lines <= std::min(rows.size(), end) && used <= room &&
               std::string(out.data(), used) == expected,
           "saved lines as appended");
-    Check(lines > 0 || first >= std::min(rows.size(), end) || room < 1024,
+    Check(lines > 0 || first >= std::min(rows.size(), end) ||
+              room < CRowStore::LineRoom(columns, rows[first][3].size()),
           "a saved line where there is room");
     Check(store.LinesLength(first, first + lines, columns) == used, "the length of saved lines");
 }
@@ -70,10 +77,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                        first + data[i + 3] % 16);
             i += 4;
         } else {
+            // The name, pid and time as bytes, then a text up to a NUL or the input's end.
             DebugRecord record = {};
-            const size_t take = std::min(size - i, sizeof record);
+            const size_t take = std::min(size - i, offsetof(DebugRecord, pszMsg));
             memcpy(&record, data + i, take);
             i += take;
+            record.pszMsg = reinterpret_cast<const char*>(data + i);
+            record.cbMsg = strnlen(record.pszMsg, size - i);
+            record.cbLeftOut = record.dwProcessId % 4; // most rows were cut
+            i += record.cbMsg;
             Check(store.Append(record), "an append");
             rows.push_back(Expected(record));
         }
@@ -81,6 +93,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     for (size_t row = 0; row < rows.size(); ++row)
         CheckCells(store, row, rows[row]);
-    CheckLines(store, rows, 0, CRowStore::kColumns, 1 << 16);
+    CheckLines(store, rows, 0, CRowStore::kColumns, 1 << 17);
     return 0;
 }

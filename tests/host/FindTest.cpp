@@ -16,8 +16,9 @@ void Add(CRowStore& store, const char* name, DWORD pid, const std::string& text)
     DebugRecord record = {};
     strcpy(record.szProcessName, name);
     record.dwProcessId = pid;
-    record.stTime = {2024, 5, 0, 5, 12, 34, 56, 7};
-    strncpy(record.szMsg, text.c_str(), sizeof record.szMsg - 1);
+    record.time = (12 * 3600 + 34 * 60 + 56) * kTicksPerSecond + 70000;
+    record.pszMsg = text.c_str();
+    record.cbMsg = text.size();
     ASSERT_TRUE(store.Append(record));
 }
 
@@ -35,35 +36,40 @@ Rows Matches(const CRowStore& store, const std::string& pattern, bool matchCase)
 } // namespace
 
 // Rows: 0 App.exe 7 "Disk ERROR", 1 kestrin -5 "\xb2\x41\xb2\x42" (two characters whose trail
-// bytes are 'A' and 'B'), 2 App.exe 300 "ab\tcd".
+// bytes are 'A' and 'B'), 2 App.exe 300 "ab\tcd", 3 App.exe 300 a line longer than most.
 TEST(Find, AMatchIsInTheSavedLineAtACharacterBoundaryWithOnlySingleByteLettersFolded) {
     CRowStore store;
     Add(store, "App.exe", 7, "Disk ERROR");
     Add(store, "kestrin", static_cast<DWORD>(-5), "\xb2\x41\xb2\x42");
     Add(store, "App.exe", 300, "ab\tcd");
+    Add(store, "App.exe", 300, std::string(600, 'z') + "\tq");
     const struct {
         const char* pattern;
         bool matchCase;
         Rows rows;
     } cases[] = {
-        {"error", false, {0}},      {"error", true, {}},     {"ERROR", true, {0}},
-        {"app.EXE", false, {0, 2}}, {"-5", false, {1}},      {"12:34:56:07", false, {0, 1, 2}},
-        {"a", false, {0, 2}},       {"\x41\xb2", true, {}},  {"\xb2\x61", false, {}},
-        {"\xb2\x41", true, {1}},    {"b\tcd\t", false, {2}}, {"exe\t7\t", false, {0}},
-        {"R\t", true, {0}},         {"", false, {}},
+        {"error", false, {0}},   {"error", true, {}},
+        {"ERROR", true, {0}},    {"app.EXE", false, {0, 2, 3}},
+        {"-5", false, {1}},      {"12:34:56:00", false, {0, 1, 2, 3}},
+        {"a", false, {0, 2, 3}}, {"\x41\xb2", true, {}},
+        {"\xb2\x61", false, {}}, {"\xb2\x41", true, {1}},
+        {"b\tcd\t", false, {2}}, {"exe\t7\t", false, {0}},
+        {"R\t", true, {0}},      {"", false, {}},
+        {"z\tq\t", false, {3}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.rows, Matches(store, c.pattern, c.matchCase)) << c.pattern;
 }
 
-// Texts packed into several chunks: hits are mapped back to their rows across chunk ends.
+// Texts packed into several chunks, the longest a row keeps among them where it no longer fits
+// in the first: hits are mapped back to their rows across chunk ends.
 TEST(Find, HitsInLaterChunksAreTheirRows) {
     CRowStore store;
-    const std::string filler(120, 'x');
+    const std::string filler(120, 'x'), longest = std::string(kMaxRowText - 6, 'x') + "needle";
     for (int row = 0; row < 20000; ++row)
-        Add(store, "a", 1, row % 9000 == 8999 ? filler + "needle" : filler);
-    EXPECT_EQ((Rows{8999, 17999}), Matches(store, "NEEDLE", false));
-    EXPECT_EQ((Rows{8999, 17999}), Matches(store, "xneedle", true));
+        Add(store, "a", 1, row == 8500 ? longest : row % 9000 == 8999 ? filler + "needle" : filler);
+    EXPECT_EQ((Rows{8500, 8999, 17999}), Matches(store, "NEEDLE", false));
+    EXPECT_EQ((Rows{8500, 8999, 17999}), Matches(store, "xneedle", true));
 }
 
 // A seek in slices of two rows: next, previous, wrapping both ways; rows added while it runs are

@@ -22,10 +22,11 @@ std::vector<int> RulesOf(const CHighlights& highlights, const CRowStore& store) 
 // or a Clear that gives the name indexes to other names, leaves nothing of the old answers.
 TEST(Highlights, TheFirstMatchingRuleColoursARowAfterRulesAndNamesChange) {
     CRowStore store;
-    for (const DebugRecord& record : std::vector<DebugRecord>{{"app.exe", 1, {}, "Disk ERROR"},
-                                                              {"App.exe", 2, {}, "fine"},
-                                                              {"db.exe", 3, {}, "error"},
-                                                              {"app.exe.bak", 4, {}, "x"}})
+    for (const DebugRecord& record :
+         std::vector<DebugRecord>{{"app.exe", 1, {}, "Disk ERROR", 10, 0},
+                                  {"App.exe", 2, {}, "fine", 4, 0},
+                                  {"db.exe", 3, {}, "error", 5, 0},
+                                  {"app.exe.bak", 4, {}, "x", 1, 0}})
         ASSERT_TRUE(store.Append(record));
     CHighlights highlights(CLeadBytes::Cp936());
     EXPECT_EQ((std::vector<int>{-1, -1, -1, -1}), RulesOf(highlights, store));
@@ -37,8 +38,8 @@ TEST(Highlights, TheFirstMatchingRuleColoursARowAfterRulesAndNamesChange) {
     highlights.SetRules(Rules{{P, true, 0, 1, "App.exe"}, {P, false, 0, 1, "db.exe"}});
     EXPECT_EQ((std::vector<int>{-1, 0, 1, -1}), RulesOf(highlights, store));
     store.Clear();
-    ASSERT_TRUE(store.Append({"db.exe", 3, {}, "x"}));
-    ASSERT_TRUE(store.Append({"App.exe", 3, {}, "x"}));
+    ASSERT_TRUE(store.Append({"db.exe", 3, {}, "x", 1, 0}));
+    ASSERT_TRUE(store.Append({"App.exe", 3, {}, "x", 1, 0}));
     EXPECT_EQ((std::vector<int>{1, 0}), RulesOf(highlights, store));
 }
 

@@ -28,9 +28,10 @@ struct FailingSink : ILogSink {
 // and only the first rows of those are written. Expected: the list's cells, each and a TAB.
 TEST(LineWriter, WritesWholeLinesInChunksAndStopsAtTheFirstFailedWrite) {
     CRowStore store;
-    for (DebugRecord record = {"writer.exe", 1000, {}, {}}; record.dwProcessId < 2200;
+    char text[128];
+    for (DebugRecord record = {"writer.exe", 1000, 0, text, 120, 0}; record.dwProcessId < 2200;
          ++record.dwProcessId) {
-        snprintf(record.szMsg, sizeof record.szMsg, "%0120u", unsigned(record.dwProcessId));
+        snprintf(text, sizeof text, "%0120u", unsigned(record.dwProcessId));
         ASSERT_TRUE(store.Append(record));
     }
     for (const auto& [columns, end] : {std::pair{4, size_t{1200}}, {70000, 3}}) {

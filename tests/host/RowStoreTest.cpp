@@ -47,11 +47,12 @@ TEST(RowStore, RowsStayWholeWhenMemoryRunsOut) {
     for (long failAt = 0; failAt < 8; ++failAt) {
         SCOPED_TRACE("failing allocation " + std::to_string(failAt));
         // Long texts fill a chunk every 8,000 rows or so; a block takes 32,768 records.
-        std::vector<DebugRecord> records = {{"first.exe", 0, {}, "kept"}};
+        const std::string text(124, 't');
+        std::vector<DebugRecord> records = {{"first.exe", 0, 0, "kept", 4, 0}};
         for (int i = 1; i <= 40000; ++i) {
-            DebugRecord& record = records.emplace_back();
+            // Each cut, so that the list of cut rows grows too.
+            DebugRecord& record = records.emplace_back(DebugRecord{{}, 0, 0, text.c_str(), 124, 1});
             snprintf(record.szProcessName, sizeof record.szProcessName, "n%d", failAt % 2 ? 0 : i);
-            snprintf(record.szMsg, sizeof record.szMsg, "%0124d", i);
         }
         CRowStore store;
         ASSERT_TRUE(store.Append(records[0]));
@@ -61,10 +62,13 @@ TEST(RowStore, RowsStayWholeWhenMemoryRunsOut) {
         g_allocationsLeft = -1;
         const size_t count = store.GetCount();
         ASSERT_LT(count, records.size()) << "expected an allocation to fail";
-        ASSERT_TRUE(store.Append({"after.exe", 0, {}, "after"}));
+        ASSERT_TRUE(store.Append({"after.exe", 0, 0, "after", 5, 0}));
         RowCells scratch;
         EXPECT_STREQ("kept", store.GetCellText(0, 3, scratch));
-        EXPECT_STREQ(records[count - 1].szMsg, store.GetCellText(count - 1, 3, scratch));
+        const DebugRecord& last = records[count - 1];
+        EXPECT_EQ(std::make_pair(std::string(last.pszMsg, last.cbMsg), last.cbLeftOut),
+                  std::make_pair(std::string(store.GetCellText(count - 1, 3, scratch)),
+                                 store.GetLeftOut(count - 1)));
         EXPECT_STREQ("after.exe", store.GetCellText(count, 0, scratch));
         EXPECT_STREQ("after", store.GetCellText(count, 3, scratch));
     }
@@ -88,6 +92,38 @@ TEST(ShownRows, FindNameMatchesTheStartOfANameFromARowOnAndWraps) {
     for (const auto& [prefix, partial, start, end, wrap, row] : cases)
         EXPECT_EQ(row, shown.FindName(prefix, partial, start, end, wrap))
             << prefix << " from " << start << " before " << end;
+}
+
+// The time column in each format, beside the first row and the row above: a stamp just before
+// midnight first, then across midnight, an equal stamp, one older than the row above, one older
+// than the first. Save's lines read the same cells.
+TEST(RowStore, TimeFormatsAtTheEdges) {
+    const uint64_t day = uint64_t(152000) * 86400 * kTicksPerSecond;
+    const uint64_t times[] = {day - 5005, day + 17340, day + 17340, day + 2000,
+                              day - kTicksPerSecond};
+    CRowStore store;
+    for (uint64_t time : times)
+        ASSERT_TRUE(store.Append({"a", 1, time, "", 0, 0}));
+    const std::vector<std::vector<std::string>> expected = {
+        {"23:59:59:00", "00:00:00:00", "00:00:00:00", "00:00:00:00", "23:59:59:00"},
+        {"23:59:59.999", "00:00:00.001", "00:00:00.001", "00:00:00.000", "23:59:59.000"},
+        {"0.000000", "0.002234", "0.002234", "0.000700", "-0.999499"},
+        {"+0.000", "+2.234", "+0.000", "-1.534", "-1000.200"}};
+    for (int format = 0; format < kTimeFormats; ++format) {
+        store.SetTimeFormat(static_cast<TimeFormat>(format));
+        RowCells scratch;
+        std::vector<std::string> cells;
+        std::string saved;
+        for (size_t row = 0; row < 5; ++row) {
+            cells.push_back(store.GetCellText(row, 2, scratch));
+            saved += "a\t1\t" + cells.back() + "\t\r\n";
+        }
+        char lines[2048];
+        size_t used = 0;
+        store.FormatLines(0, 3, lines, sizeof lines, used);
+        EXPECT_EQ(std::make_pair(expected[format], saved),
+                  std::make_pair(cells, std::string(lines, used)));
+    }
 }
 
 } // namespace

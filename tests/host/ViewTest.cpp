@@ -23,7 +23,7 @@ using Texts = std::vector<std::string>;
 // end adds none, and an empty text is one.
 TEST(DebugLines, TheQueueHoldsWhatFitsCountsTheRestWakesOnceABatchAndItsTextsAreCutIntoLines) {
     CDebugLineQueue queue(3 * (sizeof(DebugLine) + 7));
-    const SYSTEMTIME time = {2024, 5, 0, 5, 3, 4, 9, 0};
+    const uint64_t time = 9;
     std::vector<bool> kept, wakes;
     const auto push = [&](const std::string& text) {
         bool wake = false;
@@ -35,8 +35,8 @@ TEST(DebugLines, TheQueueHoldsWhatFitsCountsTheRestWakesOnceABatchAndItsTextsAre
         queue.TakeAll(batch);
         Texts texts;
         for (const DebugLine& line : batch.lines) {
-            texts.push_back(std::to_string(line.dwProcessId) + ":" +
-                            std::to_string(line.stTime.wSecond) + ":");
+            texts.push_back(std::to_string(line.dwProcessId) + ":" + std::to_string(line.time) +
+                            ":");
             ForEachLine(&batch.texts[line.offset], line.length,
                         [&](const char* cut) { texts.back() += cut + std::string("|"); });
             texts.back() += &batch.texts[line.nameOffset];

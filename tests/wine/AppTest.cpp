@@ -42,8 +42,8 @@ TEST_F(AppTest, BarsShowStatesPromptsAndTipsAndOnlyAFrameWithAViewTakesRows) {
             HMENU popup = OpenPopup(i);
             for (int j = 0; j < ::GetMenuItemCount(popup); ++j) {
                 const int id = static_cast<int>(::GetMenuItemID(popup, j));
-                if (id == 0)
-                    continue; // a separator
+                if (id == 0 || id == -1)
+                    continue; // a separator or a pop-up
                 const UINT state = ::GetMenuState(popup, static_cast<UINT>(id), 0);
                 const LRESULT button = ButtonState(static_cast<UINT>(id)); // -1 when there is none
                 if (state & MF_GRAYED)

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "ClientSample.h"
+#include "DebugRecord.h"
 #include "KestrinProcess.h"
 #include "kestrin_trace.h"
 #include "resource.h"
@@ -152,7 +153,7 @@ TEST(EndToEnd, DebugOutputFloodAndAbuseLoseNothingAndLeaveKestrinRunning) {
     // Eight senders, the About box's routine, four threads through the client header, then five
     // debug-output writers: 102,010 rows, each checked in the file Save and Log to file write,
     // and rows either side of the store's 32,768-row blocks in the list. A writer's text is split
-    // at LF or CR LF; its buffer holds 4,091 bytes, of which a row shows 127 in whole characters.
+    // at LF or CR LF; its buffer holds 4,091 bytes, all of which a row keeps in whole characters.
     const int kSenders = 8, kEach = 2000, kWriters = 4, kWriterEach = 500, kThreads = 4,
               kThreadEach = 21000;
     const std::string path = SiblingPath("kestrin-endtoend.log"),
@@ -215,7 +216,7 @@ TEST(EndToEnd, DebugOutputFloodAndAbuseLoseNothingAndLeaveKestrinRunning) {
     while (wide.size() < 4095)
         wide += "\xB0\xA1";
     start("debug-writer.exe", {"", "a\nb\r\n", "\n\ne\rf\r\r\n", wide},
-          {"", "a", "b", "", "", "e\rf\r", std::string(126, 'x')});
+          {"", "a", "b", "", "", "e\rf\r", wide.substr(0, 4090)});
     names.erase(std::to_string(senders.back()->Id())); // it may end before its lines are named
     for (auto& sender : senders)
         sender->Wait();
@@ -288,7 +289,7 @@ TEST(EndToEnd, DebugOutputFloodAndAbuseLoseNothingAndLeaveKestrinRunning) {
     const std::string x127(127, 'x');
     EXPECT_TRUE(Send(kestrin->Frame(), 0, x127 + std::string(40 << 20, 'y')));
     const Row cut = CRemoteList(kestrin->View()).GetRow(0); // one row: counted after the junk
-    EXPECT_EQ((Row{"", "0", cut[2], x127}), cut);
+    EXPECT_EQ((Row{"", "0", cut[2], x127 + std::string(kMaxRowText - 127, 'y')}), cut);
     // Each renaming is a row with id 0; the captions stay, so a lookup by title finds the frame.
     for (HWND renamed : {kestrin->View(), kestrin->Frame()}) {
         ::SetWindowTextA(renamed, "renamed");

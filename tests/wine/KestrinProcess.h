@@ -46,15 +46,15 @@ public:
             lvi.iSubItem = column;
             lvi.pszText = m_remote + sizeof lvi;
             lvi.cchTextMax = kTextBytes;
-            char text[kTextBytes];
+            std::vector<char> text(kTextBytes);
             if (!::WriteProcessMemory(m_process.Get(), m_remote, &lvi, sizeof lvi, nullptr))
                 continue;
             const LRESULT length =
                 ::SendMessageA(m_list, LVM_GETITEMTEXTA, static_cast<WPARAM>(item),
                                reinterpret_cast<LPARAM>(m_remote));
             if (length >= 0 && length < kTextBytes - 1 &&
-                ::ReadProcessMemory(m_process.Get(), lvi.pszText, text, length + 1, nullptr))
-                row[column].assign(text, static_cast<size_t>(length));
+                ::ReadProcessMemory(m_process.Get(), lvi.pszText, text.data(), length + 1, nullptr))
+                row[column].assign(text.data(), static_cast<size_t>(length));
         }
         return row;
     }
@@ -67,7 +67,7 @@ public:
     }
 
 private:
-    static const int kTextBytes = 4096;
+    static const int kTextBytes = 1 << 17; // more than the longest text a row keeps
     static const SIZE_T kBytes = sizeof(LVITEMA) + kTextBytes;
 
     HWND m_list;
