@@ -22,11 +22,7 @@ const MessageMap CDetailBar::messageMap{
 
 bool CDetailBar::Create(CWnd& parent) {
     const HINSTANCE instance = AfxGetInstanceHandle();
-    if (!AfxRegisterWndClass(instance, kBarClass, 0, COLOR_BTNFACE))
-        return false;
-    const DWORD style = SplitStyle(WS_CHILD | WS_CLIPCHILDREN | CBRS_BOTTOM);
-    if (!CWnd::CreateEx(0, kBarClass, nullptr, style, RECT{}, parent.m_hWnd,
-                        ChildId(ID_VIEW_DETAIL_BAR)))
+    if (!CreateBottomBar(parent, kBarClass, ID_VIEW_DETAIL_BAR))
         return false;
     const DWORD boxStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | ES_MULTILINE |
                            ES_READONLY | ES_AUTOVSCROLL | ES_NOHIDESEL;
@@ -53,14 +49,7 @@ void CDetailBar::Show(bool show) {
 }
 
 SIZE CDetailBar::CalcFixedLayout() const {
-    TEXTMETRICA metrics = {};
-    if (HDC dc = ::GetDC(m_hWnd)) {
-        const HGDIOBJ old = ::SelectObject(dc, ::GetStockObject(DEFAULT_GUI_FONT));
-        ::GetTextMetricsA(dc, &metrics);
-        ::SelectObject(dc, old);
-        ::ReleaseDC(m_hWnd, dc);
-    }
-    return {0, kLines * metrics.tmHeight + 4 * kMargin + 2 * ::GetSystemMetrics(SM_CYBORDER)};
+    return {0, kLines * GuiFontHeight() + 4 * kMargin + 2 * ::GetSystemMetrics(SM_CYBORDER)};
 }
 
 LRESULT CDetailBar::OnSize(WPARAM, LPARAM size) {

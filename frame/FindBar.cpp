@@ -53,11 +53,7 @@ CFindBar::~CFindBar() {
 
 bool CFindBar::Create(CWnd& parent) {
     const HINSTANCE instance = AfxGetInstanceHandle();
-    if (!AfxRegisterWndClass(instance, kBarClass, 0, COLOR_BTNFACE))
-        return false;
-    const DWORD style = SplitStyle(WS_CHILD | WS_CLIPCHILDREN | CBRS_BOTTOM);
-    if (!CWnd::CreateEx(0, kBarClass, nullptr, style, RECT{}, parent.m_hWnd,
-                        ChildId(ID_VIEW_FIND_BAR)))
+    if (!CreateBottomBar(parent, kBarClass, ID_VIEW_FIND_BAR))
         return false;
     const auto font = reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT));
     for (const Control& control : kControls) {
@@ -76,14 +72,7 @@ bool CFindBar::Create(CWnd& parent) {
 }
 
 SIZE CFindBar::CalcFixedLayout() const {
-    TEXTMETRICA metrics = {};
-    if (HDC dc = ::GetDC(m_hWnd)) {
-        const HGDIOBJ old = ::SelectObject(dc, ::GetStockObject(DEFAULT_GUI_FONT));
-        ::GetTextMetricsA(dc, &metrics);
-        ::SelectObject(dc, old);
-        ::ReleaseDC(m_hWnd, dc);
-    }
-    return {0, metrics.tmHeight + 4 * kMargin};
+    return {0, GuiFontHeight() + 4 * kMargin};
 }
 
 LRESULT CFindBar::OnSize(WPARAM, LPARAM size) {

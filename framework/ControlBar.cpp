@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "MiniFrame.h"
+#include "WinApp.h"
 
 namespace {
 // Width of the outline that shows where a dragged bar would go.
@@ -29,6 +30,24 @@ void CControlBar::AddToFrame(CWnd& parent) {
     m_pDockSite = parent.GetDockSite();
     if (m_pDockSite)
         m_pDockSite->AddControlBar(this);
+}
+
+bool CControlBar::CreateBottomBar(CWnd& parent, const char* className, UINT id) {
+    if (!AfxRegisterWndClass(AfxGetInstanceHandle(), className, 0, COLOR_BTNFACE))
+        return false;
+    const DWORD style = SplitStyle(WS_CHILD | WS_CLIPCHILDREN | CBRS_BOTTOM);
+    return CreateEx(0, className, nullptr, style, RECT{}, parent.m_hWnd, ChildId(id));
+}
+
+int CControlBar::GuiFontHeight() const {
+    TEXTMETRICA metrics = {};
+    if (HDC dc = ::GetDC(m_hWnd)) {
+        const HGDIOBJ old = ::SelectObject(dc, ::GetStockObject(DEFAULT_GUI_FONT));
+        ::GetTextMetricsA(dc, &metrics);
+        ::SelectObject(dc, old);
+        ::ReleaseDC(m_hWnd, dc);
+    }
+    return metrics.tmHeight;
 }
 
 // A bar destroyed before its window leaves its frame now: the window's end, in ~CWnd, no longer

@@ -76,6 +76,11 @@ protected:
     static HMENU ChildId(UINT id) { return reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)); }
     // After creation: a bar created in a dock site is laid out and routed by it.
     void AddToFrame(CWnd& parent);
+    // A bar of the program's own along the frame's bottom, its window of class className with
+    // id, which is also the command that shows it.
+    bool CreateBottomBar(CWnd& parent, const char* className, UINT id);
+    // A line's height in the font bars give their controls.
+    int GuiFontHeight() const;
     virtual void OnBarStyleChange(DWORD oldStyle, DWORD newStyle);
     void PostNcDestroy() override;
     MESSAGE_MAP_MEMBERS();
