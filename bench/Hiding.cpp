@@ -17,8 +17,8 @@ bool Fill(CRowStore& store, size_t rows) {
     for (size_t row = 0; row < rows; ++row) {
         strcpy(record.szProcessName, names[row % 3]);
         record.dwProcessId = 100 + row % 3;
-        record.cbMsg = static_cast<size_t>(
-            snprintf(text, sizeof text, "request %zu handled in 12 ms", row));
+        record.cbMsg =
+            static_cast<size_t>(snprintf(text, sizeof text, "request %zu handled in 12 ms", row));
         if (!store.Append(record))
             return false;
     }
