@@ -33,14 +33,12 @@ Bytes TakeWord(Bytes& rest) {
 
 // "<PRI>": one to three digits without a leading zero, at most 191.
 bool TakePri(Bytes& rest, SyslogMessage& out) {
+    int pri = 0;
     size_t digits = 0;
     while (digits < 3 && IsDigit(rest, 1 + digits))
-        ++digits;
+        pri = pri * 10 + (rest[1 + digits++] - '0');
     if (!IsChar(rest, 0, '<') || digits == 0 || !IsChar(rest, 1 + digits, '>') ||
-        (digits > 1 && rest[1] == '0'))
-        return false;
-    const int pri = std::stoi(std::string(rest.substr(1, digits)));
-    if (pri > 191)
+        (digits > 1 && rest[1] == '0') || pri > 191)
         return false;
     out.facility = pri / 8;
     out.severity = pri % 8;
@@ -123,44 +121,45 @@ size_t TimestampLength(Bytes rest) {
     return at;
 }
 
-// "TAG: " or "TAG[PID]: " (the colon optional after a PID) taken from rest; false when rest does
-// not start with one.
-bool TakeTag(Bytes& rest, SyslogMessage& out) {
+// Bytes of the "TAG: " or "TAG[PID]: " (the colon optional after a PID) that starts rest, with
+// the app and pid it names; 0 when rest does not start with one.
+size_t TagLength(Bytes rest, Bytes& app, Bytes& pid) {
     const size_t end = std::min(rest.find_first_of(" [:"), rest.size());
     if (end == 0 || end == rest.size() || rest[end] == ' ')
-        return false;
-    Bytes pid = "-";
+        return 0;
+    pid = "-";
     size_t next = end + 1;
     if (rest[end] == '[') {
         const size_t close = rest.find_first_of(" ]", next);
         if (close == Bytes::npos || rest[close] != ']')
-            return false;
+            return 0;
         if (close > next)
             pid = rest.substr(next, close - next);
         next = close + (IsChar(rest, close + 1, ':') ? 2 : 1);
     }
     if (next < rest.size() && rest[next] != ' ')
-        return false;
-    out.app = rest.substr(0, end);
-    out.procId = pid;
-    rest.remove_prefix(std::min(rest.size(), next + 1));
-    return true;
+        return 0;
+    app = rest.substr(0, end);
+    return std::min(rest.size(), next + 1);
 }
 
 // "[<PRI>][TIMESTAMP SP [HOSTNAME SP]][TAG: ]MSG". The first word after a timestamp is a host
 // unless it is a tag or the last word. Without PRI or timestamp a line is all text.
 void Parse3164(Bytes rest, bool hasPri, SyslogMessage& out) {
     const size_t stamp = TimestampLength(rest);
+    Bytes app, pid;
     if (stamp > 0) {
         out.timestamp = rest.substr(0, stamp);
         rest.remove_prefix(std::min(rest.size(), stamp + 1));
-        SyslogMessage tag;
-        Bytes afterTag = rest;
-        if (!TakeTag(afterTag, tag) && rest.find(' ') != Bytes::npos)
+        if (TagLength(rest, app, pid) == 0 && rest.find(' ') != Bytes::npos)
             out.host = TakeWord(rest);
     }
-    if (stamp > 0 || hasPri)
-        TakeTag(rest, out);
+    const size_t tag = stamp > 0 || hasPri ? TagLength(rest, app, pid) : 0;
+    if (tag > 0) {
+        out.app = app;
+        out.procId = pid;
+        rest.remove_prefix(tag);
+    }
     out.text = rest;
 }
 
@@ -242,6 +241,8 @@ SyslogRow MakeSyslogRow(const SyslogMessage& message, const CLeadBytes& codePage
     if (message.facility >= 0 && message.facility < 24)
         detail += std::string("facility: ") + kFacilities[message.facility] + " (" +
                   std::to_string(message.facility) + ")\r\n";
+    if (!message.msgId.empty() && message.msgId != "-")
+        detail += "msgid: " + AnsiCell(message.msgId) + "\r\n";
     if (!message.timestamp.empty())
         detail += "timestamp: " + AnsiCell(message.timestamp) + "\r\n";
     if (!message.structuredData.empty() && message.structuredData != "-")

@@ -50,10 +50,10 @@ private:
 
 // The row's cells from a message: "HOST/APP" ("-" for an absent part) cut to 63 bytes on a
 // character boundary; the pid (PROCID when it is a number that fits a DWORD, else 0); the text in
-// the ANSI code page, and the detail pane's extra lines (severity, facility, the sender's
-// timestamp, structured data), each without NULs, each NUL becoming a space. Valid UTF-8 is
-// converted, what the code page cannot show becoming "?"; other bytes are taken as they are (an
-// older sender's own code page). A text is never longer than the message's.
+// the ANSI code page, and the detail pane's extra lines (severity, facility, MSGID, the sender's
+// timestamp, structured data: those sent), each without NULs, each NUL becoming a space. Valid
+// UTF-8 is converted, what the code page cannot show becoming "?"; other bytes are taken as they
+// are (an older sender's own code page). A text is never longer than the message's.
 struct SyslogRow {
     std::string name;
     DWORD pid;

@@ -79,8 +79,9 @@ TEST(Syslog, RowsShowMessagesInTheCodePage) {
     const std::string text("\xE4\xB8\xAD\0\xF0\x9F\x98\x80|", 9);
     const std::vector<std::pair<SyslogMessage, std::string>> cases = {
         {{"-", "app", "4294967295", "-", -1, -1, "", "-", text}, "-/app|4294967295|\xD6\xD0 ?||"},
-        {{zhong, "a", "4294967297", "-", 16, 3, "Oct 11 22:14:15", "[a b=\"c\"]", "\xD6\xD0\xFF"},
-         cut + "|0|\xD6\xD0\xFF|severity: err (3)\r\nfacility: local0 (16)\r\n"
+        {{zhong, "a", "4294967297", "ID47", 16, 3, "Oct 11 22:14:15", "[a b=\"c\"]",
+          "\xD6\xD0\xFF"},
+         cut + "|0|\xD6\xD0\xFF|severity: err (3)\r\nfacility: local0 (16)\r\nmsgid: ID47\r\n"
                "timestamp: Oct 11 22:14:15\r\nstructured data: [a b=\"c\"]"},
         {{"", "", "12a", "-", -1, -1, "", "", ""}, "-/-|0||"}};
     for (const auto& [m, expected] : cases) {
