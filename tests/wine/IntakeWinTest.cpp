@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "Syslog.h"
 #include "WineTestSupport.h"
 #include "kestrin_trace.h"
 
@@ -186,4 +187,12 @@ TEST(ProcessNamesWin, NamesAreCutTo127BytesEndedProcessesHaveNoneAndRefreshesLea
     ASSERT_TRUE(child.WaitPumping(kTimeoutMs)) << "expected the sender to end";
     EXPECT_EQ(0u, source.ReadName(child.Id(), name)) << "once ended";
     ::DeleteFileA(path.c_str());
+}
+
+// The system's conversion of a syslog message's UTF-8 to the rows' code page (936 here).
+TEST(SyslogWin, Utf8BecomesTheCodePageWithOneQuestionMarkForEachCharacterItLacks) {
+    const SyslogRow row =
+        MakeSyslogRow({"\xE4\xB8\xAD\xE6\x96\x87", "app", "-", "-", -1, -1, "", "",
+                       "\xE4\xB8\xAD \xC3\xA9 \xF0\x9F\x98\x80 \xE2\x82\xAC"});
+    EXPECT_EQ("\xD6\xD0\xCE\xC4/app|\xD6\xD0 \xA8\xA6 ? \x80", row.name + "|" + row.text);
 }
