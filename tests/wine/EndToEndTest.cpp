@@ -57,9 +57,11 @@ private:
     const std::string m_base;
 };
 
-// A loopback TCP connection to port, or INVALID_SOCKET.
+// A loopback TCP connection to port whose reads wait 5 s at most, or INVALID_SOCKET.
 SOCKET Connect(unsigned port) {
     const SOCKET s = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    const DWORD waitMs = 5000;
+    ::setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&waitMs), sizeof waitMs);
     sockaddr_in to = {};
     to.sin_family = AF_INET;
     to.sin_port = htons(static_cast<u_short>(port));
