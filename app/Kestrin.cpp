@@ -6,6 +6,7 @@
 #include "KestrinDoc.h"
 #include "KestrinView.h"
 #include "MainFrm.h"
+#include "NetworkSources.h"
 #include "resource.h"
 
 namespace {
@@ -38,6 +39,8 @@ bool CKestrinApp::InitInstance() {
 
     CCommandLineInfo cmdInfo;
     ParseCommandLine(cmdInfo);
+    // "/syslog" alone turns nothing on: its status says the argument is wanted.
+    CNetworkSources::SetCommandLine(cmdInfo.m_bSyslogNext ? "?" : cmdInfo.m_strSyslog);
     if (!ProcessShellCommand(cmdInfo))
         return false;
 

@@ -26,11 +26,13 @@ long CCapture::OnDebugMessage(DWORD processId, const char* text) {
     return Take(processId, text, nullptr, "");
 }
 
-long CCapture::OnDebugOutput(DWORD processId, const char* text, uint64_t time, const char* name) {
-    return Take(processId, text, &time, name);
+long CCapture::OnDebugOutput(DWORD processId, const char* text, uint64_t time, const char* name,
+                             bool network) {
+    return Take(processId, text, &time, name, network);
 }
 
-long CCapture::Take(DWORD processId, const char* text, const uint64_t* time, const char* readName) {
+long CCapture::Take(DWORD processId, const char* text, const uint64_t* time, const char* readName,
+                    bool network) {
     if (!m_bCapture)
         return 0;
     if (!text)
@@ -51,7 +53,9 @@ long CCapture::Take(DWORD processId, const char* text, const uint64_t* time, con
     // would show; the cache keeps it for lines read once the writer had ended.
     char name[128] = {};
     bool missed = false;
-    if (processId != 0 && *readName) {
+    if (network)
+        strncpy(name, readName, sizeof name - 1);
+    else if (processId != 0 && *readName) {
         strncpy(name, readName, sizeof name - 1);
         m_procNames.Remember(processId, name);
     } else if (processId != 0)

@@ -50,8 +50,10 @@ public:
     // row could not be kept.
     long OnDebugMessage(DWORD processId, const char* text);
     // The same for one line of another program's debug output, read at time; name is its
-    // writer's as the reader read it then, used in place of the cache's unless empty.
-    long OnDebugOutput(DWORD processId, const char* text, uint64_t time, const char* name);
+    // writer's as the reader read it then, used in place of the cache's unless empty. A network
+    // line's name is its sender's, used as it is and never cached.
+    long OnDebugOutput(DWORD processId, const char* text, uint64_t time, const char* name,
+                       bool network = false);
 
     // Off, messages and lines of debug output are dropped as they come.
     void SetCapture(bool on) {
@@ -72,7 +74,8 @@ public:
 
 private:
     // A null time of receipt is now.
-    long Take(DWORD processId, const char* text, const uint64_t* time, const char* readName);
+    long Take(DWORD processId, const char* text, const uint64_t* time, const char* readName,
+              bool network = false);
 
     IRowSink& m_rows;
     ISender& m_sender;

@@ -4,12 +4,12 @@
 #include <new>
 
 bool CDebugLineQueue::Push(DWORD processId, uint64_t time, const std::string& name,
-                           const char* text, size_t length, bool& wake) {
+                           const char* text, size_t length, bool& wake, bool network) {
     wake = false;
     if (!m_capture)
         return true;
     std::lock_guard<std::mutex> hold(m_lock);
-    const bool kept = Keep(processId, time, name, text, length);
+    const bool kept = Keep(processId, time, name, text, length, network);
     if (!kept)
         ++m_waiting.dropped;
     AskWake(wake);
@@ -26,7 +26,7 @@ void CDebugLineQueue::CountDropped(bool& wake) {
 }
 
 bool CDebugLineQueue::Keep(DWORD processId, uint64_t time, const std::string& name,
-                           const char* text, size_t length) {
+                           const char* text, size_t length, bool network) {
     const size_t held = m_waiting.texts.size() + m_waiting.lines.size() * sizeof(DebugLine);
     if (length + name.size() + 2 + sizeof(DebugLine) > m_maxBytes - held)
         return false;
@@ -35,7 +35,7 @@ bool CDebugLineQueue::Keep(DWORD processId, uint64_t time, const std::string& na
         m_waiting.texts.insert(m_waiting.texts.end(), text, text + length);
         m_waiting.texts.push_back('\0');
         m_waiting.texts.insert(m_waiting.texts.end(), name.c_str(), name.c_str() + name.size() + 1);
-        m_waiting.lines.push_back({processId, time, offset, length, offset + length + 1});
+        m_waiting.lines.push_back({processId, time, offset, length, offset + length + 1, network});
     } catch (const std::bad_alloc&) {
         m_waiting.texts.resize(offset);
         return false;

@@ -20,6 +20,7 @@ struct DebugLine {
     size_t offset;
     size_t length;
     size_t nameOffset;
+    bool network; // a syslog message's: its name is its sender's, not a process's
 };
 
 // Lines the reader thread has taken and the user-interface thread has not, bounded in bytes.
@@ -41,7 +42,7 @@ public:
     // was full or memory ran out) and counted. Sets wake when the user-interface thread is to be
     // woken.
     bool Push(DWORD processId, uint64_t time, const std::string& name, const char* text,
-              size_t length, bool& wake);
+              size_t length, bool& wake, bool network = false);
     // Moves every waiting line and the count of dropped ones into batch, whose earlier
     // contents are discarded (its memory is reused).
     void TakeAll(Batch& batch);
@@ -59,7 +60,7 @@ private:
         m_wakePending = true;
     }
     bool Keep(DWORD processId, uint64_t time, const std::string& name, const char* text,
-              size_t length);
+              size_t length, bool network);
 
     const size_t m_maxBytes;
     std::atomic<bool> m_capture{true};

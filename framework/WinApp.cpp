@@ -389,6 +389,12 @@ void CWinApp::AddDocTemplate(CSingleDocTemplate* docTemplate) {
 }
 
 void CCommandLineInfo::ParseParam(const char* param, bool flag) {
+    if (m_bSyslogNext && !flag) {
+        m_bSyslogNext = false;
+        m_strSyslog = param;
+        return;
+    }
+    m_bSyslogNext = flag && ::lstrcmpiA(param, "syslog") == 0;
     if (flag) {
         if (::lstrcmpiA(param, "p") == 0)
             m_nShellCommand = FilePrint;

@@ -63,6 +63,9 @@ struct CCommandLineInfo {
     std::string m_strPrinterName;
     std::string m_strDriverName;
     std::string m_strPortName;
+    // "/syslog SOURCES": the sources as given, for the program to read.
+    std::string m_strSyslog;
+    bool m_bSyslogNext = false;
 };
 
 class CWinApp : public CCmdTarget {

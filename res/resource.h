@@ -53,6 +53,14 @@
 #define IDS_FIND_WRAPPED_END 167
 // The detail pane's note under a cut text.
 #define IDS_DETAIL_CUT 190
+#define IDS_SYSLOG_UDP_FAILED 220
+#define IDS_SYSLOG_TCP_FAILED 221
+#define IDS_SYSLOG_BAD_ARGUMENT 222
+#define IDS_SYSLOG_BAD_ALLOWED 223
+#define IDS_SYSLOG_BAD_ADDRESS 224
+#define IDS_SYSLOG_BAD_PORT 225
+#define IDS_SYSLOG_ALL_ADDRESSES 226
+#define IDS_SYSLOG_REFUSED 227
 
 // Dialogs.
 #define IDD_ABOUTBOX 100
@@ -61,6 +69,7 @@
 // Below the system's file dialog when Log to file asks for its file.
 #define IDD_LOG_FILE 133
 #define IDD_HIGHLIGHT 135
+#define IDD_NETWORK_SOURCES 136
 
 // Dialog controls; each id is unique within its own dialog only.
 #define IDC_INCLUDE 1000
@@ -86,6 +95,12 @@
 #define IDC_HIGHLIGHT_BACKGROUND 1039
 // The detail pane's text.
 #define IDC_DETAIL_TEXT 1020
+#define IDC_SYSLOG_UDP 1050
+#define IDC_SYSLOG_UDP_PORT 1051
+#define IDC_SYSLOG_TCP 1052
+#define IDC_SYSLOG_TCP_PORT 1053
+#define IDC_SYSLOG_ADDRESS 1054
+#define IDC_SYSLOG_ALLOWED 1055
 
 // Commands.
 #define ID_FILTER 32772
@@ -103,6 +118,7 @@
 #define ID_SHOW_ALL 32803
 #define ID_HIGHLIGHT 32810
 #define ID_HIGHLIGHT_PROCESS 32811
+#define ID_NETWORK_SOURCES 32820
 // The find bar's child-window id, which is also its View command, as for the other bars.
 #define ID_VIEW_FIND_BAR (AFX_IDW_TOOLBAR + 0x10)
 #define ID_VIEW_DETAIL_BAR (AFX_IDW_TOOLBAR + 0x11)

@@ -20,6 +20,12 @@ public:
     // reader posts ready to window once for each batch of lines.
     CDebugOutputReader::Result Start(HWND window, UINT ready);
     void Stop();
+    // The network's lines share the queue: their wake-ups come to window as ready too.
+    void SetWindow(HWND window, UINT ready) {
+        m_window = window;
+        m_ready = ready;
+    }
+    UINT Ready() const { return m_ready; }
     bool IsOn() const { return m_reader != nullptr; }
     // On ready: the waiting lines become rows for up to kSliceMs, then it lets the window's other
     // messages in and goes on where it stopped; the lines the queue could not keep meanwhile.

@@ -97,6 +97,8 @@ const MessageMap CKestrinView::messageMap{
     MapUpdate(ID_HIDE_INSTANCE, &CKestrinView::OnUpdateHide),
     MapCommand(ID_SHOW_ALL, &CKestrinView::OnShowAll),
     MapUpdate(ID_SHOW_ALL, &CKestrinView::OnUpdateShowAll),
+    MapCommand(ID_NETWORK_SOURCES, &CKestrinView::OnNetworkSources),
+    MapMessage(kNetworkRefused, &CKestrinView::OnNetworkRefused),
 };
 
 // Relative times are measured between the rows the list shows.
@@ -152,6 +154,8 @@ void CKestrinView::OnInitialUpdate() {
     RestoreFollow();
     RestoreHighlights();
     RestoreTimeFormat();
+    m_debugOutput.SetWindow(m_hWnd, kDebugOutputReady);
+    RestoreNetworkSources();
 }
 
 bool CKestrinView::OnPreparePrinting(CPrintInfo* info) {
@@ -273,7 +277,8 @@ void CKestrinView::ShowIdleText() {
 std::string CKestrinView::GetIdleText() const {
     std::string text = m_strIdleText;
     for (const std::string& more :
-         {m_follow.IsPaused() ? AfxLoadString(IDS_FOLLOW_PAUSED) : std::string(), HiddenText()})
+         {m_follow.IsPaused() ? AfxLoadString(IDS_FOLLOW_PAUSED) : std::string(), HiddenText(),
+          NetworkText()})
         if (!more.empty())
             text += (text.empty() ? "" : "  ") + more;
     return text;

@@ -8,6 +8,7 @@
 #include "Follow.h"
 #include "Highlights.h"
 #include "Marquee.h"
+#include "NetworkSources.h"
 #include "RowDetail.h"
 #include "RowFinder.h"
 #include "RowOutput.h"
@@ -93,6 +94,9 @@ protected:
     void OnShowAll();
     void OnUpdateHide(CCmdUI* pCmdUI);
     void OnUpdateShowAll(CCmdUI* pCmdUI);
+    // The network sources', in KestrinNetwork.cpp.
+    void OnNetworkSources();
+    LRESULT OnNetworkRefused(WPARAM, LPARAM);
     MESSAGE_MAP_MEMBERS();
 
 private:
@@ -119,6 +123,10 @@ private:
     void RestoreTimeFormat();
     // The pane follows the focus; rows show or are cleared meanwhile.
     void UpdateDetail();
+    // The network sources', in KestrinNetwork.cpp: applied once at start, and what failed.
+    void RestoreNetworkSources();
+    void ApplyNetworkSources(const NetworkSettings& settings);
+    std::string NetworkText() const;
 
     // The list's, in KestrinList.cpp.
     LRESULT OnListMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -179,4 +187,8 @@ private:
     CRowFinder m_finder{m_shown, *this, m_hWnd};
     CHighlights m_highlights{CLeadBytes::System()};
     CRowDetail m_detail;
+    CNetworkSources m_network{m_capture};
+    bool m_networkRestored = false;
+    std::string m_strNetworkProblem;
+    unsigned long long m_nRefused = 0;
 };

@@ -9,6 +9,8 @@
 #include <sstream>
 #include <thread>
 
+#include <winsock2.h>
+
 #include "ClientSample.h"
 #include "DebugRecord.h"
 #include "KestrinProcess.h"
@@ -24,6 +26,61 @@ bool Send(HWND window, DWORD processId, const std::string& text) {
                                  reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL, kTimeoutMs,
                                  &answer) &&
            answer == 0;
+}
+
+// A Linux shell script run to its end, bounded; its files under /tmp, removed after.
+class CLinuxScript {
+public:
+    explicit CLinuxScript(const std::string& name)
+        : m_base("/tmp/kestrin-" + std::to_string(::GetCurrentProcessId()) + "-" + name) {}
+    ~CLinuxScript() {
+        for (const char* suffix : {".sh", ".done"})
+            ::DeleteFileA(("Z:" + m_base + suffix).c_str());
+    }
+    const std::string& Base() const { return m_base; }
+    bool Run(const std::string& script) const {
+        std::ofstream("Z:" + m_base + ".sh", std::ios::binary)
+            << script << "\ntouch " << m_base << ".done\n";
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process = {};
+        std::string commandLine = "/bin/sh " + m_base + ".sh";
+        if (!::CreateProcessA("Z:\\bin\\sh", &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                              nullptr, &startup, &process))
+            return false;
+        ::CloseHandle(process.hProcess);
+        ::CloseHandle(process.hThread);
+        return WaitFor([&] { return Content("Z:" + m_base + ".done")[0] != '<'; });
+    }
+
+private:
+    const std::string m_base;
+};
+
+// A loopback TCP connection to port whose reads wait 5 s at most, or INVALID_SOCKET.
+SOCKET Connect(unsigned port) {
+    const SOCKET s = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    const DWORD waitMs = 5000;
+    ::setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&waitMs), sizeof waitMs);
+    sockaddr_in to = {};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(static_cast<u_short>(port));
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (s != INVALID_SOCKET && ::connect(s, reinterpret_cast<sockaddr*>(&to), sizeof to) != 0) {
+        ::closesocket(s);
+        return INVALID_SOCKET;
+    }
+    return s;
+}
+
+// The rows whose process cell ends with app, each as "pid text".
+Strings RowsOf(const CRemoteList& list, const std::string& app) {
+    Strings found;
+    for (const Row& row : list.GetRows())
+        if (row[0].size() >= app.size() &&
+            row[0].compare(row[0].size() - app.size(), app.size(), app) == 0)
+            found.push_back(row[1] + " " + row[3]);
+    return found;
 }
 
 } // namespace
@@ -392,4 +449,107 @@ TEST(CommandLine, RacingStartsLeaveOneKestrinTheNamedFileIsOpenedAndFailuresAreT
             << args.back();
     }
     ::DeleteFileA(path.c_str());
+}
+
+// Real senders on loopback: logger in both formats and framings, a relaying rsyslog daemon,
+// hostile connections meanwhile; then a refused sender and a port in use.
+TEST(EndToEnd, SyslogFromLoggerAndRsyslogBecomesRowsAndHostileSendersLoseNothing) {
+    WSADATA data;
+    ASSERT_EQ(0, ::WSAStartup(MAKEWORD(2, 2), &data));
+    const unsigned udp = 20000 + ::GetCurrentProcessId() % 20000, tcp = udp + 1, relay = udp + 2;
+    const std::string ports = "udp:" + std::to_string(udp) + ",tcp:" + std::to_string(tcp);
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, kRegistryPath);
+    auto kestrin = std::make_unique<CKestrin>(Strings{"/syslog", ports});
+    ASSERT_NO_FATAL_FAILURE(kestrin->Start());
+    const CRemoteList list(kestrin->View());
+
+    // A count past any frame, junk, and idle connections must not cost a good line.
+    std::vector<SOCKET> idle;
+    for (int i = 0; i < 100; ++i)
+        idle.push_back(Connect(tcp));
+    const SOCKET oversized = Connect(tcp), junk = Connect(tcp);
+    ::send(oversized, "99999999 <13>x", 14, 0);
+    ::send(junk, "\x01\xff\0junk\n", 8, 0);
+    char left = 0;
+    EXPECT_EQ(0, ::recv(oversized, &left, 1, 0)) << "closed for its frame";
+    EXPECT_TRUE(Send(kestrin->Frame(), 1, "answered"));
+
+    CLinuxScript senders("logger");
+    const std::string to = " -n 127.0.0.1 -P ";
+    ASSERT_TRUE(senders.Run(
+        "uname -n > " + senders.Base() + ".done.host\n" + "logger" + to + std::to_string(udp) +
+        " -d --rfc5424 -t app1 --id=4242 'udp new'\n" + "logger" + to + std::to_string(udp) +
+        " -d --rfc3164 -t app2 --id=77 'udp old'\n" + "logger" + to + std::to_string(tcp) +
+        " -T --octet-count -t app3 --id=5 'tcp counted'\n" + "logger" + to + std::to_string(tcp) +
+        " -T --rfc3164 -t app4 'tcp lines'"));
+    std::string host = Content("Z:" + senders.Base() + ".done.host");
+    ::DeleteFileA(("Z:" + senders.Base() + ".done.host").c_str());
+    host.resize(host.find_last_not_of("\n") + 1);
+    const std::pair<std::string, Strings> expected[] = {
+        {host + "/app1", {"4242 udp new"}},
+        {host + "/app2", {"77 udp old"}},
+        {host + "/app3", {"5 tcp counted"}},
+        {host + "/app4", {"0 tcp lines"}},
+    };
+    for (const auto& [app, rows] : expected) {
+        EXPECT_TRUE(WaitFor([&] { return !RowsOf(list, app).empty(); })) << app;
+        EXPECT_EQ(rows, RowsOf(list, app)) << app;
+    }
+
+    // rsyslog relays every line once, in order, over one octet-counted connection.
+    const int kLines = 200;
+    CLinuxScript daemon("rsyslog");
+    const std::string base = daemon.Base();
+    std::ofstream("Z:" + base + ".conf", std::ios::binary)
+        << "global(workDirectory=\"/tmp\")\nmodule(load=\"imtcp\")\n"
+        << "input(type=\"imtcp\" address=\"127.0.0.1\" port=\"" << relay
+        << "\" ruleset=\"relay\")\nruleset(name=\"relay\") { action(type=\"omfwd\" "
+        << "target=\"127.0.0.1\" port=\"" << tcp << "\" protocol=\"tcp\" "
+        << "TCP_Framing=\"octet-counted\" template=\"RSYSLOG_SyslogProtocol23Format\") }\n";
+    ASSERT_TRUE(daemon.Run("timeout 60 rsyslogd -n -f " + base + ".conf -i " + base +
+                           ".pid >/dev/null 2>&1 &\n" + "n=0; until logger" + to +
+                           std::to_string(relay) +
+                           " -T -t seq 'line 0' 2>/dev/null; do n=$((n+1)); " +
+                           "[ $n -gt 100 ] && break; sleep 0.1; done\n" + "for i in $(seq 1 " +
+                           std::to_string(kLines - 1) + "); do echo \"line $i\"; done | logger" +
+                           to + std::to_string(relay) + " -T -t seq"));
+    Strings lines;
+    for (int i = 0; i < kLines; ++i)
+        lines.push_back("0 line " + std::to_string(i));
+    EXPECT_TRUE(WaitFor([&] { return RowsOf(list, "/seq").size() >= lines.size(); }));
+    EXPECT_EQ(lines, RowsOf(list, "/seq"));
+    CLinuxScript stop("stop");
+    EXPECT_TRUE(stop.Run("kill $(cat " + base + ".pid)\nrm -f " + base + ".conf " + base + ".pid"));
+    EXPECT_TRUE(Send(kestrin->Frame(), 1, "answered")) << "after the flood of connections";
+    for (SOCKET s : idle)
+        ::closesocket(s);
+    ::closesocket(oversized);
+    ::closesocket(junk);
+
+    // A sender outside the allowed list is counted, not shown; a port held elsewhere is told.
+    kestrin.reset();
+    const std::string allowed = "10.0.0.0/8";
+    ::RegSetKeyValueA(HKEY_CURRENT_USER, (std::string(kRegistryPath) + "\\Settings").c_str(),
+                      "SyslogAllowed", REG_BINARY, allowed.data(),
+                      static_cast<DWORD>(allowed.size()));
+    const SOCKET held = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in at = {};
+    at.sin_family = AF_INET;
+    at.sin_port = htons(static_cast<u_short>(tcp));
+    ASSERT_EQ(0, ::bind(held, reinterpret_cast<sockaddr*>(&at), sizeof at));
+    kestrin = std::make_unique<CKestrin>(Strings{"/syslog", ports});
+    ASSERT_NO_FATAL_FAILURE(kestrin->Start());
+    ASSERT_TRUE(senders.Run("logger" + to + std::to_string(udp) + " -d -t refused 'no'"));
+    const HWND status = ::FindWindowExA(kestrin->Frame(), nullptr, STATUSCLASSNAMEA, nullptr);
+    const std::string told = Ansi("无法打开 TCP 端口 ") + std::to_string(tcp);
+    EXPECT_TRUE(WaitFor([&] {
+        const std::string text = WindowText(status);
+        return text.find(told) != std::string::npos &&
+               text.find(Ansi("已拒绝的发送者：1")) != std::string::npos;
+    })) << WindowText(status);
+    EXPECT_EQ(0, CRemoteList(kestrin->View()).Count());
+    kestrin->Close();
+    ::closesocket(held);
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, kRegistryPath);
+    ::WSACleanup();
 }
