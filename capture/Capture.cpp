@@ -27,12 +27,12 @@ long CCapture::OnDebugMessage(DWORD processId, const char* text) {
 }
 
 long CCapture::OnDebugOutput(DWORD processId, const char* text, uint64_t time, const char* name,
-                             bool network) {
-    return Take(processId, text, &time, name, network);
+                             bool network, const char* detail) {
+    return Take(processId, text, &time, name, network, detail);
 }
 
 long CCapture::Take(DWORD processId, const char* text, const uint64_t* time, const char* readName,
-                    bool network) {
+                    bool network, const char* detail) {
     if (!m_bCapture)
         return 0;
     if (!text)
@@ -43,6 +43,7 @@ long CCapture::Take(DWORD processId, const char* text, const uint64_t* time, con
     // A row keeps its first kMaxRowText bytes, whole characters only, and counts the rest.
     const size_t length = strlen(text);
     record.pszMsg = text;
+    record.pszDetail = detail;
     record.cbMsg = length > kMaxRowText ? m_codePage.FitLength(text, length, kMaxRowText) : length;
     record.cbLeftOut = length - record.cbMsg;
     // The filter sees the text as received, not the kept part.

@@ -53,7 +53,7 @@ public:
     // writer's as the reader read it then, used in place of the cache's unless empty. A network
     // line's name is its sender's, used as it is and never cached.
     long OnDebugOutput(DWORD processId, const char* text, uint64_t time, const char* name,
-                       bool network = false);
+                       bool network = false, const char* detail = nullptr);
 
     // Off, messages and lines of debug output are dropped as they come.
     void SetCapture(bool on) {
@@ -75,7 +75,7 @@ public:
 private:
     // A null time of receipt is now.
     long Take(DWORD processId, const char* text, const uint64_t* time, const char* readName,
-              bool network = false);
+              bool network = false, const char* detail = nullptr);
 
     IRowSink& m_rows;
     ISender& m_sender;

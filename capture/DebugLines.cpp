@@ -4,12 +4,13 @@
 #include <new>
 
 bool CDebugLineQueue::Push(DWORD processId, uint64_t time, const std::string& name,
-                           const char* text, size_t length, bool& wake, bool network) {
+                           const char* text, size_t length, bool& wake, bool network,
+                           const std::string& detail) {
     wake = false;
     if (!m_capture)
         return true;
     std::lock_guard<std::mutex> hold(m_lock);
-    const bool kept = Keep(processId, time, name, text, length, network);
+    const bool kept = Keep(processId, time, name, text, length, network, detail);
     if (!kept)
         ++m_waiting.dropped;
     AskWake(wake);
@@ -26,16 +27,21 @@ void CDebugLineQueue::CountDropped(bool& wake) {
 }
 
 bool CDebugLineQueue::Keep(DWORD processId, uint64_t time, const std::string& name,
-                           const char* text, size_t length, bool network) {
+                           const char* text, size_t length, bool network,
+                           const std::string& detail) {
     const size_t held = m_waiting.texts.size() + m_waiting.lines.size() * sizeof(DebugLine);
-    if (length + name.size() + 2 + sizeof(DebugLine) > m_maxBytes - held)
+    if (length + name.size() + detail.size() + 3 + sizeof(DebugLine) > m_maxBytes - held)
         return false;
     const size_t offset = m_waiting.texts.size();
     try {
         m_waiting.texts.insert(m_waiting.texts.end(), text, text + length);
         m_waiting.texts.push_back('\0');
         m_waiting.texts.insert(m_waiting.texts.end(), name.c_str(), name.c_str() + name.size() + 1);
-        m_waiting.lines.push_back({processId, time, offset, length, offset + length + 1, network});
+        const size_t detailOffset = m_waiting.texts.size();
+        m_waiting.texts.insert(m_waiting.texts.end(), detail.c_str(),
+                               detail.c_str() + detail.size() + 1);
+        m_waiting.lines.push_back(
+            {processId, time, offset, length, offset + length + 1, network, detailOffset});
     } catch (const std::bad_alloc&) {
         m_waiting.texts.resize(offset);
         return false;

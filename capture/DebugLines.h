@@ -20,7 +20,8 @@ struct DebugLine {
     size_t offset;
     size_t length;
     size_t nameOffset;
-    bool network; // a syslog message's: its name is its sender's, not a process's
+    bool network;        // a syslog message's: its name is its sender's, not a process's
+    size_t detailOffset; // the detail pane's extra lines, after the name
 };
 
 // Lines the reader thread has taken and the user-interface thread has not, bounded in bytes.
@@ -42,7 +43,7 @@ public:
     // was full or memory ran out) and counted. Sets wake when the user-interface thread is to be
     // woken.
     bool Push(DWORD processId, uint64_t time, const std::string& name, const char* text,
-              size_t length, bool& wake, bool network = false);
+              size_t length, bool& wake, bool network = false, const std::string& detail = "");
     // Moves every waiting line and the count of dropped ones into batch, whose earlier
     // contents are discarded (its memory is reused).
     void TakeAll(Batch& batch);
@@ -60,7 +61,7 @@ private:
         m_wakePending = true;
     }
     bool Keep(DWORD processId, uint64_t time, const std::string& name, const char* text,
-              size_t length, bool network);
+              size_t length, bool network, const std::string& detail);
 
     const size_t m_maxBytes;
     std::atomic<bool> m_capture{true};

@@ -16,4 +16,6 @@ struct DebugRecord {
     const char* pszMsg; // the text, of which the row keeps cbMsg bytes (no NUL needed)
     size_t cbMsg;       // at most kMaxRowText
     uint64_t cbLeftOut; // bytes of the text beyond those kept: the row was cut
+    const char* pszDetail =
+        nullptr; // a syslog row's extra lines for the detail pane; null for others
 };

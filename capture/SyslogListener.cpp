@@ -108,7 +108,8 @@ void SyslogThread::Deliver(const char* data, size_t size, const std::string& add
                 message.text.assign(data, size);
             }
             const SyslogRow row = MakeSyslogRow(message, CLeadBytes::System());
-            queue->Push(row.pid, time, row.name, row.text.data(), row.text.size(), wake, true);
+            queue->Push(row.pid, time, row.name, row.text.data(), row.text.size(), wake, true,
+                        row.detail);
         },
         [&] { queue->CountDropped(wake); });
     if (wake && !::PostMessageA(notify, ready, 0, 0))

@@ -48,7 +48,8 @@ unsigned long long CDebugOutput::TakeLines() {
         const DebugLine& line = m_batch.lines[m_nDone++];
         ForEachLine(&m_batch.texts[line.offset], line.length, [&](const char* text) {
             m_capture.OnDebugOutput(line.dwProcessId, text, line.time,
-                                    &m_batch.texts[line.nameOffset], line.network);
+                                    &m_batch.texts[line.nameOffset], line.network,
+                                    &m_batch.texts[line.detailOffset]);
         });
         // Without a wake-up to come back to, the batch goes on at once.
         if (::GetTickCount64() >= until && ::PostMessageA(m_window, m_ready, 0, 0))

@@ -1,6 +1,8 @@
 // The detail pane's text: a row's whole text, its line breaks those a text box draws.
 #include "RowDetail.h"
 
+#include <new>
+
 #include "Strings.h"
 #include "resource.h"
 
@@ -35,6 +37,16 @@ void CRowDetail::Show(const CRowStore& rows, int row, HWND frame) {
         return;
     m_set = true;
     m_row = row;
-    const std::string text = row < 0 ? "" : DetailText(rows.GetText(row), rows.GetLeftOut(row));
+    std::string text = row < 0 ? "" : DetailText(rows.GetText(row), rows.GetLeftOut(row));
+    const auto extra = m_extras.find(static_cast<size_t>(row));
+    if (extra != m_extras.end())
+        text += "\r\n\r\n" + DetailText(extra->second, 0);
     ::SetDlgItemTextA(pane, IDC_DETAIL_TEXT, text.c_str());
+}
+
+void CRowDetail::AddExtra(size_t row, const char* extra) {
+    try {
+        m_extras.emplace_hint(m_extras.end(), row, extra);
+    } catch (const std::bad_alloc&) {
+    }
 }

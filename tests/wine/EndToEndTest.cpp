@@ -518,6 +518,13 @@ TEST(EndToEnd, SyslogFromLoggerAndRsyslogBecomesRowsAndHostileSendersLoseNothing
         lines.push_back("0 line " + std::to_string(i));
     EXPECT_TRUE(WaitFor([&] { return RowsOf(list, "/seq").size() >= lines.size(); }));
     EXPECT_EQ(lines, RowsOf(list, "/seq"));
+    // The detail pane shows the last row's severity and the like below its text.
+    ::SendMessageA(kestrin->Frame(), WM_COMMAND, ID_VIEW_DETAIL_BAR, 0);
+    ::SendMessageA(kestrin->View(), WM_KEYDOWN, VK_END, 0);
+    const std::string detail = WindowText(
+        ::GetDlgItem(::GetDlgItem(kestrin->Frame(), ID_VIEW_DETAIL_BAR), IDC_DETAIL_TEXT));
+    EXPECT_EQ(lines.back().substr(2) + "\r\n\r\n", detail.substr(0, lines.back().size() + 2));
+    EXPECT_GT(detail.size(), lines.back().size() + 2) << "extra lines follow";
     CLinuxScript stop("stop");
     EXPECT_TRUE(stop.Run("kill $(cat " + base + ".pid)\nrm -f " + base + ".conf " + base + ".pid"));
     EXPECT_TRUE(Send(kestrin->Frame(), 1, "answered")) << "after the flood of connections";
