@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "Capture.h"
@@ -16,8 +17,6 @@ namespace {
 const INT kPollMs = 100;
 // A datagram's largest payload, and a byte more to tell a cut one.
 const int kDatagramBytes = 65536;
-// Datagrams waiting in the system while the thread is busy: enough for a flood's burst.
-const int kUdpReceiveBuffer = 8 << 20;
 
 struct Connection {
     SOCKET socket;
@@ -57,8 +56,9 @@ SOCKET Open(int type, const NetworkSettings& settings, unsigned port, int& error
         return INVALID_SOCKET;
     }
     if (type == SOCK_DGRAM)
-        ::setsockopt(s, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&kUdpReceiveBuffer),
-                     sizeof kUdpReceiveBuffer);
+        ::setsockopt(s, SOL_SOCKET, SO_RCVBUF,
+                     reinterpret_cast<const char*>(&CSyslogListener::kUdpReceiveBytes),
+                     sizeof CSyslogListener::kUdpReceiveBytes);
     return s;
 }
 } // namespace
@@ -73,6 +73,7 @@ struct SyslogThread {
     std::atomic<bool> stop{false};
     std::atomic<unsigned long long> refused{0};
     std::atomic<bool> refusedPosted{false};
+    bool wakeDue = false; // a line was queued that the window is to be woken for
     std::vector<char> buffer = std::vector<char>(kDatagramBytes);
     std::thread thread;
 
@@ -81,6 +82,7 @@ struct SyslogThread {
     bool Allows(const sockaddr_in& from) { return allowed.Allows(ntohl(from.sin_addr.s_addr)); }
     void Refuse();
     void Deliver(const char* data, size_t size, const std::string& address);
+    void Wake();
     void ReadDatagrams();
     void Accept();
     // False when the connection is to close.
@@ -112,7 +114,12 @@ void SyslogThread::Deliver(const char* data, size_t size, const std::string& add
                         row.detail);
         },
         [&] { queue->CountDropped(wake); });
-    if (wake && !::PostMessageA(notify, ready, 0, 0))
+    wakeDue = wakeDue || wake;
+}
+
+// Once a round, not once a message: a flood reaches the window in batches.
+void SyslogThread::Wake() {
+    if (std::exchange(wakeDue, false) && !::PostMessageA(notify, ready, 0, 0))
         queue->WakeFailed();
 }
 
@@ -184,8 +191,10 @@ void SyslogThread::Close(size_t index) {
 
 void SyslogThread::Run() {
     std::vector<WSAPOLLFD> polled;
-    while (!stop)
+    while (!stop) {
         CatchAtEdge([&] { Round(polled); }, [] { ::Sleep(kPollMs); });
+        Wake();
+    }
     for (size_t i = connections.size(); i-- > 0;)
         Close(i);
     for (SOCKET s : {udp, tcp})

@@ -19,6 +19,8 @@ public:
     // Connections beyond this close the one idle longest; one idle this long is closed.
     static const size_t kMaxConnections = 256;
     static const ULONGLONG kIdleMs = 5 * 60 * 1000;
+    // The UDP socket's buffer: a burst waits there while the thread is busy.
+    static constexpr int kUdpReceiveBytes = 8 << 20;
 
     // Winsock's error for each source that could not be opened (0: opened, or not asked for).
     struct Opened {
