@@ -186,16 +186,16 @@ bool Send(HWND target, int senders, unsigned long each, std::vector<Sent>& sent,
                     each, sent, failure, meanwhile);
 }
 
-CBenchKestrin::CBenchKestrin() : CKestrin(FirstStart()) {}
+CBenchKestrin::CBenchKestrin(const std::vector<std::string>& args) : CKestrin(FirstStart(args)) {}
 
 // Kestrin reads its remembered choices (debug output on, say) as it starts: forgetting them
 // first gives every run the same start.
-std::vector<std::string> CBenchKestrin::FirstStart() {
+const std::vector<std::string>& CBenchKestrin::FirstStart(const std::vector<std::string>& args) {
     const std::string settings = std::string(kRegistryPath) + "\\Settings";
     const LSTATUS deleted = ::RegDeleteTreeA(HKEY_CURRENT_USER, settings.c_str());
     if (deleted != ERROR_SUCCESS && deleted != ERROR_FILE_NOT_FOUND)
         Progress("cannot forget Kestrin's settings (error %ld): it starts with them", deleted);
-    return {};
+    return args;
 }
 
 bool CBenchKestrin::Open() {

@@ -89,6 +89,11 @@ int RunSender(int argc, char** argv);
 int RunWriter(int argc, char** argv);
 // --bare: a shown top-level window titled kBareTitle that answers WM_SETTEXT with 0.
 int RunBare();
+// --syslog udp|tcp PORT COUNT PERSECOND GATE: a sender of syslog messages on loopback.
+int RunSyslogSender(int argc, char** argv);
+// The message a syslog sender sends, from host "benchhost", app "bench" and procid, its text
+// kMessage; its size is the same for every procid.
+std::string SyslogFrame(DWORD procid, bool octetCounted);
 
 // ---- Driving senders from the bench.
 
@@ -113,11 +118,11 @@ bool Send(HWND target, int senders, unsigned long each, std::vector<Sent>& sent,
           std::string& failure, const std::string& pid = "self", unsigned long warmup = kWarmup,
           const std::function<void()>& meanwhile = nullptr);
 
-// Kestrin in a process of its own, started as on its first start, with what the bench reads
-// from outside.
+// Kestrin in a process of its own, started as on its first start with args, with what the bench
+// reads from outside.
 class CBenchKestrin : public CKestrin {
 public:
-    CBenchKestrin();
+    explicit CBenchKestrin(const std::vector<std::string>& args = {});
     bool Open();
     HWND View() const { return m_view; }
     size_t Rows() const;
@@ -133,8 +138,8 @@ public:
     bool FillTo(size_t rows, std::string& failure) const;
 
 private:
-    // Forgets what an earlier Kestrin remembered; Kestrin's arguments, none.
-    static std::vector<std::string> FirstStart();
+    // Forgets what an earlier Kestrin remembered; Kestrin's arguments, args.
+    static const std::vector<std::string>& FirstStart(const std::vector<std::string>& args);
 
     HWND m_view = nullptr;
 };

@@ -1,5 +1,7 @@
 // The bench's stand-ins, each a process of its own started by the bench: a sender, a writer of
-// debug output, and a window that only answers.
+// debug output, a syslog sender, and a window that only answers.
+#include <winsock2.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -33,6 +35,12 @@ LRESULT CALLBACK BareWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 }
 
 } // namespace
+
+std::string SyslogFrame(DWORD procid, bool octetCounted) {
+    const std::string message = Format("<13>1 - benchhost bench %010lu - - %s", procid, kMessage);
+    return octetCounted ? Format("%lu ", static_cast<unsigned long>(message.size())) + message
+                        : message;
+}
 
 // --send HWND COUNT PID WARMUP TEXT GATE: sends WARMUP untimed messages, reports ready on the
 // semaphore GATE-ready, and once the event GATE is set sends COUNT timed ones; PID "self" is this
@@ -87,6 +95,51 @@ int RunWriter(int argc, char** argv) {
         longest = std::max(longest, Ticks() - before);
     }
     printf("sent %lu refused 0 from %lld to %lld longest %lld\n", count, start, Ticks(), longest);
+    return 0;
+}
+
+// --syslog udp|tcp PORT COUNT PERSECOND GATE: connects to the port on loopback, and once the gate
+// opens sends COUNT syslog messages, octet-counted over TCP, at most PERSECOND a second when not
+// 0. Prints as a sender does.
+int RunSyslogSender(int argc, char** argv) {
+    WSADATA data;
+    if (argc != 7 || ::WSAStartup(MAKEWORD(2, 2), &data) != 0)
+        return 2;
+    const bool tcp = strcmp(argv[2], "tcp") == 0;
+    const unsigned long count = strtoul(argv[4], nullptr, 10),
+                        perSecond = strtoul(argv[5], nullptr, 10);
+    const std::string frame = SyslogFrame(::GetCurrentProcessId(), tcp);
+    sockaddr_in to = {};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(static_cast<u_short>(strtoul(argv[3], nullptr, 10)));
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const SOCKET s = ::socket(AF_INET, tcp ? SOCK_STREAM : SOCK_DGRAM, 0);
+    if (s == INVALID_SOCKET || ::connect(s, reinterpret_cast<sockaddr*>(&to), sizeof to) != 0) {
+        fprintf(stderr, "kestrin-bench: cannot reach port %s: error %d\n", argv[3],
+                ::WSAGetLastError());
+        return 2;
+    }
+    if (!PassGate(argv[6]))
+        return 2;
+    LARGE_INTEGER frequency;
+    ::QueryPerformanceFrequency(&frequency);
+    const LONGLONG start = Ticks();
+    LONGLONG longest = 0;
+    for (unsigned long i = 0; i < count; ++i) {
+        // Ahead of the pace, a sender sleeps; behind it, it catches up.
+        while (perSecond && Ticks() - start < static_cast<LONGLONG>(i) * frequency.QuadPart /
+                                                  static_cast<LONGLONG>(perSecond))
+            ::Sleep(1);
+        const LONGLONG before = Ticks();
+        if (::send(s, frame.data(), static_cast<int>(frame.size()), 0) !=
+            static_cast<int>(frame.size())) {
+            fprintf(stderr, "kestrin-bench: send failed: error %d\n", ::WSAGetLastError());
+            return 2;
+        }
+        longest = std::max(longest, Ticks() - before);
+    }
+    printf("sent %lu refused 0 from %lld to %lld longest %lld\n", count, start, Ticks(), longest);
+    ::closesocket(s);
     return 0;
 }
 

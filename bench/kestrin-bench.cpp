@@ -1,8 +1,8 @@
 // kestrin-bench: measures Kestrin side by side with bare stand-ins reached the same way, and
 // prints one table of figures, ratios and targets. The program is its own stand-ins too: a
-// sender (--send), a writer of debug output (--write) and a window that only answers (--bare),
-// each a process of its own. The benchmarks come in groups, one file each, that register
-// themselves (see BenchHarness.h).
+// sender (--send), a writer of debug output (--write), a syslog sender (--syslog) and a window
+// that only answers (--bare), each a process of its own. The benchmarks come in groups, one file
+// each, that register themselves (see BenchHarness.h).
 #include <windows.h>
 
 #include <algorithm>
@@ -120,6 +120,8 @@ int main(int argc, char** argv) {
         return RunWriter(argc, argv);
     if (argc == 2 && strcmp(argv[1], "--bare") == 0)
         return RunBare();
+    if (argc >= 2 && strcmp(argv[1], "--syslog") == 0)
+        return RunSyslogSender(argc, argv);
     bool quick = false;
     std::string only;
     for (int i = 1; i < argc; ++i) {
