@@ -60,6 +60,15 @@ bool CRowStore::Append(const DebugRecord& record) {
         row.time = record.time;
         if (row.cut)
             m_cuts.emplace_back(m_count, record.cbLeftOut);
+        if (record.pszDetail) {
+            try {
+                m_extras.Add(m_count, record.pszDetail);
+            } catch (const std::bad_alloc&) {
+                if (row.cut)
+                    m_cuts.pop_back();
+                throw;
+            }
+        }
         m_blocks[m_count / kRowsPerBlock][m_count % kRowsPerBlock] = row;
         ++m_count;
         return true;
@@ -119,6 +128,7 @@ void CRowStore::Clear() {
     m_count = 0;
     m_cuts.clear();
     m_cuts.shrink_to_fit();
+    m_extras.Clear();
 }
 
 uint64_t CRowStore::GetLeftOut(size_t row) const {

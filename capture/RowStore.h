@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "DebugRecord.h"
+#include "RowExtras.h"
 #include "RowTime.h"
 
 // Cells that are formatted when asked for; each buffer holds the longest text its field gives.
@@ -32,7 +33,7 @@ protected:
 
 // Append-only rows: a fixed 24-byte record per row, the message texts packed into large
 // chunks, and each distinct process name stored once. Cut texts are rare: what each left out
-// is kept beside the rows.
+// is kept beside the rows, as are a syslog row's extra lines.
 class CRowStore {
 public:
     // Process name, pID, time, message.
@@ -74,6 +75,8 @@ public:
         return {Text(At(row)), static_cast<size_t>(At(row).textLength)};
     }
     uint64_t GetLeftOut(size_t row) const;
+    // A syslog row's extra lines for the detail pane; empty for other rows.
+    std::string_view GetExtra(size_t row) const { return m_extras.Get(row); }
     // The bytes FormatLines gives the rows from first on, before end.
     size_t LinesLength(size_t first, size_t end, int columns) const;
 
@@ -135,6 +138,7 @@ private:
     uint32_t m_lastName = 0; // a burst comes from one sender: its name is tried first
     size_t m_count = 0;
     std::vector<std::pair<size_t, uint64_t>> m_cuts; // (row, bytes left out), in row order
+    CRowExtras m_extras;
     TimeFormat m_timeFormat = TimeFormat::kSeconds00;
     const ITimeBase* m_timeBase = nullptr;
 };

@@ -58,7 +58,6 @@ void CKestrinView::SyncItemCount() {
 // Whoever empties the list empties the store with it.
 LRESULT CKestrinView::OnDeleteAllItems(WPARAM wParam, LPARAM lParam) {
     m_rows.Clear();
-    m_detail.ClearExtras();
     m_shown.Cleared();
     // A press or a drag under way no longer has its rows.
     EndGesture();

@@ -211,8 +211,6 @@ IRowSink::Appended CKestrinView::AppendRow(const DebugRecord& record) {
         return kNotKept;
     }
     m_output.Logged(m_rows.GetCount() - 1);
-    if (record.pszDetail && *record.pszDetail)
-        m_detail.AddExtra(m_rows.GetCount() - 1, record.pszDetail);
     m_shown.Arrived();
     const ULONGLONG now = ::GetTickCount64();
     if (const UINT wait = m_pacing.Arrive(now))

@@ -1,8 +1,6 @@
 // The detail pane's text: a row's whole text, its line breaks those a text box draws.
 #include "RowDetail.h"
 
-#include <new>
-
 #include "Strings.h"
 #include "resource.h"
 
@@ -38,15 +36,8 @@ void CRowDetail::Show(const CRowStore& rows, int row, HWND frame) {
     m_set = true;
     m_row = row;
     std::string text = row < 0 ? "" : DetailText(rows.GetText(row), rows.GetLeftOut(row));
-    const auto extra = m_extras.find(static_cast<size_t>(row));
-    if (extra != m_extras.end())
-        text += "\r\n\r\n" + DetailText(extra->second, 0);
+    // A syslog row's severity and the like, below its text.
+    if (const std::string_view extra = row < 0 ? "" : rows.GetExtra(row); !extra.empty())
+        text += "\r\n\r\n" + DetailText(extra, 0);
     ::SetDlgItemTextA(pane, IDC_DETAIL_TEXT, text.c_str());
-}
-
-void CRowDetail::AddExtra(size_t row, const char* extra) {
-    try {
-        m_extras.emplace_hint(m_extras.end(), row, extra);
-    } catch (const std::bad_alloc&) {
-    }
 }

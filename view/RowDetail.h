@@ -3,7 +3,6 @@
 
 #include <windows.h>
 
-#include <map>
 #include <string>
 #include <string_view>
 
@@ -24,13 +23,8 @@ public:
     void Show(const CRowStore& rows, int row, HWND frame);
     // The rows were cleared, or the pane hidden: the next Show sets the text afresh.
     void Forget() { m_set = false; }
-    // A syslog row's extra lines, shown below its text; only those rows keep any. When memory
-    // runs out the row shows its text alone.
-    void AddExtra(size_t row, const char* extra);
-    void ClearExtras() { m_extras.clear(); }
 
 private:
-    std::map<size_t, std::string> m_extras;
     bool m_set = false;
     int m_row = -1;
 };

@@ -41,17 +41,24 @@ void operator delete[](void* block, size_t) noexcept {
 namespace {
 
 // Each allocation a new row may need (a chunk of texts, a block of records, room for their
-// lists, a name) fails in turn; the rows before it stay whole, and the next row is stored as
-// if nothing had happened.
+// lists, a name, extra lines) fails in turn; the rows before it stay whole, and the next row is
+// stored as if nothing had happened.
 TEST(RowStore, RowsStayWholeWhenMemoryRunsOut) {
-    for (long failAt = 0; failAt < 8; ++failAt) {
+    // Every other row has extra lines, which fill a chunk of their own every 7,000 rows or so.
+    std::vector<std::string> extras;
+    for (int i = 0; i <= 40000; ++i)
+        extras.push_back(i % 2 ? "severity: notice (5)\r\nfacility: user (1)\r\nrow " +
+                                     std::to_string(i) + std::string(100, 'x')
+                               : "");
+    for (long failAt = 0; failAt < 12; ++failAt) {
         SCOPED_TRACE("failing allocation " + std::to_string(failAt));
         // Long texts fill a chunk every 8,000 rows or so; a block takes 32,768 records.
         const std::string text(124, 't');
         std::vector<DebugRecord> records = {{"first.exe", 0, 0, "kept", 4, 0}};
         for (int i = 1; i <= 40000; ++i) {
             // Each cut, so that the list of cut rows grows too.
-            DebugRecord& record = records.emplace_back(DebugRecord{{}, 0, 0, text.c_str(), 124, 1});
+            DebugRecord& record = records.emplace_back(DebugRecord{
+                {}, 0, 0, text.c_str(), 124, uint64_t(i), i % 2 ? extras[i].c_str() : nullptr});
             snprintf(record.szProcessName, sizeof record.szProcessName, "n%d", failAt % 2 ? 0 : i);
         }
         CRowStore store;
@@ -62,7 +69,7 @@ TEST(RowStore, RowsStayWholeWhenMemoryRunsOut) {
         g_allocationsLeft = -1;
         const size_t count = store.GetCount();
         ASSERT_LT(count, records.size()) << "expected an allocation to fail";
-        ASSERT_TRUE(store.Append({"after.exe", 0, 0, "after", 5, 0}));
+        ASSERT_TRUE(store.Append({"after.exe", 0, 0, "after", 5, 7}));
         RowCells scratch;
         EXPECT_STREQ("kept", store.GetCellText(0, 3, scratch));
         const DebugRecord& last = records[count - 1];
@@ -71,6 +78,12 @@ TEST(RowStore, RowsStayWholeWhenMemoryRunsOut) {
                                  store.GetLeftOut(count - 1)));
         EXPECT_STREQ("after.exe", store.GetCellText(count, 0, scratch));
         EXPECT_STREQ("after", store.GetCellText(count, 3, scratch));
+        EXPECT_EQ(7u, store.GetLeftOut(count)) << "nothing left of the row that failed";
+        for (size_t row : {size_t(0), count - 2, count - 1, count})
+            EXPECT_EQ(row < count ? extras[row] : "", store.GetExtra(row)) << "row " << row;
+        store.Clear();
+        ASSERT_TRUE(store.Append(records[0]) && store.Append({"again.exe", 0, 0, "again", 5, 0}));
+        EXPECT_EQ("", store.GetExtra(1)) << "none left from before Clear";
     }
 }
 
