@@ -25,7 +25,8 @@ std::string_view CRowExtras::Get(size_t row) const {
                                         [](const Entry& entry, size_t r) { return entry.row < r; });
     if (found == m_entries.end() || found->row != row)
         return {};
-    return {m_chunks[found->pos / kChunkBytes].get() + found->pos % kChunkBytes, found->length};
+    return {m_chunks[found->pos / kChunkBytes].get() + found->pos % kChunkBytes,
+            static_cast<size_t>(found->length)};
 }
 
 void CRowExtras::Clear() {
