@@ -451,6 +451,32 @@ TEST(CommandLine, RacingStartsLeaveOneKestrinTheNamedFileIsOpenedAndFailuresAreT
     ::DeleteFileA(path.c_str());
 }
 
+// Sources chosen in 编辑 ▸ 网络来源... open at once, and again at the next start.
+TEST(EndToEnd, NetworkSourcesChosenInTheDialogOpenAtOnceAndAtTheNextStart) {
+    const std::string udp = std::to_string(20000 + (::GetCurrentProcessId() + 10) % 20000);
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, kRegistryPath);
+    for (const std::string start : {"chosen", "restarted"}) {
+        CKestrin kestrin;
+        ASSERT_NO_FATAL_FAILURE(kestrin.Start());
+        if (start == "chosen") {
+            ::PostMessageA(kestrin.Frame(), WM_COMMAND, ID_NETWORK_SOURCES, 0);
+            HWND box = nullptr;
+            ASSERT_TRUE(WaitFor([&] { return (box = ModalWindowOf(kestrin.Id())) != nullptr; }));
+            ::SendMessageA(::GetDlgItem(box, IDC_SYSLOG_UDP), BM_SETCHECK, BST_CHECKED, 0);
+            ::SetWindowTextA(::GetDlgItem(box, IDC_SYSLOG_UDP_PORT), udp.c_str());
+            ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+            ASSERT_TRUE(WaitFor([&] { return !ModalWindowOf(kestrin.Id()); }));
+        }
+        CLinuxScript sender("dialog");
+        ASSERT_TRUE(sender.Run("logger -n 127.0.0.1 -P " + udp + " -d -t dialog '" + start + "'"));
+        const CRemoteList list(kestrin.View());
+        EXPECT_TRUE(WaitFor([&] { return !RowsOf(list, "/dialog").empty(); })) << start;
+        EXPECT_EQ(Strings{"0 " + start}, RowsOf(list, "/dialog"));
+        kestrin.Close();
+    }
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, kRegistryPath);
+}
+
 // Real senders on loopback: logger in both formats and framings, a relaying rsyslog daemon,
 // hostile connections meanwhile; then a refused sender and a port in use.
 TEST(EndToEnd, SyslogFromLoggerAndRsyslogBecomesRowsAndHostileSendersLoseNothing) {
