@@ -18,8 +18,8 @@ namespace {
 
 const int kSenders = 4;
 
-// The stand-in: one thread polls a UDP and a TCP socket, bound and sized as Kestrin's are, and
-// only receives, counting datagrams and the bytes of the connections and noting when the first
+// The stand-in: one thread polls a UDP and a TCP socket opened as Kestrin opens them, and only
+// receives, counting datagrams and the bytes of the connections and noting when the first
 // and the last came.
 class CBareSyslog {
 public:
@@ -28,8 +28,9 @@ public:
 
     // UDP on port, TCP on port + 1.
     bool Start(unsigned port) {
-        m_udp = Open(SOCK_DGRAM, port);
-        m_tcp = Open(SOCK_STREAM, port + 1);
+        int error = 0;
+        m_udp = OpenSyslogSocket(SOCK_DGRAM, NetworkSettings(), port, error);
+        m_tcp = OpenSyslogSocket(SOCK_STREAM, NetworkSettings(), port + 1, error);
         if (m_udp == INVALID_SOCKET || m_tcp == INVALID_SOCKET)
             return false;
         m_thread = std::thread([this] { Run(); });
@@ -58,26 +59,6 @@ public:
     }
 
 private:
-    static SOCKET Open(int type, unsigned port) {
-        const SOCKET s = ::socket(AF_INET, type, 0);
-        sockaddr_in at = {};
-        at.sin_family = AF_INET;
-        at.sin_port = htons(static_cast<u_short>(port));
-        u_long nonBlocking = 1;
-        if (s == INVALID_SOCKET || ::bind(s, reinterpret_cast<sockaddr*>(&at), sizeof at) != 0 ||
-            (type == SOCK_STREAM && ::listen(s, SOMAXCONN) != 0) ||
-            ::ioctlsocket(s, FIONBIO, &nonBlocking) != 0) {
-            if (s != INVALID_SOCKET)
-                ::closesocket(s);
-            return INVALID_SOCKET;
-        }
-        if (type == SOCK_DGRAM)
-            ::setsockopt(s, SOL_SOCKET, SO_RCVBUF,
-                         reinterpret_cast<const char*>(&CSyslogListener::kUdpReceiveBytes),
-                         sizeof CSyslogListener::kUdpReceiveBytes);
-        return s;
-    }
-
     void Run() {
         std::vector<char> buffer(65536);
         const int size = static_cast<int>(buffer.size());

@@ -17,6 +17,8 @@ namespace {
 const INT kPollMs = 100;
 // A datagram's largest payload, and a byte more to tell a cut one.
 const int kDatagramBytes = 65536;
+// Datagrams waiting in the system while the thread is busy: enough for a flood's burst.
+const int kUdpReceiveBuffer = 8 << 20;
 
 struct Connection {
     SOCKET socket;
@@ -33,7 +35,9 @@ std::string AddressText(const sockaddr_in& from) {
     return text;
 }
 
-SOCKET Open(int type, const NetworkSettings& settings, unsigned port, int& error) {
+} // namespace
+
+SOCKET OpenSyslogSocket(int type, const NetworkSettings& settings, unsigned port, int& error) {
     SOCKET s = ::socket(AF_INET, type, type == SOCK_DGRAM ? IPPROTO_UDP : IPPROTO_TCP);
     sockaddr_in at = {};
     at.sin_family = AF_INET;
@@ -56,12 +60,10 @@ SOCKET Open(int type, const NetworkSettings& settings, unsigned port, int& error
         return INVALID_SOCKET;
     }
     if (type == SOCK_DGRAM)
-        ::setsockopt(s, SOL_SOCKET, SO_RCVBUF,
-                     reinterpret_cast<const char*>(&CSyslogListener::kUdpReceiveBytes),
-                     sizeof CSyslogListener::kUdpReceiveBytes);
+        ::setsockopt(s, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&kUdpReceiveBuffer),
+                     sizeof kUdpReceiveBuffer);
     return s;
 }
-} // namespace
 
 struct SyslogThread {
     std::shared_ptr<CDebugLineQueue> queue;
@@ -261,9 +263,9 @@ CSyslogListener::Opened CSyslogListener::Start(const NetworkSettings& settings,
     SyslogThread& thread = *m_thread;
     thread.allowed = allowed;
     if (settings.udp)
-        thread.udp = Open(SOCK_DGRAM, settings, settings.udpPort, opened.udpError);
+        thread.udp = OpenSyslogSocket(SOCK_DGRAM, settings, settings.udpPort, opened.udpError);
     if (settings.tcp)
-        thread.tcp = Open(SOCK_STREAM, settings, settings.tcpPort, opened.tcpError);
+        thread.tcp = OpenSyslogSocket(SOCK_STREAM, settings, settings.tcpPort, opened.tcpError);
     if (thread.udp != INVALID_SOCKET || thread.tcp != INVALID_SOCKET)
         thread.thread = std::thread([&thread] { thread.Run(); });
     return opened;

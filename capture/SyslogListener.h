@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <winsock2.h>
 
 #include <memory>
 
@@ -14,13 +15,15 @@ struct SyslogThread;
 // Each message becomes a line of the queue, stamped on receipt, its name "HOST/APP"; the window
 // is posted ready once for each batch, and refused once for each change of the refused count
 // it has not yet read. The thread never waits on the window.
+// A source's socket, bound to settings' address and port: held exclusively, non-blocking, TCP's
+// listening, UDP's with room for a burst. INVALID_SOCKET, and Winsock's error, when it cannot be.
+SOCKET OpenSyslogSocket(int type, const NetworkSettings& settings, unsigned port, int& error);
+
 class CSyslogListener {
 public:
     // Connections beyond this close the one idle longest; one idle this long is closed.
     static const size_t kMaxConnections = 256;
     static const ULONGLONG kIdleMs = 5 * 60 * 1000;
-    // The UDP socket's buffer: a burst waits there while the thread is busy.
-    static constexpr int kUdpReceiveBytes = 8 << 20;
 
     // Winsock's error for each source that could not be opened (0: opened, or not asked for).
     struct Opened {
